@@ -1,0 +1,52 @@
+# Project-wide compile settings and small helpers for declaring targets.
+
+set(FERNWOLD_WARNINGS -Wall -Wextra -Wformat=2)
+# Single precision as written: no contraction into fused multiply-adds, no fast math,
+# so schedules and edge cases reproduce.
+set(FERNWOLD_FP_FLAGS -ffp-contract=off -fno-fast-math)
+
+if(FERNWOLD_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Our code: warnings on, hidden visibility, sources under src/ included as "area/file.h".
+function(fernwold_setup target)
+  target_compile_options(${target} PRIVATE ${FERNWOLD_WARNINGS} ${FERNWOLD_FP_FLAGS})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    C_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# Collects the sources of a folder tree. Globbing keeps each new file from touching
+# the CMake lists; CONFIGURE_DEPENDS re-runs the glob when files are added.
+function(fernwold_sources out dir)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS
+    ${dir}/*.cpp ${dir}/*.c ${dir}/*.S)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# One GoogleTest executable per library or deliverable, built into build/tests.
+function(fernwold_test name)
+  cmake_parse_arguments(T "" "DIR" "LIBS" ${ARGN})
+  fernwold_sources(srcs ${T_DIR})
+  add_executable(${name} ${srcs})
+  fernwold_setup(${name})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    BUILD_RPATH "${FERNWOLD_BIN}")
+  target_compile_definitions(${name} PRIVATE
+    FERNWOLD_BIN_DIR="${FERNWOLD_BIN}"
+    FERNWOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # One CTest entry per executable: a process per test case would cost more in
+  # sanitizer start-up than the cases themselves.
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp"
+    TIMEOUT 900)
+endfunction()

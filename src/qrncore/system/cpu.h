@@ -1,0 +1,56 @@
+#pragma once
+// Processor identification and the memory-copy routine chosen for it. The routines
+// are reached through exported function pointers, so a generic set (no
+// identification) and the x86 set share one interface.
+#include <cstddef>
+#include <cstdint>
+
+#include "qrncore/api.h"
+
+namespace quarn {
+
+enum cpu_feature_t : uint32_t {
+    CPU_IDENTIFIED = 0x1,
+    CPU_FPU = 0x2,
+    CPU_MMX = 0x4,
+    CPU_CMOV = 0x8,
+    CPU_3DNOW = 0x10,
+    CPU_3DNOWEXT = 0x20,
+    CPU_SSE = 0x40,
+    CPU_SSE2 = 0x80,
+    CPU_CXMMX = 0x100,
+    CPU_MMXEXT = 0x200,
+};
+
+extern "C" {
+QRNCORE_API extern uint32_t (*fptr_identify_cpu)();
+QRNCORE_API extern const char *(*fptr_get_cpu_name)();
+QRNCORE_API extern const char *(*fptr_get_cpu_vendor)();
+QRNCORE_API extern bool (*fptr_cpu_start_speed_monitor)();
+QRNCORE_API extern bool (*fptr_cpu_stop_speed_monitor)();
+QRNCORE_API extern bool (*fptr_cpu_speed_monitor)();
+// Copies len bytes and returns the end of the destination.
+QRNCORE_API extern void *(*fptr_mm_memcpy)(void *dst, const void *src, size_t len);
+}
+
+// CPU start-up: installs the routine sets, identifies the processor when asked (else
+// the feature set is CPU_FPU alone), measures its speed and picks the copy routine.
+// Returns the feature set.
+QRNCORE_API uint32_t cpu_startup(bool identify);
+QRNCORE_API uint32_t cpu_get_features();
+// The measured speed in MHz; never below 1.
+QRNCORE_API unsigned cpu_get_cpu_speed();
+// Logs "[cpu] %s [%s] at ~%uMHz." and the features in use.
+QRNCORE_API void cpu_display_info();
+
+// Measures the speed against the millisecond clock with the given number of samples
+// (0 means 7, never more than 7) and returns it in MHz, at least 1.
+QRNCORE_API unsigned cpu_measure_speed(unsigned samples);
+// The model name for a vendor, family and model; "unknown" when the table has none.
+QRNCORE_API const char *cpu_model_name(const char *vendor, unsigned family, unsigned model);
+
+// The copy routines, for tests and benchmarks.
+QRNCORE_API void *cpu_memcpy_plain(void *dst, const void *src, size_t len);
+QRNCORE_API void *cpu_memcpy_sse(void *dst, const void *src, size_t len);
+
+}  // namespace quarn
