@@ -11,12 +11,12 @@ export CCACHE_BASEDIR="$root"
 export CCACHE_NOHASHDIR=1
 export CCACHE_SLOPPINESS=include_file_mtime,include_file_ctime,time_macros
 
-build="$root/build/test"
+build="${FERNWOLD_BUILD_DIR:-$root/build/test}"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" \
   -DFERNWOLD_SANITIZE=ON >/dev/null
-cmake --build "$build"
+cmake --build "$build" ${FERNWOLD_JOBS:+-j "$FERNWOLD_JOBS"}
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j"${FERNWOLD_JOBS:-$(nproc)}"
