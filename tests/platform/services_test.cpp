@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/modules.h"
+#include "platform/process.h"
+#include "platform/user_dirs.h"
+#include "support/temp_dir.h"
+
+namespace quarn::platform {
+namespace {
+
+class collect_t : public process_output_t {
+public:
+    void on_stdout(const char *d, size_t n) override { out.append(d, n); }
+    void on_stderr(const char *d, size_t n) override { err.append(d, n); }
+    std::string out, err;
+};
+
+TEST(platform_process, arguments_are_passed_apart_and_never_through_a_shell) {
+    const char *argv[] = {"/bin/sh", "-c", "printf '%s|' \"$@\"; echo e >&2; exit 3", "sh", "a b", "$HOME", nullptr};
+    collect_t c;
+    int code = 0;
+    ASSERT_TRUE(process_run(argv, &c, &code));
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(c.out, "a b|$HOME|");
+    EXPECT_EQ(c.err, "e\n");
+}
+
+TEST(platform_process, silent_missing_and_large_output) {
+    collect_t c;
+    int code = 99;
+    const char *silent[] = {"true", nullptr};
+    ASSERT_TRUE(process_run(silent, &c, &code));
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(c.out.empty() && c.err.empty());
+
+    const char *missing[] = {"/nonexistent/program", nullptr};
+    code = 99;
+    EXPECT_FALSE(process_run(missing, &c, &code));
+    EXPECT_EQ(code, 99);
+
+    // A megabyte on each stream: reading both while the child runs keeps it from
+    // blocking on a full pipe.
+    const char *big[] = {"/bin/sh", "-c", "head -c 1048576 /dev/zero; head -c 1048576 /dev/zero >&2", nullptr};
+    collect_t b;
+    ASSERT_TRUE(process_run(big, &b, &code));
+    EXPECT_EQ(b.out.size(), 1048576u);
+    EXPECT_EQ(b.err.size(), 1048576u);
+}
+
+TEST(platform_process, only_web_addresses_are_opened) {
+    EXPECT_FALSE(process_open_url("file:///etc/passwd"));
+    EXPECT_FALSE(process_open_url("-h"));
+    EXPECT_FALSE(process_open_url(nullptr));
+}
+
+TEST(platform_modules, main_program_and_missing_libraries) {
+    module_t main = module_main();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main, module_main());
+    EXPECT_EQ(module_open("/nonexistent/lib.so"), nullptr);
+    EXPECT_NE(std::string(module_error()), "");
+    module_t libc = module_open("libc.so.6");
+    ASSERT_NE(libc, nullptr);
+    EXPECT_NE(module_symbol(libc, "strlen"), nullptr);
+    EXPECT_EQ(module_symbol(libc, "no_such_symbol_here"), nullptr);
+    module_close(libc);
+    module_close(main);  // never closed
+    EXPECT_EQ(module_main(), main);
+}
+
+class env_guard_t {
+public:
+    explicit env_guard_t(const char *name) : m_name(name) {
+        const char *v = getenv(name);
+        m_had = v != nullptr;
+        if (v) m_value = v;
+    }
+    ~env_guard_t() {
+        if (m_had) setenv(m_name, m_value.c_str(), 1);
+        else unsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    std::string m_value;
+};
+
+TEST(platform_user_dirs, documents_from_the_environment) {
+    env_guard_t home("HOME"), xdg("XDG_DOCUMENTS_DIR"), tmp("TMPDIR");
+    test::temp_dir_t dir;
+    char out[4096];
+    unsetenv("XDG_DOCUMENTS_DIR");
+    setenv("HOME", (dir.path() + "/").c_str(), 1);
+    ASSERT_TRUE(user_documents_dir(out, sizeof out));
+    EXPECT_EQ(std::string(out), dir.path() + "/Documents");
+    setenv("XDG_DOCUMENTS_DIR", "/docs/here/", 1);
+    ASSERT_TRUE(user_documents_dir(out, sizeof out));
+    EXPECT_STREQ(out, "/docs/here");
+    char small[4];
+    EXPECT_FALSE(user_documents_dir(small, sizeof small));
+    unsetenv("TMPDIR");
+    ASSERT_TRUE(user_temp_dir(out, sizeof out));
+    EXPECT_STREQ(out, "/tmp");
+    ASSERT_TRUE(program_dir(out, sizeof out));
+    EXPECT_EQ(out[0], '/');
+}
+
+}  // namespace
+}  // namespace quarn::platform
