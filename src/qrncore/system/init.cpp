@@ -1,8 +1,28 @@
 #include "qrncore/system/init.h"
 
+#include <new>
+
+#include "qrncore/numerics/crc.h"
+#include "qrncore/profiler/profiler.h"
 #include "qrncore/system/cpu.h"
 
 namespace quarn {
+
+namespace {
+
+// The profiler's start-up object, with the delete function that matches the
+// allocation it came from (a later start may install other functions).
+profiler_initializer_t *profiler_object = nullptr;
+host_delete_t profiler_object_delete = nullptr;
+
+void destroy_profiler_object() {
+    if (!profiler_object) return;
+    profiler_object->~profiler_initializer_t();
+    profiler_object_delete(profiler_object);
+    profiler_object = nullptr;
+}
+
+}  // namespace
 
 void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t delete_fn,
                   host_delete_t delete_vector_fn, bool identify_cpu) {
@@ -15,9 +35,20 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
     cpu_startup(identify_cpu);
     // 3. The millisecond clock already has its resolution here: the monotonic clock
     //    needs no timer period raised.
+    // 4. Checksum tables.
+    crc_initialize();
+    // 6. The profiler, replacing one left from an earlier start. Without memory the
+    //    profiler stays off.
+    destroy_profiler_object();
+    if (void *memory = qrncore_system_new(sizeof(profiler_initializer_t))) {
+        profiler_object = new (memory) profiler_initializer_t;
+        profiler_object_delete = qrncore_system_delete;
+    }
 }
 
 void qrncore_shutdown() {
+    destroy_profiler_object();
+    crc_shutdown();
     // The allocation functions stay installed: objects may still be freed after this.
 }
 
