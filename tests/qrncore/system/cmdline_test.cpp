@@ -36,7 +36,9 @@ TEST(cmdline, option_windows) {
         init(c.args);
         EXPECT_EQ(cdl_param(c.option, c.start), c.index) << c.args.size();
         EXPECT_EQ(cdl_argc(), c.argc);
-        if (c.index != unsigned(-1)) EXPECT_STREQ(cdl_argv(0), c.option);
+        if (c.index != unsigned(-1)) {
+            EXPECT_STREQ(cdl_argv(0), c.option);
+        }
     }
 }
 
