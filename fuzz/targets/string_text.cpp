@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "qrncore/files/file.h"
+#include "qrncore/qrnutils/ufs/file.h"
 #include "qrncore/strings/name_token.h"
 #include "qrncore/strings/number_text.h"
 #include "qrncore/strings/paths.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "qrncore/files/file.h"
+#include "qrncore/qrnutils/ufs/file.h"
 
 namespace quarn::test {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "qrncore/files/file.h"
+#include "qrncore/qrnutils/ufs/file.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/messages.h"
 

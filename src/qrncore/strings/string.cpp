@@ -1,6 +1,6 @@
 #include "qrncore/strings/string.h"
 
-#include "qrncore/files/file.h"
+#include "qrncore/qrnutils/ufs/file.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "qrncore/files/file.h"
+#include "qrncore/qrnutils/ufs/file.h"
 
 namespace quarn {
 
