@@ -1,0 +1,61 @@
+#include "game/game_module.h"
+
+#include "kernel/process_table.h"
+#include "outside/qrnshared/dlguard_proc.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+namespace {
+
+// Passes the stand-in game runs before it ends the run.
+constexpr int GAME_FRAMES = 5;
+
+// Holds the module while game objects still need it.
+class game_guard_t : public dlguard_proc_t {
+public:
+    explicit game_guard_t(void *module) : dlguard_proc_t(module) { set_name("game_guard"); }
+    ~game_guard_t() override { game_module_set_guard(nullptr); }
+};
+
+class game_process_t : public vprocess_t {
+public:
+    game_process_t() : vprocess_t(0) { set_name("game"); }
+
+    void handler() override {
+        if (++m_frames != GAME_FRAMES) return;
+        message("%d frames run, ending the run", m_frames);
+        process_terminate_all();
+    }
+
+private:
+    int m_frames = 0;
+};
+
+class game_ops_t : public dl_ops_t {
+public:
+    bool dl_register(void *, void *module) override {
+        game_guard_t *guard = new game_guard_t(module);
+        if (!guard) return false;
+        process_add(guard, 0);
+        game_module_set_guard(guard);
+        return true;
+    }
+
+    bool dl_execute(void *, void *, unsigned, void *) override {
+        game_process_t *game = new game_process_t;
+        if (!game) return false;
+        process_add(game, 0);
+        game->message("stand-in game module running");
+        return true;
+    }
+};
+
+}  // namespace
+
+}  // namespace quarn
+
+quarn::dl_ops_t *game_get_dl_ops() {
+    static quarn::game_ops_t ops;
+    return &ops;
+}

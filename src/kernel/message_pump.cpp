@@ -1,0 +1,33 @@
+#include "kernel/message_pump.h"
+
+#include "platform/stop_signal.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+namespace {
+void *loop_argument = nullptr;
+process_message_loop_t loop_function = nullptr;
+
+// A request to stop from outside is answered as closing the main window is.
+void quit_requested() {
+    message("[sys] stop requested");
+    process_terminate_all();
+}
+}  // namespace
+
+void kernel_set_message_loop(void *argument, process_message_loop_t function) {
+    loop_argument = function ? argument : nullptr;
+    loop_function = function;
+}
+
+void kernel_pump_messages() {
+    if (loop_function) loop_function(loop_argument);
+    if (platform::stop_signal_take()) quit_requested();
+}
+
+void kernel_stop_requests_start() { platform::stop_signal_install(); }
+
+void kernel_stop_requests_stop() { platform::stop_signal_uninstall(); }
+
+}  // namespace quarn

@@ -1,0 +1,67 @@
+#include "program_run.h"
+
+#include <sstream>
+
+#include "platform/process.h"
+#include "support/temp_dir.h"
+
+namespace quarn::test {
+
+namespace {
+
+class collect_t : public platform::process_output_t {
+public:
+    explicit collect_t(program_result_t &r) : m_r(r) {}
+    void on_stdout(const char *d, size_t n) override { m_r.out.append(d, n); }
+    void on_stderr(const char *d, size_t n) override { m_r.err.append(d, n); }
+
+private:
+    program_result_t &m_r;
+};
+
+}  // namespace
+
+std::string program_path() { return std::string(FERNWOLD_BIN_DIR) + "/fernwold"; }
+
+std::vector<std::string> log_lines(const std::string &path) {
+    std::vector<std::string> lines;
+    std::istringstream in(read_file(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t mark = line.find(" : ");
+        if (mark != std::string::npos && line.rfind("****", 0) != 0) line = line.substr(mark + 3);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+program_result_t run_program(const std::vector<std::string> &args, const std::string &log_path) {
+    program_result_t result;
+    std::vector<std::string> all{program_path(), "-log", log_path};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<const char *> argv;
+    for (const auto &a : all) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    collect_t collect(result);
+    result.started = platform::process_run(argv.data(), &collect, &result.exit_code);
+    result.log = log_lines(log_path);
+    return result;
+}
+
+::testing::AssertionResult lines_in_order(const std::vector<std::string> &lines,
+                                          const std::vector<std::string> &expected) {
+    size_t at = 0;
+    for (const auto &want : expected) {
+        while (at < lines.size() && lines[at].rfind(want, 0) != 0) ++at;
+        if (at == lines.size()) {
+            std::string all;
+            for (const auto &l : lines) all += "\n  " + l;
+            return ::testing::AssertionFailure() << "missing, or out of order: \"" << want << "\" in" << all;
+        }
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace quarn::test

@@ -1,0 +1,29 @@
+#pragma once
+// Runs the built game program headless as a child process and collects what it left:
+// exit code, standard output and error, and the lines of its log (timestamps cut).
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace quarn::test {
+
+struct program_result_t {
+    bool started = false;
+    int exit_code = -1;
+    std::string out, err;
+    std::vector<std::string> log;  // the log file's lines without "HH:MM:SS : "
+};
+
+// The game program of this build.
+std::string program_path();
+// Runs the program with args; the log goes to log_path (given with "-log").
+program_result_t run_program(const std::vector<std::string> &args, const std::string &log_path);
+// The log file's lines without their time stamps.
+std::vector<std::string> log_lines(const std::string &path);
+// True when every line of expected occurs in lines, in that order (each as the start
+// of a line); on failure, says which one is missing.
+::testing::AssertionResult lines_in_order(const std::vector<std::string> &lines,
+                                          const std::vector<std::string> &expected);
+
+}  // namespace quarn::test
