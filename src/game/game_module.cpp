@@ -1,5 +1,7 @@
 #include "game/game_module.h"
 
+#include "kernel/commands.h"
+#include "kernel/cvars.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "qrncore/system/messages.h"
@@ -8,8 +10,17 @@ namespace quarn {
 
 namespace {
 
-// Passes the stand-in game runs before it ends the run.
-constexpr int GAME_FRAMES = 5;
+// Passes the stand-in game runs before it runs "quit"; 0 runs until something else
+// does (a signal, closing the window).
+cvar_t game_frames("game_frames", "5");
+
+// The game ends the run by asking every process to stop.
+int cmd_quit(const cmd_context_t *) {
+    process_terminate_all();
+    return cmd_t::DONE;
+}
+
+cmd_t quit_command("quit", cmd_quit);
 
 // Holds the module while game objects still need it.
 class game_guard_t : public dlguard_proc_t {
@@ -23,9 +34,9 @@ public:
     game_process_t() : vprocess_t(0) { set_name("game"); }
 
     void handler() override {
-        if (++m_frames != GAME_FRAMES) return;
+        if (++m_frames != game_frames.get_int()) return;
         message("%d frames run, ending the run", m_frames);
-        process_terminate_all();
+        cmd_execute("quit");
     }
 
 private:
@@ -46,6 +57,8 @@ public:
         game_process_t *game = new game_process_t;
         if (!game) return false;
         process_add(game, 0);
+        cvar_register_variable(&game_frames);
+        cmd_register_command(&quit_command);
         game->message("stand-in game module running");
         return true;
     }

@@ -1,5 +1,7 @@
 #include "kernel/kernel.h"
 
+#include "kernel/commands.h"
+#include "kernel/cvars.h"
 #include "kernel/log_setup.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
@@ -73,7 +75,9 @@ int kernel_boot(void *module) {
     kernel_log_start(log_options_from_command_line());
     // 2. The operating system.
     sys_probe_os();
-    // 3. "-env" variables: the console's task.
+    // 3. "-env" variables, before the layers and front-ends register theirs, which
+    //    then adopt these values.
+    cvar_apply_command_line("-env");
     // 4. The outside layers.
     qrnshared_init(module);
     visbase_init(module);
@@ -85,7 +89,10 @@ int kernel_boot(void *module) {
     cpu_display_info();
     // 7. Timers, "sys_info" and the idle process.
     sys_init();
-    // 8. Built-in commands and 9. "-lenv" variables: the console's task.
+    // 8. Built-in commands.
+    cmd_register_builtins();
+    // 9. "-lenv" variables, overwriting what the layers registered.
+    cvar_apply_command_line("-lenv");
     // 10. The memory manager's process "mm": the memory manager's task.
     // 11. The shared layer's second step.
     qrnshared_startup();
@@ -104,8 +111,7 @@ int kernel_boot(void *module) {
     sonbase_shutdown();
     qrnshared_shutdown();
     message("[sys] process shutdown");
-    // The variables made from the command line and by "uset" are released here once
-    // the console exists.
+    cvar_free_dynamic();
     kernel_log_stop();
     // The original exited with 0 even when "-exec" failed.
     return executed ? 0 : 1;

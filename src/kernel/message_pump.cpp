@@ -1,5 +1,6 @@
 #include "kernel/message_pump.h"
 
+#include "kernel/commands.h"
 #include "platform/stop_signal.h"
 #include "qrncore/system/messages.h"
 
@@ -9,9 +10,13 @@ namespace {
 void *loop_argument = nullptr;
 process_message_loop_t loop_function = nullptr;
 
-// A request to stop from outside is answered as closing the main window is.
+// A request to stop from outside is answered as closing the main window is: the
+// game's "quit" decides when to end. Without a working "quit" every process is asked
+// to stop, so that a signal always ends the run.
 void quit_requested() {
     message("[sys] stop requested");
+    if (_cmd_execute("quit", -1)) return;
+    warning("[sys] \"quit\" failed - stopping every process");
     process_terminate_all();
 }
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "kernel/cvars.h"
 #include "kernel/process_table.h"
 #include "platform/clock.h"
 #include "platform/os_info.h"
@@ -27,7 +28,8 @@ uint32_t random_seed = RANDOM_SEED_START;
 int system_id = SYS_UNKNOWN;
 int version_major = 666;
 int version_minor = 666;
-char system_text[64] = "<unknown>";
+// Its default text is the system description, filled by sys_probe_os.
+cvar_t sys_info("sys_info", "<unknown>", cvar_t::DEFAULT_IN_USE);
 
 sys_sleep_t idle_sleep = platform::clock_sleep_msec;
 
@@ -74,11 +76,11 @@ void sys_probe_os() {
     version_minor = info.minor;
     if (string(info.name) == "Linux") system_id = SYS_LINUX;
     // The release text stands where Windows gave its service pack.
-    char text[sizeof system_text + sizeof info.release + 64];
+    char text[sizeof sys_info.default_text + sizeof info.release + 64];
     snprintf(text, sizeof text, "%s (version %d.%d) / %s", sys_system_name(system_id), version_major, version_minor,
              info.release);
-    snprintf(system_text, sizeof system_text, "%.63s", text);
-    message("[sys] running on x86 / %s", system_text);
+    snprintf(sys_info.default_text, sizeof sys_info.default_text, "%.63s", text);
+    message("[sys] running on x86 / %s", sys_info.default_text);
     // There is no DirectX version to report here.
 }
 
@@ -88,6 +90,7 @@ void sys_init() {
     real_timer = &real_timer_store;
     game_timer = &game_timer_store;
     real_timer->previous = real_timer->current = tmr_read();
+    if (!sys_info.hash) _cvar_register_variable(&sys_info, false);
     if (!idle_process) {
         idle_process = new idle_process_t;
         if (!idle_process) {
@@ -102,6 +105,9 @@ void sys_init() {
 void sys_shutdown() {
     real_timer = nullptr;
     game_timer = nullptr;
+    // Not in the original, which ended the process right after; a kernel started
+    // again in the same process registers it anew.
+    if (sys_info.hash) cvar_unregister_variable(&sys_info);
 }
 
 void sys_set_idle_sleep(sys_sleep_t sleep) { idle_sleep = sleep ? sleep : platform::clock_sleep_msec; }
@@ -149,4 +155,4 @@ void sys_version(int *system, int *major, int *minor) {
     if (minor) *minor = version_minor;
 }
 
-const char *sys_get_system_string() { return system_text; }
+const char *sys_get_system_string() { return sys_info.get_text(); }

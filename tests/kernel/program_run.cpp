@@ -2,7 +2,9 @@
 
 #include <sstream>
 
+#include "kernel/kernel.h"
 #include "platform/process.h"
+#include "platform/user_dirs.h"
 #include "support/temp_dir.h"
 
 namespace quarn::test {
@@ -62,6 +64,20 @@ program_result_t run_program(const std::vector<std::string> &args, const std::st
         ++at;
     }
     return ::testing::AssertionSuccess();
+}
+
+int run_kernel_from(const std::string &dir, std::vector<const char *> args) {
+    char before[4096];
+    EXPECT_TRUE(platform::working_dir_get(before, sizeof before));
+    EXPECT_TRUE(platform::working_dir_set(dir.c_str()));
+    args.insert(args.begin(), "kernel_tests");
+    args.push_back("-nocpu");
+    const int code = kernel_main(int(args.size()), const_cast<char **>(args.data()));
+    char after[4096];
+    EXPECT_TRUE(platform::working_dir_get(after, sizeof after));
+    EXPECT_EQ(std::string(after), dir) << "the caller's working directory is restored";
+    platform::working_dir_set(before);
+    return code;
 }
 
 }  // namespace quarn::test

@@ -26,4 +26,8 @@ std::vector<std::string> log_lines(const std::string &path);
 ::testing::AssertionResult lines_in_order(const std::vector<std::string> &lines,
                                           const std::vector<std::string> &expected);
 
+// Runs kernel_main in this process, from the folder dir, with "-nocpu" added; checks
+// that dir is the working directory again afterwards. Returns the exit code.
+int run_kernel_from(const std::string &dir, std::vector<const char *> args);
+
 }  // namespace quarn::test

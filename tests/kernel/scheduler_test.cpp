@@ -2,6 +2,7 @@
 
 #include <csignal>
 
+#include "kernel/commands.h"
 #include "kernel/message_pump.h"
 #include "kernel/process_table.h"
 #include "kernel/sys.h"
@@ -172,19 +173,38 @@ TEST_F(scheduler, pause_wakes_the_idle_process_which_then_gives_time_away) {
     EXPECT_EQ(slept_msec, 100u);
 }
 
-TEST_F(scheduler, a_stop_signal_stops_the_run_at_the_next_pass) {
+int quit_calls = 0;
+int record_quit(const cmd_context_t *) {
+    ++quit_calls;
+    return cmd_t::DONE;
+}
+
+TEST_F(scheduler, a_stop_signal_runs_quit_at_the_next_pass) {
+    cmd_t quit("quit", record_quit);
+    cmd_register_command(&quit);
     kernel_stop_requests_start();
+    quit_calls = 0;
     for (int sig : {SIGINT, SIGTERM}) {
-        auto *p = new probe_process_t(1, "p", nullptr);
-        process_add(p, 0);
+        const int before = quit_calls;
         raise(sig);
+        EXPECT_EQ(quit_calls, before) << "nothing runs inside the signal handler";
         kernel_step();
-        EXPECT_EQ(p->signal, vprocess_t::SIGNAL_DRAINING) << sig;
         kernel_step();
-        kernel_step();
-        EXPECT_EQ(process_count(), 0u) << sig;
-        sys_init();  // the idle process went with the rest
     }
+    EXPECT_EQ(quit_calls, 2) << "one quit per request";
+    EXPECT_EQ(process_get("init")->signal, vprocess_t::SIGNAL_NONE) << "quit decides how the run ends";
+    cmd_unregister_command(&quit);
+
+    // Without a working "quit" every process is stopped, so a signal always ends the run.
+    auto *p = new probe_process_t(1, "p", nullptr);
+    process_add(p, 0);
+    raise(SIGTERM);
+    kernel_step();
+    EXPECT_EQ(p->signal, vprocess_t::SIGNAL_DRAINING);
+    kernel_step();
+    kernel_step();
+    EXPECT_EQ(process_count(), 0u);
+    sys_init();  // the idle process went with the rest
     kernel_stop_requests_stop();
 }
 
