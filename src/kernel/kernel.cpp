@@ -5,6 +5,7 @@
 #include "kernel/log_setup.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
+#include "kernel/plugins.h"
 #include "kernel/process_table.h"
 #include "kernel/sys.h"
 #include "outside/ctlbase/ctlbase.h"
@@ -15,32 +16,13 @@
 #include "qrncore/system/cmdline.h"
 #include "qrncore/system/cpu.h"
 #include "qrncore/system/crash_log.h"
-#include "qrncore/system/dl_lib.h"
 #include "qrncore/system/init.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
 
 namespace {
-
 constexpr unsigned NOT_FOUND = unsigned(-1);
-
-// "-exec": the one library that is registered and executed. True only when it was.
-bool plugin_args() {
-    bool executed = false;
-    if (cdl_param("-exec", 1) == NOT_FOUND) {
-        error("[sys] Nothing to execute: the command line has no -exec");
-    } else if (cdl_argc() != 2) {
-        error("can exec only one DLL!");
-    } else {
-        dl_lib_t library(cdl_argv(1));
-        executed = library.register_and_execute(0, nullptr);
-        if (!executed) error("[sys] Can not execute library '%s'", library.get_file_name());
-    }
-    cdl_param("-traceout", 1);
-    return executed;
-}
-
 }  // namespace
 
 int kernel_main(int argc, char **argv) {
@@ -61,7 +43,7 @@ int kernel_main(int argc, char **argv) {
     const bool identify_cpu = cdl_param("-nocpu", 1) == NOT_FOUND;
     qrncore_init(mem_sys_alloc, mem_sys_alloc, mem_sys_free, mem_sys_free, identify_cpu);
 
-    const int result = kernel_boot(dl_lib_t::get_main_handle());
+    const int result = kernel_boot(dll_handle(nullptr));
 
     qrncore_shutdown();
     if (have_saved_dir) platform::working_dir_set(saved_dir);

@@ -1,8 +1,10 @@
 #include "program_run.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include "kernel/kernel.h"
+#include "kernel/plugins.h"
 #include "platform/process.h"
 #include "platform/user_dirs.h"
 #include "support/temp_dir.h"
@@ -25,6 +27,25 @@ private:
 
 std::string program_path() { return std::string(FERNWOLD_BIN_DIR) + "/fernwold"; }
 
+program_copy_t::program_copy_t() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_hard_link(program_path(), m_dir.file("fernwold"), ec);
+    if (ec) fs::copy_file(program_path(), m_dir.file("fernwold"), ec);
+    EXPECT_FALSE(ec) << "cannot place the program in " << m_dir.path();
+    fs::create_directory(m_dir.file("lib"));
+}
+
+void program_copy_t::add_plugin(const std::string &name, const std::string &file) {
+    std::error_code ec;
+    std::filesystem::create_symlink(file, m_dir.file("lib/" + name + ".so"), ec);
+    EXPECT_FALSE(ec) << name;
+}
+
+program_result_t program_copy_t::run(const std::vector<std::string> &args) {
+    return run_program_at(m_dir.file("fernwold"), args, m_dir.file("run.log"));
+}
+
 std::vector<std::string> log_lines(const std::string &path) {
     std::vector<std::string> lines;
     std::istringstream in(read_file(path));
@@ -39,8 +60,13 @@ std::vector<std::string> log_lines(const std::string &path) {
 }
 
 program_result_t run_program(const std::vector<std::string> &args, const std::string &log_path) {
+    return run_program_at(program_path(), args, log_path);
+}
+
+program_result_t run_program_at(const std::string &program, const std::vector<std::string> &args,
+                                const std::string &log_path) {
     program_result_t result;
-    std::vector<std::string> all{program_path(), "-log", log_path};
+    std::vector<std::string> all{program, "-log", log_path};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<const char *> argv;
     for (const auto &a : all) argv.push_back(a.c_str());
@@ -70,6 +96,7 @@ int run_kernel_from(const std::string &dir, std::vector<const char *> args) {
     char before[4096];
     EXPECT_TRUE(platform::working_dir_get(before, sizeof before));
     EXPECT_TRUE(platform::working_dir_set(dir.c_str()));
+    dll_table_forget();  // slots left by an earlier kernel in this process
     args.insert(args.begin(), "kernel_tests");
     args.push_back("-nocpu");
     const int code = kernel_main(int(args.size()), const_cast<char **>(args.data()));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_dir.h"
+
 namespace quarn::test {
 
 struct program_result_t {
@@ -19,6 +21,24 @@ struct program_result_t {
 std::string program_path();
 // Runs the program with args; the log goes to log_path (given with "-log").
 program_result_t run_program(const std::vector<std::string> &args, const std::string &log_path);
+program_result_t run_program_at(const std::string &program, const std::vector<std::string> &args,
+                                const std::string &log_path);
+
+// The program placed in a folder of its own, whose lib/ holds the plug-ins a test
+// puts there (the program always loads "lib/snddev", "lib/loaders", "lib/gl" and
+// "lib/inpdev" from its own folder).
+class program_copy_t {
+public:
+    program_copy_t();
+    // Makes lib/NAME.so the given file.
+    void add_plugin(const std::string &name, const std::string &file);
+    // Runs it; the log is written beside it.
+    program_result_t run(const std::vector<std::string> &args);
+    std::string file(const std::string &name) const { return m_dir.file(name); }
+
+private:
+    temp_dir_t m_dir;
+};
 // The log file's lines without their time stamps.
 std::vector<std::string> log_lines(const std::string &path);
 // True when every line of expected occurs in lines, in that order (each as the start
