@@ -2,6 +2,7 @@
 
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "kernel/oswindow.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "qrncore/system/messages.h"
@@ -33,10 +34,26 @@ class game_process_t : public vprocess_t {
 public:
     game_process_t() : vprocess_t(0) { set_name("game"); }
 
+    // Opens the window: the system window and, as no renderer does it yet, the main
+    // window. A program without any window system runs on without.
+    void open_window() {
+        if (!oswindow_init("Fernwold", nullptr, 0)) return;
+        oswindow_create(OSWINDOW_MAIN, "Fernwold", 0, 640, 480, false);
+        oswindow_show(nullptr);
+        oswindow_activate_main_window();
+    }
+
+    // Frames run only while the application is active, as the game pauses otherwise.
     void handler() override {
+        if (!oswindow_is_application_active()) return;
         if (++m_frames != game_frames.get_int()) return;
         message("%d frames run, ending the run", m_frames);
         cmd_execute("quit");
+    }
+
+    // The stop's first pass: the window goes.
+    void system() override {
+        if (signal == SIGNAL_SHUTDOWN) oswindow_shutdown();
     }
 
 private:
@@ -59,6 +76,7 @@ public:
         process_add(game, 0);
         cvar_register_variable(&game_frames);
         cmd_register_command(&quit_command);
+        game->open_window();
         game->message("stand-in game module running");
         return true;
     }

@@ -1,6 +1,7 @@
 #include "kernel/message_pump.h"
 
 #include "kernel/commands.h"
+#include "kernel/oswindow.h"
 #include "platform/stop_signal.h"
 #include "qrncore/system/messages.h"
 
@@ -28,6 +29,7 @@ void kernel_set_message_loop(void *argument, process_message_loop_t function) {
 
 void kernel_pump_messages() {
     if (loop_function) loop_function(loop_argument);
+    else oswindow_default_message_step();
     if (platform::stop_signal_take()) quit_requested();
 }
 

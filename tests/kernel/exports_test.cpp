@@ -26,7 +26,7 @@ const export_group_t export_groups[] = {
      "_cmd_register_command cmd_unregister_command cmd_register_queue cmd_unregister_queue cmd_process_queue "
      "_cmd_execute cmd_get cmd_get_list _cmd_execute_block _cvar_register_variable cvar_unregister_variable "
      "cvar_link cvar_unlink cvar_get cvar_get_list"},
-    {"hw", false,
+    {"hw", true,
      "hw_device_insert hw_device_remove hw_device_count hw_device_get hw_init hw_shutdown hw_suspend hw_revive"},
     {"sys", true,
      "sys_pause sys_frame sys_get_system_string sys_version sys_get_time sys_get_lastdelta sys_get_random_seed "
@@ -39,7 +39,7 @@ const export_group_t export_groups[] = {
      "mm_register_loader mm_unregister_loader _mm_obtain_resource mm_refresh_resource mm_warn_refresh "
      "_mm_hw_free_unreferenced _mm_mem_free_unreferenced _mm_hw_free_all _mm_mem_free_all _mm_remove_unreferenced "
      "mm_alloc_mem mm_free_mem mem_sys_calloc mem_sys_realloc get_engine_usystem get_engine_ubank"},
-    {"oswindow", false,
+    {"oswindow", true,
      "oswindow_init oswindow_shutdown oswindow_activate_main_window oswindow_process_message_queue "
      "oswindow_is_application_active oswindow_is_monitor_active oswindow_hold_reactions oswindow_get_window "
      "oswindow_create oswindow_destroy oswindow_attach oswindow_detach oswindow_show oswindow_hide "
