@@ -10,6 +10,13 @@
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/collections/arrays/array_fix.h"
 #include "qrncore/collections/host_alloc_hook.h"
+#include "qrncore/geometry/aabox.h"
+#include "qrncore/geometry/placement.h"
+#include "qrncore/geometry/plane.h"
+#include "qrncore/geometry/sphere.h"
+#include "qrncore/math/mat_sq.h"
+#include "qrncore/math/quat.h"
+#include "qrncore/math/vec.h"
 #include "qrncore/strings/string_dyn.h"
 
 namespace quarn {
@@ -495,6 +502,69 @@ TEST(array_of_plain_values, bytes_wide_integers_and_copies) {
     array_dyn_t<void *> pointers;
     ASSERT_TRUE(pointers.set_size(3));
     for (void *p : pointers) EXPECT_EQ(p, nullptr);
+}
+
+// The math types: a default element is the type's own default (the identity
+// rotation, the plane y = 0, the unit sphere, zero vectors, boxes and matrices) and
+// values keep every byte through insertion, growth and removal.
+template <class T>
+class array_of_math : public ::testing::Test {};
+
+template <class T>
+T sample(int k) {
+    T v;
+    auto *f = reinterpret_cast<float *>(&v);
+    for (size_t i = 0; i < sizeof(T) / sizeof(float); ++i) f[i] = float(k * 100 + int(i)) + 0.5f;
+    return v;
+}
+
+template <class T>
+bool same(const T &a, const T &b) {
+    return memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+using math_types = ::testing::Types<vec3_t, vec4_t, mat4_t, quat_t, placement_t, placement_scale_t,
+                                    placement_nonuniform_t, plane_t, sphere_t, aabox_t>;
+TYPED_TEST_SUITE(array_of_math, math_types);
+
+TYPED_TEST(array_of_math, defaults_and_values_keep_their_bytes) {
+    using T = TypeParam;
+    static_assert(sizeof(T) % sizeof(float) == 0);
+    array_dyn_t<T> a;
+    ASSERT_TRUE(a.grow(1));
+    for (int k = 1; k <= 3; ++k) ASSERT_NE(a.append(sample<T>(k)), nullptr);
+    a.insert(1, sample<T>(4));
+    a.insert_after(4, sample<T>(5));
+    a.remove(2u);
+    ASSERT_EQ(a.get_count(), 5u);
+    EXPECT_TRUE(same(a[0], T()));
+    EXPECT_TRUE(same(a[1], sample<T>(4)));
+    EXPECT_TRUE(same(a[2], sample<T>(2)));
+    EXPECT_TRUE(same(a[3], sample<T>(3)));
+    EXPECT_TRUE(same(a[4], sample<T>(5)));
+    a.grow(1);
+    a.shift_up(0);
+    EXPECT_TRUE(same(a[0], T()));
+    EXPECT_TRUE(same(a[1], T()));
+    EXPECT_TRUE(same(a[5], sample<T>(5)));
+}
+
+TEST(array_of_math, default_values_are_the_types_own) {
+    array_dyn_t<quat_t> q;
+    q.grow(1);
+    EXPECT_TRUE(q[0].is_identity());
+    EXPECT_EQ(q[0].x, 0.0f);
+    array_fix_t<placement_t, 2> p;
+    p.grow(1);
+    EXPECT_EQ(p[0].rotation.w, 1.0f);
+    EXPECT_EQ(p[0].position.x, 0.0f);
+    array_dyn_t<plane_t> pl;
+    pl.grow(1);
+    EXPECT_EQ(pl[0].b, 1.0f);
+    EXPECT_EQ(pl[0].d, 0.0f);
+    array_dyn_t<sphere_t> sp;
+    sp.set_size(1);
+    EXPECT_EQ(sp[0].radius, 1.0f);
 }
 
 }  // namespace
