@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "qrncore/system/host_alloc.h"
+#include "qrncore/system/host_object.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -94,8 +95,9 @@ private:
     void *m_blocks = nullptr;  // most recent block first
 };
 
+// Lists made with new (directory listings handed to callers) come from the host.
 template <class T>
-class list_dyn_t {
+class list_dyn_t : public host_object_t {
 public:
     using node_t = list_node_dyn_t<T>;
 
@@ -194,10 +196,6 @@ public:
     iterator end() { return iterator(&m_sentinel); }
     const_iterator begin() const { return const_iterator(m_sentinel.next); }
     const_iterator end() const { return const_iterator(&m_sentinel); }
-
-    // The lists are handed over from their creators in host memory.
-    static void *operator new(size_t bytes) noexcept { return qrncore_system_new(bytes); }
-    static void operator delete(void *memory) noexcept { qrncore_system_delete(memory); }
 
 protected:
     // Raw storage for one node from the list's pool; null when none can be had.

@@ -24,11 +24,13 @@
 #include "qrncore/strings/mstring.h"
 #include "qrncore/strings/string.h"
 #include "qrncore/system/host_alloc.h"
+#include "qrncore/system/host_object.h"
 
 namespace quarn {
 
+// Arrays made with new (arrays handed to callers) come from the host.
 template <class T>
-class array_t {
+class array_t : public host_object_t {
     template <bool CONST>
     class basic_iterator_t;
 
