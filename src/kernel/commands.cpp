@@ -31,7 +31,7 @@ cmd_queue_t *find_queue(int id) {
 // Runs one command file; false when it could not be opened.
 bool exec_file(const char *path) {
     message("[cor] executing %s", path);
-    file_t *file = kernel_file_open(path, KERNEL_FILE_READ);
+    auto_ptr_t<file_t> file = kernel_file_open(path, KERNEL_FILE_READ);
     if (!file) {
         error("failed to open %s", path);
         return false;
@@ -39,19 +39,17 @@ bool exec_file(const char *path) {
     const uint64_t size = file->size();
     if (size > UINT32_MAX) {
         error("The command file '%s' is bigger than we can handle: size %" PRIu64 ".", path, size);
-    } else {
-        char *text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 1));
-        if (text && file->read(text, uint32_t(size))) {
-            text[size] = 0;
-            kernel_file_close(file);
-            file = nullptr;
-            _cmd_execute_block(text, int(size));
-        } else {
-            error("failed to read %s", path);
-        }
-        if (text) qrncore_system_delete_vector(text);
+        return true;
     }
-    kernel_file_close(file);
+    char *text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 1));
+    if (text && file->read(text, uint32_t(size))) {
+        text[size] = 0;
+        file.reset();  // closed before its lines run: they may write it
+        _cmd_execute_block(text, int(size));
+    } else {
+        error("failed to read %s", path);
+    }
+    if (text) qrncore_system_delete_vector(text);
     return true;
 }
 

@@ -194,7 +194,7 @@ void process_store_cfg(const char *path) {
         error("[cvar] Unable to store cvar file '%s': the path is too long.", path);
         return;
     }
-    file_t *file = kernel_file_open(temp, KERNEL_FILE_WRITE);
+    auto_ptr_t<file_t> file = kernel_file_open(temp, KERNEL_FILE_WRITE);
     if (!file) {
         error("[cvar] Unable to open cvar file '%s' for writing.", temp.c_str());
         return;
@@ -203,14 +203,13 @@ void process_store_cfg(const char *path) {
     bool ok = file->write(CVAR_FILE_HEADER, uint32_t(sizeof CVAR_FILE_HEADER - 1));
     for (cvar_t *v = variables; v && ok; v = v->next)
         if (v->stored && !v->dynamic) ok = v->store(*file);
-    kernel_file_close(file);
+    file.reset();
     if (!ok) {
         error("[cvar] Unable to write cvar file '%s' - the old file is kept.", path);
         kernel_file_remove(temp);
         return;
     }
-    if (!kernel_file_replace(temp, path)) {
-        error("[cvar] Unable to replace cvar file '%s' - the old file is kept.", path);
-        kernel_file_remove(temp);
-    }
+    // The written file stays when it cannot take the old one's place: it holds the
+    // settings.
+    if (!kernel_file_replace(temp, path)) error("[cvar] Unable to replace cvar file '%s' with '%s'.", path, temp.c_str());
 }

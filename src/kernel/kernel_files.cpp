@@ -1,70 +1,42 @@
 #include "kernel/kernel_files.h"
 
 #include <cstdio>
-#include <new>
+#include <cstring>
 
-#include "platform/files.h"
-#include "qrncore/system/host_alloc.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 
-// Until the virtual file system's root mount table exists, paths are taken as the
-// operating system's own.
 namespace quarn {
 
-namespace {
-
-class native_path_file_t : public file_t {
-public:
-    explicit native_path_file_t(const string &path) : file_t(path) {}
-    platform::native_file_t file;
-
-protected:
-    bool io_read(void *buf, uint32_t len, uint64_t offset) override {
-        if (file.seek(int64_t(offset), platform::SEEK_FROM_START) < 0) return false;
-        auto *p = static_cast<char *>(buf);
-        while (len) {
-            const int64_t n = file.read(p, len);
-            if (n <= 0) return false;
-            p += n;
-            len -= uint32_t(n);
-        }
-        return true;
-    }
-    bool io_write(const void *buf, uint32_t len, uint64_t offset) override {
-        return file.seek(int64_t(offset), platform::SEEK_FROM_START) >= 0 && file.write(buf, len);
-    }
-    bool io_stat(fs_stat_t *out) override {
-        const int64_t size = file.size();
-        if (size < 0) return false;
-        out->type = 1;
-        out->size = uint64_t(size);
-        return true;
-    }
-};
-
-}  // namespace
-
-file_t *kernel_file_open(const string &path, kernel_file_mode_t mode) {
-    void *memory = qrncore_system_new(sizeof(native_path_file_t));
-    if (!memory) return nullptr;
-    auto *f = new (memory) native_path_file_t(path);
-    const unsigned flags = mode == KERNEL_FILE_READ
-                               ? platform::FILE_READ
-                               : platform::FILE_WRITE | platform::FILE_CREATE | platform::FILE_TRUNCATE;
-    if (!f->file.open(path.c_str(), flags)) {
-        kernel_file_close(f);
-        return nullptr;
-    }
-    return f;
+auto_ptr_t<file_t>::ret_t kernel_file_open(const string &path, kernel_file_mode_t mode) {
+    return mode == KERNEL_FILE_READ ? fs_open(path, FS_REALM_VIRTUAL) : fs_create(path, FS_REALM_VIRTUAL);
 }
 
-void kernel_file_close(file_t *file) {
-    if (!file) return;
-    file->~file_t();
-    qrncore_system_delete(file);
+bool kernel_file_replace(const string &from, const string &to) {
+    const size_t to_len = to.length();
+    if (from.length() <= to_len || strncmp(from.c_str(), to.c_str(), to_len) != 0) return false;
+    const char *suffix = from.c_str() + to_len;
+    fs_path_t from_system;
+    {
+        auto_ptr_t<file_t> file = fs_open(from, FS_REALM_VIRTUAL);
+        if (!file) return false;
+        file->get_system_location(from_system);
+    }
+    // Both names lie in the same folder of the virtual tree, so the same mount holds
+    // them: the old file's place in the system is the new one's without the suffix.
+    const size_t system_len = from_system.length();
+    const size_t suffix_len = strlen(suffix);
+    if (system_len > suffix_len && strcmp(from_system.c_str() + system_len - suffix_len, suffix) == 0) {
+        fs_path_t to_system;
+        to_system.copy(from_system, 0, 0, uint32_t(system_len - suffix_len));
+        if (std::rename(from_system.c_str(), to_system.c_str()) == 0) return true;
+    }
+    auto_ptr_t<file_t> source = fs_open(from, FS_REALM_VIRTUAL);
+    auto_ptr_t<file_t> target = source ? fs_create(to, FS_REALM_VIRTUAL) : nullptr;
+    if (!target || !fs_copy(*target, *source)) return false;
+    source.reset();
+    return fs_remove(from, FS_REALM_VIRTUAL);
 }
 
-bool kernel_file_replace(const string &from, const string &to) { return std::rename(from.c_str(), to.c_str()) == 0; }
-
-bool kernel_file_remove(const string &path) { return std::remove(path.c_str()) == 0; }
+bool kernel_file_remove(const string &path) { return fs_remove(path, FS_REALM_VIRTUAL); }
 
 }  // namespace quarn

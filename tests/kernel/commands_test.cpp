@@ -6,6 +6,7 @@
 
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
 
@@ -42,8 +43,13 @@ protected:
     void SetUp() override {
         calls.clear();
         cmd_register_builtins();
+        fs_startup();
+        m_mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.path().c_str(), "/t", false, 0);
+        ASSERT_NE(m_mount, nullptr);
     }
     void TearDown() override {
+        ufs_unmount(m_mount);
+        fs_shutdown();
         for (cmd_t *c : {&now, &queued, &slow, &failing}) cmd_unregister_command(c);
         cmd_unregister_queue(&queue);
         if (volume.hash) cvar_unregister_variable(&volume);
@@ -56,7 +62,8 @@ protected:
     cmd_t failing{"failing", record_failed};
     cmd_queue_t queue;
     cvar_t volume{"s_sfx_volume", "1.0", cvar_t::STORED};
-    temp_dir_t dir;
+    temp_dir_t dir;  // mounted at "/t"
+    fs_device_t *m_mount = nullptr;
     message_capture_t log;
 };
 
@@ -156,12 +163,11 @@ TEST_F(console, exec_runs_files_in_order_and_stops_at_a_missing_one) {
     _cmd_register_command(&now, -1);
     write_file(dir.file("a.cfg"), "now A\n");
     write_file(dir.file("c.cfg"), "now C\n");
-    const std::string line = "exec " + dir.file("a.cfg") + " " + dir.file("missing.cfg") + " " + dir.file("c.cfg");
-    EXPECT_TRUE(cmd_execute(line.c_str()));
+    EXPECT_TRUE(cmd_execute("exec /t/a.cfg /t/missing.cfg /t/c.cfg"));
     EXPECT_EQ(calls, (std::vector<std::string>{"-1:now|A"}));
-    EXPECT_TRUE(log.contains("[cor] executing " + dir.file("a.cfg")));
-    EXPECT_TRUE(log.contains("failed to open " + dir.file("missing.cfg")));
-    EXPECT_FALSE(log.contains("executing " + dir.file("c.cfg")));
+    EXPECT_TRUE(log.contains("[cor] executing /t/a.cfg"));
+    EXPECT_TRUE(log.contains("failed to open /t/missing.cfg"));
+    EXPECT_FALSE(log.contains("executing /t/c.cfg"));
 
     log.clear();
     EXPECT_TRUE(cmd_execute("exec"));
@@ -170,9 +176,8 @@ TEST_F(console, exec_runs_files_in_order_and_stops_at_a_missing_one) {
 
 TEST_F(console, exec_of_a_file_that_execs_itself_is_capped) {
     _cmd_register_command(&now, -1);
-    const std::string self = dir.file("self.cfg");
-    write_file(self, "now in\nexec " + self + "\n");
-    EXPECT_TRUE(cmd_execute(("exec " + self).c_str()));
+    write_file(dir.file("self.cfg"), "now in\nexec /t/self.cfg\n");
+    EXPECT_TRUE(cmd_execute("exec /t/self.cfg"));
     EXPECT_EQ(calls.size(), size_t(CMD_EXEC_MAX_DEPTH));
     EXPECT_TRUE(log.contains("exec nested more than 16 levels deep"));
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
 
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "program_run.h"
 #include "support/message_capture.h"
@@ -15,8 +19,15 @@ namespace {
 
 class variables : public ::testing::Test {
 protected:
-    void SetUp() override { cmd_register_builtins(); }
+    void SetUp() override {
+        cmd_register_builtins();
+        fs_startup();
+        m_mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.path().c_str(), "/home", false, 0);
+        ASSERT_NE(m_mount, nullptr);
+    }
     void TearDown() override {
+        ufs_unmount(m_mount);
+        fs_shutdown();
         for (cvar_t *v : {&a, &b, &c, &a_again, &x})
             if (v->hash) cvar_unregister_variable(v);
         cvar_free_dynamic();
@@ -27,7 +38,8 @@ protected:
     cvar_t c{"gamma", "three words here", cvar_t::STORED};
     cvar_t a_again{"alpha", "shadow"};
     cvar_t x{"x", "0", cvar_t::STORED};
-    temp_dir_t dir;
+    temp_dir_t dir;  // mounted at "/home"
+    fs_device_t *m_mount = nullptr;
     message_capture_t log;
 };
 
@@ -140,9 +152,8 @@ TEST_F(variables, the_configuration_file_byte_for_byte) {
     cvar_register_variable(&c);
     a.set("on");
     EXPECT_TRUE(cmd_execute("uset dyn 9"));  // made at run time: never written
-    const std::string path = dir.file("config.cfg");
-    process_store_cfg(path.c_str());
-    EXPECT_EQ(read_file(path),
+    process_store_cfg("/home/config.cfg");
+    EXPECT_EQ(read_file(dir.file("config.cfg")),
               "# quarn3d variable config data\r\n\r\n"
               "uset gamma \"three words here\"\r\n"
               "uset alpha \"on\"\r\n");
@@ -152,7 +163,8 @@ TEST_F(variables, the_configuration_file_byte_for_byte) {
     cvar_unregister_variable(&c);
     a.set("1");
     c.set("x");
-    EXPECT_TRUE(cmd_execute(("exec " + path).c_str()));
+    EXPECT_TRUE(cmd_execute("exec /home/config.cfg"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("config.cfg.tmp")));
     cvar_register_variable(&a);
     cvar_register_variable(&c);
     EXPECT_STREQ(a.get_text(), "on");
@@ -160,16 +172,78 @@ TEST_F(variables, the_configuration_file_byte_for_byte) {
 }
 
 TEST_F(variables, a_failed_store_keeps_the_old_file) {
-    const std::string path = dir.file("config.cfg");
-    write_file(path, "old settings");
+    write_file(dir.file("config.cfg"), "old settings");
     cvar_register_variable(&a);
-    write_file(path + ".tmp/blocker", "");  // the temporary file cannot be made
-    process_store_cfg(path.c_str());
-    EXPECT_EQ(read_file(path), "old settings");
-    EXPECT_TRUE(log.contains("[cvar] Unable to open cvar file"));
+    write_file(dir.file("config.cfg.tmp/blocker"), "");  // the temporary file cannot be made
+    process_store_cfg("/home/config.cfg");
+    EXPECT_EQ(read_file(dir.file("config.cfg")), "old settings");
+    EXPECT_TRUE(log.contains("[cvar] Unable to open cvar file '/home/config.cfg.tmp' for writing."));
 
-    process_store_cfg(dir.file("no/such/folder/config.cfg").c_str());
-    EXPECT_TRUE(log.contains("no/such/folder/config.cfg.tmp"));
+    process_store_cfg("/nowhere/config.cfg");
+    EXPECT_TRUE(log.contains("/nowhere/config.cfg.tmp"));
+}
+
+// Files kept in memory: a device with no place in the operating system, where the
+// configuration file cannot be renamed and is copied over instead.
+class memory_device_t : public fs_device_t {
+public:
+    memory_device_t() : fs_device_t("", false) {}
+
+    class string_file_t : public file_t {
+    public:
+        explicit string_file_t(std::string &bytes) : file_t("<string>"), m_bytes(bytes) {}
+
+    protected:
+        bool io_read(void *buf, uint32_t len, uint64_t offset) override {
+            if (offset + len > m_bytes.size()) return false;
+            memcpy(buf, m_bytes.data() + offset, len);
+            return true;
+        }
+        bool io_write(const void *buf, uint32_t len, uint64_t offset) override {
+            if (m_bytes.size() < offset + len) m_bytes.resize(offset + len);
+            memcpy(m_bytes.data() + offset, buf, len);
+            return true;
+        }
+        bool io_stat(fs_stat_t *out) override {
+            out->type = FS_TYPE_FILE;
+            out->size = m_bytes.size();
+            return true;
+        }
+
+    private:
+        std::string &m_bytes;
+    };
+
+    auto_ptr_t<file_t>::ret_t open(const string &path) override {
+        auto it = files.find(path.c_str());
+        return it == files.end() ? nullptr : auto_ptr_t<file_t>(new string_file_t(it->second));
+    }
+    auto_ptr_t<file_t>::ret_t create(const string &path) override {
+        std::string &bytes = files[path.c_str()];
+        bytes.clear();
+        return auto_ptr_t<file_t>(new string_file_t(bytes));
+    }
+    bool remove(const string &path) override { return files.erase(path.c_str()) == 1; }
+    bool stat(const string &path, fs_stat_t *out) override {
+        auto it = files.find(path.c_str());
+        if (it == files.end()) return false;
+        out->type = FS_TYPE_FILE;
+        out->size = it->second.size();
+        return true;
+    }
+
+    std::map<std::string, std::string> files;
+};
+
+TEST_F(variables, a_file_without_a_place_in_the_system_is_copied_into_place) {
+    memory_device_t memory;
+    memory.files["/config.cfg"] = "old settings that are much longer than the new ones";
+    ASSERT_TRUE(ufs_mount_device(&memory, "/mem", 10));
+    cvar_register_variable(&a);
+    process_store_cfg("/mem/config.cfg");
+    EXPECT_EQ(memory.files["/config.cfg"], "# quarn3d variable config data\r\n\r\nuset alpha \"1\"\r\n");
+    EXPECT_EQ(memory.files.count("/config.cfg.tmp"), 0u);
+    ufs_unmount_device(&memory);
 }
 
 // What the boot showed at the moment the test module executed.
