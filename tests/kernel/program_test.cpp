@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "kernel/kernel.h"
 #include "kernel/process_table.h"
+#include "platform/process.h"
 #include "program_run.h"
 #include "qrncore/system/dl_lib.h"
 #include "support/message_capture.h"
@@ -38,6 +40,25 @@ TEST(program, boots_and_shuts_down_in_order) {
     EXPECT_EQ(r.log.back(), "[sys] process shutdown") << "nothing is logged after the log stops";
     // The game counts its frames only while the application is active: headless, the
     // window is active from the start.
+}
+
+TEST(program, the_screensaver_logs_into_the_documents_folder) {
+    temp_dir_t docs;
+    setenv("XDG_DOCUMENTS_DIR", docs.path().c_str(), 1);
+    const std::string program = program_path();
+    const char *argv[] = {program.c_str(), "-screensaver", nullptr};
+    int exit_code = -1;
+    struct sink_t : platform::process_output_t {
+        void on_stdout(const char *, size_t) override {}
+        void on_stderr(const char *, size_t) override {}
+    } sink;
+    const bool started = platform::process_run(argv, &sink, &exit_code);
+    unsetenv("XDG_DOCUMENTS_DIR");
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exit_code, 0);
+    // The folder is made when missing.
+    const std::vector<std::string> log = log_lines(docs.file("Fernwold/screensaver.log"));
+    EXPECT_TRUE(lines_in_order(log, {"[game] stand-in game module running", "[sys] process shutdown"}));
 }
 
 TEST(program, a_module_that_runs_ends_the_kernel_with_0) {
