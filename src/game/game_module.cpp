@@ -4,7 +4,9 @@
 #include "kernel/cvars.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
+#include "embedded_archive.h"
 #include "outside/qrnshared/dlguard_proc.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -33,6 +35,20 @@ public:
 class game_process_t : public vprocess_t {
 public:
     game_process_t() : vprocess_t(0) { set_name("game"); }
+    ~game_process_t() override { unmount_builtin(); }
+
+    // Mounts the archive stored in the program at the root, at priority 55 (between
+    // "base.tzk" at 50 and the patch archives from 60 on).
+    bool mount_builtin() {
+        unmount_builtin();
+        m_builtin = ufs_mount_romfs(fernwold_builtin_archive, uint32_t(fernwold_builtin_archive_size), "", 55);
+        if (!m_builtin) error("[game] Error mounting embedded game data.");
+        return m_builtin != nullptr;
+    }
+    void unmount_builtin() {
+        if (m_builtin) ufs_unmount(m_builtin);
+        m_builtin = nullptr;
+    }
 
     // Opens the window: the system window and, as no renderer does it yet, the main
     // window. A program without any window system runs on without.
@@ -53,11 +69,14 @@ public:
 
     // The stop's first pass: the window goes.
     void system() override {
-        if (signal == SIGNAL_SHUTDOWN) oswindow_shutdown();
+        if (signal != SIGNAL_SHUTDOWN) return;
+        oswindow_shutdown();
+        unmount_builtin();
     }
 
 private:
     int m_frames = 0;
+    fs_device_t *m_builtin = nullptr;
 };
 
 class game_ops_t : public dl_ops_t {
@@ -74,6 +93,7 @@ public:
         game_process_t *game = new game_process_t;
         if (!game) return false;
         process_add(game, 0);
+        if (!game->mount_builtin()) return false;
         cvar_register_variable(&game_frames);
         cmd_register_command(&quit_command);
         game->open_window();
