@@ -1,10 +1,11 @@
 #include "game/game_module.h"
 
+#include "embedded_archive.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
-#include "embedded_archive.h"
+#include "kernel/sound.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
@@ -51,8 +52,10 @@ public:
     }
 
     // Opens the window: the system window and, as no renderer does it yet, the main
-    // window. A program without any window system runs on without.
+    // window, then starts the sound device as the game does. A program without any
+    // window system runs on without.
     void open_window() {
+        snd_init_devices();
         if (!oswindow_init("Fernwold", nullptr, 0)) return;
         oswindow_create(OSWINDOW_MAIN, "Fernwold", 0, 640, 480, false);
         oswindow_show(nullptr);
@@ -62,14 +65,17 @@ public:
     // Frames run only while the application is active, as the game pauses otherwise.
     void handler() override {
         if (!oswindow_is_application_active()) return;
+        snd_update_state();
         if (++m_frames != game_frames.get_int()) return;
         message("%d frames run, ending the run", m_frames);
         cmd_execute("quit");
     }
 
-    // The stop's first pass: the window goes.
+    // The stop's first pass: the sound devices and the window go.
     void system() override {
         if (signal != SIGNAL_SHUTDOWN) return;
+        snd_device_shutdown();
+        snd_shutdown_devices();
         oswindow_shutdown();
         unmount_builtin();
     }

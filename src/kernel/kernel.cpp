@@ -8,6 +8,7 @@
 #include "kernel/net_process.h"
 #include "kernel/plugins.h"
 #include "kernel/process_table.h"
+#include "kernel/sound.h"
 #include "kernel/sys.h"
 #include "outside/ctlbase/ctlbase.h"
 #include "outside/qrnshared/qrnshared.h"
@@ -81,7 +82,11 @@ int kernel_boot(void *module) {
     qrnshared_startup();
     //     The network process, idle until a plug-in opens an interface.
     net_start();
-    // 12. The input, graphics and sound front-ends: their own tasks, in that order.
+    // 12. The input, graphics and sound front-ends: the first two are their own
+    //     tasks, in that order. The engine's unit bank and system are made by the
+    //     memory manager's process (step 10); until it exists there are none, and
+    //     sounds cannot be made.
+    snd_start(nullptr, nullptr);
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
     //     still runs until they have gone.
@@ -90,8 +95,9 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
-    // 15. Shutdown. The sound front-end's second phase and the graphics front-end's
-    //     shutdown come first once they exist.
+    // 15. Shutdown. The sound front-end's second phase; the graphics front-end's
+    //     shutdown follows once it exists.
+    snd_stop();
     sys_shutdown();
     sonbase_shutdown();
     qrnshared_shutdown();

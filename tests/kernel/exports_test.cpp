@@ -55,7 +55,7 @@ const export_group_t export_groups[] = {
      "inp_trackir_is_active inp_trackir_get_axis_data inp_trackir_enable inp_trackir_disable inp_cursor_info "
      "inp_cursor_info_set inp_fetch_keycode inp_reset_keycode_queue inp_event inp_force_stop inp_force_create "
      "inp_force_destroy inp_force_play inp_force_change inp_store_bindings _inp_restore_bindings"},
-    {"snd", false,
+    {"snd", true,
      "_snd_create _snd_create_oneshot snd_finish snd_update_state snd_enforce_attributes snd_set_current_tag "
      "snd_listener snd_rolloff_factor snd_distance_factor snd_def_mm_distances snd_get_length "
      "snd_get_music_volume snd_get_sfx_volume snd_is_accelerated snd_is_stereo_reversed snd_device_count "
