@@ -1,0 +1,163 @@
+#pragma once
+// quarn::unit_base_t: the root of every unit class. A unit carries a 16-bit count of
+// the counted pointers that hold it and a flags byte (its unit system, proxy, save
+// mark, owned and alive bits). Units are never deleted directly: the last release puts
+// them on the garbage list and unit_system_t::clean_garbage frees them.
+#include <cstddef>
+#include <cstdint>
+
+#include "qrncore/api.h"
+#include "qrncore/strings/mstring.h"
+#include "qrncore/strings/string.h"
+#include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_structs.h"
+
+namespace quarn {
+
+class unit_bank_t;
+class unit_system_t;
+template <class T>
+class owner_ptr_ret_t;
+
+// Logs the overflow of a unit's count and ends the process.
+[[noreturn]] QRNCORE_API void unit_count_overflow();
+// Logs the release of a unit whose count is already 0 and ends the process.
+[[noreturn]] QRNCORE_API void unit_count_underflow();
+
+class QRNCORE_API unit_base_t {
+public:
+    // Flags byte.
+    static constexpr uint8_t FLAG_SYSTEM_MASK = 0x07;  // index of the owning unit system
+    // On the garbage list. The original left this bit unused and listed a unit again
+    // each time its count fell to 0, so a unit revived in between was freed twice.
+    static constexpr uint8_t FLAG_LISTED = 0x08;
+    static constexpr uint8_t FLAG_PROXY = 0x10;
+    static constexpr uint8_t FLAG_SAVE_MARK = 0x20;  // in a unit writer's list
+    static constexpr uint8_t FLAG_OWNED = 0x40;
+    static constexpr uint8_t FLAG_ALIVE = 0x80;
+    static constexpr uint16_t MAX_COUNT = 0xFFFF;
+
+    static const string class_name;
+    static const uint32_t fingerprint;
+    static const unit_descriptor_t unit_descriptor;
+    static const unit_attribute_t unit_attributes[];
+    // New unit of this class for the system; null when allocation fails.
+    static unit_base_t *create_instance(unit_system_t *system);
+    // The destroy function of every class: deletes the unit through its virtual
+    // destructor; nothing for null.
+    static void destroy_instance(unit_base_t *unit, unit_system_t *system);
+    static bool register_class(unit_bank_t &bank);
+
+    // Tears the unit's attributes down and clears the owned and alive flags. Owning
+    // pointers call it when they let go; the memory stays until clean_garbage.
+    virtual void destroy();
+    // A deep copy in the unit's own system (owned units cloned, referenced ones
+    // shared); empty when the copy cannot be made, with nothing left behind.
+    virtual owner_ptr_ret_t<unit_base_t> clone();
+    // True for units that cannot carry a name.
+    virtual bool is_anonymous() const;
+    virtual bool is_nameless() const;
+    // The dotted name, or for a nameless unit the name composed from its address.
+    virtual bool get_name(mstring_t &out) const;
+    // The last token of the name (or of the nameless form).
+    virtual uint64_t get_name_suffix() const;
+    virtual const unit_descriptor_t *get_descriptor() const;
+    // Hooks of the unit writer and reader; a false result fails the save or load.
+    virtual bool _call_pre_save();
+    virtual bool _call_post_save();
+    virtual void _call_pre_load();
+    virtual bool _call_post_load();
+
+    uint16_t get_count() const { return m_count; }
+    uint8_t get_flags() const { return m_flags; }
+    bool is_alive() const { return (m_flags & FLAG_ALIVE) != 0; }
+    bool is_owned() const { return (m_flags & FLAG_OWNED) != 0; }
+    bool is_proxy() const { return (m_flags & FLAG_PROXY) != 0; }
+    bool is_save_marked() const { return (m_flags & FLAG_SAVE_MARK) != 0; }
+    uint32_t get_system_index() const { return m_flags & FLAG_SYSTEM_MASK; }
+    // The unit system in the unit's slot; null when that system is gone.
+    unit_system_t *get_system() const;
+    // The name as an owned text, for messages.
+    mstring_dyn_t name_text() const {
+        mstring_dyn_t s;
+        get_name(s);
+        return s;
+    }
+
+    // True when the unit's class is the class of d or derives from it. Unlike the
+    // class tests of the unit system, a proxy is not taken for every class here: this
+    // is the test that guards access to a unit's memory.
+    bool is_kind_of(const unit_descriptor_t &d) const;
+
+    // Counting. Every counted pointer raises the count when it takes a unit and
+    // releases it when it lets go; a count that would pass 65535 aborts instead of
+    // wrapping to 0 under a unit still in use.
+    void add_ref() {
+        if (m_count == MAX_COUNT) unit_count_overflow();
+        ++m_count;
+    }
+    // Lowers the count; at 0 the unit goes to the garbage list.
+    void release_ref() {
+        if (m_count == 0) unit_count_underflow();
+        if (--m_count == 0) list_as_garbage();
+    }
+    // Owner release: destroy, then release the count.
+    void release_owned() {
+        destroy();
+        release_ref();
+    }
+    // Raises the count and sets the owned flag (an owning pointer takes the unit).
+    void take_owned() {
+        add_ref();
+        m_flags |= FLAG_OWNED;
+    }
+    // Lowers the count and clears the owned flag without listing the unit at 0: the
+    // unit is handed on, like a freshly created unit, to the next owner.
+    void hand_over() {
+        if (m_count == 0) unit_count_underflow();
+        --m_count;
+        m_flags &= uint8_t(~FLAG_OWNED);
+    }
+    // Drops a unit that nothing owns: destroys it and lets it reach the garbage list.
+    // Nothing when an owning pointer holds it.
+    void dispose_unowned();
+
+    void set_save_mark(bool on) { m_flags = on ? uint8_t(m_flags | FLAG_SAVE_MARK) : uint8_t(m_flags & ~FLAG_SAVE_MARK); }
+
+    // Units live in the host's memory. A failed allocation gives null (the operator is
+    // non-throwing, so the new-expression returns null without constructing).
+    static void *operator new(size_t bytes) noexcept;
+    static void operator delete(void *memory);
+
+    // Units constructed and not yet freed, in every system.
+    static uint32_t get_live_count();
+
+protected:
+    // Count 0, alive, the system's index in the flags. system must not be null.
+    explicit unit_base_t(unit_system_t *system);
+    // The deleting destructor runs only from clean_garbage, through the class's
+    // destroy function.
+    virtual ~unit_base_t();
+    unit_base_t(const unit_base_t &) = delete;
+    unit_base_t &operator=(const unit_base_t &) = delete;
+
+    // Copies what this class adds to target; unit_base_t adds nothing.
+    bool _clone_to(unit_base_t *target);
+    // Copies every attribute of d's own table to target, in table order; false at the
+    // first failure, with a message.
+    bool _clone_attributes_to(const unit_descriptor_t &d, unit_base_t *target);
+    // Releases every attribute of d's own table, in table order.
+    void _destroy_attributes(const unit_descriptor_t &d);
+
+    void set_flags(uint8_t set) { m_flags |= set; }
+
+private:
+    friend class unit_system_t;
+
+    void list_as_garbage();
+
+    uint16_t m_count = 0;
+    uint8_t m_flags;
+};
+
+}  // namespace quarn
