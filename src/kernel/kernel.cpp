@@ -5,6 +5,7 @@
 #include "kernel/log_setup.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
+#include "kernel/net_process.h"
 #include "kernel/plugins.h"
 #include "kernel/process_table.h"
 #include "kernel/sys.h"
@@ -47,7 +48,7 @@ int kernel_main(int argc, char **argv) {
 
     qrncore_shutdown();
     if (have_saved_dir) platform::working_dir_set(saved_dir);
-    // The network front-end's release goes here once it exists.
+    net_release();
     dumper_shutdown();
     return result;
 }
@@ -78,6 +79,8 @@ int kernel_boot(void *module) {
     // 10. The memory manager's process "mm": the memory manager's task.
     // 11. The shared layer's second step.
     qrnshared_startup();
+    //     The network process, idle until a plug-in opens an interface.
+    net_start();
     // 12. The input, graphics and sound front-ends: their own tasks, in that order.
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop

@@ -61,6 +61,12 @@ const export_group_t export_groups[] = {
      "snd_get_music_volume snd_get_sfx_volume snd_is_accelerated snd_is_stereo_reversed snd_device_count "
      "snd_device_get snd_eval_devicestring snd_restart snd_device_info snd_init_devices snd_shutdown_devices "
      "snd_device_suspend snd_device_revive snd_device_shutdown snd_device_current"},
+    {"net", true,
+     "net_iface_register net_iface_alloc net_iface_free net_iface_add net_iface_del net_iface_create "
+     "net_iface_destroy net_iface_ioctl net_iface_set net_iface_connect net_iface_bind net_iface_send "
+     "net_iface_recv net_iface_get_address net_iface_saddr_alloc net_iface_saddr_free net_sock_alloc "
+     "net_sock_iface net_sock_bind net_sock_connect net_sock_avail net_sock_recv net_sock_recvfrom net_sock_sendv "
+     "net_sock_sendtov net_sock_close net_sock_free"},
     {"game module", true, "game_get_dl_ops"},
 };
 
