@@ -3,9 +3,11 @@
 #include "embedded_archive.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "kernel/input.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
 #include "kernel/sound.h"
+#include "outside/qrnshared/def_pool.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
@@ -25,6 +27,43 @@ int cmd_quit(const cmd_context_t *) {
 }
 
 cmd_t quit_command("quit", cmd_quit);
+
+// The game's impulses and its built-in bindings, the system layer of the bindings.
+const inp_impulse_name_t game_impulses[] = {
+    {100, "forward"},  {101, "backward"},   {102, "left"},       {103, "right"},       {105, "strafeleft"},
+    {106, "straferight"}, {107, "lookup"},  {108, "lookdown"},   {109, "fastturn"},    {110, "mleft"},
+    {111, "mright"},   {112, "mlookup"},    {113, "mlookdown"},  {130, "weap_fire"},   {131, "weap_reload"},
+    {158, "FIXME-HELP"}, {160, "FIXME-BUGREPORT"}, {161, "FIXME-TELEPORT"}, {0, nullptr}};
+
+const char default_bindings[] = R"(def commands {
+    def grave { command: "ui t console:system_02" privileged: "1" }
+    def f6 { command: "profiler" privileged: "1" }
+    def f11 { command: "bugreport" privileged: "1" }
+    def f10 { command: "screenshot" privileged: "1" }
+}
+def impulses {
+    def w { impulse: "forward" }
+    def s { impulse: "backward" }
+    def a { impulse: "strafeleft" }
+    def d { impulse: "straferight" }
+    def larrow { impulse: "left" }
+    def rarrow { impulse: "right" }
+    def uarrow { impulse: "lookup" }
+    def darrow { impulse: "lookdown" }
+    def lshift { impulse: "fastturn" }
+    def rshift { impulse: "fastturn" }
+    def lctrl { impulse: "weap_fire" }
+    def rctrl { impulse: "weap_fire" }
+    def mouse1 { impulse: "weap_fire" }
+    def enter { impulse: "weap_reload" }
+    def r { impulse: "weap_reload" }
+    def mouse3 { impulse: "weap_reload" }
+    def mouseup { impulse: "mlookdown" }
+    def mousedown { impulse: "mlookup" }
+    def mouseleft { impulse: "mleft" }
+    def mouseright { impulse: "mright" }
+}
+)";
 
 // Holds the module while game objects still need it.
 class game_guard_t : public dlguard_proc_t {
@@ -52,14 +91,20 @@ public:
     }
 
     // Opens the window: the system window and, as no renderer does it yet, the main
-    // window, then starts the sound device as the game does. A program without any
-    // window system runs on without.
+    // window, then starts the sound and input devices and binds the keys as the game
+    // does. A program without any window system runs on without.
     void open_window() {
         snd_init_devices();
+        inp_init_devices();
         if (!oswindow_init("Fernwold", nullptr, 0)) return;
         oswindow_create(OSWINDOW_MAIN, "Fernwold", 0, 640, 480, false);
         oswindow_show(nullptr);
         oswindow_activate_main_window();
+        inp_init_input(game_impulses);
+        if (!m_bindings.read_text(default_bindings, sizeof default_bindings - 1, "<built-in bindings>") ||
+            !inp_restore_bindings(&m_bindings))
+            error("[game] The built-in key bindings do not apply");
+        inp_set_active(true);
     }
 
     // Frames run only while the application is active, as the game pauses otherwise.
@@ -83,6 +128,7 @@ public:
 private:
     int m_frames = 0;
     fs_device_t *m_builtin = nullptr;
+    def_pool_t m_bindings;
 };
 
 class game_ops_t : public dl_ops_t {

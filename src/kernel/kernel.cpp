@@ -1,6 +1,7 @@
 #include "kernel/kernel.h"
 
 #include "kernel/commands.h"
+#include "kernel/input.h"
 #include "kernel/cvars.h"
 #include "kernel/log_setup.h"
 #include "kernel/mem_sys.h"
@@ -82,10 +83,11 @@ int kernel_boot(void *module) {
     qrnshared_startup();
     //     The network process, idle until a plug-in opens an interface.
     net_start();
-    // 12. The input, graphics and sound front-ends: the first two are their own
-    //     tasks, in that order. The engine's unit bank and system are made by the
-    //     memory manager's process (step 10); until it exists there are none, and
-    //     sounds cannot be made.
+    // 12. The input, graphics and sound front-ends; the graphics front-end is its own
+    //     task. The input front-end takes the window's input until a device is
+    //     picked. The engine's unit bank and system are made by the memory manager's
+    //     process (step 10); until it exists there are none, and sounds cannot be made.
+    inp_start();
     snd_start(nullptr, nullptr);
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
@@ -95,10 +97,12 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
-    // 15. Shutdown. The sound front-end's second phase; the graphics front-end's
-    //     shutdown follows once it exists.
+    // 15. Shutdown. The sound front-end's second phase and the input front-end's end;
+    //     the graphics front-end's shutdown follows once it exists.
     snd_stop();
+    inp_stop();
     sys_shutdown();
+    ctlbase_shutdown();
     sonbase_shutdown();
     qrnshared_shutdown();
     message("[sys] process shutdown");

@@ -129,8 +129,8 @@ void mouse_move(oswindow_record_t *w, const platform::window_event_t &e) {
         inp_event_t ev;
         ev.type = inp_event_t::MOUSE_ABSOLUTE;
         ev.modifiers = last_modifiers;
-        ev.data[0] = e.x;
-        ev.data[1] = e.y;
+        ev.set_float(0, float(e.x));
+        ev.set_float(1, float(e.y));
         ev.set_float(2, float(e.x) * 2.0f / float(width) - 1.0f);
         ev.set_float(3, 1.0f - float(e.y) * 2.0f / float(height));
         input->post_event(&ev);

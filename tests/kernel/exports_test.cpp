@@ -44,7 +44,7 @@ const export_group_t export_groups[] = {
      "oswindow_is_application_active oswindow_is_monitor_active oswindow_hold_reactions oswindow_get_window "
      "oswindow_create oswindow_destroy oswindow_attach oswindow_detach oswindow_show oswindow_hide "
      "oswindow_set_properties oswindow_get_properties oswindow_move_to oswindow_set_title"},
-    {"inp", false,
+    {"inp", true,
      "inp_init_devices inp_shutdown_devices inp_init_input inp_thaw_input inp_freeze_input inp_is_active "
      "inp_set_active inp_handle_impulses inp_mouse_reports_delta inp_set_mouse_reports_delta "
      "inp_set_mouse_sensitivity inp_get_mouse_sensitivity _inp_get_trigger_name _inp_get_trigger_code "

@@ -179,8 +179,8 @@ TEST_F(window_procedure, legacy_keys_mouse_and_wheel_become_input_events) {
     EXPECT_EQ(up.data[0], 201);
     const inp_event_t &absolute = probe.events[2];
     EXPECT_EQ(absolute.type, inp_event_t::MOUSE_ABSOLUTE);
-    EXPECT_EQ(absolute.data[0], 50);
-    EXPECT_EQ(absolute.data[1], 25);
+    EXPECT_EQ(absolute.get_float(0), 50.0f);
+    EXPECT_EQ(absolute.get_float(1), 25.0f);
     EXPECT_FLOAT_EQ(absolute.get_float(2), -0.5f);
     EXPECT_FLOAT_EQ(absolute.get_float(3), 0.5f);
     EXPECT_EQ(probe.events[3].type, inp_event_t::BUTTON_DOWN);
