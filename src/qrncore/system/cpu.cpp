@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/cpu.h"
+#include "qrncore/math/matrix_table.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/system/timers.h"
 
@@ -220,6 +221,7 @@ uint32_t cpu_startup(bool identify) {
         // Without identification the original kept the speed at 0; measure anyway.
         speed_mhz = cpu_measure_speed(0);
     }
+    matrix_install_routines(features);
     // The MMX and 3DNow copies of the 32-bit original are the plain copy here.
     if (features & CPU_SSE) fptr_mm_memcpy = cpu_memcpy_sse;
     return features;

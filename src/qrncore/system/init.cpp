@@ -31,7 +31,7 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
     qrncore_system_new_vector = new_vector_fn;
     qrncore_system_delete = delete_fn;
     qrncore_system_delete_vector = delete_vector_fn;
-    // 2. Processor routines and speed.
+    // 2. Processor identification, speed, and the copy and matrix routines it selects.
     cpu_startup(identify_cpu);
     // 3. The millisecond clock already has its resolution here: the monotonic clock
     //    needs no timer period raised.
