@@ -5,6 +5,7 @@
 #include "qrncore/numerics/crc.h"
 #include "qrncore/profiler/profiler.h"
 #include "qrncore/system/cpu.h"
+#include "qrncore/units/unit_resource_tie.h"
 
 namespace quarn {
 
@@ -37,6 +38,9 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
     //    needs no timer period raised.
     // 4. Checksum tables.
     crc_initialize();
+    // 5. The default resource tie, which refuses every use until the resource layer
+    //    installs its own.
+    unit_resource_tie_startup();
     // 6. The profiler, replacing one left from an earlier start. Without memory the
     //    profiler stays off.
     destroy_profiler_object();
@@ -48,6 +52,7 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
 
 void qrncore_shutdown() {
     destroy_profiler_object();
+    unit_resource_tie_shutdown();
     crc_shutdown();
     // The allocation functions stay installed: objects may still be freed after this.
 }

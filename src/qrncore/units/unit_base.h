@@ -7,6 +7,13 @@
 #include <cstdint>
 
 #include "qrncore/api.h"
+#include "qrncore/geometry/aabox.h"
+#include "qrncore/geometry/placement.h"
+#include "qrncore/geometry/plane.h"
+#include "qrncore/geometry/sphere.h"
+#include "qrncore/math/mat_sq.h"
+#include "qrncore/math/quat.h"
+#include "qrncore/math/vec.h"
 #include "qrncore/strings/mstring.h"
 #include "qrncore/strings/string.h"
 #include "qrncore/strings/string_dyn.h"
@@ -16,6 +23,7 @@ namespace quarn {
 
 class unit_bank_t;
 class unit_system_t;
+struct unit_attr_enum_domain_t;
 template <class T>
 class owner_ptr_ret_t;
 
@@ -121,6 +129,100 @@ public:
     // Drops a unit that nothing owns: destroys it and lets it reach the garbage list.
     // Nothing when an owning pointer holds it.
     void dispose_unowned();
+
+    // Value checks against an attribute's domain, one overload per value type; see
+    // unit_check_result_t. A null unit gives UNIT_CHECK_NULL_UNIT. The class test
+    // passes a proxy for every class. Nothing is logged.
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const string &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const char *value) {
+        return check_value(unit, a, string(value));
+    }
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, std::nullptr_t) {
+        return check_value(unit, a, static_cast<unit_base_t *>(nullptr));
+    }
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, float value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const mat4_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const quat_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const placement_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a,
+                                           const placement_scale_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a,
+                                           const placement_nonuniform_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const plane_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const sphere_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const aabox_t &value);
+    // The integer overloads take the value as 64 bits (int sign-extended, unsigned
+    // zero-extended) and then share one test.
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, int32_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, uint32_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, int64_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, uint64_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, bool value);
+
+    // The value of the symbol (case counts); false when the sorted table has none.
+    static bool lookup_enum_value(const unit_attr_enum_domain_t *domain, const string &symbol, int32_t *out = nullptr);
+    // The symbol of the value, or null.
+    static const char *lookup_enum_symbol(const unit_attr_enum_domain_t *domain, int32_t value);
+
+    // Typed attribute accessors. Each returns false, changing nothing, for a null
+    // attribute, an attribute of a class the unit is not of (a proxy is not taken for
+    // every class here: the value lives in the unit's memory), and a type code the
+    // overload does not serve. No domain test (check_value comes first) and no
+    // message. Texts: code 1, and code 3 as its token text.
+    bool get_value(const unit_attribute_t *a, mstring_t *out);
+    bool set_value(const unit_attribute_t *a, const string &value);
+    bool set_value(const unit_attribute_t *a, const char *value) { return set_value(a, string(value)); }
+    // The stored text of a code-1 attribute.
+    bool get_value(const unit_attribute_t *a, const mstring_t **out);
+    bool get_value(const unit_attribute_t *a, float *out);
+    bool set_value(const unit_attribute_t *a, float value);
+    bool get_value(const unit_attribute_t *a, vec2_t *out);
+    bool set_value(const unit_attribute_t *a, const vec2_t &value);
+    bool get_value(const unit_attribute_t *a, vec3_t *out);
+    bool set_value(const unit_attribute_t *a, const vec3_t &value);
+    bool get_value(const unit_attribute_t *a, vec4_t *out);
+    bool set_value(const unit_attribute_t *a, const vec4_t &value);
+    bool get_value(const unit_attribute_t *a, mat4_t *out);
+    bool set_value(const unit_attribute_t *a, const mat4_t &value);
+    bool get_value(const unit_attribute_t *a, quat_t *out);
+    bool set_value(const unit_attribute_t *a, const quat_t &value);
+    bool get_value(const unit_attribute_t *a, placement_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_t &value);
+    bool get_value(const unit_attribute_t *a, placement_scale_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_scale_t &value);
+    bool get_value(const unit_attribute_t *a, placement_nonuniform_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_nonuniform_t &value);
+    bool get_value(const unit_attribute_t *a, plane_t *out);
+    bool set_value(const unit_attribute_t *a, const plane_t &value);
+    bool get_value(const unit_attribute_t *a, sphere_t *out);
+    bool set_value(const unit_attribute_t *a, const sphere_t &value);
+    bool get_value(const unit_attribute_t *a, aabox_t *out);
+    bool set_value(const unit_attribute_t *a, const aabox_t &value);
+    bool get_value(const unit_attribute_t *a, bool *out);
+    bool set_value(const unit_attribute_t *a, bool value);
+    // int: 29, 33, 45; writes also 37, sign-extended.
+    bool get_value(const unit_attribute_t *a, int32_t *out);
+    bool set_value(const unit_attribute_t *a, int32_t value);
+    // unsigned: 31, 35, 41; writes also 3 and 39, zero-extended.
+    bool get_value(const unit_attribute_t *a, uint32_t *out);
+    bool set_value(const unit_attribute_t *a, uint32_t value);
+    // signed 64-bit: 37; reads also 29, 33, 45, sign-extended.
+    bool get_value(const unit_attribute_t *a, int64_t *out);
+    bool set_value(const unit_attribute_t *a, int64_t value);
+    // unsigned 64-bit: 3, 39; reads also 31, 35, 41, zero-extended.
+    bool get_value(const unit_attribute_t *a, uint64_t *out);
+    bool set_value(const unit_attribute_t *a, uint64_t value);
+    // Unit pointers: 47, 49, and 51 through the resource tie. Reading changes no
+    // count. Writing 47 destroys and releases the old unit and owns the new one;
+    // writing 49 counts the new unit before it releases the old one. Neither tests
+    // whether the new unit is alive or owned.
+    bool get_value(const unit_attribute_t *a, unit_base_t **out);
+    bool set_value(const unit_attribute_t *a, unit_base_t *value);
+    bool set_value(const unit_attribute_t *a, std::nullptr_t) { return set_value(a, static_cast<unit_base_t *>(nullptr)); }
 
     void set_save_mark(bool on) { m_flags = on ? uint8_t(m_flags | FLAG_SAVE_MARK) : uint8_t(m_flags & ~FLAG_SAVE_MARK); }
 

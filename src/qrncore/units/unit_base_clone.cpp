@@ -5,6 +5,7 @@
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_base.h"
 #include "qrncore/units/unit_ptr.h"
+#include "qrncore/units/unit_resource_tie.h"
 
 namespace quarn {
 
@@ -38,48 +39,45 @@ bool copy_owner(const unit_attribute_t &a, unit_base_t *source, unit_base_t *tar
     return true;
 }
 
+// The scalar codes that are copied bit for bit and need no teardown.
+#define QRN_UNIT_PLAIN_CODES(X)                                                                          \
+    X(UNIT_ATTR_TOKEN) X(UNIT_ATTR_FLOAT) X(UNIT_ATTR_VEC2) X(UNIT_ATTR_VEC3) X(UNIT_ATTR_VEC4)             \
+    X(UNIT_ATTR_MATRIX) X(UNIT_ATTR_QUAT) X(UNIT_ATTR_PLACEMENT) X(UNIT_ATTR_PLACEMENT_SCALE)               \
+    X(UNIT_ATTR_PLACEMENT_NONUNIFORM) X(UNIT_ATTR_PLANE) X(UNIT_ATTR_SPHERE) X(UNIT_ATTR_AABOX)             \
+    X(UNIT_ATTR_INT32) X(UNIT_ATTR_UINT32) X(UNIT_ATTR_INT32_B) X(UNIT_ATTR_UINT32_B) X(UNIT_ATTR_INT64)    \
+    X(UNIT_ATTR_UINT64) X(UNIT_ATTR_UINT32_PLAIN) X(UNIT_ATTR_BOOL) X(UNIT_ATTR_ENUM)
+
 bool copy_attribute(const unit_attribute_t &a, unit_base_t *source, unit_base_t *target) {
     switch (a.type) {
+#define QRN_COPY_PLAIN(code) \
+    case code: return copy_plain<code>(a, source, target);
+        QRN_UNIT_PLAIN_CODES(QRN_COPY_PLAIN)
+#undef QRN_COPY_PLAIN
     case UNIT_ATTR_STRING: {
         mstring_dyn_t &to = value_of<UNIT_ATTR_STRING>(a, target);
         const mstring_dyn_t &from = value_of<UNIT_ATTR_STRING>(a, source);
         return to.copy(from);
     }
-    case UNIT_ATTR_TOKEN: return copy_plain<UNIT_ATTR_TOKEN>(a, source, target);
-    case UNIT_ATTR_FLOAT: return copy_plain<UNIT_ATTR_FLOAT>(a, source, target);
-    case UNIT_ATTR_INT32: return copy_plain<UNIT_ATTR_INT32>(a, source, target);
-    case UNIT_ATTR_UINT32: return copy_plain<UNIT_ATTR_UINT32>(a, source, target);
-    case UNIT_ATTR_INT32_B: return copy_plain<UNIT_ATTR_INT32_B>(a, source, target);
-    case UNIT_ATTR_UINT32_B: return copy_plain<UNIT_ATTR_UINT32_B>(a, source, target);
-    case UNIT_ATTR_INT64: return copy_plain<UNIT_ATTR_INT64>(a, source, target);
-    case UNIT_ATTR_UINT64: return copy_plain<UNIT_ATTR_UINT64>(a, source, target);
-    case UNIT_ATTR_UINT32_PLAIN: return copy_plain<UNIT_ATTR_UINT32_PLAIN>(a, source, target);
-    case UNIT_ATTR_BOOL: return copy_plain<UNIT_ATTR_BOOL>(a, source, target);
-    case UNIT_ATTR_ENUM: return copy_plain<UNIT_ATTR_ENUM>(a, source, target);
     case UNIT_ATTR_OWNER: return copy_owner(a, source, target);
     case UNIT_ATTR_REF:
         value_of<UNIT_ATTR_REF>(a, target) = value_of<UNIT_ATTR_REF>(a, source).alive_or_null();
         return true;
+    case UNIT_ATTR_RESOURCE: return unit_resource_tie_t::installed().clone_value(source, &a, target);
+    case UNIT_ATTR_RESOURCE_ARRAY: return unit_resource_tie_t::installed().clone_array(source, &a, target);
     default: V_ABORT("[unit] Unknown attribute type in _clone_attributes_to().");
     }
 }
 
 void destroy_attribute(const unit_attribute_t &a, unit_base_t *unit) {
     switch (a.type) {
-    case UNIT_ATTR_STRING:
-    case UNIT_ATTR_TOKEN:
-    case UNIT_ATTR_FLOAT:
-    case UNIT_ATTR_INT32:
-    case UNIT_ATTR_UINT32:
-    case UNIT_ATTR_INT32_B:
-    case UNIT_ATTR_UINT32_B:
-    case UNIT_ATTR_INT64:
-    case UNIT_ATTR_UINT64:
-    case UNIT_ATTR_UINT32_PLAIN:
-    case UNIT_ATTR_BOOL:
-    case UNIT_ATTR_ENUM: return;  // freed with the unit
+#define QRN_KEEP_PLAIN(code) case code:
+        QRN_UNIT_PLAIN_CODES(QRN_KEEP_PLAIN)
+#undef QRN_KEEP_PLAIN
+    case UNIT_ATTR_STRING: return;  // freed with the unit
     case UNIT_ATTR_OWNER: value_of<UNIT_ATTR_OWNER>(a, unit).reset(); return;
     case UNIT_ATTR_REF: value_of<UNIT_ATTR_REF>(a, unit).reset(); return;
+    case UNIT_ATTR_RESOURCE: unit_resource_tie_t::installed().destroy_value(unit, &a); return;
+    case UNIT_ATTR_RESOURCE_ARRAY: unit_resource_tie_t::installed().destroy_array(unit, &a); return;
     default: V_ABORT("[unit] Unknown attribute type in _destroy_attributes().");
     }
 }
