@@ -1,13 +1,43 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace quarn::platform {
+
+namespace {
+
+file_info_t info_of(const struct stat &st) {
+    file_info_t info;
+    info.kind = S_ISREG(st.st_mode) ? FILE_KIND_REGULAR : S_ISDIR(st.st_mode) ? FILE_KIND_DIRECTORY : FILE_KIND_OTHER;
+    info.time = file_time_from_unix(int64_t(st.st_mtim.tv_sec), uint32_t(st.st_mtim.tv_nsec));
+    info.size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
+    return info;
+}
+
+// ASCII case folding, the same in every locale.
+int fold(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+bool name_before(const std::string &a, const std::string &b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const int fa = fold(static_cast<unsigned char>(a[i])), fb = fold(static_cast<unsigned char>(b[i]));
+        if (fa != fb) return fa < fb;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+}  // namespace
 
 native_file_t::~native_file_t() { close(); }
 
@@ -30,6 +60,8 @@ bool native_file_t::open(const char *path, unsigned flags) {
     if (flags & FILE_CREATE) oflags |= O_CREAT;
     if (flags & FILE_TRUNCATE) oflags |= O_TRUNC;
     if (flags & FILE_APPEND) oflags |= O_APPEND;
+    // Opening a pipe would wait for its other end: look first, without blocking.
+    if (flags & FILE_DISK_ONLY) oflags |= O_NONBLOCK;
     do {
         m_fd = ::open(path, oflags, 0644);
     } while (m_fd < 0 && errno == EINTR);
@@ -39,6 +71,14 @@ bool native_file_t::open(const char *path, unsigned flags) {
         close();
         errno = EISDIR;
         return false;
+    }
+    if (flags & FILE_DISK_ONLY) {
+        if (!S_ISREG(st.st_mode)) {
+            close();
+            errno = EINVAL;
+            return false;
+        }
+        fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     }
     return true;
 }
@@ -89,8 +129,96 @@ int64_t native_file_t::size() const {
     return fstat(m_fd, &st) == 0 ? int64_t(st.st_size) : -1;
 }
 
+bool native_file_t::read_at(void *buf, size_t len, uint64_t offset) {
+    if (m_fd < 0 || offset > uint64_t(INT64_MAX)) return false;
+    size_t done = 0;
+    while (done < len) {
+        if (offset + done > uint64_t(INT64_MAX)) return false;
+        ssize_t r = ::pread(m_fd, static_cast<char *>(buf) + done, len - done, off_t(offset + done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (r == 0) return false;
+        done += size_t(r);
+    }
+    return true;
+}
+
+bool native_file_t::write_at(const void *buf, size_t len, uint64_t offset) {
+    if (m_fd < 0 || offset > uint64_t(INT64_MAX) || len > uint64_t(INT64_MAX) - offset) return false;
+    size_t done = 0;
+    while (done < len) {
+        ssize_t w = ::pwrite(m_fd, static_cast<const char *>(buf) + done, len - done, off_t(offset + done));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += size_t(w);
+    }
+    return true;
+}
+
+bool native_file_t::stat(file_info_t *out) const {
+    struct stat st {};
+    if (m_fd < 0 || fstat(m_fd, &st) != 0) return false;
+    *out = info_of(st);
+    return true;
+}
+
 // Writes go straight to the system, so a crash of the process loses nothing that a
 // write reported as done; there is no buffer of ours to flush.
 bool native_file_t::flush() { return m_fd >= 0; }
+
+bool file_stat(const char *path, file_info_t *out) {
+    struct stat st {};
+    if (::stat(path, &st) != 0) return false;
+    *out = info_of(st);
+    return true;
+}
+
+bool file_remove(const char *path) { return ::unlink(path) == 0; }
+
+bool dir_create(const char *path) {
+    if (::mkdir(path, 0755) == 0) return true;
+    if (errno != EEXIST) return false;
+    struct stat st {};
+    return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool dir_remove(const char *path) { return ::rmdir(path) == 0; }
+
+bool dir_list(const char *path, dir_visitor_t &visitor) {
+    const char *where = *path ? path : ".";
+    DIR *dir = opendir(where);
+    if (!dir) return false;
+    struct entry_t {
+        std::string name;
+        file_info_t info;
+    };
+    std::vector<entry_t> entries;
+    const int fd = dirfd(dir);
+    while (dirent *e = readdir(dir)) {
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
+        entry_t entry{e->d_name, {}};
+        struct stat st {};
+        if (fstatat(fd, e->d_name, &st, 0) == 0) entry.info = info_of(st);
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const entry_t &a, const entry_t &b) { return name_before(a.name, b.name); });
+    for (const entry_t &e : entries) visitor.on_entry(e.name.c_str(), e.info);
+    return true;
+}
+
+uint64_t file_time_from_unix(int64_t seconds, uint32_t nanoseconds) {
+    // 1601-01-01 to 1970-01-01: 369 years with 89 leap days.
+    constexpr int64_t EPOCH_DIFFERENCE = 11644473600;
+    if (seconds < -EPOCH_DIFFERENCE) return 0;
+    const uint64_t since_1601 =
+        seconds >= 0 ? uint64_t(seconds) + uint64_t(EPOCH_DIFFERENCE) : uint64_t(seconds + EPOCH_DIFFERENCE);
+    if (since_1601 > (UINT64_MAX - 9999999u) / 10000000u) return UINT64_MAX;
+    return since_1601 * 10000000u + nanoseconds / 100u;
+}
 
 }  // namespace quarn::platform

@@ -1,6 +1,7 @@
 #pragma once
 // Files of the operating system, by POSIX path. The virtual file system's native
-// device and the log writers stand on this.
+// device and the log writers stand on this. Times are given as the engine keeps them:
+// 100-nanosecond intervals since 1 January 1601 (UTC).
 #include <cstddef>
 #include <cstdint>
 
@@ -14,6 +15,16 @@ enum file_open_flags_t : unsigned {
     FILE_CREATE = 0x4,    // create when absent
     FILE_TRUNCATE = 0x8,  // empty an existing file
     FILE_APPEND = 0x10,   // every write goes to the end
+    FILE_DISK_ONLY = 0x20,  // refuse anything but a regular file (never blocks on a pipe)
+};
+
+// What a path names. Pipes, sockets and devices are "other".
+enum file_kind_t : uint32_t { FILE_KIND_OTHER = 0, FILE_KIND_REGULAR = 1, FILE_KIND_DIRECTORY = 2 };
+
+struct file_info_t {
+    file_kind_t kind = FILE_KIND_OTHER;
+    uint64_t time = 0;  // last write, 100 ns units since 1601; 0 for times before it
+    uint64_t size = 0;  // bytes
 };
 
 enum file_seek_t { SEEK_FROM_START = 0, SEEK_FROM_CURRENT = 1, SEEK_FROM_END = 2 };
@@ -43,8 +54,41 @@ public:
     int64_t size() const;
     bool flush();
 
+    // Exactly len bytes at offset, without moving the position; false when fewer
+    // could be moved (the end of the file reached, or an error).
+    bool read_at(void *buf, size_t len, uint64_t offset);
+    bool write_at(const void *buf, size_t len, uint64_t offset);
+    // Kind, time and size of the open file; false on an error.
+    bool stat(file_info_t *out) const;
+
 private:
     int m_fd = -1;
 };
+
+// Kind, time and size of what path names (links followed); false when nothing is
+// there or it cannot be examined.
+QRN_PLATFORM_API bool file_stat(const char *path, file_info_t *out);
+// Deletes a file (not a directory); false on failure.
+QRN_PLATFORM_API bool file_remove(const char *path);
+// Makes one directory; true also when a directory is already there.
+QRN_PLATFORM_API bool dir_create(const char *path);
+// Removes an empty directory; false on failure.
+QRN_PLATFORM_API bool dir_remove(const char *path);
+
+// Receives the entries of a directory listing.
+class QRN_PLATFORM_API dir_visitor_t {
+public:
+    virtual ~dir_visitor_t() = default;
+    virtual void on_entry(const char *name, const file_info_t &info) = 0;
+};
+
+// Lists a directory ("" is the working directory): every entry but "." and "..",
+// sorted by name case-insensitively (ASCII), equal names then byte by byte, so the
+// order never depends on the file system. An entry that cannot be examined comes as
+// kind "other". False when the directory cannot be read.
+QRN_PLATFORM_API bool dir_list(const char *path, dir_visitor_t &visitor);
+
+// Seconds and nanoseconds since 1970 as 100 ns units since 1601; 0 before 1601.
+QRN_PLATFORM_API uint64_t file_time_from_unix(int64_t seconds, uint32_t nanoseconds);
 
 }  // namespace quarn::platform

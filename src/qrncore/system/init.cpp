@@ -4,6 +4,7 @@
 
 #include "qrncore/numerics/crc.h"
 #include "qrncore/profiler/profiler.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/cpu.h"
 #include "qrncore/units/unit_resource_tie.h"
 
@@ -48,9 +49,14 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
         profiler_object = new (memory) profiler_initializer_t;
         profiler_object_delete = qrncore_system_delete;
     }
+    // 7. The root devices of the file system: the system device (realm 2, the
+    //    operating system's paths) and the root device of the virtual tree (realm 1),
+    //    replacing those of an earlier start.
+    fs_startup();
 }
 
 void qrncore_shutdown() {
+    fs_shutdown();
     destroy_profiler_object();
     unit_resource_tie_shutdown();
     crc_shutdown();
