@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/geometry/aabox.h"
 #include "qrncore/geometry/placement.h"
 #include "qrncore/geometry/plane.h"
@@ -159,6 +160,37 @@ template <> struct unit_attr_storage<UNIT_ATTR_ENUM> { using type = int32_t; };
 template <> struct unit_attr_storage<UNIT_ATTR_OWNER> { using type = owner_ptr_t<unit_base_t>; };
 template <> struct unit_attr_storage<UNIT_ATTR_REF> { using type = ref_ptr_t<unit_base_t>; };
 template <> struct unit_attr_storage<UNIT_ATTR_RESOURCE> { using type = unit_resource_slot_t; };
+// An array code stores a heap array of its scalar code's storage.
+#define QRN_UNIT_ARRAY_STORAGE(code) \
+    template <>                      \
+    struct unit_attr_storage<code + 1> { using type = array_dyn_t<typename unit_attr_storage<code>::type>; };
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_STRING)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_TOKEN)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_FLOAT)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_VEC2)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_VEC3)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_VEC4)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_MATRIX)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_QUAT)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_PLACEMENT)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_PLACEMENT_SCALE)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_PLACEMENT_NONUNIFORM)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_PLANE)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_SPHERE)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_AABOX)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_INT32)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_UINT32)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_INT32_B)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_UINT32_B)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_INT64)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_UINT64)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_UINT32_PLAIN)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_BOOL)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_ENUM)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_OWNER)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_REF)
+QRN_UNIT_ARRAY_STORAGE(UNIT_ATTR_RESOURCE)
+#undef QRN_UNIT_ARRAY_STORAGE
 template <uint32_t CODE>
 using unit_attr_storage_t = typename unit_attr_storage<CODE>::type;
 

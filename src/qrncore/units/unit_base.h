@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "qrncore/api.h"
+#include "qrncore/collections/arrays/array.h"
 #include "qrncore/geometry/aabox.h"
 #include "qrncore/geometry/placement.h"
 #include "qrncore/geometry/plane.h"
@@ -223,6 +224,76 @@ public:
     bool get_value(const unit_attribute_t *a, unit_base_t **out);
     bool set_value(const unit_attribute_t *a, unit_base_t *value);
     bool set_value(const unit_attribute_t *a, std::nullptr_t) { return set_value(a, static_cast<unit_base_t *>(nullptr)); }
+
+    // Array forms, over the array attribute of the element type's array code (see the
+    // scalar forms for the codes; int, unsigned and the 64-bit types widen as there):
+    // - view: the stored array itself;
+    // - copy: empties out, then appends every element (out is left empty on failure);
+    // - element read and write: index below the count, else false;
+    // - append: index all ones adds at the end, index below the count inserts after
+    //   that element, otherwise false;
+    // - prepend: index below the count inserts before that element, otherwise false.
+    // A growth that fails returns false and changes nothing.
+    static constexpr uint32_t AT_END = 0xFFFFFFFFu;
+#define QRN_UNIT_ARRAY_ACCESSORS(T)                                                \
+    bool get_value(const unit_attribute_t *a, const array_t<T> **out);             \
+    bool get_value(const unit_attribute_t *a, array_t<T> *out);                    \
+    bool get_value(const unit_attribute_t *a, uint32_t index, T *out);             \
+    bool set_value(const unit_attribute_t *a, uint32_t index, const T &value);     \
+    bool append_value(const unit_attribute_t *a, uint32_t index, const T &value);  \
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const T &value);
+    QRN_UNIT_ARRAY_ACCESSORS(float)
+    QRN_UNIT_ARRAY_ACCESSORS(vec2_t)
+    QRN_UNIT_ARRAY_ACCESSORS(vec3_t)
+    QRN_UNIT_ARRAY_ACCESSORS(vec4_t)
+    QRN_UNIT_ARRAY_ACCESSORS(mat4_t)
+    QRN_UNIT_ARRAY_ACCESSORS(quat_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_scale_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_nonuniform_t)
+    QRN_UNIT_ARRAY_ACCESSORS(plane_t)
+    QRN_UNIT_ARRAY_ACCESSORS(sphere_t)
+    QRN_UNIT_ARRAY_ACCESSORS(aabox_t)
+    QRN_UNIT_ARRAY_ACCESSORS(bool)
+    QRN_UNIT_ARRAY_ACCESSORS(int32_t)
+    QRN_UNIT_ARRAY_ACCESSORS(uint32_t)
+    QRN_UNIT_ARRAY_ACCESSORS(int64_t)
+    QRN_UNIT_ARRAY_ACCESSORS(uint64_t)
+#undef QRN_UNIT_ARRAY_ACCESSORS
+    // Texts: code 2, and code 4 as token texts (element read, write, append, prepend).
+    bool get_value(const unit_attribute_t *a, const array_t<mstring_dyn_t> **out);
+    bool get_value(const unit_attribute_t *a, array_t<mstring_dyn_t> *out);
+    bool get_value(const unit_attribute_t *a, uint32_t index, mstring_t *out);
+    bool set_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool append_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool set_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return set_value(a, index, string(value));
+    }
+    bool append_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return append_value(a, index, string(value));
+    }
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return prepend_value(a, index, string(value));
+    }
+    // There is no stored text to point at inside a text array: always false.
+    bool get_value(const unit_attribute_t *a, uint32_t index, const mstring_t **out);
+    // Unit pointers: 48 (owning), 50 (referencing), 52 through the resource tie. No
+    // view form; the copy holds plain pointers.
+    bool get_value(const unit_attribute_t *a, array_t<unit_base_t *> *out);
+    bool get_value(const unit_attribute_t *a, uint32_t index, unit_base_t **out);
+    bool set_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    bool append_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    // Index all ones with elements: removes the last; index below the count removes
+    // that element and closes the gap; otherwise false. Codes 2-50 and 52.
+    bool remove_value(const unit_attribute_t *a, uint32_t index);
+    // The element count of codes 2-50, the resource tie's answer for 52; false for
+    // every other code.
+    bool get_size(const unit_attribute_t *a, uint32_t *count);
+    // Room for n elements: the array's own answer for codes 2-50 (false when the host
+    // has no memory; the original ignored that), the resource tie's for 52.
+    bool request_capacity(const unit_attribute_t *a, uint32_t n);
 
     void set_save_mark(bool on) { m_flags = on ? uint8_t(m_flags | FLAG_SAVE_MARK) : uint8_t(m_flags & ~FLAG_SAVE_MARK); }
 

@@ -84,6 +84,10 @@ bool unit_resource_tie_t::get_element(unit_base_t *, const unit_attribute_t *, u
     V_ABORT("[unit] Can not get resource tie attribute value.");
 }
 
+bool unit_resource_tie_t::get_array_copy(unit_base_t *, const unit_attribute_t *, array_t<unit_base_t *> *) {
+    V_ABORT("[unit] Can not get the resource tie array copy.");
+}
+
 bool unit_resource_tie_t::set_value(unit_base_t *, const unit_attribute_t *, unit_base_t *) {
     V_ABORT("[unit] Can not set the resource tie attribute value.");
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "qrncore/api.h"
+#include "qrncore/collections/arrays/array.h"
 #include "qrncore/strings/mstring.h"
 #include "qrncore/strings/string.h"
 #include "qrncore/units/unit_structs.h"
@@ -43,6 +44,7 @@ public:
     virtual bool set_array_capacity(unit_base_t *unit, const unit_attribute_t *a, uint32_t count);
     virtual bool get_value(unit_base_t *unit, const unit_attribute_t *a, unit_base_t **out);
     virtual bool get_element(unit_base_t *unit, const unit_attribute_t *a, uint32_t index, unit_base_t **out);
+    virtual bool get_array_copy(unit_base_t *unit, const unit_attribute_t *a, array_t<unit_base_t *> *out);
     virtual bool set_value(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value);
     virtual bool set_element(unit_base_t *unit, const unit_attribute_t *a, uint32_t index, unit_base_t *value);
     virtual bool append(unit_base_t *unit, const unit_attribute_t *a, uint32_t index, unit_base_t *value);

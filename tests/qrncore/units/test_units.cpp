@@ -28,6 +28,9 @@ constexpr unit_attr_t<UNIT_ATTR_INT64> int64_domain{{-(int64_t(1) << 40), int64_
 constexpr unit_attr_t<UNIT_ATTR_UINT64> uint64_domain{{10, UINT64_MAX}};
 constexpr unit_attr_t<UNIT_ATTR_OWNER> owner_domain{{&test_node_u::unit_descriptor, 0}};
 constexpr unit_attr_t<UNIT_ATTR_REF> ref_domain{{nullptr, 1}};
+constexpr unit_attr_t<UNIT_ATTR_STRING_ARRAY> strings_domain{{8}};
+constexpr unit_attr_t<UNIT_ATTR_FLOAT_ARRAY> floats_domain{{-1.0f, 10.0f}};
+constexpr unit_attr_t<UNIT_ATTR_ENUM_ARRAY> test_enums_domain{{0, 3, enum_by_value, enum_by_name}};
 
 }  // namespace
 
@@ -59,7 +62,33 @@ QRN_UNIT_DEFINE(test_all_u, "test_all",
                 QRN_ATTR(m_enum, UNIT_ATTR_ENUM, "enum", &test_enum_domain),
                 QRN_ATTR(m_owner, UNIT_ATTR_OWNER, "owner", &owner_domain),
                 QRN_ATTR(m_ref, UNIT_ATTR_REF, "ref", &ref_domain),
-                QRN_ATTR(m_resource, UNIT_ATTR_RESOURCE, "resource"));
+                QRN_ATTR(m_resource, UNIT_ATTR_RESOURCE, "resource"),
+                QRN_ATTR(m_strings, UNIT_ATTR_STRING_ARRAY, "strings", &strings_domain),
+                QRN_ATTR(m_tokens, UNIT_ATTR_TOKEN_ARRAY, "tokens"),
+                QRN_ATTR(m_floats, UNIT_ATTR_FLOAT_ARRAY, "floats", &floats_domain),
+                QRN_ATTR(m_vec2s, UNIT_ATTR_VEC2_ARRAY, "vec2s"),
+                QRN_ATTR(m_vec3s, UNIT_ATTR_VEC3_ARRAY, "vec3s"),
+                QRN_ATTR(m_vec4s, UNIT_ATTR_VEC4_ARRAY, "vec4s"),
+                QRN_ATTR(m_matrices, UNIT_ATTR_MATRIX_ARRAY, "matrices"),
+                QRN_ATTR(m_quats, UNIT_ATTR_QUAT_ARRAY, "quats"),
+                QRN_ATTR(m_placements, UNIT_ATTR_PLACEMENT_ARRAY, "placements"),
+                QRN_ATTR(m_placements_scale, UNIT_ATTR_PLACEMENT_SCALE_ARRAY, "placements_scale"),
+                QRN_ATTR(m_placements_nonuniform, UNIT_ATTR_PLACEMENT_NONUNIFORM_ARRAY, "placements_nonuniform"),
+                QRN_ATTR(m_planes, UNIT_ATTR_PLANE_ARRAY, "planes"),
+                QRN_ATTR(m_spheres, UNIT_ATTR_SPHERE_ARRAY, "spheres"),
+                QRN_ATTR(m_aaboxes, UNIT_ATTR_AABOX_ARRAY, "aaboxes"),
+                QRN_ATTR(m_ints, UNIT_ATTR_INT32_ARRAY, "ints"),
+                QRN_ATTR(m_uints, UNIT_ATTR_UINT32_ARRAY, "uints"),
+                QRN_ATTR(m_ints_b, UNIT_ATTR_INT32_B_ARRAY, "ints_b"),
+                QRN_ATTR(m_uints_b, UNIT_ATTR_UINT32_B_ARRAY, "uints_b"),
+                QRN_ATTR(m_int64s, UNIT_ATTR_INT64_ARRAY, "int64s"),
+                QRN_ATTR(m_uint64s, UNIT_ATTR_UINT64_ARRAY, "uint64s"),
+                QRN_ATTR(m_uints_plain, UNIT_ATTR_UINT32_PLAIN_ARRAY, "uints_plain"),
+                QRN_ATTR(m_bools, UNIT_ATTR_BOOL_ARRAY, "bools"),
+                QRN_ATTR(m_enums, UNIT_ATTR_ENUM_ARRAY, "enums", &test_enums_domain),
+                QRN_ATTR(m_owners, UNIT_ATTR_OWNER_ARRAY, "owners"),
+                QRN_ATTR(m_refs, UNIT_ATTR_REF_ARRAY, "refs"),
+                QRN_ATTR(m_resources, UNIT_ATTR_RESOURCE_ARRAY, "resources"));
 
 void register_test_units(unit_bank_t &bank) {
     test_all_u::register_class(bank);

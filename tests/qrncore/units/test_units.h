@@ -79,6 +79,33 @@ public:
     owner_ptr_t<unit_base_t> m_owner;
     ref_ptr_t<unit_base_t> m_ref;
     unit_resource_slot_t m_resource;
+
+    array_dyn_t<mstring_dyn_t> m_strings;
+    array_dyn_t<uint64_t> m_tokens;
+    array_dyn_t<float> m_floats;
+    array_dyn_t<vec2_t> m_vec2s;
+    array_dyn_t<vec3_t> m_vec3s;
+    array_dyn_t<vec4_t> m_vec4s;
+    array_dyn_t<mat4_t> m_matrices;
+    array_dyn_t<quat_t> m_quats;
+    array_dyn_t<placement_t> m_placements;
+    array_dyn_t<placement_scale_t> m_placements_scale;
+    array_dyn_t<placement_nonuniform_t> m_placements_nonuniform;
+    array_dyn_t<plane_t> m_planes;
+    array_dyn_t<sphere_t> m_spheres;
+    array_dyn_t<aabox_t> m_aaboxes;
+    array_dyn_t<int32_t> m_ints;
+    array_dyn_t<uint32_t> m_uints;
+    array_dyn_t<int32_t> m_ints_b;
+    array_dyn_t<uint32_t> m_uints_b;
+    array_dyn_t<int64_t> m_int64s;
+    array_dyn_t<uint64_t> m_uint64s;
+    array_dyn_t<uint32_t> m_uints_plain;
+    array_dyn_t<bool> m_bools;
+    array_dyn_t<int32_t> m_enums;
+    array_dyn_t<owner_ptr_t<unit_base_t>> m_owners;
+    array_dyn_t<ref_ptr_t<unit_base_t>> m_refs;
+    array_dyn_t<unit_resource_slot_t> m_resources;
 };
 
 // The enumeration of test_all_u's "enum": {low -1, mid 3, high 7}.

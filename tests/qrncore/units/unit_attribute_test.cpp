@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "../collections/host_alloc_hook.h"
 #include "qrncore/units/unit_proxy.h"
 #include "recording_tie.h"
 #include "unit_fixture.h"
@@ -216,6 +217,118 @@ TEST_F(unit_attribute, unit_pointer_writes_count_and_destroy) {
     EXPECT_EQ(m_node->get_count(), 1);
 }
 
+TEST_F(unit_attribute, append_and_prepend_index_rules) {
+    test_all_u *u = m_all.get();
+    const unit_attribute_t *ints = attr("ints");
+    const uint32_t END = unit_base_t::AT_END;
+    uint32_t n = 99;
+    EXPECT_FALSE(u->append_value(ints, 0, 1));
+    EXPECT_FALSE(u->prepend_value(ints, 0, 1));
+    EXPECT_FALSE(u->remove_value(ints, END));
+    EXPECT_TRUE(u->append_value(ints, END, 1));  // [1]
+    EXPECT_TRUE(u->append_value(ints, 0, 3));    // after element 0: [1, 3]
+    EXPECT_TRUE(u->prepend_value(ints, 1, 2));   // before element 1: [1, 2, 3]
+    EXPECT_TRUE(u->append_value(ints, 2, 4));    // count - 1 adds at the end
+    EXPECT_FALSE(u->append_value(ints, 4, 5));   // count itself does not
+    EXPECT_FALSE(u->prepend_value(ints, 4, 5));
+    EXPECT_TRUE(u->get_size(ints, &n));
+    EXPECT_EQ(n, 4u);
+    int32_t v = 0;
+    EXPECT_TRUE(u->get_value(ints, 3, &v));
+    EXPECT_EQ(v, 4);
+    EXPECT_FALSE(u->get_value(ints, 4, &v));
+    EXPECT_TRUE(u->set_value(ints, 0, 10));
+    EXPECT_FALSE(u->set_value(ints, 4, 10));
+    EXPECT_TRUE(u->remove_value(ints, END));  // the last
+    EXPECT_TRUE(u->remove_value(ints, 0));
+    EXPECT_EQ(u->m_ints.get_count(), 2u);
+    EXPECT_EQ(u->m_ints[0], 2);
+    EXPECT_EQ(u->m_ints[1], 3);
+    EXPECT_FALSE(u->get_size(attr("int"), &n));  // not an array
+    EXPECT_FALSE(u->remove_value(attr("int"), 0));
+}
+
+TEST_F(unit_attribute, array_forms_widen_and_refuse_as_listed) {
+    test_all_u *u = m_all.get();
+    // int written into a 64-bit array is sign-extended; unsigned into 4 and 40 zero-extended.
+    EXPECT_TRUE(u->append_value(attr("int64s"), unit_base_t::AT_END, -2));
+    EXPECT_EQ(u->m_int64s[0], -2);
+    EXPECT_TRUE(u->append_value(attr("uint64s"), unit_base_t::AT_END, 0xFFFFFFFFu));
+    EXPECT_EQ(u->m_uint64s[0], 0xFFFFFFFFull);
+    EXPECT_TRUE(u->append_value(attr("tokens"), unit_base_t::AT_END, "Alpha"));
+    EXPECT_FALSE(u->append_value(attr("tokens"), unit_base_t::AT_END, "al.pha"));
+    mstring_dyn_t text;
+    EXPECT_TRUE(u->get_value(attr("tokens"), 0, &text));
+    EXPECT_EQ(text, "alpha");
+    // 64-bit element reads widen 32-bit arrays; 64-bit views do not.
+    u->m_enums.append(-1);
+    int64_t wide = 0;
+    EXPECT_TRUE(u->get_value(attr("enums"), 0, &wide));
+    EXPECT_EQ(wide, -1);
+    const array_t<int64_t> *view64 = nullptr;
+    EXPECT_FALSE(u->get_value(attr("enums"), &view64));
+    const array_t<int32_t> *view = nullptr;
+    EXPECT_TRUE(u->get_value(attr("enums"), &view));
+    EXPECT_EQ(view, &u->m_enums);
+    // The copy form empties the caller's array, also when it fails.
+    array_dyn_t<uint32_t> copy;
+    copy.append(7);
+    EXPECT_FALSE(u->get_value(attr("ints"), &copy));
+    EXPECT_EQ(copy.get_count(), 0u);
+    u->m_uints_b.append(5);
+    copy.append(7);
+    EXPECT_TRUE(u->get_value(attr("uints_b"), &copy));
+    ASSERT_EQ(copy.get_count(), 1u);
+    EXPECT_EQ(copy[0], 5u);
+    // Text arrays hand out no pointer to a stored element.
+    EXPECT_TRUE(u->append_value(attr("strings"), unit_base_t::AT_END, "a b"));
+    const mstring_t *stored = nullptr;
+    EXPECT_FALSE(u->get_value(attr("strings"), 0, &stored));
+    array_dyn_t<mstring_dyn_t> texts;
+    EXPECT_TRUE(u->get_value(attr("strings"), &texts));
+    EXPECT_EQ(texts[0], "a b");
+    EXPECT_NE(texts[0].c_str(), u->m_strings[0].c_str());
+}
+
+TEST_F(unit_attribute, unit_arrays_count_and_replace_dead_units_by_null) {
+    test_all_u *u = m_all.get();
+    const unit_attribute_t *owners = attr("owners");
+    unit_base_t *a = test_node_u::create().take(), *b = test_node_u::create().take(), *c = test_node_u::create().take();
+    EXPECT_TRUE(u->append_value(owners, unit_base_t::AT_END, a));
+    EXPECT_TRUE(u->append_value(owners, unit_base_t::AT_END, b));
+    EXPECT_TRUE(a->is_owned());
+    EXPECT_EQ(a->get_count(), 1);
+    b->destroy();
+    EXPECT_TRUE(u->prepend_value(owners, 0, c));  // moves a and the dead b up a slot
+    array_dyn_t<unit_base_t *> copy;
+    EXPECT_TRUE(u->get_value(owners, &copy));
+    ASSERT_EQ(copy.get_count(), 3u);
+    EXPECT_EQ(copy[0], c);
+    EXPECT_EQ(copy[1], a);
+    EXPECT_EQ(copy[2], nullptr);
+    EXPECT_EQ(b->get_count(), 0);  // its count went when it was dropped
+    EXPECT_TRUE(u->remove_value(owners, 1));
+    EXPECT_FALSE(a->is_alive());  // removing an owned element destroys it
+
+    EXPECT_TRUE(u->append_value(attr("refs"), unit_base_t::AT_END, m_node.get()));
+    EXPECT_EQ(m_node->get_count(), 2);
+    EXPECT_TRUE(u->remove_value(attr("refs"), 0));
+    EXPECT_EQ(m_node->get_count(), 1);
+    EXPECT_TRUE(m_node->is_alive());
+}
+
+TEST_F(unit_attribute, request_capacity_reports_a_failed_growth) {
+    test_all_u *u = m_all.get();
+    EXPECT_TRUE(u->request_capacity(attr("floats"), 100));
+    EXPECT_GE(u->m_floats.get_capacity(), 100u);
+    {
+        host_alloc_hook_t host(1 << 20);
+        EXPECT_FALSE(u->request_capacity(attr("vec4s"), 1 << 20));
+    }
+    EXPECT_EQ(u->m_vec4s.get_capacity(), 0u);
+    EXPECT_FALSE(u->request_capacity(attr("float"), 1));
+}
+
 TEST_F(unit_attribute_death, default_tie_refuses_every_use) {
     unit_resource_tie_t *tie = new unit_resource_tie_t;
     test_all_u *u = m_all.get();
@@ -254,7 +367,7 @@ TEST_F(unit_attribute, a_replaced_tie_is_used_and_destroying_it_leaves_none) {
         m_all.reset();
         m_tie.calls.clear();
         EXPECT_EQ(tie.calls, (std::vector<std::string>{"set resource", "get resource", "check", "check",
-                                                        "destroy resource"}));
+                                                        "destroy resource", "destroy_array resources"}));
     }
     EXPECT_EQ(unit_resource_tie_t::get_installed(), nullptr);
 }

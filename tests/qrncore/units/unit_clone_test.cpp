@@ -61,6 +61,30 @@ TEST_F(unit_clone, dead_units_are_copied_as_null) {
     EXPECT_FALSE(static_cast<test_node_u *>(copy.get())->m_link);
 }
 
+TEST_F(unit_clone, arrays_are_copied_element_by_element) {
+    owner_ptr_t<test_all_u> a(test_all_u::create());
+    owner_ptr_t<test_node_u> shared(test_node_u::create());
+    a->m_floats.append(1.5f);
+    a->m_strings.append(mstring_dyn_t("x y"));
+    a->m_owners.append(owner_ptr_t<unit_base_t>(test_node_u::create()));
+    a->m_owners.append(owner_ptr_t<unit_base_t>(test_node_u::create()));
+    a->m_owners[1]->destroy();
+    a->m_refs.append(ref_ptr_t<unit_base_t>(shared.get()));
+    a->m_refs.append(ref_ptr_t<unit_base_t>(a->m_owners[1].get()));
+    owner_ptr_t<test_all_u> copy(unit_cast<test_all_u>(a->clone()));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->m_floats.get_count(), 1u);
+    EXPECT_EQ(copy->m_strings[0], "x y");
+    ASSERT_EQ(copy->m_owners.get_count(), 2u);
+    EXPECT_NE(copy->m_owners[0].get(), a->m_owners[0].get());
+    EXPECT_TRUE(copy->m_owners[0]);
+    EXPECT_FALSE(copy->m_owners[1]);  // the dead one
+    ASSERT_EQ(copy->m_refs.get_count(), 2u);
+    EXPECT_EQ(copy->m_refs[0].get(), shared.get());
+    EXPECT_FALSE(copy->m_refs[1]);
+    EXPECT_EQ(shared->get_count(), 3);
+}
+
 TEST_F(unit_clone, a_failed_clone_leaves_nothing_behind) {
     message_capture_t log;
     owner_ptr_t<test_node_u> a(test_node_u::create());
