@@ -9,8 +9,14 @@ export CCACHE_NOHASHDIR=1
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DFERNWOLD_TESTS=OFF -DFERNWOLD_BENCH=OFF >/dev/null
-cmake --build "$build"
-if [ -x "$build/bin/fernwold" ]; then
-  exec "$build/bin/fernwold" "$@"
+cmake --build "$build" ${FERNWOLD_JOBS:+-j "$FERNWOLD_JOBS"}
+# The program writes its log only when asked; a "-log" of the caller's comes first
+# and wins.
+rm -f "$build/bin/quarn3d.log"
+status=0
+"$build/bin/fernwold" "$@" -log || status=$?
+if [ -f "$build/bin/quarn3d.log" ]; then
+  cat "$build/bin/quarn3d.log"
 fi
-echo "run: the game program fernwold is not built yet; the core libraries are in $build/bin"
+echo "run: fernwold exited with $status"
+exit "$status"

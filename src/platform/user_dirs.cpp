@@ -67,4 +67,18 @@ bool program_dir(char *out, size_t size) {
     return true;
 }
 
+bool user_documents_subdir(const char *name, char *out, size_t size) {
+    char docs[4096];
+    if (!name || !*name || !user_documents_dir(docs, sizeof docs)) return false;
+    char path[4096];
+    int n = snprintf(path, sizeof path, "%s/%s", docs, name);
+    if (n <= 0 || size_t(n) >= sizeof path) return false;
+    if (!is_dir(path) && mkdir(path, 0755) != 0 && errno != EEXIST) return false;
+    return copy_out(path, size_t(n), out, size);
+}
+
+bool working_dir_get(char *out, size_t size) { return size > 0 && getcwd(out, size) != nullptr; }
+
+bool working_dir_set(const char *path) { return path && chdir(path) == 0; }
+
 }  // namespace quarn::platform

@@ -17,5 +17,12 @@ QRN_PLATFORM_API bool user_temp_dir(char *out, size_t size);
 QRN_PLATFORM_API bool program_path(char *out, size_t size);
 // The folder holding the running program, without a trailing "/".
 QRN_PLATFORM_API bool program_dir(char *out, size_t size);
+// A folder named name inside the documents folder, created when missing.
+QRN_PLATFORM_API bool user_documents_subdir(const char *name, char *out, size_t size);
+
+// The process's working directory; false when it does not fit size bytes.
+QRN_PLATFORM_API bool working_dir_get(char *out, size_t size);
+// Makes path the working directory; false when it cannot.
+QRN_PLATFORM_API bool working_dir_set(const char *path);
 
 }  // namespace quarn::platform

@@ -1,0 +1,45 @@
+#include "outside/qrnshared/qrnshared.h"
+
+#include "outside/qrnshared/bindery.h"
+#include "outside/qrnshared/cvar.h"
+#include "platform/modules.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+namespace {
+
+kernel_links_t links{};
+cvar_t locale("qs_locale", "en", cvar_t::STORED);
+
+template <class F>
+void bind(F &function, void *module, const char *name) {
+    function = reinterpret_cast<F>(platform::module_symbol(module, name));
+}
+
+}  // namespace
+
+void qrnshared_init(void *main_module) {
+    links = {};
+    bind(links.dll_ready_to_unload, main_module, "dll_ready_to_unload");
+    bind(links.cmd_register_command, main_module, "_cmd_register_command");
+    bind(links.cmd_unregister_command, main_module, "cmd_unregister_command");
+    bind(links.cvar_register_variable, main_module, "_cvar_register_variable");
+    bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
+    if (links.cvar_register_variable) bindery_t(bindery_t::REGISTER).update_cvar(locale);
+    message("[qrnshared] started (locale %s)", locale.get_text());
+}
+
+void qrnshared_startup() { message("[qrnshared] running"); }
+
+void qrnshared_shutdown() {
+    if (links.cvar_unregister_variable && locale.hash) bindery_t(bindery_t::UNREGISTER).update_cvar(locale);
+    links = {};
+    message("[qrnshared] stopped");
+}
+
+const cvar_t &qrnshared_locale() { return locale; }
+
+const kernel_links_t &qrnshared_kernel() { return links; }
+
+}  // namespace quarn

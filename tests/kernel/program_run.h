@@ -1,0 +1,53 @@
+#pragma once
+// Runs the built game program headless as a child process and collects what it left:
+// exit code, standard output and error, and the lines of its log (timestamps cut).
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace quarn::test {
+
+struct program_result_t {
+    bool started = false;
+    int exit_code = -1;
+    std::string out, err;
+    std::vector<std::string> log;  // the log file's lines without "HH:MM:SS : "
+};
+
+// The game program of this build.
+std::string program_path();
+// Runs the program with args; the log goes to log_path (given with "-log").
+program_result_t run_program(const std::vector<std::string> &args, const std::string &log_path);
+program_result_t run_program_at(const std::string &program, const std::vector<std::string> &args,
+                                const std::string &log_path);
+
+// The program placed in a folder of its own, whose lib/ holds the plug-ins a test
+// puts there (the program always loads "lib/snddev", "lib/loaders", "lib/gl" and
+// "lib/inpdev" from its own folder).
+class program_copy_t {
+public:
+    program_copy_t();
+    // Makes lib/NAME.so the given file.
+    void add_plugin(const std::string &name, const std::string &file);
+    // Runs it; the log is written beside it.
+    program_result_t run(const std::vector<std::string> &args);
+    std::string file(const std::string &name) const { return m_dir.file(name); }
+
+private:
+    temp_dir_t m_dir;
+};
+// The log file's lines without their time stamps.
+std::vector<std::string> log_lines(const std::string &path);
+// True when every line of expected occurs in lines, in that order (each as the start
+// of a line); on failure, says which one is missing.
+::testing::AssertionResult lines_in_order(const std::vector<std::string> &lines,
+                                          const std::vector<std::string> &expected);
+
+// Runs kernel_main in this process, from the folder dir, with "-nocpu" added; checks
+// that dir is the working directory again afterwards. Returns the exit code.
+int run_kernel_from(const std::string &dir, std::vector<const char *> args);
+
+}  // namespace quarn::test

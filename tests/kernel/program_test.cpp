@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "kernel/kernel.h"
+#include "kernel/process_table.h"
+#include "platform/process.h"
+#include "program_run.h"
+#include "qrncore/system/dl_lib.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "test_module.h"
+
+namespace quarn::test {
+namespace {
+
+TEST(program, boots_and_shuts_down_in_order) {
+    temp_dir_t dir;
+    const program_result_t r = run_program({"-nocpu"}, dir.file("trace.log"));
+    ASSERT_TRUE(r.started) << program_path();
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(lines_in_order(r.log, {
+                                          "[sys] running on x86 / Linux",
+                                          "[qrnshared] started (locale en)",
+                                          "[visbase] started",
+                                          "[sonbase] started",
+                                          "[ctlbase] started",
+                                          "[cpu] ",
+                                          "[qrnshared] running",
+                                          "[sys] windows on the '",
+                                          "[game] stand-in game module running",
+                                          "[game] 5 frames run, ending the run",
+                                          "quit",
+                                          "[sonbase] stopped",
+                                          "[qrnshared] stopped",
+                                          "[sys] process shutdown",
+                                      }));
+    EXPECT_EQ(r.log.back(), "[sys] process shutdown") << "nothing is logged after the log stops";
+    // The game counts its frames only while the application is active: headless, the
+    // window is active from the start.
+}
+
+TEST(program, the_screensaver_logs_into_the_documents_folder) {
+    temp_dir_t docs;
+    setenv("XDG_DOCUMENTS_DIR", docs.path().c_str(), 1);
+    const std::string program = program_path();
+    const char *argv[] = {program.c_str(), "-screensaver", nullptr};
+    int exit_code = -1;
+    struct sink_t : platform::process_output_t {
+        void on_stdout(const char *, size_t) override {}
+        void on_stderr(const char *, size_t) override {}
+    } sink;
+    const bool started = platform::process_run(argv, &sink, &exit_code);
+    unsetenv("XDG_DOCUMENTS_DIR");
+    ASSERT_TRUE(started);
+    EXPECT_EQ(exit_code, 0);
+    // The folder is made when missing.
+    const std::vector<std::string> log = log_lines(docs.file("Fernwold/screensaver.log"));
+    EXPECT_TRUE(lines_in_order(log, {"[game] stand-in game module running", "[sys] process shutdown"}));
+}
+
+TEST(program, a_module_that_runs_ends_the_kernel_with_0) {
+    temp_dir_t dir;
+    message_capture_t log;
+    EXPECT_EQ(run_kernel_from(dir.path(), {"-exec", "testmod"}), 0);
+    EXPECT_TRUE(log.contains("[sys] process shutdown"));
+    EXPECT_EQ(process_count(), 0u);
+}
+
+TEST(program, a_failed_exec_shuts_down_cleanly_and_exits_with_1) {
+    struct case_t {
+        std::vector<const char *> args;
+        const char *logged;
+    };
+    const case_t cases[] = {
+        {{"-exec", "testmod", "testmod2"}, "can exec only one DLL!"},
+        {{"-exec"}, "can exec only one DLL!"},
+        {{"-load", "x"}, "[sys] Nothing to execute"},
+        {{"-exec", "missing/nothing"}, "[sys] Can not load the library 'missing/nothing.so'"},
+        {{"-exec", "testmod", "-refuse"}, "[sys] Can not execute library 'testmod.so'"},
+    };
+    for (const auto &c : cases) {
+        temp_dir_t dir;
+        message_capture_t log;
+        test_module.refuse_execute = c.args.back() == std::string("-refuse");
+        EXPECT_EQ(run_kernel_from(dir.path(), c.args), 1) << c.logged;
+        EXPECT_TRUE(log.contains(c.logged)) << c.logged;
+        EXPECT_TRUE(log.contains("[sys] process shutdown")) << c.logged;
+        EXPECT_EQ(process_count(), 0u) << "the idle process went too";
+    }
+    test_module.refuse_execute = false;
+}
+
+}  // namespace
+}  // namespace quarn::test
