@@ -35,13 +35,15 @@ bool is_null_word(const mstring_dyn_t &text) {
 
 }  // namespace
 
-unit_load_t::unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener)
+unit_load_t::unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener, const char *path)
     : m_file(file), m_system(system),
-      m_scanner(opener ? *opener : unit_file_opener_t::file_system(), uint32_t(file.get_fs_realm())) {}
+      m_scanner(opener ? *opener : unit_file_opener_t::file_system(), uint32_t(file.get_fs_realm())) {
+    if (path) m_path.copy(path);
+}
 
 unit_load_t::~unit_load_t() { reset(); }
 
-const char *unit_load_t::path() const { return m_file.get_name(); }
+const char *unit_load_t::path() const { return m_path.c_str()[0] ? m_path.c_str() : m_file.get_name(); }
 
 bool unit_load_t::is_ours(const unit_base_t *unit) const {
     return unit && unit->is_proxy() && static_cast<const unit_proxy_u *>(unit)->load_tag == this;

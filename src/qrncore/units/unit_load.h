@@ -23,8 +23,12 @@ class file_t;
 class QRNCORE_API unit_load_t {
 public:
     // Binds the loader to an open file (not owned, not closed) and a unit system.
-    // Included files are opened through opener (the file system when null).
-    unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener = nullptr);
+    // Included files are opened through opener (the file system when null). path is
+    // the path the file was opened by: includes resolve against it and messages name
+    // it. Without it the file's own name serves, which for a file found through a
+    // mount is its path below the mount point, not in the tree.
+    unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener = nullptr,
+                const char *path = nullptr);
     // reset.
     ~unit_load_t();
     unit_load_t(const unit_load_t &) = delete;
@@ -107,6 +111,7 @@ private:
     const char *path() const;
 
     file_t &m_file;
+    mstring_dyn_t m_path;  // the path the file was opened by; empty: the file's name
     unit_system_t &m_system;
     unit_scanner_t m_scanner;
     array_dyn_t<created_t> m_created;

@@ -11,8 +11,8 @@ namespace {
 
 // Unit files by virtual path: a temporary folder mounted at the root of the virtual
 // tree, written through fs_create, read through fs_open, includes found through the
-// file system. (Files opened through a mount carry their path below the mount point,
-// and includes resolve against that name, so the folder is mounted at "".)
+// file system. (Files opened through a mount carry their path below the mount point:
+// includes resolve against the path the loader is given, else against that name.)
 class unit_file_path : public unit_fixture_t {
 protected:
     void SetUp() override {
@@ -68,6 +68,25 @@ TEST_F(unit_file_path, written_and_read_by_virtual_path_with_includes) {
     owner_ptr_t<test_node_u> again(abs_loader.load_tree<test_node_u>());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->m_value, 7);
+}
+
+TEST_F(unit_file_path, includes_below_a_mount_point_resolve_against_the_opened_path) {
+    // A folder reachable only through "/data", so an include resolved against the
+    // file's own name ("/units/...") would not be found.
+    temp_dir_t other;
+    fs_device_t *data = ufs_mount(FS_DEVICE_DIRECTORY, other.path().c_str(), "/data", false, 600);
+    ASSERT_NE(data, nullptr);
+    ASSERT_TRUE(write_file(other.file("units/parts/body.txt"), "test_node : mounted.one { value: 3 }\n"));
+    ASSERT_TRUE(write_file(other.file("units/top.txt"), "RozErere\n{\n@include \"parts/body.txt\"\n}\n"));
+    {
+        auto file = fs_open("/data/units/top.txt", FS_REALM_VIRTUAL);
+        ASSERT_TRUE(file);
+        unit_load_t loader(*file, system(), nullptr, "/data/units/top.txt");
+        owner_ptr_t<test_node_u> one(loader.load_tree<test_node_u>());
+        ASSERT_TRUE(one);
+        EXPECT_EQ(one->m_value, 3);
+    }
+    ufs_unmount(data);
 }
 
 }  // namespace
