@@ -3,6 +3,7 @@
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/log_setup.h"
+#include "kernel/m_server.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
 #include "kernel/plugins.h"
@@ -75,7 +76,8 @@ int kernel_boot(void *module) {
     cmd_register_builtins();
     // 9. "-lenv" variables, overwriting what the layers registered.
     cvar_apply_command_line("-lenv");
-    // 10. The memory manager's process "mm": the memory manager's task.
+    // 10. The memory manager's process "mm", with the engine's unit system.
+    mm_init();
     // 11. The shared layer's second step.
     qrnshared_startup();
     // 12. The input, graphics and sound front-ends: their own tasks, in that order.

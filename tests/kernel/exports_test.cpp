@@ -35,7 +35,7 @@ const export_group_t export_groups[] = {
      "process_add process_terminate_all process_get process_pid_get process_sleep process_wakeup process_store_cfg "
      "process_hw_lock process_hw_unlock process_mm_lock process_mm_unlock process_register_message_loop"},
     {"mm (heap)", true, "mem_sys_alloc mem_sys_free"},
-    {"mm (memory manager)", false,
+    {"mm (memory manager)", true,
      "mm_register_loader mm_unregister_loader _mm_obtain_resource mm_refresh_resource mm_warn_refresh "
      "_mm_hw_free_unreferenced _mm_mem_free_unreferenced _mm_hw_free_all _mm_mem_free_all _mm_remove_unreferenced "
      "mm_alloc_mem mm_free_mem mem_sys_calloc mem_sys_realloc get_engine_usystem get_engine_ubank"},
