@@ -1,10 +1,13 @@
 #include "game/game_module.h"
 
+#include "embedded_archive.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
+#include "kernel/sound.h"
 #include "outside/qrnshared/dlguard_proc.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -33,10 +36,26 @@ public:
 class game_process_t : public vprocess_t {
 public:
     game_process_t() : vprocess_t(0) { set_name("game"); }
+    ~game_process_t() override { unmount_builtin(); }
+
+    // Mounts the archive stored in the program at the root, at priority 55 (between
+    // "base.tzk" at 50 and the patch archives from 60 on).
+    bool mount_builtin() {
+        unmount_builtin();
+        m_builtin = ufs_mount_romfs(fernwold_builtin_archive, uint32_t(fernwold_builtin_archive_size), "", 55);
+        if (!m_builtin) error("[game] Error mounting embedded game data.");
+        return m_builtin != nullptr;
+    }
+    void unmount_builtin() {
+        if (m_builtin) ufs_unmount(m_builtin);
+        m_builtin = nullptr;
+    }
 
     // Opens the window: the system window and, as no renderer does it yet, the main
-    // window. A program without any window system runs on without.
+    // window, then starts the sound device as the game does. A program without any
+    // window system runs on without.
     void open_window() {
+        snd_init_devices();
         if (!oswindow_init("Fernwold", nullptr, 0)) return;
         oswindow_create(OSWINDOW_MAIN, "Fernwold", 0, 640, 480, false);
         oswindow_show(nullptr);
@@ -46,18 +65,24 @@ public:
     // Frames run only while the application is active, as the game pauses otherwise.
     void handler() override {
         if (!oswindow_is_application_active()) return;
+        snd_update_state();
         if (++m_frames != game_frames.get_int()) return;
         message("%d frames run, ending the run", m_frames);
         cmd_execute("quit");
     }
 
-    // The stop's first pass: the window goes.
+    // The stop's first pass: the sound devices and the window go.
     void system() override {
-        if (signal == SIGNAL_SHUTDOWN) oswindow_shutdown();
+        if (signal != SIGNAL_SHUTDOWN) return;
+        snd_device_shutdown();
+        snd_shutdown_devices();
+        oswindow_shutdown();
+        unmount_builtin();
     }
 
 private:
     int m_frames = 0;
+    fs_device_t *m_builtin = nullptr;
 };
 
 class game_ops_t : public dl_ops_t {
@@ -74,6 +99,7 @@ public:
         game_process_t *game = new game_process_t;
         if (!game) return false;
         process_add(game, 0);
+        if (!game->mount_builtin()) return false;
         cvar_register_variable(&game_frames);
         cmd_register_command(&quit_command);
         game->open_window();

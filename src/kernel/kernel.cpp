@@ -6,8 +6,10 @@
 #include "kernel/m_server.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
+#include "kernel/net_process.h"
 #include "kernel/plugins.h"
 #include "kernel/process_table.h"
+#include "kernel/sound.h"
 #include "kernel/sys.h"
 #include "outside/ctlbase/ctlbase.h"
 #include "outside/qrnshared/qrnshared.h"
@@ -48,7 +50,7 @@ int kernel_main(int argc, char **argv) {
 
     qrncore_shutdown();
     if (have_saved_dir) platform::working_dir_set(saved_dir);
-    // The network front-end's release goes here once it exists.
+    net_release();
     dumper_shutdown();
     return result;
 }
@@ -80,7 +82,13 @@ int kernel_boot(void *module) {
     mm_init();
     // 11. The shared layer's second step.
     qrnshared_startup();
-    // 12. The input, graphics and sound front-ends: their own tasks, in that order.
+    //     The network process, idle until a plug-in opens an interface.
+    net_start();
+    // 12. The input, graphics and sound front-ends: the first two are their own
+    //     tasks, in that order. The engine's unit bank and system are made by the
+    //     memory manager's process (step 10); until it exists there are none, and
+    //     sounds cannot be made.
+    snd_start(nullptr, nullptr);
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
     //     still runs until they have gone.
@@ -89,8 +97,9 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
-    // 15. Shutdown. The sound front-end's second phase and the graphics front-end's
-    //     shutdown come first once they exist.
+    // 15. Shutdown. The sound front-end's second phase; the graphics front-end's
+    //     shutdown follows once it exists.
+    snd_stop();
     sys_shutdown();
     sonbase_shutdown();
     qrnshared_shutdown();

@@ -55,12 +55,18 @@ const export_group_t export_groups[] = {
      "inp_trackir_is_active inp_trackir_get_axis_data inp_trackir_enable inp_trackir_disable inp_cursor_info "
      "inp_cursor_info_set inp_fetch_keycode inp_reset_keycode_queue inp_event inp_force_stop inp_force_create "
      "inp_force_destroy inp_force_play inp_force_change inp_store_bindings _inp_restore_bindings"},
-    {"snd", false,
+    {"snd", true,
      "_snd_create _snd_create_oneshot snd_finish snd_update_state snd_enforce_attributes snd_set_current_tag "
      "snd_listener snd_rolloff_factor snd_distance_factor snd_def_mm_distances snd_get_length "
      "snd_get_music_volume snd_get_sfx_volume snd_is_accelerated snd_is_stereo_reversed snd_device_count "
      "snd_device_get snd_eval_devicestring snd_restart snd_device_info snd_init_devices snd_shutdown_devices "
      "snd_device_suspend snd_device_revive snd_device_shutdown snd_device_current"},
+    {"net", true,
+     "net_iface_register net_iface_alloc net_iface_free net_iface_add net_iface_del net_iface_create "
+     "net_iface_destroy net_iface_ioctl net_iface_set net_iface_connect net_iface_bind net_iface_send "
+     "net_iface_recv net_iface_get_address net_iface_saddr_alloc net_iface_saddr_free net_sock_alloc "
+     "net_sock_iface net_sock_bind net_sock_connect net_sock_avail net_sock_recv net_sock_recvfrom net_sock_sendv "
+     "net_sock_sendtov net_sock_close net_sock_free"},
     {"game module", true, "game_get_dl_ops"},
 };
 

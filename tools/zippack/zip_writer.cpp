@@ -50,9 +50,9 @@ void zip_writer_t::add_deflated_file(const std::string &name, const std::string 
     m_entries.push_back({name, deflate_raw(data), crc_of(data), uint32_t(data.size()), 8, 0});
 }
 
-void zip_writer_t::add_directory(const std::string &name, bool with_attribute) {
+void zip_writer_t::add_directory(const std::string &name, bool with_attribute, bool without_slash) {
     std::string n = name;
-    if (n.empty() || n.back() != '/') n.push_back('/');
+    if (!without_slash && (n.empty() || n.back() != '/')) n.push_back('/');
     m_entries.push_back({n, "", 0, 0, 0, with_attribute ? 0x10u : 0u});
 }
 

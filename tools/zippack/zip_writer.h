@@ -15,8 +15,9 @@ public:
     void add_file(const std::string &name, const std::string &data);
     // A file entry compressed with deflate (method 8), which the engine refuses.
     void add_deflated_file(const std::string &name, const std::string &data);
-    // A directory record "name/" with the directory attribute (0x10), or without it.
-    void add_directory(const std::string &name, bool with_attribute = true);
+    // A directory record "name/" with the directory attribute (0x10), or without it;
+    // without_slash keeps the name as given (a record known only by its attribute).
+    void add_directory(const std::string &name, bool with_attribute = true, bool without_slash = false);
     // An archive comment, which the engine refuses.
     void set_comment(const std::string &comment) { m_comment = comment; }
 

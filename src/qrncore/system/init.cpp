@@ -4,7 +4,9 @@
 
 #include "qrncore/numerics/crc.h"
 #include "qrncore/profiler/profiler.h"
+#include "qrncore/qrnutils/ufs/cvfs_device.h"
 #include "qrncore/qrnutils/ufs/fs.h"
+#include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/system/cpu.h"
 
 namespace quarn {
@@ -47,8 +49,11 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
     }
     // 7. The root devices of the file system: the system device (realm 2, the
     //    operating system's paths) and the root device of the virtual tree (realm 1),
-    //    replacing those of an earlier start.
+    //    replacing those of an earlier start; then the devices over zip archives
+    //    and the converting device, so that archives and converters can be mounted.
     fs_startup();
+    fs_set_archive_factory(zip_device_create);
+    fs_set_converter_factory(cvfs_device_create);
 }
 
 void qrncore_shutdown() {

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "qrncore/qrnutils/ufs/cvfs_device.h"
 #include "qrncore/qrnutils/ufs/mem_file.h"
 #include "qrncore/qrnutils/ufs/os_device.h"
+#include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/init.h"
 #include "support/message_capture.h"
@@ -324,9 +326,15 @@ TEST_F(fs_fixture, mounting_and_unmounting) {
     EXPECT_FALSE(ufs_unmount_device(&stray));
     EXPECT_TRUE(capture.contains("Error unmounting device: device not found!"));
     EXPECT_FALSE(ufs_mount_device(&stray, "home", 1));
-    // Zip archives need the archive code.
+    // Zip archives and converters need their devices registered (the core's start
+    // registers them; an earlier test may have started it).
+    const fs_archive_factory_t archives = fs_set_archive_factory(nullptr);
+    const fs_converter_factory_t converters = fs_set_converter_factory(nullptr);
     EXPECT_EQ(ufs_mount(FS_DEVICE_ZIP, "base.tzk", "", true, 50), nullptr);
+    EXPECT_TRUE(capture.contains("[fs] no archive device is available (base.tzk)"));
     EXPECT_EQ(fs_create_device(FS_DEVICE_CONVERTING, "rsrc", true).get(), nullptr);
+    fs_set_archive_factory(archives);
+    fs_set_converter_factory(converters);
 }
 
 // An archive stand-in: serves a copy of its whole archive file as "/blob"; an empty
@@ -414,6 +422,9 @@ TEST(fs_startup, the_core_start_makes_both_root_devices) {
     ASSERT_NE(fs_get_root_device(), nullptr);
     EXPECT_EQ(fs_get_device(FS_REALM_VIRTUAL), fs_get_root_device());
     EXPECT_EQ(fs_get_root_device()->get_mount_count(), 0u);
+    // Archives and converters can be mounted from the start.
+    EXPECT_EQ(fs_set_archive_factory(zip_device_create), zip_device_create);
+    EXPECT_EQ(fs_set_converter_factory(cvfs_device_create), cvfs_device_create);
     qrncore_shutdown();
     EXPECT_EQ(fs_get_device(FS_REALM_SYSTEM), nullptr);
     EXPECT_EQ(fs_get_device(FS_REALM_VIRTUAL), nullptr);
