@@ -85,10 +85,9 @@ int kernel_boot(void *module) {
     //     The network process, idle until a plug-in opens an interface.
     net_start();
     // 12. The input, graphics and sound front-ends: the first two are their own
-    //     tasks, in that order. The engine's unit bank and system are made by the
-    //     memory manager's process (step 10); until it exists there are none, and
-    //     sounds cannot be made.
-    snd_start(nullptr, nullptr);
+    //     tasks, in that order. Sounds are units of the engine's unit system, made
+    //     by the memory manager's process (step 10).
+    snd_start(get_engine_ubank(), get_engine_usystem());
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
     //     still runs until they have gone.
