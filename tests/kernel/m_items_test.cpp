@@ -5,6 +5,7 @@
 #include <set>
 
 #include "mm_fixture.h"
+#include "outside/qrnshared/resource_tie.h"
 #include "support/message_capture.h"
 
 namespace quarn::test {
@@ -222,6 +223,27 @@ TEST_F(items_test, an_item_pointer_counts_before_it_releases) {
         EXPECT_EQ(item->ref_count, 2u);
     }
     EXPECT_EQ(manager.find("p"), nullptr) << "the last release destroyed the item without memory";
+}
+
+TEST_F(items_test, a_resource_tie_counts_the_item_of_the_unit_it_holds) {
+    c_item_t *a = obtain(MM_NAMED, "a");
+    c_item_t *b = obtain(MM_NAMED, "b");
+    {
+        resource_tie_t<test_resource_u> tie(a);
+        EXPECT_EQ(tie.get(), a->get_unit());
+        EXPECT_EQ(tie.get_item(), a);
+        EXPECT_EQ(a->ref_count, 1u);
+        tie = a;  // the same item: never released in between
+        EXPECT_EQ(manager.find("a"), a);
+        resource_tie_t<resource_unit_u> base(tie.get_item());
+        EXPECT_EQ(a->ref_count, 2u);
+        tie = b;
+        EXPECT_EQ(a->ref_count, 1u);
+        EXPECT_EQ(b->ref_count, 1u);
+        base = nullptr;
+        EXPECT_EQ(manager.find("a"), nullptr) << "released at 0 without memory: gone";
+    }
+    EXPECT_EQ(manager.find("b"), nullptr);
 }
 
 TEST_F(items_test, children_forward_their_fixes_to_the_memory_owner) {
