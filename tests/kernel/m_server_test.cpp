@@ -10,6 +10,8 @@
 #include "kernel/kernel_fixture.h"
 #include "kernel/m_server.h"
 #include "kernel/mem_sys.h"
+#include "mm_fixture.h"
+#include "outside/qrnshared/shared_resource_tie.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/cmdline.h"
@@ -288,6 +290,63 @@ TEST_F(mm_server, the_game_support_release_forwards_to_the_game) {
     set_gamesup_lock_hooks(nullptr, nullptr);
     gamesup_call_lock_hook();
     EXPECT_EQ(locks, 1);
+}
+
+TEST_F(mm_server, the_shared_layers_tie_counts_the_items_of_resource_attributes) {
+    unit_resource_tie_t *tie = unit_resource_tie_t::get_installed();
+    ASSERT_NE(tie, nullptr);
+    ASSERT_TRUE(write_file(dir.file("bark.txt"), "bark"));
+    const unit_attribute_t *texture = &tied_u::unit_attributes[0];
+    const unit_attribute_t *layers = &tied_u::unit_attributes[1];
+    owner_ptr_t<tied_u> unit(tied_u::create());
+    ASSERT_TRUE(unit);
+
+    // A unit file's text names the item; the loaded value is not counted until stored.
+    unit_base_t *value = tie->load("/t/bark.txt", unit.get(), texture);
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->get_descriptor(), &plain_u::unit_descriptor) << "the domain's class";
+    c_item_t *item = static_cast<resource_unit_u *>(value)->get_item();
+    EXPECT_EQ(item->ref_count, 0u);
+    ASSERT_TRUE(unit->set_value(texture, value));
+    EXPECT_EQ(item->ref_count, 1u);
+    mstring_dyn_t name;
+    EXPECT_TRUE(tie->get_resource_name(&name, value));
+    EXPECT_EQ(name, "/t/bark.txt");
+    EXPECT_FALSE(tie->check_resource_type(unit.get())) << "not a resource";
+    EXPECT_FALSE(unit->set_value(texture, unit.get()));
+
+    // Arrays: each element counts.
+    EXPECT_TRUE(unit->append_value(layers, unit_base_t::AT_END, value));
+    EXPECT_TRUE(unit->prepend_value(layers, 0, static_cast<unit_base_t *>(nullptr)));
+    EXPECT_TRUE(unit->append_value(layers, 0, value));
+    EXPECT_EQ(item->ref_count, 3u);
+    uint32_t size = 0;
+    EXPECT_TRUE(tie->get_array_size(unit.get(), layers, &size));
+    EXPECT_EQ(size, 3u);
+    unit_base_t *element = nullptr;
+    EXPECT_TRUE(unit->get_value(layers, 1, &element));
+    EXPECT_EQ(element, value);
+    EXPECT_TRUE(tie->remove_array_element(unit.get(), layers, 1));
+    EXPECT_EQ(item->ref_count, 2u);
+
+    // A clone holds the same resources, counted again.
+    {
+        owner_ptr_t<unit_base_t> copy(unit->clone());
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(item->ref_count, 4u);
+    }
+    EXPECT_EQ(item->ref_count, 2u) << "the clone's teardown released its values";
+    unit.reset();
+    EXPECT_EQ(item->ref_count, 0u);
+    unit_system_t::clean_garbage();
+
+    // A loaded value that could not be stored: its item goes when nothing holds it.
+    mm_remove_unreferenced();
+    unit_base_t *stray = tie->load("/t/nothing.txt", nullptr, texture);
+    ASSERT_NE(stray, nullptr);
+    tie->unload(stray, nullptr, texture);
+    EXPECT_EQ(process->get_manager().find("/t/nothing.txt"), nullptr);
+    unit_system_t::clean_garbage();
 }
 
 TEST(mem_sys, the_wrappers_count_the_heap_bytes_they_hold) {

@@ -42,6 +42,16 @@ class other_resource_u : public resource_unit_u {
     QRN_UNIT_CLASS(other_resource_u, resource_unit_u);
 };
 
+// A unit with a resource attribute ("texture", of class "plain") and a resource array
+// ("layers", of any class).
+class tied_u : public unit_base_t {
+    QRN_UNIT_CLASS(tied_u, unit_base_t);
+
+public:
+    unit_resource_slot_t m_texture;
+    array_dyn_t<unit_resource_slot_t> m_layers;
+};
+
 // The pattern an item named name holds at byte i.
 uint8_t pattern_byte(const std::string &name, size_t i);
 // True when the item's data holds its pattern.

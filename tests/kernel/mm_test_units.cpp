@@ -1,9 +1,18 @@
 #include "mm_fixture.h"
 
+#include "kernel/m_server.h"
+
 namespace quarn::test {
 
 QRN_UNIT_DEFINE(test_resource_u, "test_resource");
 QRN_UNIT_DEFINE(other_resource_u, "other_resource");
+
+namespace {
+constinit const unit_attr_t<UNIT_ATTR_RESOURCE> plain_only{{&plain_u::unit_descriptor, 0, nullptr}};
+}
+
+QRN_UNIT_DEFINE(tied_u, "tied", QRN_ATTR(m_texture, UNIT_ATTR_RESOURCE, "texture", &plain_only),
+                QRN_ATTR(m_layers, UNIT_ATTR_RESOURCE_ARRAY, "layers"));
 
 uint8_t pattern_byte(const std::string &name, size_t i) { return uint8_t(i * 7 + name.size() * 31 + uint8_t(name[0])); }
 
