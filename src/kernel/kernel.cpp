@@ -2,6 +2,7 @@
 
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "kernel/gfx.h"
 #include "kernel/log_setup.h"
 #include "kernel/m_server.h"
 #include "kernel/mem_sys.h"
@@ -84,9 +85,10 @@ int kernel_boot(void *module) {
     qrnshared_startup();
     //     The network process, idle until a plug-in opens an interface.
     net_start();
-    // 12. The input, graphics and sound front-ends: the first two are their own
-    //     tasks, in that order. Sounds are units of the engine's unit system, made
-    //     by the memory manager's process (step 10).
+    // 12. The input, graphics and sound front-ends: the input front-end is its own
+    //     task. Sounds are units of the engine's unit system, made by the memory
+    //     manager's process (step 10).
+    gfx_start();
     snd_start(get_engine_ubank(), get_engine_usystem());
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
@@ -96,9 +98,9 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
-    // 15. Shutdown. The sound front-end's second phase; the graphics front-end's
-    //     shutdown follows once it exists.
+    // 15. Shutdown: the sound front-end's second phase, the graphics front-end's.
     snd_stop();
+    gfx_stop();
     sys_shutdown();
     sonbase_shutdown();
     qrnshared_shutdown();
