@@ -299,6 +299,16 @@ size_t m_manager::get_largest_free() const {
 
 void *m_manager::alloc(size_t bytes, c_item_t *owner) {
     const size_t n = round_size(bytes);
+    // A block no pool could ever hold fails here, before anything is evicted: the
+    // original evicted everything and then ended the program, so that one file
+    // larger than the pool ended the game.
+    size_t capacity = 0;
+    for (uint32_t i = 0; i < m_pools.get_count(); ++i)
+        if (m_pools[i].size - M_BLOCK_HEADER > capacity) capacity = m_pools[i].size - M_BLOCK_HEADER;
+    if (n > capacity) {
+        error("[mem] A block of %zu bytes is larger than every memory pool.", bytes);
+        return nullptr;
+    }
     if (m_free_blocks == 0) evict_step();
     while (get_largest_free() < n) {
         if (!evict_step()) break;
@@ -656,6 +666,7 @@ void *m_manager::allocate_item_memory(c_item_t *item, size_t bytes) {
     item->fix_count++;
     void *data = alloc(bytes, item);
     item->fix_count--;
+    if (!data) return nullptr;
     item->data = data;
     item->size = bytes;
     item->flags |= c_item_t::MEMORY_VALID;

@@ -189,8 +189,9 @@ public:
     // ---- blocks ----
     // A block of at least bytes bytes (rounded up to 16, at least 16), owned by owner
     // or raw (null): evicts, then defragments when no free block is large enough, and
-    // ends the program when even that fails. Item memory comes from the lower end of
-    // a free block, raw memory from the upper end.
+    // ends the program when even that fails. A block larger than every pool is null
+    // (logged) at once. Item memory comes from the lower end of a free block, raw
+    // memory from the upper end.
     void *alloc(size_t bytes, c_item_t *owner);
     // Frees a block from alloc (raw or item-owned), merging it with free neighbours.
     void free(void *data);

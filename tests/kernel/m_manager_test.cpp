@@ -205,16 +205,30 @@ TEST_F(eviction_test, an_allocation_that_does_not_fit_evicts_the_oldest_items) {
     manager.free(raw);
 }
 
+TEST_F(eviction_test, a_block_larger_than_the_pool_fails_at_once) {
+    message_capture_t log;
+    c_item_t *cached = loaded("cached", 64);
+    cached->release_ref();
+    EXPECT_EQ(manager.alloc(POOL, nullptr), nullptr);
+    EXPECT_TRUE(log.contains("[mem] A block of 1048576 bytes is larger than every memory pool."));
+    EXPECT_NE(manager.find("cached"), nullptr) << "nothing was evicted for it";
+}
+
 TEST_F(eviction_test, a_pool_that_cannot_give_the_block_ends_the_program) {
+    // Two thirds free, but cut in two by a raw block that never moves.
+    void *top = manager.alloc(POOL / 3, nullptr);
+    void *middle = manager.alloc(POOL / 3, nullptr);
+    manager.free(top);
     temp_dir_t dir;
     dumper_set_file_name(dir.file("abort.crash").c_str());
     EXPECT_DEATH(
         {
             message_stdio_t out;  // the abort's message goes to standard error
-            manager.alloc(2 * POOL, nullptr);
+            manager.alloc(POOL / 2, nullptr);
         },
         "unable to get an empty memory block");
     dumper_set_file_name(nullptr);
+    manager.free(middle);
 }
 
 using defrag_test = mm_fixture_t;
