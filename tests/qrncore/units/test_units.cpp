@@ -90,7 +90,15 @@ QRN_UNIT_DEFINE(test_all_u, "test_all",
                 QRN_ATTR(m_refs, UNIT_ATTR_REF_ARRAY, "refs"),
                 QRN_ATTR(m_resources, UNIT_ATTR_RESOURCE_ARRAY, "resources"));
 
+std::vector<std::string> test_hooked_u::log;
+
+QRN_UNIT_DEFINE(test_hooked_u, "test_hooked",
+                QRN_ATTR(m_value, UNIT_ATTR_INT32, "value", &int_domain),
+                QRN_ATTR(m_next, UNIT_ATTR_REF, "next"),
+                QRN_ATTR(m_refuse_post_load, UNIT_ATTR_BOOL, "refuse_post_load"));
+
 void register_test_units(unit_bank_t &bank) {
+    test_hooked_u::register_class(bank);
     test_all_u::register_class(bank);
     test_node_u::register_class(bank);
     test_leaf_u::register_class(bank);

@@ -1,6 +1,8 @@
 #pragma once
 // Unit classes of the tests, declared with the class kit.
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "qrncore/units/unit_class.h"
 
@@ -75,7 +77,7 @@ public:
     uint64_t m_uint64 = 0;
     uint32_t m_uint_plain = 0;
     bool m_bool = false;
-    int32_t m_enum = 0;
+    int32_t m_enum = 3;
     owner_ptr_t<unit_base_t> m_owner;
     ref_ptr_t<unit_base_t> m_ref;
     unit_resource_slot_t m_resource;
@@ -110,6 +112,31 @@ public:
 
 // The enumeration of test_all_u's "enum": {low -1, mid 3, high 7}.
 extern const unit_attr_t<UNIT_ATTR_ENUM> test_enum_domain;
+
+// Records its save and load hooks in a shared log as "pre_save name" and so on;
+// each hook can be made to refuse.
+class test_hooked_u : public unit_t {
+    QRN_UNIT_CLASS(test_hooked_u, unit_t);
+
+public:
+    bool _call_pre_save() override { return hook("pre_save", m_refuse_pre_save); }
+    bool _call_post_save() override { return hook("post_save", m_refuse_post_save); }
+    void _call_pre_load() override { hook("pre_load", false); }
+    bool _call_post_load() override { return hook("post_load", m_refuse_post_load); }
+
+    static std::vector<std::string> log;
+    int32_t m_value = 0;
+    ref_ptr_t<unit_base_t> m_next;
+    bool m_refuse_pre_save = false;
+    bool m_refuse_post_save = false;
+    bool m_refuse_post_load = false;
+
+private:
+    bool hook(const char *what, bool refuse) {
+        log.push_back(std::string(what) + " " + name_text().c_str());
+        return !refuse;
+    }
+};
 
 void register_test_units(unit_bank_t &bank);
 
