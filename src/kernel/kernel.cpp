@@ -1,9 +1,11 @@
 #include "kernel/kernel.h"
 
 #include "kernel/commands.h"
-#include "kernel/input.h"
 #include "kernel/cvars.h"
+#include "kernel/gfx.h"
+#include "kernel/input.h"
 #include "kernel/log_setup.h"
+#include "kernel/m_server.h"
 #include "kernel/mem_sys.h"
 #include "kernel/message_pump.h"
 #include "kernel/net_process.h"
@@ -78,17 +80,18 @@ int kernel_boot(void *module) {
     cmd_register_builtins();
     // 9. "-lenv" variables, overwriting what the layers registered.
     cvar_apply_command_line("-lenv");
-    // 10. The memory manager's process "mm": the memory manager's task.
+    // 10. The memory manager's process "mm", with the engine's unit system.
+    mm_init();
     // 11. The shared layer's second step.
     qrnshared_startup();
     //     The network process, idle until a plug-in opens an interface.
     net_start();
-    // 12. The input, graphics and sound front-ends; the graphics front-end is its own
-    //     task. The input front-end takes the window's input until a device is
-    //     picked. The engine's unit bank and system are made by the memory manager's
-    //     process (step 10); until it exists there are none, and sounds cannot be made.
+    // 12. The input, graphics and sound front-ends. The input front-end takes the
+    //     window's input until a device is picked. Sounds are units of the engine's
+    //     unit system, made by the memory manager's process (step 10).
     inp_start();
-    snd_start(nullptr, nullptr);
+    gfx_start();
+    snd_start(get_engine_ubank(), get_engine_usystem());
     kernel_stop_requests_start();
     // 13. Plug-ins. A failed "-exec" stops every process already added; the loop
     //     still runs until they have gone.
@@ -97,9 +100,10 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
-    // 15. Shutdown. The sound front-end's second phase and the input front-end's end;
-    //     the graphics front-end's shutdown follows once it exists.
+    // 15. Shutdown: the sound front-end's second phase, the graphics front-end's and
+    //     the input front-end's end.
     snd_stop();
+    gfx_stop();
     inp_stop();
     sys_shutdown();
     ctlbase_shutdown();

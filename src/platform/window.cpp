@@ -196,6 +196,20 @@ void window_system_stop() {
 
 bool window_system_running() { return start_count > 0; }
 
+bool display_desktop_mode(int *width, int *height, int *bits, int *refresh) {
+    if (!window_system_start()) return false;
+    SDL_DisplayMode mode{};
+    const bool ok = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0;
+    if (ok) {
+        *width = mode.w;
+        *height = mode.h;
+        *bits = int(SDL_BITSPERPIXEL(mode.format));
+        *refresh = mode.refresh_rate;
+    }
+    window_system_stop();
+    return ok;
+}
+
 const char *window_driver_name() {
     const char *name = start_count > 0 ? SDL_GetCurrentVideoDriver() : nullptr;
     return name ? name : "";

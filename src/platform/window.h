@@ -20,6 +20,10 @@ QRN_PLATFORM_API void window_system_stop();
 QRN_PLATFORM_API bool window_system_running();
 // The video driver in use ("x11", "wayland", "offscreen", "dummy"), or "".
 QRN_PLATFORM_API const char *window_driver_name();
+// The first display's current mode: size, bits per pixel and refresh rate (0 when the
+// display does not say). Starts the service for the question when it is not running.
+// False, with the outputs untouched, when there is no display to ask.
+QRN_PLATFORM_API bool display_desktop_mode(int *width, int *height, int *bits, int *refresh);
 
 enum window_create_flags_t : unsigned {
     WINDOW_POPUP = 0x1,    // no frame, at the origin, above other windows

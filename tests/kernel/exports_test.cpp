@@ -35,10 +35,25 @@ const export_group_t export_groups[] = {
      "process_add process_terminate_all process_get process_pid_get process_sleep process_wakeup process_store_cfg "
      "process_hw_lock process_hw_unlock process_mm_lock process_mm_unlock process_register_message_loop"},
     {"mm (heap)", true, "mem_sys_alloc mem_sys_free"},
-    {"mm (memory manager)", false,
+    {"mm (memory manager)", true,
      "mm_register_loader mm_unregister_loader _mm_obtain_resource mm_refresh_resource mm_warn_refresh "
      "_mm_hw_free_unreferenced _mm_mem_free_unreferenced _mm_hw_free_all _mm_mem_free_all _mm_remove_unreferenced "
      "mm_alloc_mem mm_free_mem mem_sys_calloc mem_sys_realloc get_engine_usystem get_engine_ubank"},
+    {"gfx", true,
+     "gfx_driver_register gfx_driver_unregister gfx_driver_count gfx_driver_get gfx_driver_enum gfx_driver_name "
+     "gfx_device_count gfx_device_get gfx_device_enum gfx_device_init gfx_device_shutdown gfx_device_get_hw_state "
+     "gfx_set_rendering_device gfx_get_rendering_device gfx_init_devices gfx_shutdown_devices gfx_alloc_buffer "
+     "gfx_free_buffer gfx_get_default_buffer gfx_alloc_proto gfx_free_proto gfx_alloc_packet gfx_free_packet "
+     "gfx_cache_alloc gfx_cache_push gfx_cache_pop gfx_cache_sweep gfx_cache_data gfx_sub_bitmap gfx_bitmap "
+     "_gfx_sprite ui_get_parameter_packet_array gfx_screen_capture gfx_try_capture gfx_swapbuffers gfx_hw_flush "
+     "gfx_get_texture_detail gfx_get_anisotropy_factor gfx_quirks_enabled gfx_get_desktop_mode gfx_mode_current "
+     "gfx_is_active gfx_set_active gfx_set_win_properties gfx_available_path_count gfx_available_path "
+     "gfx_is_path_available gfx_begin_frame gfx_end_frame gfx_set_gamma gfx_pixelformat_choose gfx_fbuffer_create "
+     "gfx_fbuffer_destroy gfx_drawable_create gfx_drawable_destroy gfx_drawable_get_size gfx_drawable_begin_update "
+     "gfx_drawable_end_update gfx_drawable_surface_begin_update gfx_drawable_surface_end_update "
+     "gfx_drawable_context gfx_mode_count gfx_mode_get gfx_mode_init gfx_mode_shutdown gfx_texel_offset "
+     "gfx_reset_stats gfx_get_image gfx_hw_load gfx_hw_free debug_lines_add_strip debug_lines_add_line "
+     "debug_lines_add_box debug_lines_flush screenshot_save"},
     {"oswindow", true,
      "oswindow_init oswindow_shutdown oswindow_activate_main_window oswindow_process_message_queue "
      "oswindow_is_application_active oswindow_is_monitor_active oswindow_hold_reactions oswindow_get_window "

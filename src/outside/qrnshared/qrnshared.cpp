@@ -2,6 +2,7 @@
 
 #include "outside/qrnshared/bindery.h"
 #include "outside/qrnshared/cvar.h"
+#include "outside/qrnshared/shared_resource_tie.h"
 #include "platform/modules.h"
 #include "qrncore/system/messages.h"
 
@@ -10,6 +11,7 @@ namespace quarn {
 namespace {
 
 kernel_links_t links{};
+shared_resource_tie_t *tie = nullptr;
 cvar_t locale("qs_locale", "en", cvar_t::STORED);
 
 template <class F>
@@ -26,6 +28,9 @@ void qrnshared_init(void *main_module) {
     bind(links.cmd_unregister_command, main_module, "cmd_unregister_command");
     bind(links.cvar_register_variable, main_module, "_cvar_register_variable");
     bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
+    bind(links.mm_obtain_resource, main_module, "_mm_obtain_resource");
+    // Constructing the tie installs it in place of the core's refusing default.
+    if (!tie) tie = new shared_resource_tie_t;
     if (links.cvar_register_variable) bindery_t(bindery_t::REGISTER).update_cvar(locale);
     message("[qrnshared] started (locale %s)", locale.get_text());
 }
@@ -34,6 +39,9 @@ void qrnshared_startup() { message("[qrnshared] running"); }
 
 void qrnshared_shutdown() {
     if (links.cvar_unregister_variable && locale.hash) bindery_t(bindery_t::UNREGISTER).update_cvar(locale);
+    // Deleting a tie leaves none installed, whichever was.
+    delete tie;
+    tie = nullptr;
     links = {};
     message("[qrnshared] stopped");
 }

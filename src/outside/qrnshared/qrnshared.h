@@ -2,12 +2,16 @@
 // Start and stop of the shared engine layer, and the few kernel functions it calls.
 // The layer never links the game program: it looks the kernel's exports up by name in
 // the module handle the kernel gives it at start, as the plug-ins do.
+#include <cstdint>
+
 #include "outside/qrnshared/api.h"
 
 namespace quarn {
 
+class c_item_t;
 class cmd_t;
 class cvar_t;
+struct unit_descriptor_t;
 
 // The kernel functions the layer calls; each is null until qrnshared_init found it.
 struct kernel_links_t {
@@ -16,14 +20,17 @@ struct kernel_links_t {
     void (*cmd_unregister_command)(cmd_t *command);
     void (*cvar_register_variable)(cvar_t *variable, bool dynamic);
     void (*cvar_unregister_variable)(cvar_t *variable);
+    c_item_t *(*mm_obtain_resource)(int type, const char *name, const unit_descriptor_t *d, uint32_t flags);
 };
 
 // Binds the kernel functions from the program's module and starts the layer, which
-// registers its variable "qs_locale" (the language of the layer's texts, "en").
+// registers its variable "qs_locale" (the language of the layer's texts, "en") and
+// installs its resource tie (shared_resource_tie_t).
 QRNSHARED_API void qrnshared_init(void *main_module);
 // The second start-up step, once the kernel's services are up.
 QRNSHARED_API void qrnshared_startup();
-// Stops the layer: unregisters its variable and forgets the kernel functions.
+// Stops the layer: unregisters its variable, deletes its resource tie (leaving none
+// installed) and forgets the kernel functions.
 QRNSHARED_API void qrnshared_shutdown();
 QRNSHARED_API const kernel_links_t &qrnshared_kernel();
 // The layer's language variable.

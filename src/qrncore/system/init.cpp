@@ -8,6 +8,7 @@
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/system/cpu.h"
+#include "qrncore/units/unit_resource_tie.h"
 
 namespace quarn {
 
@@ -40,6 +41,9 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
     //    needs no timer period raised.
     // 4. Checksum tables.
     crc_initialize();
+    // 5. The default resource tie, which refuses every use until the resource layer
+    //    installs its own.
+    unit_resource_tie_startup();
     // 6. The profiler, replacing one left from an earlier start. Without memory the
     //    profiler stays off.
     destroy_profiler_object();
@@ -59,6 +63,7 @@ void qrncore_init(host_new_t new_fn, host_new_t new_vector_fn, host_delete_t del
 void qrncore_shutdown() {
     fs_shutdown();
     destroy_profiler_object();
+    unit_resource_tie_shutdown();
     crc_shutdown();
     // The allocation functions stay installed: objects may still be freed after this.
 }

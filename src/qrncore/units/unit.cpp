@@ -26,6 +26,8 @@ bool unit_t::set_name(const string &name) { return is_alive() && unit_name_t::se
 
 bool unit_t::set_name_internal(const string &name) { return is_alive() && unit_name_t::set_name(name, false); }
 
+bool unit_t::set_name_internal(const unit_name_tokens_t &name) { return is_alive() && unit_name_t::set_name(name); }
+
 void unit_t::destroy() {
     mark_name_dead();
     _destroy_attributes(unit_descriptor);

@@ -24,6 +24,7 @@ public:
     bool set_name(const string &name);
     // The same, allowing "_nameless" names (proxies of file-local names).
     bool set_name_internal(const string &name);
+    bool set_name_internal(const unit_name_tokens_t &name);
 
     // Marks the name dead (lookups stop matching it), then as unit_base_t.
     void destroy() override;

@@ -7,6 +7,14 @@
 #include <cstdint>
 
 #include "qrncore/api.h"
+#include "qrncore/collections/arrays/array.h"
+#include "qrncore/geometry/aabox.h"
+#include "qrncore/geometry/placement.h"
+#include "qrncore/geometry/plane.h"
+#include "qrncore/geometry/sphere.h"
+#include "qrncore/math/mat_sq.h"
+#include "qrncore/math/quat.h"
+#include "qrncore/math/vec.h"
 #include "qrncore/strings/mstring.h"
 #include "qrncore/strings/string.h"
 #include "qrncore/strings/string_dyn.h"
@@ -16,6 +24,7 @@ namespace quarn {
 
 class unit_bank_t;
 class unit_system_t;
+struct unit_attr_enum_domain_t;
 template <class T>
 class owner_ptr_ret_t;
 
@@ -121,6 +130,170 @@ public:
     // Drops a unit that nothing owns: destroys it and lets it reach the garbage list.
     // Nothing when an owning pointer holds it.
     void dispose_unowned();
+
+    // Value checks against an attribute's domain, one overload per value type; see
+    // unit_check_result_t. A null unit gives UNIT_CHECK_NULL_UNIT. The class test
+    // passes a proxy for every class. Nothing is logged.
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const string &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const char *value) {
+        return check_value(unit, a, string(value));
+    }
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, std::nullptr_t) {
+        return check_value(unit, a, static_cast<unit_base_t *>(nullptr));
+    }
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, float value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const mat4_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const quat_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const placement_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a,
+                                           const placement_scale_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a,
+                                           const placement_nonuniform_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const plane_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const sphere_t &value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, const aabox_t &value);
+    // The integer overloads take the value as 64 bits (int sign-extended, unsigned
+    // zero-extended) and then share one test.
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, int32_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, uint32_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, int64_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, uint64_t value);
+    static unit_check_result_t check_value(const unit_base_t *unit, const unit_attribute_t *a, bool value);
+
+    // The value of the symbol (case counts); false when the sorted table has none.
+    static bool lookup_enum_value(const unit_attr_enum_domain_t *domain, const string &symbol, int32_t *out = nullptr);
+    // The symbol of the value, or null.
+    static const char *lookup_enum_symbol(const unit_attr_enum_domain_t *domain, int32_t value);
+
+    // Typed attribute accessors. Each returns false, changing nothing, for a null
+    // attribute, an attribute of a class the unit is not of (a proxy is not taken for
+    // every class here: the value lives in the unit's memory), and a type code the
+    // overload does not serve. No domain test (check_value comes first) and no
+    // message. Texts: code 1, and code 3 as its token text.
+    bool get_value(const unit_attribute_t *a, mstring_t *out);
+    bool set_value(const unit_attribute_t *a, const string &value);
+    bool set_value(const unit_attribute_t *a, const char *value) { return set_value(a, string(value)); }
+    // The stored text of a code-1 attribute.
+    bool get_value(const unit_attribute_t *a, const mstring_t **out);
+    bool get_value(const unit_attribute_t *a, float *out);
+    bool set_value(const unit_attribute_t *a, float value);
+    bool get_value(const unit_attribute_t *a, vec2_t *out);
+    bool set_value(const unit_attribute_t *a, const vec2_t &value);
+    bool get_value(const unit_attribute_t *a, vec3_t *out);
+    bool set_value(const unit_attribute_t *a, const vec3_t &value);
+    bool get_value(const unit_attribute_t *a, vec4_t *out);
+    bool set_value(const unit_attribute_t *a, const vec4_t &value);
+    bool get_value(const unit_attribute_t *a, mat4_t *out);
+    bool set_value(const unit_attribute_t *a, const mat4_t &value);
+    bool get_value(const unit_attribute_t *a, quat_t *out);
+    bool set_value(const unit_attribute_t *a, const quat_t &value);
+    bool get_value(const unit_attribute_t *a, placement_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_t &value);
+    bool get_value(const unit_attribute_t *a, placement_scale_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_scale_t &value);
+    bool get_value(const unit_attribute_t *a, placement_nonuniform_t *out);
+    bool set_value(const unit_attribute_t *a, const placement_nonuniform_t &value);
+    bool get_value(const unit_attribute_t *a, plane_t *out);
+    bool set_value(const unit_attribute_t *a, const plane_t &value);
+    bool get_value(const unit_attribute_t *a, sphere_t *out);
+    bool set_value(const unit_attribute_t *a, const sphere_t &value);
+    bool get_value(const unit_attribute_t *a, aabox_t *out);
+    bool set_value(const unit_attribute_t *a, const aabox_t &value);
+    bool get_value(const unit_attribute_t *a, bool *out);
+    bool set_value(const unit_attribute_t *a, bool value);
+    // int: 29, 33, 45; writes also 37, sign-extended.
+    bool get_value(const unit_attribute_t *a, int32_t *out);
+    bool set_value(const unit_attribute_t *a, int32_t value);
+    // unsigned: 31, 35, 41; writes also 3 and 39, zero-extended.
+    bool get_value(const unit_attribute_t *a, uint32_t *out);
+    bool set_value(const unit_attribute_t *a, uint32_t value);
+    // signed 64-bit: 37; reads also 29, 33, 45, sign-extended.
+    bool get_value(const unit_attribute_t *a, int64_t *out);
+    bool set_value(const unit_attribute_t *a, int64_t value);
+    // unsigned 64-bit: 3, 39; reads also 31, 35, 41, zero-extended.
+    bool get_value(const unit_attribute_t *a, uint64_t *out);
+    bool set_value(const unit_attribute_t *a, uint64_t value);
+    // Unit pointers: 47, 49, and 51 through the resource tie. Reading changes no
+    // count. Writing 47 destroys and releases the old unit and owns the new one;
+    // writing 49 counts the new unit before it releases the old one. Neither tests
+    // whether the new unit is alive or owned.
+    bool get_value(const unit_attribute_t *a, unit_base_t **out);
+    bool set_value(const unit_attribute_t *a, unit_base_t *value);
+    bool set_value(const unit_attribute_t *a, std::nullptr_t) { return set_value(a, static_cast<unit_base_t *>(nullptr)); }
+
+    // Array forms, over the array attribute of the element type's array code (see the
+    // scalar forms for the codes; int, unsigned and the 64-bit types widen as there):
+    // - view: the stored array itself;
+    // - copy: empties out, then appends every element (out is left empty on failure);
+    // - element read and write: index below the count, else false;
+    // - append: index all ones adds at the end, index below the count inserts after
+    //   that element, otherwise false;
+    // - prepend: index below the count inserts before that element, otherwise false.
+    // A growth that fails returns false and changes nothing.
+    static constexpr uint32_t AT_END = 0xFFFFFFFFu;
+#define QRN_UNIT_ARRAY_ACCESSORS(T)                                                \
+    bool get_value(const unit_attribute_t *a, const array_t<T> **out);             \
+    bool get_value(const unit_attribute_t *a, array_t<T> *out);                    \
+    bool get_value(const unit_attribute_t *a, uint32_t index, T *out);             \
+    bool set_value(const unit_attribute_t *a, uint32_t index, const T &value);     \
+    bool append_value(const unit_attribute_t *a, uint32_t index, const T &value);  \
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const T &value);
+    QRN_UNIT_ARRAY_ACCESSORS(float)
+    QRN_UNIT_ARRAY_ACCESSORS(vec2_t)
+    QRN_UNIT_ARRAY_ACCESSORS(vec3_t)
+    QRN_UNIT_ARRAY_ACCESSORS(vec4_t)
+    QRN_UNIT_ARRAY_ACCESSORS(mat4_t)
+    QRN_UNIT_ARRAY_ACCESSORS(quat_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_scale_t)
+    QRN_UNIT_ARRAY_ACCESSORS(placement_nonuniform_t)
+    QRN_UNIT_ARRAY_ACCESSORS(plane_t)
+    QRN_UNIT_ARRAY_ACCESSORS(sphere_t)
+    QRN_UNIT_ARRAY_ACCESSORS(aabox_t)
+    QRN_UNIT_ARRAY_ACCESSORS(bool)
+    QRN_UNIT_ARRAY_ACCESSORS(int32_t)
+    QRN_UNIT_ARRAY_ACCESSORS(uint32_t)
+    QRN_UNIT_ARRAY_ACCESSORS(int64_t)
+    QRN_UNIT_ARRAY_ACCESSORS(uint64_t)
+#undef QRN_UNIT_ARRAY_ACCESSORS
+    // Texts: code 2, and code 4 as token texts (element read, write, append, prepend).
+    bool get_value(const unit_attribute_t *a, const array_t<mstring_dyn_t> **out);
+    bool get_value(const unit_attribute_t *a, array_t<mstring_dyn_t> *out);
+    bool get_value(const unit_attribute_t *a, uint32_t index, mstring_t *out);
+    bool set_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool append_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const string &value);
+    bool set_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return set_value(a, index, string(value));
+    }
+    bool append_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return append_value(a, index, string(value));
+    }
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, const char *value) {
+        return prepend_value(a, index, string(value));
+    }
+    // There is no stored text to point at inside a text array: always false.
+    bool get_value(const unit_attribute_t *a, uint32_t index, const mstring_t **out);
+    // Unit pointers: 48 (owning), 50 (referencing), 52 through the resource tie. No
+    // view form; the copy holds plain pointers.
+    bool get_value(const unit_attribute_t *a, array_t<unit_base_t *> *out);
+    bool get_value(const unit_attribute_t *a, uint32_t index, unit_base_t **out);
+    bool set_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    bool append_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    bool prepend_value(const unit_attribute_t *a, uint32_t index, unit_base_t *value);
+    // Index all ones with elements: removes the last; index below the count removes
+    // that element and closes the gap; otherwise false. Codes 2-50 and 52.
+    bool remove_value(const unit_attribute_t *a, uint32_t index);
+    // The element count of codes 2-50, the resource tie's answer for 52; false for
+    // every other code.
+    bool get_size(const unit_attribute_t *a, uint32_t *count);
+    // Room for n elements: the array's own answer for codes 2-50 (false when the host
+    // has no memory; the original ignored that), the resource tie's for 52.
+    bool request_capacity(const unit_attribute_t *a, uint32_t n);
 
     void set_save_mark(bool on) { m_flags = on ? uint8_t(m_flags | FLAG_SAVE_MARK) : uint8_t(m_flags & ~FLAG_SAVE_MARK); }
 

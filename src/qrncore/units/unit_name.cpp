@@ -281,15 +281,22 @@ void unit_name_t::tree_shutdown() {
 
 uint32_t unit_name_t::get_node_count() { return unit_name_tree_t::tree.nodes; }
 
-bool unit_name_t::is_valid_name(const string &name, bool refuse_nameless) {
+bool unit_name_t::parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out) {
     name_cursor_t cursor(name.c_str());
+    out.count = 0;
     uint64_t token;
-    int r = cursor.next(token);
-    if (r != 1) return false;
-    if (refuse_nameless && token == nameless_token()) return false;
+    int r;
     while ((r = cursor.next(token)) == 1) {
+        if (out.count == unit_name_tokens_t::MAX_TOKENS) return false;
+        out.token[out.count++] = token;
     }
-    return r == 0;
+    if (r < 0 || out.count == 0) return false;
+    return !(refuse_nameless && out.token[0] == nameless_token());
+}
+
+bool unit_name_t::is_valid_name(const string &name, bool refuse_nameless) {
+    unit_name_tokens_t tokens;
+    return parse_name(name, refuse_nameless, tokens);
 }
 
 bool unit_name_t::is_nameless_name(const string &name) {
@@ -298,65 +305,75 @@ bool unit_name_t::is_nameless_name(const string &name) {
     return cursor.next(token) == 1 && token == nameless_token();
 }
 
+bool unit_name_t::has_nameless_name() const {
+    if (!m_next) return false;
+    if (!m_parent) return (m_token & ~DEAD_BIT) == nameless_token();
+    const unit_name_node_t *top = m_parent;
+    while (top->parent) top = top->parent;
+    return top->token == nameless_token();
+}
+
 unit_t *unit_name_t::find_unit(const string &name) {
+    unit_name_tokens_t tokens;
+    return parse_name(name, false, tokens) ? find_unit(tokens) : nullptr;
+}
+
+unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool) return nullptr;
-    name_cursor_t cursor(name.c_str());
-    uint64_t current;
-    if (cursor.next(current) != 1) return nullptr;
+    if (!tree_t::tree.pool || name.count == 0) return nullptr;
     unit_name_node_t *node = nullptr;
-    for (;;) {
-        uint64_t token;
-        int r = cursor.next(token);
-        if (r < 0) return nullptr;
-        if (r == 0) break;
-        node = tree_t::find_child(node, current);
+    for (uint32_t i = 0; i + 1 < name.count; ++i) {
+        node = tree_t::find_child(node, name.token[i]);
         if (!node) return nullptr;
-        current = token;
     }
-    auto *record = static_cast<unit_name_t *>(tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), current));
+    auto *record = static_cast<unit_name_t *>(
+        tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {
+    unit_name_tokens_t tokens;
+    return parse_name(name, refuse_nameless, tokens) && set_name(tokens);
+}
+
+bool unit_name_t::set_name(const unit_name_tokens_t &name) {
     using tree_t = unit_name_tree_t;
     tree_t &t = tree_t::tree;
-    if (!t.pool || !is_valid_name(name, refuse_nameless)) return false;
-    if (unit_t *existing = find_unit(name)) return static_cast<unit_name_t *>(existing) == this;
-
-    // Room in the index for every node the name may add and for the unit, taken
-    // before the old name goes, so a failure changes nothing.
-    uint32_t tokens = 0;
-    {
-        name_cursor_t counter(name.c_str());
-        uint64_t token;
-        while (counter.next(token) == 1) ++tokens;
+    if (!t.pool || name.count == 0) return false;
+    // A unit that has a name keeps it until the new one is known to be free. One
+    // without (a fresh unit, a reader's proxy) walks the tree once: prefix nodes are
+    // found or made, then the last token is looked up and taken in one go.
+    if (m_next) {
+        if (unit_t *existing = find_unit(name)) return static_cast<unit_name_t *>(existing) == this;
     }
-    if (!t.index.reserve(tokens)) return false;
-
+    // Room in the index for every node the name may add and for the unit, taken
+    // before anything changes, so a failure changes nothing.
+    if (!t.index.reserve(name.count)) return false;
     remove_name();
 
-    name_cursor_t cursor(name.c_str());
-    uint64_t current = 0;
-    cursor.next(current);
     unit_name_node_t *node = nullptr;
-    uint64_t token;
-    while (cursor.next(token) == 1) {
-        unit_name_node_t *child = tree_t::find_child(node, current);
+    for (uint32_t i = 0; i + 1 < name.count; ++i) {
+        const uint64_t token = name.token[i];
+        unit_name_node_t *child = tree_t::find_child(node, token);
         if (!child) {
             child = static_cast<unit_name_node_t *>(t.pool->alloc());
-            *child = {node, nullptr, nullptr, current, nullptr, nullptr};
+            *child = {node, nullptr, nullptr, token, nullptr, nullptr};
             tree_t::link_node(tree_t::children_of(node), child);
-            t.index.insert(tree_t::key(node, name_index_t::KIND_NODE), current, child);
+            t.index.insert(tree_t::key(node, name_index_t::KIND_NODE), token, child);
             ++t.nodes;
         }
         node = child;
-        current = token;
+    }
+    const uint64_t last = name.token[name.count - 1];
+    const uintptr_t key = tree_t::key(node, name_index_t::KIND_UNIT);
+    if (t.index.find(key, last)) {
+        tree_t::prune(node);  // nodes made for a name that is taken after all
+        return false;
     }
     m_parent = node;
-    m_token = current;
+    m_token = last;
     tree_t::link_unit(tree_t::units_of(node), this);
-    t.index.insert(tree_t::key(node, name_index_t::KIND_UNIT), current, this);
+    t.index.insert(key, last, this);
     ++t.linked;
     return true;
 }

@@ -17,6 +17,15 @@ class unit_base_t;
 class unit_t;
 struct unit_name_node_t;
 
+// A name cut into its tokens, for code that looks a name up and then sets it.
+struct unit_name_tokens_t {
+    // Longer names are refused (a name of 64 tokens already runs to hundreds of
+    // characters).
+    static constexpr uint32_t MAX_TOKENS = 64;
+    uint64_t token[MAX_TOKENS];
+    uint32_t count = 0;
+};
+
 class QRNCORE_API unit_name_t {
 public:
     // Set in the token of a destroyed unit.
@@ -27,9 +36,14 @@ public:
     // unit already has it; false, with nothing changed, for a bad form, for a name
     // that another live unit has and for a unit that is no longer alive.
     bool set_name(const string &name, bool refuse_nameless);
+    // The same for a name already cut into tokens (by parse_name).
+    bool set_name(const unit_name_tokens_t &name);
     // The live unit with that name in any system, or null. Letter case does not count;
     // leading and doubled dots are skipped.
     static unit_t *find_unit(const string &name);
+    static unit_t *find_unit(const unit_name_tokens_t &name);
+    // Cuts a name into tokens after the form test of set_name; false for a bad form.
+    static bool parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out);
     // The dotted name into out; false when the unit has no name or out cut it.
     bool compose_name(mstring_t &out) const;
     // The last token of the name; 0 without a name.
@@ -47,6 +61,8 @@ public:
 
     // True while the unit is linked into the tree (dead or not).
     bool has_name() const { return m_next != nullptr; }
+    // True when the unit's name begins with "_nameless".
+    bool has_nameless_name() const;
     // Unlinks the name and frees the prefix nodes nothing uses any longer.
     void remove_name();
     // Destroyed units keep their place but match no lookup.

@@ -38,6 +38,11 @@ public:
     // Gives the held unit up without destroying it.
     owner_ptr_ret_t<unit_base_t> release_held() { return m_held.release(); }
 
+    // The unit reader's bookkeeping while a load runs: the loader the proxy belongs
+    // to, and the index (in that load) of the unit whose owned pointer holds it.
+    const void *load_tag = nullptr;
+    uint32_t owner_index = UINT32_MAX;
+
 protected:
     explicit unit_proxy_u(unit_system_t *system);
     ~unit_proxy_u() override;

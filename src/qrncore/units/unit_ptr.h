@@ -9,8 +9,11 @@
 // a move or a copy (the destination gets null), and the count it had is released, so
 // that it still reaches the garbage list.
 #include <cstddef>
+#include <new>
 #include <type_traits>
+#include <utility>
 
+#include "qrncore/collections/arrays/array_element.h"
 #include "qrncore/units/unit_base.h"
 
 namespace quarn {
@@ -262,6 +265,32 @@ public:
 
 private:
     unit_base_t *m_unit = nullptr;
+};
+
+// Arrays of holders: a new slot holds no unit, a move takes the unit and its count
+// along (a unit no longer alive becomes null and its count is released), and a slot
+// that goes away releases its unit as the holder's own release does: owners destroy,
+// references only count down.
+template <class T>
+struct unit_holder_trait_t<owner_ptr_t<T>> {
+    static constexpr bool IS_UNIT_HOLDER = true;
+    static void make_null(owner_ptr_t<T> *slot) { ::new (static_cast<void *>(slot)) owner_ptr_t<T>(); }
+    static void transfer(owner_ptr_t<T> *dst, owner_ptr_t<T> *src) {
+        ::new (static_cast<void *>(dst)) owner_ptr_t<T>(std::move(*src));
+        src->~owner_ptr_t();
+    }
+    static void release(owner_ptr_t<T> *slot) { slot->~owner_ptr_t(); }
+};
+
+template <class T>
+struct unit_holder_trait_t<ref_ptr_t<T>> {
+    static constexpr bool IS_UNIT_HOLDER = true;
+    static void make_null(ref_ptr_t<T> *slot) { ::new (static_cast<void *>(slot)) ref_ptr_t<T>(); }
+    static void transfer(ref_ptr_t<T> *dst, ref_ptr_t<T> *src) {
+        ::new (static_cast<void *>(dst)) ref_ptr_t<T>(std::move(*src));
+        src->~ref_ptr_t();
+    }
+    static void release(ref_ptr_t<T> *slot) { slot->~ref_ptr_t(); }
 };
 
 // The unit as a T when its class is T's class or derives from it; null otherwise (and

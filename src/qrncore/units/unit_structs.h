@@ -74,6 +74,31 @@ enum unit_attr_type_t : uint32_t {
 // Highest type code.
 inline constexpr uint32_t UNIT_ATTR_LAST = 52;
 
+// True for the unit-pointer codes 47-50 (not for resource ties). Codes above 52 abort.
+QRNCORE_API bool unit_attr_type_is_unit(unit_attr_type_t t);
+// True for the even codes 2-52. Codes above 52 abort.
+QRNCORE_API bool unit_attr_type_is_array(unit_attr_type_t t);
+// The scalar code of a code: t for odd t, t - 1 for even t, 0 for 0. Codes above 52
+// abort.
+QRNCORE_API unit_attr_type_t unit_attr_type_element_type(unit_attr_type_t t);
+
+// The result of unit_base_t::check_value.
+enum unit_check_result_t : uint32_t {
+    UNIT_CHECK_OK = 0,              // the value may be stored
+    UNIT_CHECK_NULL_UNIT = 2,       // the unit is null
+    UNIT_CHECK_NULL_ATTRIBUTE = 3,  // the attribute is null
+    UNIT_CHECK_WRONG_CLASS = 4,     // the attribute belongs to a class the unit does not derive from
+    UNIT_CHECK_WRONG_OVERLOAD = 5,  // the overload does not apply to the attribute's type code
+    UNIT_CHECK_WRONG_KIND = 6,      // the value does not fit the attribute's value kind
+    UNIT_CHECK_BELOW_MINIMUM = 7,
+    UNIT_CHECK_ABOVE_MAXIMUM = 8,
+    UNIT_CHECK_TOO_LONG = 9,        // text longer than the domain's maximum length
+    UNIT_CHECK_BAD_TOKEN = 10,      // text is not a valid name token
+    UNIT_CHECK_NOT_IN_ENUM = 11,    // no symbol of the enumeration has the number
+    UNIT_CHECK_WRONG_UNIT = 12,     // the unit (or resource) is not of the required class
+    UNIT_CHECK_NULL_VALUE = 13,     // null where the domain requires a value
+};
+
 // One unit class. The records are constant-initialised (their fields are addresses of
 // other static data, resolved by the loader), so no start-up code has to fill them.
 struct unit_descriptor_t {

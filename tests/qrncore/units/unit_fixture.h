@@ -6,6 +6,7 @@
 #include "../collections/abort_fixture.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
+#include "recording_tie.h"
 #include "support/message_capture.h"
 #include "test_units.h"
 
@@ -31,6 +32,8 @@ protected:
     unit_bank_t &bank() { return m_bank; }
     uint32_t live() const { return unit_base_t::get_live_count() - m_live_before; }
 
+    // Resource attributes need an installed tie even to be torn down.
+    recording_tie_t m_tie;
     unit_bank_t m_bank;
     unit_system_t *m_system = nullptr;
     uint32_t m_live_before = 0;

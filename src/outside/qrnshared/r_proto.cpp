@@ -1,0 +1,23 @@
+#include "outside/qrnshared/r_proto.h"
+
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+r_packet_t::r_packet_t() = default;
+
+void r_packet_t::release() {
+    V_ASSERT(ref_count > 0);
+    if (--ref_count == 0 && free_fn) free_fn(this);
+}
+
+void r_proto_t::free() {
+    for (r_packet_t *&p : packets) {
+        if (p) p->release();
+        p = nullptr;
+    }
+    if (index_packet) index_packet->release();
+    index_packet = nullptr;
+}
+
+}  // namespace quarn

@@ -1,0 +1,82 @@
+#pragma once
+// Render packets and prototypes: what the kernel's graphics front-end builds from
+// immediate geometry and screen bitmaps and the renderer draws. A packet carries a
+// type (a vertex format, indices, a quad) and the geometry it describes; a prototype
+// keeps up to four packets, an index packet, a material and its drawing words. Both
+// are counted; the records come from the front-end's pools.
+#include <cstdint>
+
+#include "outside/qrnshared/api.h"
+
+namespace quarn {
+
+class c_item_t;
+
+// Packet types: the twelve vertex formats (positions with or without normals, with no
+// colour, a colour a vertex or one colour, with or without texture coordinates), 16-bit
+// indices over the same geometry, and screen quads.
+enum r_packet_type_t : uint32_t {
+    R_PACKET_NONE = 0,
+    R_PACKET_P = 1,
+    R_PACKET_PT,
+    R_PACKET_PC,
+    R_PACKET_PCT,
+    R_PACKET_PS,
+    R_PACKET_PST,
+    R_PACKET_PN,
+    R_PACKET_PNT,
+    R_PACKET_PNC,
+    R_PACKET_PNCT,
+    R_PACKET_PNS,
+    R_PACKET_PNST,
+    R_PACKET_INDEX16,
+    R_PACKET_QUAD,
+};
+
+// Immediate geometry as the graphics front-end lays it out in its cache (a packet's
+// data): arrays that are not given are null.
+struct r_geometry_t {
+    float *positions;   // 3 floats a vertex
+    uint32_t *colours;  // one a vertex, or one for all
+    float *texcoords;   // 2 floats a vertex
+    float *normals;     // 3 floats a vertex
+    uint16_t *indices;
+    void *extras;       // 16-byte records
+    uint32_t vertex_count;
+    uint32_t index_count;  // 0 when not indexed
+    uint32_t extra_count;
+    uint32_t flags;        // the description's flags
+};
+
+class QRNSHARED_API r_packet_t {
+public:
+    // Count 1, no type, no data.
+    r_packet_t();
+
+    void add_ref() { ++ref_count; }
+    // One reference less; at 0 the packet goes back to whoever made it (free_fn).
+    void release();
+
+    uint32_t ref_count = 1;
+    uint32_t type = 0;
+    void *data = nullptr;
+    // Returns the record to its pool; set by the maker.
+    void (*free_fn)(r_packet_t *packet) = nullptr;
+};
+
+struct QRNSHARED_API r_proto_t {
+    static constexpr uint32_t MAX_PACKETS = 4;
+
+    // Releases the packets the prototype keeps and clears them.
+    void free();
+
+    uint32_t ref_count;
+    r_packet_t *packets[MAX_PACKETS];
+    r_packet_t *index_packet;
+    c_item_t *material;
+    uint32_t word;       // passed through from the description
+    uint32_t primitive;  // the primitive kind (2: a quad)
+    void *parameters;    // the parameter packet array drawn with it
+};
+
+}  // namespace quarn

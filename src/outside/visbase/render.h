@@ -1,0 +1,181 @@
+#pragma once
+// The renderer classes of the graphics layer: a driver offers devices; a device (a
+// hardware device of class 1) opens display modes, swaps frames, reads pixels, holds
+// the kernel's render buffers and makes frame buffers and drawables; a context is what
+// a frame is drawn through. A renderer plug-in derives its own from these; the bases
+// refuse every operation (false, null, nothing), so a renderer says only what it does.
+#include <cstddef>
+#include <cstdint>
+
+#include "outside/qrnshared/hw_device.h"
+#include "outside/visbase/api.h"
+#include "qrncore/collections/arrays/array_dyn.h"
+
+namespace quarn {
+
+class c_item_t;
+class r_context_t;
+class r_device_t;
+
+// A display mode: the five words of a mode record.
+struct r_mode_t {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bits = 0;     // bits per pixel
+    int32_t refresh = 0;  // Hz; 0 for the display's default
+    int32_t flags = 0;
+};
+
+struct r_rect_t {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// A captured image: width x height pixels, rows one after another.
+struct r_image_t {
+    static constexpr uint32_t FORMAT_RGB = 1;  // 3 bytes a pixel: red, green, blue
+
+    uint16_t width = 0;
+    uint16_t height = 0;
+    uint32_t format = 0;
+    uint8_t *pixels = nullptr;
+};
+
+// A render buffer of the kernel's list. The kernel keeps the links, the kind and the
+// size; the device that holds the buffer keeps what it needs in the three words.
+struct r_buffer_t {
+    r_buffer_t *prev = nullptr;
+    r_buffer_t *next = nullptr;
+    void *device_words[3] = {nullptr, nullptr, nullptr};
+    int32_t kind = 0;
+    uint32_t size = 0;
+    uintptr_t extra = 0;
+};
+
+class VISBASE_API r_fbuffer_t {
+public:
+    explicit r_fbuffer_t(r_device_t *owner) : device(owner) {}
+    virtual ~r_fbuffer_t();
+
+    r_device_t *device;
+};
+
+// Something drawn into: a window's surface or an off-screen target.
+class VISBASE_API r_drawable_t {
+public:
+    explicit r_drawable_t(r_device_t *owner) : device(owner) {}
+    virtual ~r_drawable_t();
+
+    // Size in pixels; false when unknown.
+    virtual bool get_size(int32_t *width, int32_t *height);
+    virtual bool begin_update(int32_t flags);
+    virtual void end_update();
+    virtual bool surface_begin_update(int32_t flags);
+    virtual void surface_end_update();
+    // A copy of what the drawable shows, into out (pixels from the system heap of the
+    // caller's choice through alloc); false when it has none.
+    virtual bool get_image(r_image_t *out, void *(*alloc)(size_t bytes));
+
+    r_device_t *device;
+    r_context_t *context = nullptr;
+};
+
+class VISBASE_API r_context_base_t {
+public:
+    virtual ~r_context_base_t();
+    // Clears the frame statistics.
+    virtual void reset_stats();
+};
+
+class VISBASE_API r_context_t : public r_context_base_t {
+public:
+    explicit r_context_t(r_device_t *owner) : device(owner) {}
+
+    // The size of the area drawn, in pixels.
+    virtual void get_size(int32_t *width, int32_t *height);
+    // Draws a strip of count points (three floats each) in the colour, transformed by
+    // matrix (null: as they are). The base draws nothing.
+    virtual void line_strip(const float *points, uint32_t count, uint32_t colour, const float *matrix);
+
+    r_device_t *device;
+    // Offset of a texel's centre in screen space (0 or 0.5).
+    float texel_offset = 0.0f;
+    // The render paths this context can take.
+    array_dyn_t<int32_t> paths;
+};
+
+class VISBASE_API r_device_t : public hw_device_t {
+public:
+    explicit r_device_t(const char *device_name) : hw_device_t(GRAPHICS, device_name) {}
+
+    // The operations the kernel's front-end calls, in the order of the device's table
+    // (shutting down is hw_device_t::shutdown).
+    virtual bool create_and_init();
+    virtual uint32_t mode_count();
+    virtual bool mode_get(uint32_t index, r_mode_t *out);
+    virtual bool mode_init(const r_mode_t *mode, void *window, uint32_t flags);
+    virtual void mode_shutdown();
+    // Shows the context's frame; the result is the renderer's.
+    virtual int swap(r_context_t *context);
+    // rect.width x rect.height pixels of 3 bytes (red, green, blue), bottom-up rows
+    // as the frame buffer holds them, into buffer. False when it cannot.
+    virtual bool read_pixels(void *buffer, const r_rect_t &rect);
+    virtual bool create_buffer(r_buffer_t *buffer);
+    virtual void release_buffer(r_buffer_t *buffer);
+    virtual void begin_frame();
+    virtual void end_frame();
+    virtual void set_gamma(float gamma);
+    virtual int choose_pixel_format(int32_t depth_bits, int32_t stencil_bits);
+    virtual r_fbuffer_t *create_fbuffer(int32_t width, int32_t height);
+    virtual void destroy_fbuffer(r_fbuffer_t *fbuffer);
+    virtual r_drawable_t *create_drawable(void *window, int32_t flags);
+    virtual void destroy_drawable(r_drawable_t *drawable);
+    // Uploads / drops the hardware copy of a resource item.
+    virtual bool hw_load(c_item_t *item);
+    virtual void hw_free(c_item_t *item);
+};
+
+class VISBASE_API r_driver_t {
+public:
+    explicit r_driver_t(const char *driver_name) : name(driver_name) {}
+    virtual ~r_driver_t();
+    r_driver_t(const r_driver_t &) = delete;
+    r_driver_t &operator=(const r_driver_t &) = delete;
+
+    // Prepares the driver when the front-end brings the devices up.
+    virtual bool init();
+    virtual uint32_t device_count();
+    // The device at index, or null.
+    virtual r_device_t *device_get(uint32_t index);
+
+    const char *name;
+};
+
+// The view of the frame being drawn: its rectangle and depth range.
+struct r_view_t {
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 640.0f;
+    float height = 480.0f;
+    float near_z = -1.0f;
+    float far_z = 1.0f;
+};
+
+// The current view; set by the renderer.
+VISBASE_API const r_view_t &gfx_view_get();
+VISBASE_API void gfx_view_set(const r_view_t &view);
+// The current world matrix (16 floats, row by row), identity until set.
+VISBASE_API const float *gfx_world_matrix();
+VISBASE_API void gfx_set_world_matrix(const float *matrix);
+// Draws a line strip through the context (r_context_t::line_strip); nothing for a
+// null context.
+VISBASE_API void gfx_line_strip(r_context_t *context, const float *points, uint32_t count, uint32_t colour,
+                                const float *matrix);
+// The orthographic projection of the box [left, right] x [bottom, top] x [near, far]
+// onto -1..1 on each axis, row by row with the translation in elements 3, 7 and 11.
+VISBASE_API void r_ortho_projection_matrix(float out[16], float left, float right, float bottom, float top,
+                                           float near_z, float far_z);
+
+}  // namespace quarn

@@ -1,0 +1,130 @@
+#pragma once
+// quarn::unit_load_t: reads one "RozErere" unit file into a unit system. It creates
+// the units the file defines, sets their attributes, binds their names, turns the
+// names in pointer attributes into pointers (forward references work both ways), runs
+// the post-load hooks in file order and hands the unit trees to the caller. Names
+// met in the file are bound to proxies while the file is read. A load that fails
+// releases every unit it created.
+#include <cstdint>
+
+#include "qrncore/api.h"
+#include "qrncore/collections/arrays/array_dyn.h"
+#include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_file_opener.h"
+#include "qrncore/units/unit_proxy.h"
+#include "qrncore/units/unit_ptr.h"
+#include "qrncore/units/unit_scanner.h"
+#include "qrncore/units/unit_system.h"
+
+namespace quarn {
+
+class file_t;
+
+class QRNCORE_API unit_load_t {
+public:
+    // Binds the loader to an open file (not owned, not closed) and a unit system.
+    // Included files are opened through opener (the file system when null). path is
+    // the path the file was opened by: includes resolve against it and messages name
+    // it. Without it the file's own name serves, which for a file found through a
+    // mount is its path below the mount point, not in the tree.
+    unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener = nullptr,
+                const char *path = nullptr);
+    // reset.
+    ~unit_load_t();
+    unit_load_t(const unit_load_t &) = delete;
+    unit_load_t &operator=(const unit_load_t &) = delete;
+
+    // Reads the whole file. True when every unit was made, every pointer resolved and
+    // every post-load hook succeeded; the roots (units no owned pointer of the file
+    // took) are then held by the loader. False, with the reason logged and every unit
+    // of the load released, otherwise.
+    bool load();
+    // load, then the one root; null (everything released) when the file holds no
+    // unit or several trees.
+    owner_ptr_ret_t<unit_base_t> load_tree_generic();
+    // load, then the root whose name is name (letter case ignored); the other roots
+    // are released. Nameless names are refused at once.
+    owner_ptr_ret_t<unit_base_t> load_named_tree_generic(const string &name);
+    // load_tree_generic, then a root of the wanted class or of a class derived from
+    // it; a root of another class is reported and released, a dead one released.
+    owner_ptr_ret_t<unit_base_t> load_tree_as(const unit_descriptor_t &wanted) {
+        owner_ptr_t<unit_base_t> root(load_tree_generic());
+        if (!root) return {};
+        if (!root->is_alive()) return {};  // the owner's release drops it
+        if (!unit_system_t::inherits_from(root->get_descriptor(), &wanted)) {
+            report_bad_type(root.get(), wanted);
+            return {};
+        }
+        return root.release();
+    }
+    // load_tree_as for the class T.
+    template <class T>
+    owner_ptr_ret_t<T> load_tree() {
+        return unit_cast<T>(load_tree_as(T::unit_descriptor));
+    }
+    // Releases everything the last load holds.
+    void reset();
+
+    // The roots of a successful load.
+    uint32_t get_root_count() const { return m_roots.get_count(); }
+    unit_base_t *get_root(uint32_t i) const { return m_roots[i].get(); }
+
+protected:
+    // Logs "[unit] The unit '%s' in file '%s' has type '%s', but the code expected
+    // '%s' type.".
+    void report_bad_type(unit_base_t *unit, const unit_descriptor_t &expected);
+
+private:
+    // A unit created from a definition and the proxy of its name.
+    struct created_t {
+        unit_base_t *unit;
+        unit_proxy_u *proxy;
+    };
+
+    bool read_file();
+    bool parse();
+    bool parse_unit();
+    bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
+    bool bind_definition(unit_base_t *unit, const mstring_dyn_t &written);
+    unit_base_t *bind_pointer(const mstring_dyn_t &written);
+    bool parse_written_name(const mstring_dyn_t &written);
+    unit_proxy_u *new_proxy(const mstring_dyn_t &name, unit_base_t *unit);
+    bool read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    bool read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    bool read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    bool read_enum(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    template <class T>
+    bool store(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index, const T &value);
+    void report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    void report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text);
+
+    bool resolve_proxies();
+    bool check_ownership_cycles();
+    bool resolve_owned();
+    bool collect_roots();
+    bool run_post_load();
+    bool is_ours(const unit_base_t *unit) const;
+    void report_dangling(unit_base_t *holder, const unit_attribute_t *a, unit_proxy_u *proxy);
+    static mstring_dyn_t written_name(unit_proxy_u *proxy);
+    void release_all();
+    const char *class_of(const unit_base_t *unit) const { return unit->get_descriptor()->class_name->c_str(); }
+    const char *path() const;
+
+    file_t &m_file;
+    mstring_dyn_t m_path;  // the path the file was opened by; empty: the file's name
+    unit_system_t &m_system;
+    unit_scanner_t m_scanner;
+    array_dyn_t<created_t> m_created;
+    array_dyn_t<ref_ptr_t<unit_proxy_u>> m_proxies;
+    array_dyn_t<owner_ptr_t<unit_base_t>> m_roots;
+    // The unit being filled: its written name and its index in m_created.
+    mstring_dyn_t m_unit_name;
+    uint32_t m_current = 0;
+    // Scratch texts of the tokens and of a name being bound.
+    mstring_dyn_t m_word;
+    mstring_dyn_t m_text;
+    mstring_dyn_t m_name;
+    unit_name_tokens_t m_tokens;
+};
+
+}  // namespace quarn

@@ -1,0 +1,87 @@
+#pragma once
+// The scanner of unit files: cuts the text of one load into tokens, one requested
+// kind at a time, skipping blanks, line ends and comments, and follows include lines
+// into the files they name. Its state (the include stack and the texts) belongs to the
+// load that owns it, so a load started from inside another load does not disturb it.
+// Every refused token is reported with the reader's location lines and "Expecting %s,
+// found '%s'"; the caller only learns false.
+#include <cstdint>
+
+#include "qrncore/api.h"
+#include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_file_opener.h"
+
+namespace quarn {
+
+class unit_scanner_t {
+public:
+    // Includes deeper than this are refused (the original had no limit, so a file
+    // that included itself never ended).
+    static constexpr uint32_t MAX_INCLUDE_DEPTH = 16;
+
+    // realm: that of the top-level file; absolute include names are allowed in 1.
+    unit_scanner_t(unit_file_opener_t &opener, uint32_t realm);
+    ~unit_scanner_t();
+    unit_scanner_t(const unit_scanner_t &) = delete;
+    unit_scanner_t &operator=(const unit_scanner_t &) = delete;
+
+    // Starts on the top-level text (size bytes followed by two zero bytes, from the
+    // host's vector allocation), which the scanner frees.
+    void start(const char *path, char *text, uint64_t size);
+    // Frees every text.
+    void reset();
+
+    // The modes. Each skips what lies before its token first.
+    bool magic();
+    bool expect(char c, const char *word);
+    // An identifier into out (1), "}" (0), or an error (-1).
+    int identifier_or_close(mstring_dyn_t &out, const char *word);
+    bool unit_name(mstring_dyn_t &out);
+    bool string_value(mstring_dyn_t &out);
+    bool integer(int64_t &out);
+    bool unsigned_value(uint64_t &out);
+    bool boolean(bool &out);
+    bool real(float &out);
+    // n of 2, 3, 4 components between parentheses.
+    bool vector(float *out, int n);
+    // "(w; x, y, z)" into w, x, y, z.
+    bool quaternion(float *out);
+    // ":" left in place (0), "[]" (1), "[n]" (2, n in out), or an error (-1).
+    int index(uint32_t &out);
+    // A symbol (is_symbol true, the text in symbol) or a number.
+    bool enum_value(bool &is_symbol, mstring_dyn_t &symbol, int64_t &number);
+    bool end_of_file();
+
+    // The location lines of an error: the innermost file and line, then each file
+    // that included it with the line of its include; after scanning, the top-level
+    // file alone.
+    void report_location() const;
+    // The location, then "Expecting %s, found '%s'" with the text at the position.
+    void report_expecting(const char *word) const;
+
+    // Bytes left in the current text: readers cap reservations by it.
+    uint64_t bytes_left() const;
+    const char *top_path() const { return m_top_path.c_str(); }
+    // True once the end of the top-level text was reached.
+    bool finished() const { return m_finished; }
+
+private:
+    struct source_t;
+
+    bool skip();
+    bool include_line(const char *&p);
+    bool push(const char *name, const char *after);
+    void pop();
+    // After skip: true when a token may follow (reports the unexpected end otherwise).
+    bool token_ahead();
+    const char *&pos();
+
+    unit_file_opener_t &m_opener;
+    uint32_t m_realm;
+    source_t *m_source = nullptr;  // innermost
+    uint32_t m_depth = 0;
+    bool m_finished = false;
+    mstring_dyn_t m_top_path;
+};
+
+}  // namespace quarn
