@@ -31,6 +31,8 @@ public:
     ~def_pool_t();
     def_pool_t(const def_pool_t &) = delete;
     def_pool_t &operator=(const def_pool_t &) = delete;
+    // Takes other's objects; other is left empty. Pointers to the objects stay valid.
+    def_pool_t(def_pool_t &&other) noexcept : m_core(other.m_core) { other.m_core = nullptr; }
 
     // Frees every object. Pointers to them are invalid afterwards.
     void clear();
