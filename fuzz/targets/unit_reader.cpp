@@ -13,6 +13,7 @@
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_resource_tie.h"
 #include "qrncore/units/test_units.h"
+#include "support/memory_file.h"
 
 namespace quarn {
 namespace {
@@ -46,27 +47,13 @@ public:
     bool prepend(unit_base_t *, const unit_attribute_t *, uint32_t, unit_base_t *) override { return false; }
 };
 
-class text_file_t : public file_t {
+// A virtual file over a copy of the bytes.
+class text_file_t : public test::memory_file_t {
 public:
-    text_file_t(const char *name, const uint8_t *data, size_t size) : file_t(name), m_data(data), m_size(size) {
+    text_file_t(const char *name, const void *data, size_t size)
+        : memory_file_t(std::string(static_cast<const char *>(data), size), name) {
         set_fs_realm(FS_REALM_VIRTUAL);
     }
-
-protected:
-    bool io_read(void *buf, uint32_t len, uint64_t offset) override {
-        if (offset > m_size || len > m_size - offset) return false;
-        memcpy(buf, m_data + offset, len);
-        return true;
-    }
-    bool io_stat(fs_stat_t *out) override {
-        out->type = FS_TYPE_FILE;
-        out->size = m_size;
-        return true;
-    }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size;
 };
 
 // "/f/part.txt" holds a unit and an include of itself through "/f/loop.txt"; every
@@ -81,7 +68,7 @@ public:
                            : strcmp(path, "/f/loop.txt") == 0  ? loop
                            : strcmp(path, "/f/attrs.txt") == 0 ? attrs
                                                                : nullptr;
-        return text ? new text_file_t(path, reinterpret_cast<const uint8_t *>(text), strlen(text)) : nullptr;
+        return text ? new text_file_t(path, text, strlen(text)) : nullptr;
     }
     void close(file_t *file) override { delete file; }
 };
