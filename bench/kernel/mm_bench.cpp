@@ -13,6 +13,7 @@
 #include "kernel/m_server.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
+#include "support/fake_item.h"
 
 namespace {
 
@@ -22,22 +23,7 @@ constexpr size_t LIVE_BLOCKS = 10000;
 constexpr size_t OPS = 1 << 16;
 constexpr size_t MiB = size_t(1) << 20;
 
-// An item owner that the benchmarks fill in by hand: no unit, no record pool.
-class bench_item_t : public c_item_t {
-public:
-    const char *get_name() const override { return "bench"; }
-    bool is_named() const override { return false; }
-    void mlru_enter() override {}
-    void mlru_leave() override {}
-    void touch() override {}
-    void last_reference_gone() override {}
-    void destroy() override {}
-    void set_alias_target(c_item_t *) override {}
-    c_item_t *resolve() override { return this; }
-    int refresh() override { return 1; }
-    void reserved(void *) override {}
-    void debug_break() override {}
-};
+using test::fake_item_t;
 
 // The work of one run: which live block to replace and the size of its successor,
 // 16 to 4096 bytes.
@@ -102,13 +88,13 @@ void BM_pool_defragment_full(benchmark::State &state) {
     void *pool = std::aligned_alloc(16, pool_size);
     std::mt19937 rng(777);
     std::uniform_int_distribution<uint32_t> sizes(4096, 65536);
-    std::vector<bench_item_t> items(3000);
+    std::vector<fake_item_t> items(3000);
     size_t moved = 0;
     for (auto _ : state) {
         state.PauseTiming();
         m_manager manager(nullptr);
         manager.add_pool(pool, pool_size);
-        for (bench_item_t &item : items) manager.allocate_item_memory(&item, sizes(rng));
+        for (fake_item_t &item : items) manager.allocate_item_memory(&item, sizes(rng));
         moved = 0;
         for (size_t i = 0; i < items.size(); i += 2) manager.free_item_memory(&items[i]);
         for (size_t i = 1; i < items.size(); i += 2) moved += items[i].size;

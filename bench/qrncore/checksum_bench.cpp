@@ -7,18 +7,11 @@
 
 #include "qrncore/numerics/adler32.h"
 #include "qrncore/numerics/crc.h"
+#include "support/noise.h"
 
 namespace {
 
-std::vector<uint8_t> make_data(size_t n) {
-    std::vector<uint8_t> v(n);
-    uint32_t s = 12345;
-    for (auto &b : v) {
-        s = s * 1664525u + 1013904223u;
-        b = uint8_t(s >> 24);
-    }
-    return v;
-}
+std::vector<uint8_t> make_data(size_t n) { return quarn::test::noise_bytes(n, 12345); }
 
 void bm_crc32_quarn(benchmark::State &state) {
     const auto data = make_data(size_t(state.range(0)));

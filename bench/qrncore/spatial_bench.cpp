@@ -12,36 +12,15 @@
 #include "qrncore/spatial/kdop_builder.h"
 #include "qrncore/spatial/kdop_query.h"
 #include "qrncore/spatial/spatialhash.h"
+#include "support/kdop_boxes.h"
 
 namespace {
 
 using namespace quarn;
 
-struct box_t {
-    vec3_t min, max;
-};
-
-bool overlap(const box_t &a, const box_t &b) {
-    return !(a.max.x < b.min.x || a.min.x > b.max.x || a.max.y < b.min.y || a.min.y > b.max.y ||
-             a.max.z < b.min.z || a.min.z > b.max.z);
-}
-
-bool segment_meets(const vec3_t &a, const vec3_t &b, const box_t &box) {
-    float t0 = 0, t1 = 1;
-    for (int i = 0; i < 3; ++i) {
-        const float d = b[i] - a[i];
-        if (d == 0) {
-            if (a[i] < box.min[i] || a[i] > box.max[i]) return false;
-            continue;
-        }
-        float lo = (box.min[i] - a[i]) / d, hi = (box.max[i] - a[i]) / d;
-        if (lo > hi) std::swap(lo, hi);
-        t0 = std::max(t0, lo);
-        t1 = std::min(t1, hi);
-        if (t0 > t1) return false;
-    }
-    return true;
-}
+using test::box_t;
+using test::boxes_overlap;
+using test::segment_meets;
 
 // Bounding boxes of the triangles of a rolling terrain: 224 × 224 vertices, two units
 // apart, two triangles per quad (99458 triangles).
@@ -64,13 +43,7 @@ const std::vector<box_t> &terrain_triangles() {
 
 void add_objects(kdop_builder_t &builder, const std::vector<box_t> &boxes) {
     builder.build_start(nullptr, 4.0f, 4);
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        kdop_bobj_t *o = builder.build_object();
-        o->id = uint32_t(i);
-        o->min = boxes[i].min;
-        o->max = boxes[i].max;
-        o->ref = (boxes[i].min + boxes[i].max) * 0.5f;
-    }
+    test::add_boxes(builder, boxes);
 }
 
 void bm_kdop_build_terrain(benchmark::State &state) {
@@ -238,7 +211,7 @@ void bm_brute_query(benchmark::State &state) {
         for (const box_t &q : queries) {
             found.clear();
             for (size_t i = 0; i < boxes.size(); ++i)
-                if (overlap(boxes[i], q)) found.push_back(key_of(i));
+                if (boxes_overlap(boxes[i], q)) found.push_back(key_of(i));
             std::sort(found.begin(), found.end());
             benchmark::DoNotOptimize(found.size());
         }

@@ -34,6 +34,14 @@ void set_same(m_block_t *b, m_block_t *p) { set_link_at(b, 1, p); }
 
 uint8_t *data_end(m_block_t *b) { return b->data() + b->size(); }
 
+// Links the new header x into b's pool chain right after b.
+void link_after(m_block_t *b, m_block_t *x) {
+    x->prev = b;
+    x->next = b->next;
+    if (b->next) b->next->prev = x;
+    b->next = x;
+}
+
 // Width of a pointer column: "0x" and two digits a byte.
 constexpr int POINTER_WIDTH = 2 + 2 * int(sizeof(void *));
 
@@ -323,19 +331,13 @@ void *m_manager::alloc(size_t bytes, c_item_t *owner) {
             // Item data at the lower end: movable data gathers low, where
             // defragmentation slides it.
             m_block_t *rest = reinterpret_cast<m_block_t *>(b->data() + n);
-            rest->prev = b;
-            rest->next = b->next;
-            if (b->next) b->next->prev = rest;
-            b->next = rest;
+            link_after(b, rest);
             rest->size_word = s - n - M_BLOCK_HEADER;
             index_insert(rest);
         } else {
             // Raw memory at the upper end; the lower part stays free.
             m_block_t *used = reinterpret_cast<m_block_t *>(b->data() + (s - n - M_BLOCK_HEADER));
-            used->prev = b;
-            used->next = b->next;
-            if (b->next) b->next->prev = used;
-            b->next = used;
+            link_after(b, used);
             b->size_word = s - n - M_BLOCK_HEADER;
             index_insert(b);
             b = used;
@@ -511,10 +513,7 @@ void m_manager::defragment_pool(const m_pool_t &pool, size_t target, bool *done)
             best->size_word = cs | 1;
         } else {
             m_block_t *rest = reinterpret_cast<m_block_t *>(best->data() + size);
-            rest->prev = best;
-            rest->next = best->next;
-            best->next->prev = rest;
-            best->next = rest;
+            link_after(best, rest);
             rest->size_word = cs - size - M_BLOCK_HEADER;
             index_insert(rest);
             for (int i = 0; i < count; ++i)

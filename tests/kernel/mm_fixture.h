@@ -13,6 +13,7 @@
 #include "outside/qrnshared/resource_unit.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
+#include "support/fake_item.h"
 
 namespace quarn::test {
 
@@ -56,23 +57,6 @@ public:
 uint8_t pattern_byte(const std::string &name, size_t i);
 // True when the item's data holds its pattern.
 bool holds_pattern(const c_item_t *item);
-
-// An owner for block tests that never looks at its record.
-class fake_item_t : public c_item_t {
-public:
-    const char *get_name() const override { return "fake"; }
-    bool is_named() const override { return false; }
-    void mlru_enter() override {}
-    void mlru_leave() override {}
-    void touch() override {}
-    void last_reference_gone() override {}
-    void destroy() override {}
-    void set_alias_target(c_item_t *) override {}
-    c_item_t *resolve() override { return this; }
-    int refresh() override { return 1; }
-    void reserved(void *) override {}
-    void debug_break() override {}
-};
 
 class mm_fixture_t : public ::testing::Test {
 protected:

@@ -1,7 +1,7 @@
 #pragma once
-// Numeric tolerances of the math tests, written once, and gtest predicates that
-// compare vectors, quaternions and matrices component by component and print both
-// sides when they differ.
+// Numeric tolerances of the math tests, written once, gtest predicates that compare
+// vectors, quaternions and matrices component by component and print both sides when
+// they differ, and the rotations the tests are written in.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +9,7 @@
 
 #include "qrncore/math/mat_sq.h"
 #include "qrncore/math/quat.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/math/vec.h"
 
 namespace quarn::test {
@@ -60,6 +61,13 @@ inline ::testing::AssertionResult mat_near(const mat4_t &a, const mat4_t &b, flo
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+// The rotation by degrees about axis (any length).
+inline quat_t axis_angle(const vec3_t &axis, float degrees) {
+    quat_t q;
+    q.set_axis_angle(axis, degrees * DEG_TO_RAD);
+    return q;
 }
 
 }  // namespace quarn::test

@@ -1,6 +1,7 @@
 #pragma once
-// A file over a byte string in memory, for tests of readers and writers. Reads past
-// the end fail as a real file's do; writes extend the bytes. Each operation can be
+// A file over a byte string in memory, for tests of readers and writers, named
+// "<mem-file>" unless given a name. Reads past the end fail as a real file's do;
+// writes extend the bytes. Each operation can be
 // made to fail, and writes can be limited to a number of bytes.
 #include <cstring>
 #include <string>
@@ -11,7 +12,8 @@ namespace quarn::test {
 
 class memory_file_t : public file_t {
 public:
-    explicit memory_file_t(std::string content = {}) : file_t("<mem-file>"), bytes(std::move(content)) {}
+    explicit memory_file_t(std::string content = {}, const char *name = "<mem-file>")
+        : file_t(name), bytes(std::move(content)) {}
 
     std::string bytes;
     bool fail_stat = false;
@@ -31,7 +33,7 @@ protected:
     }
     bool io_stat(fs_stat_t *out) override {
         if (fail_stat) return false;
-        out->type = 1;
+        out->type = FS_TYPE_FILE;
         out->size = bytes.size();
         return true;
     }

@@ -97,6 +97,18 @@ void splice_back(N *&first, N *&last, N *&ofirst, N *&olast) {
     ofirst = olast = nullptr;
 }
 
+// Hands every node of the chain back to pool (anything with free(void *)), first to
+// last, and clears the chain's ends.
+template <class N, class P>
+void free_all(N *&first, N *&last, P *pool) {
+    for (N *n = first; n;) {
+        N *next = n->next;
+        pool->free(n);
+        n = next;
+    }
+    first = last = nullptr;
+}
+
 }  // namespace quarn::list_links
 
 namespace quarn::list_links {

@@ -46,13 +46,7 @@ void vdatalist_t::remove_pos(vdatalist_node_t *node) {
 
 void vdatalist_t::remove_all() {
     if (m_count == 0) return;
-    vdatalist_node_t *node = m_first;
-    while (node) {
-        vdatalist_node_t *next = node->next;
-        m_pool->free(node);
-        node = next;
-    }
-    m_first = m_last = nullptr;
+    list_links::free_all(m_first, m_last, m_pool);
     m_count = 0;
 }
 

@@ -54,13 +54,7 @@ void *vptrlist_t::remove_pos(vptrlist_node_t *node) { return release(node); }
 
 void vptrlist_t::remove_all() {
     if (m_count == 0) return;
-    vptrlist_node_t *node = m_first;
-    while (node) {
-        vptrlist_node_t *next = node->next;
-        m_pool->free(node);
-        node = next;
-    }
-    m_first = m_last = nullptr;
+    list_links::free_all(m_first, m_last, m_pool);
     m_count = 0;
 }
 

@@ -74,6 +74,16 @@ void *kdop_builder_t::take_leaf_space(size_t bytes) {
     return p;
 }
 
+kdop_node_t *kdop_builder_t::take_leaf(const kdop_bnod_t *node) {
+    auto *leaf = static_cast<kdop_node_t *>(take_leaf_space(kdop_node_t::leaf_size(node->count)));
+    leaf->left = leaf->right = nullptr;
+    leaf->set_count(node->count);
+    leaf->set_void();
+    uint32_t *ids = leaf->get_ids();
+    for (const kdop_bobj_t *o = range_first(); o; o = range_next(o)) *ids++ = o->id;
+    return leaf;
+}
+
 bool kdop_builder_t::build_end(kdop_tree_t *tree) {
     if (m_state != 2) V_ABORT("build_end without build_start");
     tree->release();
@@ -231,15 +241,9 @@ bool kdop_builder_t::default_splitter(float *value, int *axis, uint32_t count, c
 size_t kdop_builder_t::default_leaf_size(const kdop_bnod_t *node, void *) { return kdop_node_t::leaf_size(node->count); }
 
 kdop_node_t *kdop_builder_t::default_leaf_writer(const kdop_bnod_t *node, void *, kdop_builder_t *builder) {
-    auto *leaf = static_cast<kdop_node_t *>(builder->take_leaf_space(kdop_node_t::leaf_size(node->count)));
-    leaf->left = leaf->right = nullptr;
-    leaf->set_count(node->count);
-    leaf->set_void();
-    uint32_t *ids = leaf->get_ids();
-    for (const kdop_bobj_t *o = builder->range_first(); o; o = builder->range_next(o)) {
-        *ids++ = o->id;
+    kdop_node_t *leaf = builder->take_leaf(node);
+    for (const kdop_bobj_t *o = builder->range_first(); o; o = builder->range_next(o))
         leaf->enlarge(v_min(o->min, o->max), v_max(o->min, o->max));
-    }
     leaf->widen(1.0f);
     return leaf;
 }

@@ -85,6 +85,10 @@ public:
     // For leaf writers: returns the write position and moves it on by bytes. Aborts
     // when the leaf would pass the end of the block sized by the leaf-size pass.
     void *take_leaf_space(size_t bytes);
+    // For leaf writers: takes a leaf's space for node's objects and writes all but its
+    // volume: no children, the count and the identifiers of the current range in
+    // order. The volume is left empty for the writer to enlarge.
+    kdop_node_t *take_leaf(const kdop_bnod_t *node);
 
     // 1 idle, 2 collecting, 3 building the node tree, 4 writing the final tree.
     int get_state() const { return m_state; }

@@ -27,13 +27,8 @@ void corners_of(const triangle_set_t &set, uint32_t number, uint32_t v[3]) {
 // (no margin, unlike the builder's default leaves).
 kdop_node_t *write_triangle_leaf(const kdop_bnod_t *node, void *data, kdop_builder_t *builder) {
     const auto *set = static_cast<const triangle_set_t *>(data);
-    auto *leaf = static_cast<kdop_node_t *>(builder->take_leaf_space(kdop_node_t::leaf_size(node->count)));
-    leaf->left = leaf->right = nullptr;
-    leaf->set_count(node->count);
-    leaf->set_void();
-    uint32_t *ids = leaf->get_ids();
+    kdop_node_t *leaf = builder->take_leaf(node);
     for (const kdop_bobj_t *o = builder->range_first(); o; o = builder->range_next(o)) {
-        *ids++ = o->id;
         uint32_t v[3];
         corners_of(*set, triangle_heap_t::get_number(o->id), v);
         for (uint32_t c : v) leaf->enlarge(set->get_vertex(c));

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "qrncore/system/host_alloc.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit.h"
 #include "qrncore/units/unit_bank.h"
@@ -15,34 +15,11 @@ namespace quarn {
 
 namespace {
 
-// The garbage list: units whose count fell to 0, in listing order.
+// The garbage list: units whose count fell to 0, in listing order. It grows as the
+// engine's arrays do and keeps its storage between passes.
 struct garbage_list_t {
-    unit_base_t **items = nullptr;
-    uint32_t count = 0;
-    uint32_t capacity = 0;
+    array_dyn_t<unit_base_t *> items;
     bool cleaning = false;
-
-    // Grows by 2 × capacity + 2, as the engine's arrays do.
-    bool append(unit_base_t *unit) {
-        if (count == capacity) {
-            uint64_t grown = uint64_t(capacity) * 2 + 2;
-            if (grown > UINT32_MAX / sizeof(unit_base_t *)) return false;
-            auto **p = static_cast<unit_base_t **>(qrncore_system_new_vector(size_t(grown) * sizeof(unit_base_t *)));
-            if (!p) return false;
-            if (count) memcpy(p, items, count * sizeof(unit_base_t *));
-            if (items) qrncore_system_delete_vector(items);
-            items = p;
-            capacity = uint32_t(grown);
-        }
-        items[count++] = unit;
-        return true;
-    }
-
-    void release() {
-        if (items) qrncore_system_delete_vector(items);
-        items = nullptr;
-        count = capacity = 0;
-    }
 };
 
 struct systems_t {
@@ -52,7 +29,8 @@ struct systems_t {
     garbage_list_t garbage;
 };
 
-systems_t systems;
+// Constant-initialised, so units released during another file's start-up find it.
+constinit systems_t systems;
 
 }  // namespace
 
@@ -73,7 +51,9 @@ unit_system_t::~unit_system_t() {
     systems.table[m_index] = nullptr;
     if (systems.default_index == m_index) systems.default_index = NO_DEFAULT;
     if (!systems.used) {
-        systems.garbage.release();
+        // The list's storage goes back with the last system.
+        systems.garbage.items.clear();
+        systems.garbage.items.shrink();
         unit_name_t::tree_shutdown();
     }
 }
@@ -109,7 +89,7 @@ const unit_descriptor_t *unit_system_t::find_unit_type(const string &type_name) 
 
 void unit_system_t::add_to_garbage(unit_base_t *unit) {
     if (unit->m_flags & unit_base_t::FLAG_LISTED) return;
-    if (!systems.garbage.append(unit)) {
+    if (!systems.garbage.items.append(unit)) {
         error("[unit] No memory to list a released unit for freeing; it stays allocated.");
         return;
     }
@@ -122,18 +102,18 @@ void unit_system_t::clean_garbage() {
     list.cleaning = true;
     // By index, reading the count again after every unit: destroy functions append
     // the units they release, and those are freed in this pass too.
-    for (uint32_t i = 0; i < list.count; ++i) {
+    for (uint32_t i = 0; i < list.items.get_count(); ++i) {
         unit_base_t *unit = list.items[i];
         unit->m_flags &= uint8_t(~unit_base_t::FLAG_LISTED);
         if (unit->m_count) continue;  // counted again since it was listed
         const unit_descriptor_t *d = unit->get_descriptor();
         d->destroy(unit, systems.table[unit->get_system_index()]);
     }
-    list.count = 0;
+    list.items.clear();
     list.cleaning = false;
 }
 
-uint32_t unit_system_t::get_garbage_count() { return systems.garbage.count; }
+uint32_t unit_system_t::get_garbage_count() { return systems.garbage.items.get_count(); }
 
 bool unit_system_t::inherits_from(const unit_descriptor_t *d, const unit_descriptor_t *wanted) {
     for (const unit_descriptor_t *c = d; c; c = c->parent)

@@ -4,24 +4,18 @@
 
 #include "qrncore/math/matrix.h"
 #include "qrncore/math/matrix_table.h"
-#include "qrncore/math/scalar.h"
 #include "support/math_compare.h"
 
 namespace quarn {
 namespace {
 
+using test::axis_angle;
 using test::mat_near;
 using test::quat_near;
 using test::same_rotation;
 using test::TOL_TRIG;
 using test::TOL_UNIT;
 using test::vec_near;
-
-quat_t axis_angle(const vec3_t &axis, float degrees) {
-    quat_t q;
-    q.set_axis_angle(axis, degrees * DEG_TO_RAD);
-    return q;
-}
 
 vec3_t by_matrix(const mat4_t &m, const vec3_t &p) {
     vec3_t out;

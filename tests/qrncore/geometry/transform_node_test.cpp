@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "qrncore/math/scalar.h"
 #include "qrncore/system/crash_log.h"
 #include "qrncore/system/messages.h"
 #include "support/math_compare.h"
@@ -13,16 +12,11 @@
 namespace quarn {
 namespace {
 
+using test::axis_angle;
 using test::mat_near;
 using test::same_rotation;
 using test::TOL_UNIT;
 using test::vec_near;
-
-quat_t axis_angle(const vec3_t &axis, float degrees) {
-    quat_t q;
-    q.set_axis_angle(axis, degrees * DEG_TO_RAD);
-    return q;
-}
 
 // Records every recomputation of an absolute placement, in order.
 class transform_node_test : public testing::Test {

@@ -13,6 +13,7 @@
 namespace quarn {
 namespace {
 
+using test::axis_angle;
 using test::quat_near;
 using test::same_rotation;
 using test::TOL_DEGREES;
@@ -20,12 +21,6 @@ using test::TOL_TRIG;
 using test::TOL_ULPS;
 using test::TOL_UNIT;
 using test::vec_near;
-
-quat_t axis_angle(const vec3_t &axis, float degrees) {
-    quat_t q;
-    q.set_axis_angle(axis, degrees * DEG_TO_RAD);
-    return q;
-}
 
 TEST(quat, hamilton_product_and_order) {
     const quat_t i{0, 1, 0, 0}, j{0, 0, 1, 0}, k{0, 0, 0, 1};

@@ -6,20 +6,14 @@
 
 #include "qrncore/numerics/adler32.h"
 #include "qrncore/numerics/crc.h"
+#include "support/noise.h"
 
 namespace quarn {
 namespace {
 
-const char DIGITS[] = "123456789";
+using test::noise_bytes;
 
-std::vector<uint8_t> noise(size_t n, uint32_t seed) {
-    std::vector<uint8_t> v(n);
-    for (auto &b : v) {
-        seed = seed * 1664525u + 1013904223u;
-        b = uint8_t(seed >> 24);
-    }
-    return v;
-}
+const char DIGITS[] = "123456789";
 
 TEST(short_crc, check_values_of_the_digits) {
     crc_initialize();
@@ -65,7 +59,7 @@ TEST(crc32, standard_value_chaining_and_zlib) {
     s.compute(string(DIGITS));
     EXPECT_EQ(s.value, 0xCBF43926u);
 
-    const std::vector<uint8_t> data = noise(70001, 7);
+    const std::vector<uint8_t> data = noise_bytes(70001, 7);
     for (size_t len : {1u, 3u, 255u, 4096u, 70001u}) {
         EXPECT_EQ(crc32(data.data(), len), ::crc32(0, data.data(), uInt(len))) << len;
     }
@@ -84,7 +78,7 @@ TEST(adler32, equals_zlib_across_chunk_boundaries) {
 
     // All 0xFF bytes drive both sums highest before each reduction.
     const std::vector<uint8_t> ones(200000, 0xFF);
-    const std::vector<uint8_t> data = noise(200000, 11);
+    const std::vector<uint8_t> data = noise_bytes(200000, 11);
     for (const std::vector<uint8_t> *v : {&ones, &data}) {
         for (size_t len : {1u, 15u, 16u, 17u, 5549u, 5550u, 5551u, 11100u, 11101u, 200000u}) {
             adler32_t a;

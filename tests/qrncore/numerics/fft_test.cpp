@@ -11,6 +11,7 @@
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 #include "support/message_capture.h"
+#include "support/noise.h"
 #include "support/temp_dir.h"
 
 namespace quarn {
@@ -22,10 +23,8 @@ using cvec = std::vector<cf>;
 cvec noise(size_t n, uint32_t seed) {
     cvec v(n);
     for (cf &c : v) {
-        seed = seed * 1664525u + 1013904223u;
-        c.re = float(seed >> 8) / float(1 << 24) - 0.5f;
-        seed = seed * 1664525u + 1013904223u;
-        c.im = float(seed >> 8) / float(1 << 24) - 0.5f;
+        c.re = float(test::lcg_step(seed) >> 8) / float(1 << 24) - 0.5f;
+        c.im = float(test::lcg_step(seed) >> 8) / float(1 << 24) - 0.5f;
     }
     return v;
 }

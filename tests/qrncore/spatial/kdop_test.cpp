@@ -12,30 +12,24 @@
 #include "qrncore/spatial/kdop_query.h"
 #include "qrncore/spatial/kdop_tree.h"
 #include "qrncore/spatial/le_bytes.h"
+#include "support/kdop_boxes.h"
 #include "support/memory_file.h"
 #include "support/message_capture.h"
 
 namespace quarn {
 namespace {
 
+using test::box_t;
+using test::boxes_overlap;
 using test::memory_file_t;
-
-struct box_t {
-    vec3_t min, max;
-};
+using test::segment_meets;
 
 // Builds a tree over the boxes (identifier = index, reference point = centre).
 bool build(kdop_tree_t &tree, const std::vector<box_t> &boxes, float extent, uint16_t per_leaf,
            kdop_builder_t::splitter_t splitter = nullptr) {
     kdop_builder_t builder;
     builder.build_start(nullptr, extent, per_leaf, nullptr, nullptr, splitter);
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        kdop_bobj_t *o = builder.build_object();
-        o->id = uint32_t(i);
-        o->min = boxes[i].min;
-        o->max = boxes[i].max;
-        o->ref = (boxes[i].min + boxes[i].max) * 0.5f;
-    }
+    test::add_boxes(builder, boxes);
     return builder.build_end(&tree);
 }
 
@@ -254,30 +248,6 @@ struct scene_t {
     }
     random_mt_t rng;
 };
-
-bool boxes_overlap(const box_t &a, const box_t &b) {
-    for (int i = 0; i < 3; ++i)
-        if (a.max[i] < b.min[i] || a.min[i] > b.max[i]) return false;
-    return true;
-}
-
-// The segment meets the box (slab test on the three axes).
-bool segment_meets(const vec3_t &a, const vec3_t &b, const box_t &box) {
-    float t0 = 0, t1 = 1;
-    for (int i = 0; i < 3; ++i) {
-        const float d = b[i] - a[i];
-        if (d == 0) {
-            if (a[i] < box.min[i] || a[i] > box.max[i]) return false;
-            continue;
-        }
-        float lo = (box.min[i] - a[i]) / d, hi = (box.max[i] - a[i]) / d;
-        if (lo > hi) std::swap(lo, hi);
-        t0 = std::max(t0, lo);
-        t1 = std::min(t1, hi);
-        if (t0 > t1) return false;
-    }
-    return true;
-}
 
 struct hits_t {
     std::vector<uint32_t> ids;

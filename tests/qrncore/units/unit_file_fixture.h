@@ -1,7 +1,6 @@
 #pragma once
 // Files in memory for the unit writer and reader: named files with a realm, an opener
 // that serves included files from a table, and a fixture that saves and loads texts.
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,39 +9,25 @@
 #include "qrncore/qrnutils/ufs/file.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_save.h"
+#include "support/memory_file.h"
 #include "unit_fixture.h"
 
 namespace quarn::test {
 
-// A file over a byte string, with a name and a realm.
-class text_file_t : public file_t {
+// A file over a byte string, with a name and a realm, that counts its writes.
+class text_file_t : public memory_file_t {
 public:
     text_file_t(const std::string &name, std::string content, fs_realm_t realm = FS_REALM_VIRTUAL)
-        : file_t(name.c_str()), bytes(std::move(content)) {
+        : memory_file_t(std::move(content), name.c_str()) {
         set_fs_realm(realm);
     }
 
-    std::string bytes;
-    size_t write_limit = std::string::npos;  // a write that would pass it fails
     uint32_t writes = 0;
 
 protected:
-    bool io_read(void *buf, uint32_t len, uint64_t offset) override {
-        if (offset > bytes.size() || len > bytes.size() - offset) return false;
-        memcpy(buf, bytes.data() + offset, len);
-        return true;
-    }
     bool io_write(const void *buf, uint32_t len, uint64_t offset) override {
         ++writes;
-        if (write_limit != std::string::npos && offset + len > write_limit) return false;
-        if (bytes.size() < offset + len) bytes.resize(offset + len);
-        memcpy(bytes.data() + offset, buf, len);
-        return true;
-    }
-    bool io_stat(fs_stat_t *out) override {
-        out->type = 1;
-        out->size = bytes.size();
-        return true;
+        return memory_file_t::io_write(buf, len, offset);
     }
 };
 

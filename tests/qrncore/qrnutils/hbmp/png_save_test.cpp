@@ -11,20 +11,13 @@
 
 #include "support/memory_file.h"
 #include "support/message_capture.h"
+#include "support/noise.h"
 
 namespace quarn {
 namespace {
 
 using test::memory_file_t;
-
-std::vector<uint8_t> noise(size_t n, uint32_t seed) {
-    std::vector<uint8_t> v(n);
-    for (auto &b : v) {
-        seed = seed * 1664525u + 1013904223u;
-        b = uint8_t(seed >> 24);
-    }
-    return v;
-}
+using test::noise_bytes;
 
 uint32_t be32(const std::string &s, size_t at) {
     const auto *p = reinterpret_cast<const uint8_t *>(s.data() + at);
@@ -90,7 +83,7 @@ TEST(png_simple_save, libpng_reads_back_what_was_written) {
         {HBMP_RGBA, 17000, 2, PNG_FORMAT_RGBA, 6},
     };
     for (const row_t &r : rows) {
-        std::vector<uint8_t> px = noise(hbmp_mem_size(r.w, r.h, 1, r.type), r.w);
+        std::vector<uint8_t> px = noise_bytes(hbmp_mem_size(r.w, r.h, 1, r.type), r.w);
         hbmp_t img;
         img.width = r.w;
         img.height = r.h;
@@ -129,7 +122,7 @@ std::vector<stored_t> stored_blocks(const std::vector<chunk_t> &chunks, std::str
 }
 
 TEST(png_simple_save, layout_of_a_300_by_200_rgb_image) {
-    std::vector<uint8_t> px = noise(300 * 200 * 3, 7);
+    std::vector<uint8_t> px = noise_bytes(300 * 200 * 3, 7);
     hbmp_t img;
     img.width = 300;
     img.height = 200;

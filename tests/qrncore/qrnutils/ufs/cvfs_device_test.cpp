@@ -14,9 +14,12 @@
 #include "qrncore/qrnutils/ufs/res_deps.h"
 #include "qrncore/qrnutils/ufs/std_mount.h"
 #include "support/message_capture.h"
+#include "support/ufs_read.h"
 
 namespace quarn {
 namespace {
+
+using test::read_virtual;
 
 namespace stdfs = std::filesystem;
 
@@ -64,13 +67,6 @@ protected:
         stdfs::last_write_time(dir.file(path), moment + std::chrono::seconds(seconds));
     }
     std::string calls() { return test::read_file(dir.file("calls.log")); }
-    static std::string read_virtual(const char *path) {
-        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
-        if (!f) return "<missing>";
-        std::string out(f->size(), '\0');
-        EXPECT_TRUE(f->block_read(out.data(), uint32_t(out.size()), 0));
-        return out;
-    }
 
     std_mount_t mounts;
     const stdfs::file_time_type moment = stdfs::file_time_type::clock::now() - std::chrono::hours(1);

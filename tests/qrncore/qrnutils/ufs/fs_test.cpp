@@ -14,9 +14,13 @@
 #include "qrncore/system/init.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/ufs_read.h"
 
 namespace quarn {
 namespace {
+
+using test::read_all;
+using test::read_virtual;
 
 // A device that records what it is asked and answers only for paths it was given.
 class spy_device_t : public fs_device_t {
@@ -60,11 +64,6 @@ protected:
         return d;
     }
 
-    static std::string read_all(const auto_ptr_t<file_t> &f) {
-        std::string out(f->size(), '\0');
-        EXPECT_TRUE(f->block_read(out.data(), uint32_t(out.size()), 0));
-        return out;
-    }
     static std::vector<std::string> names(const auto_ptr_t<fs_dirlist_t> &list) {
         std::vector<std::string> out;
         if (list) {
@@ -86,7 +85,7 @@ TEST_F(fs_fixture, higher_mounts_are_asked_first_with_the_rest_of_the_path) {
     auto_ptr_t<file_t> f = fs_open("/home/config.cfg", FS_REALM_VIRTUAL);
     ASSERT_TRUE(f);
     EXPECT_EQ(home.asked, (std::vector<std::string>{"open /config.cfg"}));
-    EXPECT_EQ(read_all(f), "from b");
+    EXPECT_EQ(read_all(*f), "from b");
     EXPECT_EQ(f->get_fs_realm(), FS_REALM_VIRTUAL);
     EXPECT_STREQ(f->get_name(), "/home/config.cfg");
     mstring_dyn_t where;
@@ -98,7 +97,7 @@ TEST_F(fs_fixture, higher_mounts_are_asked_first_with_the_rest_of_the_path) {
     test::write_file(b.file("homeX/y"), "sibling");
     auto_ptr_t<file_t> sibling = fs_open("/homeX/y", FS_REALM_VIRTUAL);
     ASSERT_TRUE(sibling);
-    EXPECT_EQ(read_all(sibling), "sibling");
+    EXPECT_EQ(read_all(*sibling), "sibling");
     EXPECT_TRUE(home.asked.empty());
     fs_stat_t st;
     EXPECT_TRUE(fs_stat("/home", &st, FS_REALM_VIRTUAL));
@@ -180,7 +179,7 @@ TEST_F(fs_fixture, listings_merge_mounts_and_hide_duplicates) {
     EXPECT_EQ(names(fs_read_dir("/nothing", false, FS_REALM_VIRTUAL)), std::vector<std::string>{});
     EXPECT_TRUE(fs_read_dir("/nothing", false, FS_REALM_VIRTUAL));
     // The higher mount's copy is the one that opens.
-    EXPECT_EQ(read_all(fs_open("/same.txt", FS_REALM_VIRTUAL)), "a:same.txt");
+    EXPECT_EQ(read_virtual("/same.txt"), "a:same.txt");
 
     fs_stat_t st;
     ASSERT_TRUE(fs_stat("/home", &st, FS_REALM_VIRTUAL));
@@ -369,7 +368,7 @@ TEST_F(fs_fixture, romfs_and_archives_go_through_the_registered_factory) {
     fs_device_t *rom = ufs_mount_romfs(block, sizeof block - 1, "/rom", 10);
     ASSERT_NE(rom, nullptr);
     mounted.push_back(rom);
-    EXPECT_EQ(read_all(fs_open("/rom/blob", FS_REALM_VIRTUAL)), "archive bytes");
+    EXPECT_EQ(read_virtual("/rom/blob"), "archive bytes");
     // An empty block reads as no archive.
     capture.clear();
     EXPECT_EQ(ufs_mount_romfs(block, 0, "/rom2", 10), nullptr);
@@ -379,7 +378,7 @@ TEST_F(fs_fixture, romfs_and_archives_go_through_the_registered_factory) {
     fs_device_t *zip = ufs_mount(FS_DEVICE_ZIP, a.file("data.tzk").c_str(), "", true, 50);
     ASSERT_NE(zip, nullptr);
     mounted.push_back(zip);
-    EXPECT_EQ(read_all(fs_open("/blob", FS_REALM_VIRTUAL)), "zip");
+    EXPECT_EQ(read_virtual("/blob"), "zip");
     EXPECT_EQ(ufs_mount(FS_DEVICE_ZIP, a.file("none.tzk").c_str(), "", true, 50), nullptr);
     fs_set_archive_factory(previous);
 }

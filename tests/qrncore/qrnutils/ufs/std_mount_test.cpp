@@ -10,10 +10,13 @@
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/mount_fixture.h"
 #include "support/message_capture.h"
+#include "support/ufs_read.h"
 #include "zip_writer.h"
 
 namespace quarn {
 namespace {
+
+using test::read_virtual;
 
 class std_mount_fixture : public test::mount_fixture_t {
 protected:
@@ -25,13 +28,6 @@ protected:
         w.add_file(name, content);
         std::filesystem::create_directories(std::filesystem::path(dir.file(path)).parent_path());
         ASSERT_TRUE(w.write(dir.file(path)));
-    }
-    static std::string read_virtual(const char *path) {
-        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
-        if (!f) return "<missing>";
-        std::string out(f->size(), '\0');
-        EXPECT_TRUE(f->block_read(out.data(), uint32_t(out.size()), 0));
-        return out;
     }
     // The mount point and priority of a device, as "point@priority".
     static std::string mount_of(const fs_device_t *device) {

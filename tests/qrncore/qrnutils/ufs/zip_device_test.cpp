@@ -11,10 +11,14 @@
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/memory_file.h"
 #include "support/message_capture.h"
+#include "support/ufs_read.h"
 #include "zip_writer.h"
 
 namespace quarn {
 namespace {
+
+using test::read_all;
+using test::read_virtual;
 
 void put32(std::string &bytes, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = char((v >> (8 * i)) & 0xFF);
@@ -34,12 +38,6 @@ size_t central_offset(const std::string &bytes) {
 auto_ptr_t<zip_device_t> mount_bytes(const std::string &bytes) {
     auto_ptr_t<file_t> file(new test::memory_file_t(bytes));
     return auto_ptr_t<zip_device_t>(new zip_device_t(file));
-}
-
-std::string read_all(file_t &f) {
-    std::string out(f.size(), '\0');
-    EXPECT_TRUE(f.block_read(out.data(), uint32_t(out.size()), 0));
-    return out;
 }
 
 std::string read_path(zip_device_t &zip, const char *path) {
@@ -303,10 +301,6 @@ protected:
         for (fs_device_t *d : mounted) ufs_unmount(d);
         fs_set_archive_factory(previous);
         fs_shutdown();
-    }
-    static std::string read_virtual(const char *path) {
-        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
-        return f ? read_all(*f) : "<missing>";
     }
 
     fs_archive_factory_t previous = nullptr;
