@@ -1,7 +1,9 @@
-// zippack: packs a folder into a zip archive of stored entries, as the engine reads
-// them. Paths inside the archive are relative to the folder, with "/", in byte order.
+// zippack: packs folders into a zip archive of stored entries, as the engine reads
+// them. Paths inside the archive are relative to their folder, with "/", in byte
+// order; several folders merge into one tree (the game's text sources and the files
+// generated from them), and a path that two of them hold is an error.
 //
-//   zippack [--comment TEXT] [--deflate NAME]... [--dirs] [--dirs-no-attribute] OUT.zip FOLDER
+//   zippack [--comment TEXT] [--deflate NAME]... [--dirs] [--dirs-no-attribute] OUT.zip FOLDER...
 //
 // --dirs adds a record for every sub-folder; --deflate compresses the named entries
 // and --comment adds an archive comment (both make archives the engine refuses, for
@@ -33,30 +35,39 @@ int main(int argc, char **argv) {
         else if (a == "--dirs-no-attribute") dirs = true, dirs_attribute = false;
         else positional.push_back(a);
     }
-    if (positional.size() != 2) {
-        fprintf(stderr, "usage: zippack [--comment TEXT] [--deflate NAME]... [--dirs] OUT.zip FOLDER\n");
+    if (positional.size() < 2) {
+        fprintf(stderr, "usage: zippack [--comment TEXT] [--deflate NAME]... [--dirs] OUT.zip FOLDER...\n");
         return 2;
-    }
-    const fs::path root = positional[1];
-    std::error_code ec;
-    if (!fs::is_directory(root, ec)) {
-        fprintf(stderr, "zippack: '%s' is not a folder\n", root.c_str());
-        return 1;
     }
     std::vector<std::pair<std::string, fs::path>> files;
     std::vector<std::string> folders;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
-        std::string rel = fs::relative(it->path(), root).generic_string();
-        if (it->is_directory()) folders.push_back(rel);
-        else if (it->is_regular_file()) files.emplace_back(rel, it->path());
-    }
-    if (ec) {
-        fprintf(stderr, "zippack: cannot list '%s': %s\n", root.c_str(), ec.message().c_str());
-        return 1;
+    for (size_t r = 1; r < positional.size(); ++r) {
+        const fs::path root = positional[r];
+        std::error_code ec;
+        if (!fs::is_directory(root, ec)) {
+            fprintf(stderr, "zippack: '%s' is not a folder\n", root.c_str());
+            return 1;
+        }
+        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec)) {
+            std::string rel = fs::relative(it->path(), root).generic_string();
+            if (it->is_directory()) folders.push_back(rel);
+            else if (it->is_regular_file()) files.emplace_back(rel, it->path());
+        }
+        if (ec) {
+            fprintf(stderr, "zippack: cannot list '%s': %s\n", root.c_str(), ec.message().c_str());
+            return 1;
+        }
     }
     std::sort(files.begin(), files.end());
+    for (size_t i = 1; i < files.size(); ++i)
+        if (files[i].first == files[i - 1].first) {
+            fprintf(stderr, "zippack: '%s' is in '%s' and in '%s'\n", files[i].first.c_str(),
+                    files[i - 1].second.c_str(), files[i].second.c_str());
+            return 1;
+        }
     std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
 
     zippack::zip_writer_t zip;
     if (dirs)
