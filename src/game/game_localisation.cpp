@@ -12,6 +12,7 @@
 #include "outside/qrnshared/common_proc.h"
 #include "outside/qrnshared/def_resource.h"
 #include "outside/qrnshared/text_format.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/messages.h"
 
@@ -110,6 +111,9 @@ bool load_localisation(const char *language) {
     release_localisation();
     mstring_dyn_t path;
     if (!path.printf("/l10n/%s/local0.def", language ? language : "")) return false;
+    // A language without a table is no error: keys then stand for themselves, and
+    // nothing is logged.
+    if (!fs_file_exists(path.c_str(), FS_REALM_VIRTUAL)) return false;
     c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD, path.c_str(), nullptr, TABLE_FLAGS);
     if (!item) return false;
     table.set(item);
