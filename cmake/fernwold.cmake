@@ -5,6 +5,14 @@ set(FERNWOLD_WARNINGS -Wall -Wextra -Wformat=2)
 # so schedules and edge cases reproduce.
 set(FERNWOLD_FP_FLAGS -ffp-contract=off -fno-fast-math)
 
+# The fuzz tree instruments every library for coverage, not only the targets' own
+# files: libFuzzer can only explore the code it sees. The targets themselves add
+# -fsanitize=fuzzer (the driver); everything else gets the hooks without it.
+if(FERNWOLD_LIBFUZZER)
+  set(FERNWOLD_SANITIZE ON)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
 if(FERNWOLD_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
