@@ -37,8 +37,10 @@ function(fernwold_sources out dir)
 endfunction()
 
 # One GoogleTest executable per library or deliverable, built into build/tests.
+# REPEAT n runs every case n times in the one process, which shows state a case
+# leaves behind.
 function(fernwold_test name)
-  cmake_parse_arguments(T "" "DIR" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "DIR;REPEAT" "LIBS" ${ARGN})
   fernwold_sources(srcs ${T_DIR})
   add_executable(${name} ${srcs})
   fernwold_setup(${name})
@@ -52,7 +54,10 @@ function(fernwold_test name)
     FERNWOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # One CTest entry per executable: a process per test case would cost more in
   # sanitizer start-up than the cases themselves.
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1
+  if(NOT T_REPEAT)
+    set(T_REPEAT 1)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp"
