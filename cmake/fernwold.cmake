@@ -49,9 +49,6 @@ function(fernwold_test name)
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     BUILD_RPATH "${FERNWOLD_BIN}")
-  target_compile_definitions(${name} PRIVATE
-    FERNWOLD_BIN_DIR="${FERNWOLD_BIN}"
-    FERNWOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # One CTest entry per executable: a process per test case would cost more in
   # sanitizer start-up than the cases themselves.
   if(NOT T_REPEAT)
@@ -60,6 +57,8 @@ function(fernwold_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp"
+    # The build's folders come at run time (tests/support/test_paths.h): compiled in,
+    # they would make every clone miss the compiler cache.
+    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
     TIMEOUT 900)
 endfunction()
