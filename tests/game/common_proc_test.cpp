@@ -2,6 +2,7 @@
 // files and graphics on the renderer plug-in "lib/gl", which draws nothing.
 #include <gtest/gtest.h>
 
+#include "support/test_paths.h"
 #include "kernel/commands.h"
 #include "kernel/gfx.h"
 #include "kernel/kernel_fixture.h"
@@ -35,7 +36,7 @@ protected:
         qrnshared_shutdown();
         dll_table_forget();
     }
-    void load_renderer() { ASSERT_NE(dll_register(FERNWOLD_BIN_DIR "/lib/gl"), nullptr); }
+    void load_renderer() { ASSERT_NE(dll_register((test_bin_dir() + "/lib/gl").c_str()), nullptr); }
     gfx_mode_t mode_of(const char *line) {
         gfx_mode_t m;
         EXPECT_TRUE(m.parse("", "", line, false)) << line;

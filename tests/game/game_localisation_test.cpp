@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/test_paths.h"
 #include "game/game_localisation.h"
 #include "kernel/cvars.h"
 #include "kernel/input.h"
@@ -49,7 +50,7 @@ protected:
         m_mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.path().c_str(), "/l10n", true, 0);
         ASSERT_NE(m_mount, nullptr);
         mm_init();
-        ASSERT_NE(dll_register(FERNWOLD_BIN_DIR "/lib/loaders"), nullptr);
+        ASSERT_NE(dll_register((test_bin_dir() + "/lib/loaders").c_str()), nullptr);
         inp_start();
         inp_init_input(impulses);
         cvar_register_variable(&language);
