@@ -2,7 +2,6 @@
 // files and graphics on the renderer plug-in "lib/gl", which draws nothing.
 #include <gtest/gtest.h>
 
-#include "support/test_paths.h"
 #include "kernel/commands.h"
 #include "kernel/gfx.h"
 #include "kernel/kernel_fixture.h"
@@ -14,6 +13,7 @@
 #include "qrncore/system/dl_lib.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {

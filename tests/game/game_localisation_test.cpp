@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "support/test_paths.h"
 #include "game/game_localisation.h"
 #include "kernel/cvars.h"
 #include "kernel/input.h"
@@ -19,6 +18,7 @@
 #include "qrncore/system/dl_lib.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {
