@@ -207,12 +207,5 @@ TEST(ai_sector_file, failed_read_keeps_the_sector) {
     EXPECT_EQ(sector.get_cell_count(), 2u);
 }
 
-TEST(ai_sector_file, missing_file_is_reported) {
-    message_capture_t log;
-    ai_navigation_t nav;
-    EXPECT_FALSE(nav.load(3, "/map/nowhere/sector.ai"));
-    EXPECT_TRUE(log.contains("cannot load sector (3) file (/map/nowhere/sector.ai)"));
-}
-
 }  // namespace
 }  // namespace quarn
