@@ -30,10 +30,13 @@ std::string clean(const std::string &line) {
     return s.substr(b, e - b + 1);
 }
 
+// Coordinates the reader takes: finite and at most this far from the origin.
+constexpr float MAX_COORDINATE = 1e9f;
+
 bool parse_float(const std::string &w, float *out) {
     const char *end = w.data() + w.size();
     auto [p, ec] = std::from_chars(w.data(), end, *out);
-    return ec == std::errc() && p == end && std::isfinite(*out);
+    return ec == std::errc() && p == end && std::fabs(*out) <= MAX_COORDINATE;
 }
 
 bool parse_u32(const std::string &w, uint32_t *out) {

@@ -177,8 +177,10 @@ bool ai_sector_t::read(file_t &file) {
             error("[nav] %s: point %u: the file cannot be read", name, i);
             return false;
         }
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
-            error("[nav] %s: point %u is not a finite position", name, i);
+        if (!(std::fabs(p.x) <= MAX_COORDINATE && std::fabs(p.y) <= MAX_COORDINATE &&
+              std::fabs(p.z) <= MAX_COORDINATE)) {
+            error("[nav] %s: point %u is not a position within %g units of the origin", name, i,
+                  double(MAX_COORDINATE));
             return false;
         }
     }

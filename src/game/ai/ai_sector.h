@@ -58,6 +58,9 @@ public:
     static constexpr uint32_t FILE_LINK_SIZE = 8;
     static constexpr uint32_t FILE_NEIGHBOUR_SIZE = 8;
     static constexpr uint32_t MIN_LINKS = 3;
+    // Larger coordinates are refused: far beyond any map, they would overflow the
+    // squared lengths of the cell set-up and the queries.
+    static constexpr float MAX_COORDINATE = 1e9f;
     // Edges whose squared length in x and z is not above this count as zero-length:
     // their plane would have no direction.
     static constexpr float MIN_EDGE_LENGTH_SQUARED = vec_traits_t<float>::EPSILON;
@@ -68,10 +71,11 @@ public:
 
     // Reads a sector from the file's position to its end and replaces this one with
     // it. Every count is checked against the bytes left before anything is taken for
-    // it, every index against its array, and every cell must have at least 3 links,
-    // no zero-length edge and its centre on the inner side of every edge. A file that
-    // breaks a rule fails the read with an error naming the file and the cell or link
-    // ("[nav]"); this sector is then left as it was.
+    // it, every index against its array, every coordinate must be finite and within
+    // MAX_COORDINATE, and every cell must have at least 3 links, no zero-length edge
+    // and its centre on the inner side of every edge. A file that breaks a rule fails
+    // the read with an error naming the file and the cell or link ("[nav]"); this
+    // sector is then left as it was.
     bool read(file_t &file);
     void clear();
 

@@ -176,7 +176,9 @@ TEST(ai_sector_file, bad_files_fail_with_a_message_naming_the_file_and_cell) {
          [](sectorgen::sector_t &s) { std::swap(s.cells[3].links[1], s.cells[3].links[3]); }, nullptr,
          "[nav] bad.ai: cell 3 link 0: the cell's centre is not on the inner side of the edge"},
         {"corner not a number", [nan](sectorgen::sector_t &s) { s.points[4][2] = nan; }, nullptr,
-         "[nav] bad.ai: point 4 is not a finite position"},
+         "[nav] bad.ai: point 4 is not a position within 1e+09 units of the origin"},
+        {"corner far out", [](sectorgen::sector_t &s) { s.points[7][1] = -1e37f; }, nullptr,
+         "[nav] bad.ai: point 7 is not a position within"},
     };
     const sectorgen::sector_t good = build(test::grid_description({"NN", "WN"}));
     ASSERT_EQ(good.points.size(), POINTS);

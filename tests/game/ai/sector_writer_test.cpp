@@ -36,6 +36,7 @@ TEST(sector_writer, refuses_bad_descriptions_with_file_and_line) {
         {std::string(SQUARE) + "cell -1 a b c\n", "test.txt:5: expected: cell KIND"},
         {"point a 0 0\n", "test.txt:1: expected: point NAME X Y Z"},
         {"point a 0 0 nan\n", "test.txt:1: expected: point NAME X Y Z"},
+        {"point a 0 2e9 0\n", "test.txt:1: expected: point NAME X Y Z"},
         {"point a 0 0 0\npoint a 1 0 0\n", "test.txt:2: point \"a\" is named twice"},
         {"cells 0 a b c\n", "test.txt:1: unknown line \"cells\""},
         {"grid\norigin 0 0\nheight 0\ncell_size 1\ncounts 2 1\nmap\nNX\nend\n", "test.txt:7: grid map character 'X'"},
