@@ -4,9 +4,8 @@
 // edges. Each cell has a kind that limits which animals may enter it.
 //
 // A cell's corners run so that its inside lies on the negative side of every edge
-// plane (see edge_plane): going from corner to corner, the inside is on the side
-// that +x turns towards when it turns to +z. The file layout and the rules the
-// reader enforces are in docs/formats/sector-ai.md.
+// plane (see edge_plane): an edge running along +x has the cell on its +z side. The
+// file layout and the rules the reader enforces are in docs/formats/sector-ai.md.
 #include <cstdint>
 
 #include "qrncore/collections/arrays/array_dyn.h"
