@@ -9,6 +9,7 @@
 #include "game/visuals/physics/ode_physics_scene.h"
 #include "game/visuals/physics/ode_physics_server.h"
 #include "game/visuals/physics/ode_physics_shape.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "support/message_capture.h"
 
 namespace quarn::test {
@@ -20,6 +21,8 @@ class physics_test : public ::testing::Test {
 protected:
     void SetUp() override { make_scene(1.0f); }
     void TearDown() override { delete m_scene; }
+
+public:
 
     // Replaces the scene by one of the given scale.
     void make_scene(float scale) {

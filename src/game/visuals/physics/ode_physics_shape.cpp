@@ -45,7 +45,7 @@ dGeomID ode_physics_shape_t::make_geom(kind_t kind, dSpaceID space) {
         m_mesh = dGeomTriMeshDataCreate();
         dGeomTriMeshDataBuildSingle(m_mesh, m_vertices, sizeof(vec3_t), int(m_vertex_count), m_indices,
                                     int(m_index_count), 3 * sizeof(uint32_t));
-        return dCreateTriMesh(space, m_mesh, nullptr, nullptr, nullptr);
+        return dCreateTriMesh(space, m_mesh, nullptr, ode_physics_scene_t::triangle_array_callback, nullptr);
     }
     return nullptr;
 }

@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "game/visuals/physics/physics_avatar.h"
 #include "game/visuals/physics/physics_body.h"
 #include "game/visuals/physics/physics_checks.h"
+#include "game/visuals/physics/physics_joint.h"
 #include "game/visuals/physics/physics_server.h"
 #include "game/visuals/physics/physics_shape.h"
 #include "qrncore/profiler/profiler.h"
@@ -30,7 +32,7 @@ bool unlink(list_dyn_t<T *> &list, T *p) {
 
 }  // namespace
 
-physics_scene_t::physics_scene_t() : m_bodies(LIST_BLOCK), m_shapes(LIST_BLOCK) {
+physics_scene_t::physics_scene_t() : m_bodies(LIST_BLOCK), m_shapes(LIST_BLOCK), m_joints(LIST_BLOCK) {
     memset(m_collides, 1, sizeof m_collides);
     memset(m_no_response, 0, sizeof m_no_response);
 }
@@ -43,10 +45,15 @@ physics_scene_t::~physics_scene_t() {
 void physics_scene_t::release_objects() {
     if (!m_shapes.is_empty()) error("[phys] There are %zu unremoved shapes!", size_t(m_shapes.get_count()));
     if (!m_bodies.is_empty()) error("[phys] There are %zu unremoved actors!", size_t(m_bodies.get_count()));
+    if (!m_joints.is_empty()) error("[phys] There are %zu unremoved joints!", size_t(m_joints.get_count()));
+    for (physics_joint_t *joint : m_joints) joint->detach();
     for (physics_shape_t *shape : m_shapes) shape->detach();
     for (physics_body_t *body : m_bodies) body->detach();
+    m_joints.remove_all();
     m_shapes.remove_all();
     m_bodies.remove_all();
+    if (m_avatar) m_avatar->set_scene(nullptr);
+    m_avatar = nullptr;
 }
 
 bool physics_scene_t::init(physics_server_t *server, float scale) {
@@ -78,6 +85,7 @@ void physics_scene_t::debug_draw() {
     if (m_draw_mode == PHYSICS_DRAW_NEVER) return;
     for (physics_shape_t *shape : m_shapes) shape->debug_draw(m_draw_mode);
     for (physics_body_t *body : m_bodies) body->debug_draw(m_draw_mode);
+    for (physics_joint_t *joint : m_joints) joint->debug_draw(m_draw_mode);
 }
 
 void physics_scene_t::debug_draw_near(const vec3_t &point, float radius) {
@@ -89,10 +97,15 @@ void physics_scene_t::debug_draw_near(const vec3_t &point, float radius) {
     for (physics_body_t *body : m_bodies) {
         if (length_squared(body->get_world_interpolated_pose().position - point) < r2) body->debug_draw(m_draw_mode);
     }
+    for (physics_joint_t *joint : m_joints) joint->debug_draw(m_draw_mode);
 }
 
 bool physics_scene_t::set_material(int index, const physics_material_t &material) {
-    if (!phys_check_index("set_material", "material", index)) return false;
+    // Negative friction or bounce would give the library contacts it cannot solve.
+    if (!phys_check_index("set_material", "material", index) ||
+        !phys_check_not_negative("set_material", "bounce", material.bounce) ||
+        !phys_check_not_negative("set_material", "friction", material.friction))
+        return false;
     m_materials[index] = material;
     return true;
 }
@@ -191,6 +204,31 @@ physics_shape_t *physics_scene_t::create_shape() {
     return shape;
 }
 
+physics_joint_t *physics_scene_t::create_joint() {
+    physics_joint_t *joint = new_joint();
+    if (joint && !m_joints.append(joint)) {
+        delete joint;
+        joint = nullptr;
+    }
+    if (!joint) {
+        error("[phys2](scene) Unable to create joint!");
+        return nullptr;
+    }
+    joint->set_scene(this);
+    return joint;
+}
+
+physics_avatar_t *physics_scene_t::create_avatar() {
+    physics_avatar_t *avatar = new_avatar();
+    if (!avatar) {
+        error("Unable to create physics avatar !");
+        return nullptr;
+    }
+    avatar->set_scene(this);
+    m_avatar = avatar;
+    return avatar;
+}
+
 void physics_scene_t::remove_body(physics_body_t *body) {
     if (!unlink(m_bodies, body)) {
         error("[phys2](scene) Deleting actor that is not in actor list!");
@@ -210,6 +248,10 @@ void physics_scene_t::remove_body(physics_body_t *body) {
 
 void physics_scene_t::remove_shape(physics_shape_t *shape) {
     if (!unlink(m_shapes, shape)) error("[phys2](scene) Deleting shape that is not in shape list!");
+}
+
+void physics_scene_t::remove_joint(physics_joint_t *joint) {
+    if (!unlink(m_joints, joint)) error("[phys2](scene) Deleting joint that is not in joint list!");
 }
 
 uint32_t physics_scene_t::count_shapes_of(const physics_body_t *body) const {
@@ -233,6 +275,7 @@ void physics_scene_t::step(float dt) {
     while (m_accumulator > m_step_time) {
         m_accumulator -= m_step_time;
         step_engine(m_step_time);
+        if (m_avatar) m_avatar->update();
         for (physics_body_t *body : m_bodies) {
             body->pull_pose();
             if (body->get_sweep()) body->sweep();

@@ -19,6 +19,8 @@
 
 namespace quarn {
 
+class physics_avatar_t;
+class physics_joint_t;
 class physics_server_t;
 
 class physics_scene_t : public host_object_t {
@@ -41,7 +43,7 @@ public:
     uint32_t get_steps_per_second() const { return m_steps_per_second; }
     float get_step_time() const { return m_step_time; }
 
-    // Debug drawing of every shape, body (and, later, joint), in world units.
+    // Debug drawing of every shape, body and joint, in world units.
     virtual void debug_draw();
     // Only shapes and bodies whose world position lies strictly within radius of
     // point (world units); refreshes the bodies' world poses.
@@ -49,7 +51,8 @@ public:
     void set_debug_draw_mode(int mode) { m_draw_mode = mode; }
     int get_debug_draw_mode() const { return m_draw_mode; }
 
-    // Copies the material into row index.
+    // Copies the material into row index; bounce and friction must be finite values
+    // of 0 or more.
     virtual bool set_material(int index, const physics_material_t &material);
     // The row, or null for an index outside 0..31.
     const physics_material_t *get_material(int index) const;
@@ -90,20 +93,31 @@ public:
     bool is_paused() const { return m_pause > 0; }
 
     // New objects of the scene; null (logged) when one cannot be made. A body starts
-    // asleep at the origin; a shape has no geometry until one of its create calls.
-    // Their owners delete them; deleting removes them from the scene.
+    // asleep at the origin; a shape has no geometry and a joint no kind until one of
+    // their create calls. Their owners delete them; deleting removes them from the
+    // scene.
     physics_body_t *create_body();
     physics_shape_t *create_shape();
+    physics_joint_t *create_joint();
+    // The scene's one avatar (an avatar made earlier stays its owner's, but is no
+    // longer updated); the caller calls its create.
+    physics_avatar_t *create_avatar();
+    physics_avatar_t *get_avatar() const { return m_avatar; }
     // Called by the destructors.
     void remove_body(physics_body_t *body);
     void remove_shape(physics_shape_t *shape);
+    void remove_joint(physics_joint_t *joint);
+    void forget_avatar() { m_avatar = nullptr; }
     // Shapes of the scene owned by body.
     uint32_t count_shapes_of(const physics_body_t *body) const;
     uint32_t get_body_count() const { return m_bodies.get_count(); }
     uint32_t get_shape_count() const { return m_shapes.get_count(); }
+    uint32_t get_joint_count() const { return m_joints.get_count(); }
 
     // Steps: adds dt to the accumulator and runs one fixed step for each whole step
-    // time strictly below it, then interpolates every body by accumulator / step time.
+    // time strictly below it (the library's step, the avatar's update, then for every
+    // body its new pose, sweep, step listener and damping), then interpolates every
+    // body by accumulator / step time.
     // A negative or non-finite dt is refused (logged) and counts as 0.
     void step(float dt);
     float get_accumulator() const { return m_accumulator; }
@@ -146,6 +160,8 @@ protected:
     // Objects of the implementation, or null.
     virtual physics_body_t *new_body() = 0;
     virtual physics_shape_t *new_shape() = 0;
+    virtual physics_joint_t *new_joint() = 0;
+    virtual physics_avatar_t *new_avatar() = 0;
     // One fixed step of the physics library.
     virtual void step_engine(float step_time);
     // Logs and detaches every listed object; a derived scene calls it before it
@@ -157,12 +173,14 @@ protected:
     float m_inv_scale = 1.0f;
     list_dyn_t<physics_body_t *> m_bodies;
     list_dyn_t<physics_shape_t *> m_shapes;
+    list_dyn_t<physics_joint_t *> m_joints;
     physics_server_t *m_server = nullptr;
     physics_material_t m_materials[PHYSICS_MATERIALS];
     uint8_t m_collides[PHYSICS_GROUPS][PHYSICS_GROUPS];
     uint8_t m_no_response[PHYSICS_GROUPS][PHYSICS_GROUPS];
     int m_draw_mode = PHYSICS_DRAW_FORCED;
     int m_query_group = 0;
+    physics_avatar_t *m_avatar = nullptr;
     float m_accumulator = 0.0f;
     uint32_t m_steps_per_second = 30;
     float m_step_time = 1.0f / 30.0f;
