@@ -119,6 +119,8 @@ TEST_F(physics_test, values_the_library_aborts_on_are_refused_first) {
         {"step time infinite", [&] { return scene().set_step_time(INF); }, scene_kept},
         {"0 steps a second", [&] { return scene().set_steps_per_second(0); }, scene_kept},
         {"scene material 32", [&] { return scene().set_material(32, material); }, scene_kept},
+        {"negative friction", [&] { return scene().set_material(0, {0.5f, -1.0f, 0.0f}); }, scene_kept},
+        {"NaN bounce", [&] { return scene().set_material(0, {NaN, 1.0f, 0.0f}); }, scene_kept},
         {"pair of group 32", [&] { return scene().set_pair_collides(0, 32, false); }, scene_kept},
         {"group -1", [&] { return scene().set_group_collides(-1, false); }, scene_kept},
         {"no response of group 40", [&] { return scene().set_pair_no_response(40, 0, true); }, scene_kept},

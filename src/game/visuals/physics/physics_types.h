@@ -65,8 +65,9 @@ struct physics_triangle_t {
 };
 
 // Told of every contact of the shape it is set on, during the scene's step. self is
-// that shape; the normal points from other towards self. A listener must not start a
-// query of the scene (they are refused while it collides).
+// that shape; the normal points from other towards self. The scene is inside its
+// collision pass: a query started here is refused, and the listener must not delete
+// shapes, bodies or joints.
 class physics_contact_listener_t {
 public:
     virtual ~physics_contact_listener_t() = default;
