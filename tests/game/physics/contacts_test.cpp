@@ -102,7 +102,9 @@ TEST_F(physics_test, contacts_follow_bodies_joints_groups_and_responses) {
         scene().step(1.5f / 30.0f);
         const ode_contact_stats_t &stats = ode_scene().get_contact_stats();
         EXPECT_EQ(stats.pairs, c.reached ? 1u : 0u);
-        if (c.reached) EXPECT_GE(stats.contacts, 1u);
+        if (c.reached) {
+            EXPECT_GE(stats.contacts, 1u);
+        }
         EXPECT_EQ(stats.joints, c.joints ? stats.contacts : 0u);
         // Both listeners hear every contact, from their own side.
         EXPECT_EQ(first.calls.size(), stats.contacts);
@@ -118,7 +120,9 @@ TEST_F(physics_test, contacts_follow_bodies_joints_groups_and_responses) {
             EXPECT_LT(first.calls[i].normal.x, 0.0f);
         }
         // A contact joint pushes the pair apart.
-        if (c.joints) EXPECT_LT(m.s1->get_world_position().x, 0.0f);
+        if (c.joints) {
+            EXPECT_LT(m.s1->get_world_position().x, 0.0f);
+        }
         m.joint.reset();
     }
 }

@@ -218,7 +218,9 @@ TEST_F(physics_test, the_sweep_throws_back_a_body_that_passed_through_a_shape) {
         scene().set_gravity({0, 0, 0});
         shape_ptr wall = make_shape();
         const physics_pose_t at{{5, 0, 0}, {}};
-        if (c.wall) ASSERT_TRUE(wall->create_box(nullptr, {0.1f, 10, 10}, &at));
+        if (c.wall) {
+            ASSERT_TRUE(wall->create_box(nullptr, {0.1f, 10, 10}, &at));
+        }
         body_ptr body = make_body();
         shape_ptr ball = make_shape();
         ASSERT_TRUE(ball->create_sphere(body.get(), 0.1f, nullptr));
