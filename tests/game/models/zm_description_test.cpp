@@ -7,6 +7,8 @@
 
 #include <bit>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "game/models/model_fixtures.h"
 #include "game/visuals/models/model_anim_view.h"
@@ -356,6 +358,23 @@ TEST(zm_description, primitives_are_wound_outwards) {
     EXPECT_GT(n.z, 0.0f);
     EXPECT_EQ(quad.vertices[0].normal, (vec3_t{0, 0, 1}));
     EXPECT_EQ(zmgen::zm_piece_box(quad).max, (vec3_t{1, 0.5f, 0}));
+}
+
+// The example of docs/formats/model-description.md builds.
+TEST(zm_description, documented_example_builds) {
+    std::ifstream doc(FERNWOLD_SOURCE_DIR "/docs/formats/model-description.md");
+    std::stringstream text;
+    text << doc.rdbuf();
+    const std::string all = text.str();
+    const size_t start = all.find("```\ndef model");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = all.find("```", start + 3);
+    zmgen::zm_model_t m;
+    ASSERT_TRUE(zmgen::zm_read_description_text(all.substr(start + 4, end - start - 4), "example.def", m));
+    EXPECT_EQ(m.geometry.bones.size(), 2u);
+    EXPECT_EQ(m.descriptor.variants.size(), 2u);
+    ASSERT_EQ(m.animations.size(), 1u);
+    EXPECT_EQ(m.animations[0].frames.size(), 3u);
 }
 
 // A broken description is refused with "[zmgen] file:line: what is wrong".
