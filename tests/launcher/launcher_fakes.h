@@ -1,6 +1,7 @@
 #pragma once
 // Stand-ins for the machine the launcher probes, and a message host that records what
 // it would have shown.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,12 +39,17 @@ private:
     int *m_open;
 };
 
-// Hands out contexts of the driver it holds and counts the open ones.
+// Hands out contexts of the driver it holds and counts the open ones; fail, when set,
+// runs first and may throw what a failing driver would.
 class fake_gl_connector_t : public gl_connector_t {
 public:
     gl_driver_t driver;
     int open_contexts = 0;
-    std::unique_ptr<gl_answers_t> connect() override { return std::make_unique<fake_gl_t>(driver, &open_contexts); }
+    std::function<void()> fail;
+    std::unique_ptr<gl_answers_t> connect() override {
+        if (fail) fail();
+        return std::make_unique<fake_gl_t>(driver, &open_contexts);
+    }
 };
 
 class fake_display_t : public display_answers_t {
