@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "gtk_dialog_view.h"
 #include "pictures.h"
@@ -36,11 +37,19 @@ void preview_event(GdkEvent *event, gpointer data) {
             case GDK_DESTROY: g_main_loop_quit(p->loop); return;
             default: break;
         }
-    } else if (event->type == GDK_CONFIGURE && gdk_window_get_parent(p->window) == event->any.window) {
-        gdk_window_resize(p->window, event->configure.width, event->configure.height);
-        gdk_window_invalidate_rect(p->window, nullptr, FALSE);
     }
     gtk_main_do_event(event);
+}
+
+// The window the preview lives in belongs to another program, which ends the preview
+// by destroying it; GDK warns about exactly that, and only that warning is dropped.
+GLogWriterOutput preview_log(GLogLevelFlags level, const GLogField *fields, gsize count, gpointer data) {
+    for (gsize i = 0; i < count; ++i) {
+        if (strcmp(fields[i].key, "MESSAGE") == 0 && fields[i].length < 0 &&
+            strstr(static_cast<const char *>(fields[i].value), "unexpectedly destroyed"))
+            return G_LOG_WRITER_HANDLED;
+    }
+    return g_log_writer_default(level, fields, count, data);
 }
 
 // GTK's own handler, which the preview's stands in front of.
@@ -92,7 +101,6 @@ void gtk_desktop_t::run_preview(uint64_t window) {
     if (!GDK_IS_X11_DISPLAY(display)) return;
     GdkWindow *parent = gdk_x11_window_foreign_new_for_display(display, Window(window));
     if (!parent) return;
-    gdk_window_set_events(parent, GdkEventMask(gdk_window_get_events(parent) | GDK_STRUCTURE_MASK));
     GdkWindowAttr attr{};
     attr.window_type = GDK_WINDOW_CHILD;
     attr.wclass = GDK_INPUT_OUTPUT;
@@ -104,6 +112,8 @@ void gtk_desktop_t::run_preview(uint64_t window) {
     preview.loop = g_main_loop_new(nullptr, FALSE);
     gdk_event_handler_set(preview_event, &preview, nullptr);
     gdk_window_show(preview.window);
+    // The log's writer can be set once a process; the preview is the launcher's one task.
+    g_log_set_writer_func(preview_log, nullptr, nullptr);
     g_main_loop_run(preview.loop);
     gdk_event_handler_set(main_do_event, nullptr, nullptr);
     g_main_loop_unref(preview.loop);
