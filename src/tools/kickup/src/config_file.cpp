@@ -58,6 +58,10 @@ bool parse_uset_line(const std::string &line, std::string *name, std::string *va
 config_file_t config_file_t::load(const std::string &path) {
     std::string text;
     if (!read_disk_file(path, &text)) KICKUP_THROW(config_file_open_exception_t, path);
+    return parse(text);
+}
+
+config_file_t config_file_t::parse(const std::string &text) {
     config_file_t model;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -99,9 +103,12 @@ int32_t config_file_t::get_int(const std::string &name) const { return read_int_
 bool config_file_t::get_bool(const std::string &name) const { return get_value(name) == "1"; }
 
 void config_file_t::set_value(const std::string &name, const std::string &value) {
-    // A name with blanks is quoted, so that it reads back as one word.
-    const bool quote = name.find_first_of(BLANKS) != std::string::npos;
-    const std::string line = "uset " + (quote ? "\"" + name + "\"" : name) + " \"" + value + "\"";
+    // A name with blanks is quoted, so that it reads back as one word; a value is quoted
+    // unless it holds a quote itself (then it has no blank: it was read unquoted).
+    const bool quote_name = name.find_first_of(BLANKS) != std::string::npos;
+    const bool quote_value = value.find('"') == std::string::npos;
+    const std::string line = "uset " + (quote_name ? "\"" + name + "\"" : name) + " " +
+                             (quote_value ? "\"" + value + "\"" : value);
     const auto it = m_index.find(name);
     if (it != m_index.end()) {
         m_lines[it->second] = line;

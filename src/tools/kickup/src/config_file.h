@@ -22,6 +22,8 @@ public:
     // opened and config_file_read_exception_t "cvar had zero length" for a "uset"
     // line without a name.
     static config_file_t load(const std::string &path);
+    // The same reading over a text in memory.
+    static config_file_t parse(const std::string &text);
     // Writes every line, replacing the file; config_file_open_exception_t when it
     // cannot be written.
     void save(const std::string &path) const;
