@@ -74,8 +74,10 @@ const std::vector<int> &dialog_presenter_t::page_controls(int tab) {
 std::string dialog_presenter_t::title() const { return load_resource_string(113) + " - " + load_resource_string(139); }
 
 bool dialog_presenter_t::open() {
+    bool built = false;
     try {
         m_state.create_specs();
+        built = true;
     } catch (const registry_read_exception_t &) {
         show_error_string(112);
     } catch (const device_init_exception_t &) {
@@ -85,7 +87,8 @@ bool dialog_presenter_t::open() {
     } catch (...) {
         show_error_string(112);
     }
-    if (!m_state.specs()) {
+    // A record of an earlier dialog may be left: it is not this machine's answer now.
+    if (!built) {
         m_result = DIALOG_CANCEL;
         return false;
     }

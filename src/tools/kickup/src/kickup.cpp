@@ -84,6 +84,8 @@ int launcher_app_t::run() {
         return do_task(parse_launcher_command(m_args));
     } catch (const base_exception_t &e) {
         report_exception(e);
+    } catch (...) {
+        show_error(load_resource_string(112) + "\nUnknown Error");
     }
     return 0;
 }
