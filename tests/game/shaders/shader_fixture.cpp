@@ -91,11 +91,16 @@ const r_draw_record_t &shader_fixture_t::draw_one(c_item_t *item, test_packets_t
     return context.get_draw_log().draw(0);
 }
 
-std::string shader_fixture_t::inputs_of(const r_draw_record_t &r, uint32_t kind) {
+std::string inputs_of(const r_draw_record_t &r, uint32_t kind) {
     std::string names;
     for (const r_draw_input_t &in : r.inputs)
         if (in.kind == kind) names += (names.empty() ? "" : " ") + std::string(in.name.c_str());
     return names;
+}
+
+std::string bindings_of(const r_draw_record_t &r) {
+    return inputs_of(r, EFFECT_INPUT_ATTRIBUTE) + " | " + inputs_of(r, EFFECT_INPUT_VERTEX_UNIFORM) + " | " +
+           inputs_of(r, EFFECT_INPUT_FRAGMENT_UNIFORM) + " | " + inputs_of(r, EFFECT_INPUT_SAMPLER);
 }
 
 }  // namespace quarn::test

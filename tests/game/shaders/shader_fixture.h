@@ -57,6 +57,12 @@ struct test_packets_t {
     r_parameter_array_t array;
 };
 
+// The names of a record's inputs of one kind, in binding order, parted by blanks.
+std::string inputs_of(const r_draw_record_t &r, uint32_t kind);
+// All of a record's input names: "attributes | vertex uniforms | fragment uniforms |
+// samplers".
+std::string bindings_of(const r_draw_record_t &r);
+
 class shader_fixture_t : public kernel_fixture_t {
 protected:
     void SetUp() override;
@@ -73,8 +79,6 @@ protected:
     // Draws one prototype of the material with the packets through its queue, and
     // returns its record (the frame's log is emptied first).
     const r_draw_record_t &draw_one(c_item_t *item, test_packets_t &packets);
-    // The names of a record's inputs of one kind, in binding order, parted by blanks.
-    static std::string inputs_of(const r_draw_record_t &r, uint32_t kind);
 
     temp_dir_t dir;  // mounted at "/t"
     fs_device_t *mount = nullptr;
