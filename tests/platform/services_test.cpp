@@ -6,6 +6,7 @@
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/user_dirs.h"
+#include "support/env_guard.h"
 #include "support/temp_dir.h"
 
 namespace quarn::platform {
@@ -71,26 +72,8 @@ TEST(platform_modules, main_program_and_missing_libraries) {
     EXPECT_EQ(module_main(), main);
 }
 
-class env_guard_t {
-public:
-    explicit env_guard_t(const char *name) : m_name(name) {
-        const char *v = getenv(name);
-        m_had = v != nullptr;
-        if (v) m_value = v;
-    }
-    ~env_guard_t() {
-        if (m_had) setenv(m_name, m_value.c_str(), 1);
-        else unsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    std::string m_value;
-};
-
 TEST(platform_user_dirs, documents_from_the_environment) {
-    env_guard_t home("HOME"), xdg("XDG_DOCUMENTS_DIR"), tmp("TMPDIR");
+    test::env_guard_t home("HOME"), xdg("XDG_DOCUMENTS_DIR"), tmp("TMPDIR");
     test::temp_dir_t dir;
     char out[4096];
     unsetenv("XDG_DOCUMENTS_DIR");

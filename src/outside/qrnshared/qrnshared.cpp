@@ -1,6 +1,7 @@
 #include "outside/qrnshared/qrnshared.h"
 
 #include "outside/qrnshared/bindery.h"
+#include "outside/qrnshared/common_proc.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/effect.h"
 #include "outside/qrnshared/effect_registry.h"
@@ -35,6 +36,7 @@ void qrnshared_init(void *main_module) {
     bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
     bind(links.mm_obtain_resource, main_module, "_mm_obtain_resource");
     bind(links.get_engine_ubank, main_module, "get_engine_ubank");
+    common_proc_bind(main_module);
     // Constructing the tie installs it in place of the core's refusing default.
     if (!tie) tie = new shared_resource_tie_t;
     if (links.cvar_register_variable) bindery_t(bindery_t::REGISTER).update_cvar(locale);
@@ -59,6 +61,7 @@ void qrnshared_shutdown() {
     delete tie;
     tie = nullptr;
     links = {};
+    common_proc_bind(nullptr);
     message("[qrnshared] stopped");
 }
 
