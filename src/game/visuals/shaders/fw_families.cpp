@@ -204,7 +204,7 @@ bool fw_effects_register() {
 }
 
 void fw_effects_unregister() {
-    r_effect_unregister_directory(FW4_DIRECTORY);
+    if (!r_effect_unregister_directory(FW4_DIRECTORY)) return;
     if (unit_bank_t *bank = get_engine_ubank())
         for (const unit_descriptor_t *d : CLASSES) bank->unregister_class(d);
 }

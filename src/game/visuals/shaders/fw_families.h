@@ -170,7 +170,8 @@ const unit_descriptor_t *const *fw_effects_classes(uint32_t *count);
 // Registers the directory "/effect/fw4" and the classes above with the engine's unit
 // bank; false (logged) without the bank or when one is refused.
 bool fw_effects_register();
-// Unregisters the directory (dropping the effects made under it) and the classes.
+// Unregisters the directory (dropping the effects made under it) and the classes;
+// nothing when the directory is not registered.
 void fw_effects_unregister();
 
 }  // namespace quarn

@@ -85,7 +85,7 @@ bool shaderlib_register() {
 }
 
 void shaderlib_unregister() {
-    r_effect_unregister_directory(GENERIC_DIRECTORY);
+    if (!r_effect_unregister_directory(GENERIC_DIRECTORY)) return;
     if (unit_bank_t *bank = get_engine_ubank()) {
         bank->unregister_class(&dry_u::unit_descriptor);
         bank->unregister_class(&dry_pass_u::unit_descriptor);

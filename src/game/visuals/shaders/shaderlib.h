@@ -62,7 +62,8 @@ bool shaderlib_set_pass_queue(effect_pass_config_t &config, uint32_t index);
 // and drypp_texprojection_u with the engine's unit bank; false (logged) without the
 // bank or when a class is refused.
 bool shaderlib_register();
-// Unregisters the directory (dropping the effects made under it) and the classes.
+// Unregisters the directory (dropping the effects made under it) and the classes;
+// nothing when the directory is not registered.
 void shaderlib_unregister();
 
 // Appends the updater: the new count; -1 (logged, nothing changed) when the table
