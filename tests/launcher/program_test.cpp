@@ -17,6 +17,7 @@
 #include "platform/settings_store.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 #include "tools/kickup/src/config_file.h"
 
 extern char **environ;
@@ -24,7 +25,7 @@ extern char **environ;
 namespace quarn::kickup {
 namespace {
 
-const std::string BIN = FERNWOLD_BIN_DIR;
+const std::string BIN = quarn::test::test_bin_dir();
 constexpr auto PATIENCE = std::chrono::seconds(120);
 
 class launcher_run : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "support/fake_clock.h"
+#include "support/test_paths.h"
 #include "tools/kickup/src/device_specs.h"
 #include "tools/kickup/src/exceptions.h"
 #include "tools/kickup/src/opengl_context.h"
@@ -32,7 +33,7 @@ TEST(launcher_real_probe, the_shipped_database_rates_this_machine) {
     clock.usec_per_read = 1000;
     clock.cycles_per_usec = 3000;
     const auto machine = system_machine();
-    const auto specs = device_spec_build(*machine, FERNWOLD_BIN_DIR "/specs.settings");
+    const auto specs = device_spec_build(*machine, quarn::test::test_bin_dir() + "/specs.settings");
     const render_device_t &device = specs->current_device();
     EXPECT_NE(device.renderer_name(), "");
     EXPECT_EQ(specs->quality_count(), 3u);
