@@ -8,6 +8,13 @@
 
 namespace quarn::le_bytes {
 
+inline void put_u16(uint8_t *p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+inline uint16_t get_u16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
+
 inline void put_u32(uint8_t *p, uint32_t v) {
     p[0] = uint8_t(v);
     p[1] = uint8_t(v >> 8);
