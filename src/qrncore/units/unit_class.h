@@ -24,6 +24,16 @@
 // and its domain the record type of its code. Every record is constant-initialised.
 // Members are initialised in the class body (the constructor is the macro's); values
 // that need the unit system belong in _call_pre_load or the creating code.
+//
+// Two optional hooks, found at compile time (no virtual slot):
+//   void _destroy_members();   declared by the class itself: destroy() runs it first,
+//                              before the attributes go (units the class holds outside
+//                              its attributes, released in an order of its own). A
+//                              subclass declares its own; the parent's runs in the
+//                              parent's destroy().
+//   bool _call_post_clone();   declared by the class or a parent: clone() runs it on
+//                              the copy once the attributes are copied; false fails
+//                              the clone (the copy is disposed of).
 #include <cstdint>
 #include <type_traits>
 
@@ -121,6 +131,12 @@ private:                                                                        
         &self::class_name,          create_fn,         &::quarn::unit_base_t::destroy_instance,               \
         &self::unit_parent_t::unit_descriptor, self::unit_attributes, &self::fingerprint};                    \
     void self::destroy() {                                                                                    \
+        [](auto *unit) {                                                                                      \
+            using unit_type_t = std::remove_pointer_t<decltype(unit)>;                                        \
+            if constexpr (requires { &unit_type_t::_destroy_members; })                                       \
+                if constexpr (std::is_same_v<decltype(&unit_type_t::_destroy_members), void (self::*)()>)     \
+                    unit->_destroy_members();                                                                 \
+        }(this);                                                                                              \
         _destroy_attributes(unit_descriptor);                                                                 \
         unit_parent_t::destroy();                                                                             \
     }                                                                                                         \
@@ -141,6 +157,11 @@ private:                                                                        
         ::quarn::owner_ptr_t<::quarn::unit_base_t> copy(                                          \
             ::quarn::owner_ptr_ret_t<::quarn::unit_base_t>(create_instance(system)));             \
         if (copy && !_clone_to(copy.get())) copy.reset();                                         \
+        if (copy && ![](auto *unit) {                                                             \
+                if constexpr (requires { unit->_call_post_clone(); }) return unit->_call_post_clone(); \
+                else return true;                                                                 \
+            }(static_cast<self *>(copy.get())))                                                   \
+            copy.reset();                                                                         \
         return copy.release();                                                                    \
     }
 
