@@ -54,8 +54,7 @@ uint32_t x86_identify() {
     }
     platform::cpu_cpuid(1, &r);
     const uint32_t edx = r.edx;
-    // On x86-64 MMX, SSE and SSE2 always run, so the original's trial instructions
-    // under an exception guard are not needed.
+    // On x86-64 MMX, SSE and SSE2 always run, so no trial instruction is needed.
     if (edx & (1u << 0)) set |= CPU_FPU;
     if (edx & (1u << 23)) set |= CPU_MMX;
     if (edx & (1u << 15)) set |= CPU_CMOV;
@@ -218,11 +217,11 @@ uint32_t cpu_startup(bool identify) {
         features = fptr_identify_cpu();
     } else {
         features = CPU_FPU;
-        // Without identification the original kept the speed at 0; measure anyway.
+        // Without identification the speed is measured all the same: timers need it.
         speed_mhz = cpu_measure_speed(0);
     }
     matrix_install_routines(features);
-    // The MMX and 3DNow copies of the 32-bit original are the plain copy here.
+    // Processors without SSE use the plain copy.
     if (features & CPU_SSE) fptr_mm_memcpy = cpu_memcpy_sse;
     return features;
 }

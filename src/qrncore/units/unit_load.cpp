@@ -137,7 +137,7 @@ bool unit_load_t::parse() {
         if (r == 0) break;
         if (!parse_unit()) return false;
     }
-    // The original let text after the closing brace pass with a message.
+    // Text after the closing brace fails the load: the file is not what it says.
     if (!m_scanner.end_of_file()) return false;
     m_scanner.reset();
     return true;
@@ -216,8 +216,7 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
                   a->name, m_unit_name.c_str(), class_of(unit));
             return false;
         }
-        // The length only reserves room. The original reserved whatever the file
-        // named; here the reservation is capped by what the rest of the text could
+        // The length only reserves room, capped by what the rest of the text could
         // hold, so a broken length cannot ask for gigabytes (elements still append).
         const uint64_t left = m_scanner.bytes_left();
         const uint32_t want = uint32_t(length < left ? length : left);
