@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "game/game_data.h"
+
 namespace quarn {
 
 QRN_UNIT_DEFINE(fog_u, "fog", QRN_ATTR(m_max_intensity, UNIT_ATTR_FLOAT, "max_intensity"),
@@ -30,7 +32,10 @@ void fog_u::update_density(float far_plane) {
     m_intensity = clamp01(m_base_density + extra);
 }
 
-void fog_u::update_density() { update_density(DEFAULT_FAR_PLANE); }
+void fog_u::update_density() {
+    const game_data_t *data = get_game_data();
+    update_density(data ? data->far_plane : DEFAULT_FAR_PLANE);
+}
 
 void fog_u::set_weather_density(float extra) { m_intensity = clamp01(m_base_density + extra); }
 

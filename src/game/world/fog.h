@@ -13,7 +13,7 @@ class fog_u : public unit_t {
     QRN_UNIT_CLASS(fog_u, unit_t);
 
 public:
-    // The far plane used before a scene has written one.
+    // The far plane while there is no game data.
     static constexpr float DEFAULT_FAR_PLANE = 1000.0f;
 
     // The density in use: base density plus the weather's share, in 0..1.

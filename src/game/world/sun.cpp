@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/world/environment.h"
 #include "game/world/fog.h"
 #include "qrncore/math/ypr.h"
 #include "qrncore/system/messages.h"
@@ -40,9 +41,19 @@ vec4_t sun_u::get_lit_color() const {
     return c;
 }
 
+namespace {
+
+// The time of the current scene's environment, or the fallback without one.
+float scene_time_of_day(float fallback) {
+    const environment_u *environment = get_current_environment();
+    return environment ? environment->get_time_of_day() : fallback;
+}
+
+}  // namespace
+
 void sun_u::set_azimuth(float degrees) {
     m_azimuth = degrees;
-    recompute(m_time_of_day);
+    recompute(scene_time_of_day(m_time_of_day));
 }
 
 void sun_u::recompute(float time_of_day) {
@@ -65,7 +76,7 @@ void sun_u::recompute(float time_of_day) {
     m_position = m_direction * 100.0f;
 }
 
-void sun_u::update(float) { recompute(m_time_of_day); }
+void sun_u::update(float) { recompute(scene_time_of_day(m_time_of_day)); }
 
 float sun_u::compute_strength(float weather_condition, const fog_u *fog) {
     float strength = 1.0f - 0.9f * weather_condition;

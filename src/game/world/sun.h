@@ -6,6 +6,8 @@
 // direction of its azimuth.
 #include <cstdint>
 
+#include "game/scene/updatable.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"
 #include "qrncore/units/unit.h"
 #include "qrncore/units/unit_class.h"
@@ -14,7 +16,7 @@ namespace quarn {
 
 class fog_u;
 
-class sun_u : public unit_t {
+class sun_u : public unit_t, public updatable_t {
     QRN_UNIT_CLASS(sun_u, unit_t);
 
 public:
@@ -40,8 +42,8 @@ public:
     // Per channel min(1, ambient + |direction.y| × diffuse): the colour of a lit
     // surface, which the environment turns into the scene colour.
     vec4_t get_lit_color() const;
-    // Stores the azimuth (degrees) and recomputes at once, at the time of the last
-    // recompute (8:00 before any).
+    // Stores the azimuth (degrees) and recomputes at once, at the time of the current
+    // scene's environment (without a scene: of the last recompute, 8:00 before any).
     void set_azimuth(float degrees);
     // The temperature asks whether the sun cools the air; it never does.
     bool is_cooling() const { return false; }
@@ -53,7 +55,7 @@ public:
     // set. A non-finite time changes nothing.
     void recompute(float time_of_day);
     // The update step: recompute at the time of the current scene's environment.
-    void update(float dt);
+    void update(float dt) override;
 
     // 1 − 0.9 × condition, less 8 × the fog's intensity when the fog dims the sun,
     // never below 0. Nothing in the game reads it yet.

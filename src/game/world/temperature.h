@@ -3,12 +3,13 @@
 // moving at change_speed degrees a second between its bounds: upward, since the sun
 // never cools the air, so it settles at the maximum. The weather chooses between rain
 // and snow by it; animals show their breath in the cold.
+#include "game/scene/updatable.h"
 #include "qrncore/units/unit.h"
 #include "qrncore/units/unit_class.h"
 
 namespace quarn {
 
-class temperature_u : public unit_t {
+class temperature_u : public unit_t, public updatable_t {
     QRN_UNIT_CLASS(temperature_u, unit_t);
 
 public:
@@ -22,7 +23,7 @@ public:
     // in min..max (at the minimum when the bounds are crossed).
     void change(float dt, bool cooling);
     // The update step, asking the sun of the current scene whether it cools.
-    void update(float dt);
+    void update(float dt) override;
 
     // After load the temperature starts midway between its bounds. A copy keeps the
     // start value of a new unit (15) until its first update.

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 #include "qrncore/math/vec.h"
+#include "game/scene/updatable.h"
 #include "qrncore/units/unit.h"
 #include "qrncore/units/unit_class.h"
 
 namespace quarn {
 
-class wind_u : public unit_t {
+class wind_u : public unit_t, public updatable_t {
     QRN_UNIT_CLASS(wind_u, unit_t);
 
 public:
@@ -42,7 +43,7 @@ public:
     // TURN_MIN_SPEED.
     bool turn_direction(vec3_t &direction, bool positive) const;
     // The drift by dt seconds.
-    void update(float dt);
+    void update(float dt) override;
 
     // Starts over from the base direction: normalised (a zero or non-finite one is
     // replaced by (0, 0, -1) with a warning), yaw and base yaw from it, a first target
