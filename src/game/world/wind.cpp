@@ -16,19 +16,27 @@ namespace {
 
 constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 
-bool is_finite(const vec3_t &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+// The direction of v as a unit vector; false for a zero or non-finite v. Scaling by
+// the largest component first keeps tiny and huge vectors from under- or overflowing.
+bool unit_direction(const vec3_t &v, vec3_t &out) {
+    const float m = std::fmax(std::fabs(v.x), std::fmax(std::fabs(v.y), std::fabs(v.z)));
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || !(m > 0.0f)) return false;
+    out = v / m;
+    normalize(out);
+    return true;
+}
 
 }  // namespace
 
 void wind_u::reinitialise() {
-    if (!is_finite(m_base_direction) || length(m_base_direction) <= vec_traits_t<float>::EPSILON) {
+    vec3_t unit;
+    if (!unit_direction(m_base_direction, unit)) {
         warning("[env] The wind '%s' has no usable base direction (%g, %g, %g); it blows along (0, 0, -1).",
                 name_text().c_str(), double(m_base_direction.x), double(m_base_direction.y),
                 double(m_base_direction.z));
-        m_base_direction = {0.0f, 0.0f, -1.0f};
+        unit = {0.0f, 0.0f, -1.0f};
     }
-    normalize(m_base_direction);
-    m_direction = m_base_direction;
+    m_base_direction = m_direction = unit;
     ypr_t angles;
     angles.set_direction(m_base_direction);
     m_base_yaw = m_yaw = angles.yaw;

@@ -279,6 +279,20 @@ TEST_F(climate, a_zero_wind_direction_blows_along_the_default_and_copies_start_o
     for (int i = 0; i < 100; ++i) wind->update(0.5f);
     EXPECT_TRUE(std::isfinite(wind->get_yaw()));
 
+    struct {
+        vec3_t given, unit;
+        bool usable;
+    } directions[] = {{{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -1.0f}, false},
+                      {{1e-30f, 0.0f, 0.0f}, {1.0f, 0.0f, 0.0f}, true},
+                      {{3e38f, 3e38f, 0.0f}, {0.70710677f, 0.70710677f, 0.0f}, true},
+                      {{std::nanf(""), 1.0f, 0.0f}, {0.0f, 0.0f, -1.0f}, false},
+                      {{0.0f, -INFINITY, 0.0f}, {0.0f, 0.0f, -1.0f}, false}};
+    for (const auto &d : directions) {
+        log.clear();
+        wind->set_base_direction(d.given);
+        EXPECT_TRUE(vec_near(wind->get_base_direction(), d.unit, TOL_ULPS));
+        EXPECT_EQ(log.contains("no usable base direction"), !d.usable);
+    }
     wind->set_base_direction({0.0f, 0.0f, 4.0f});
     EXPECT_TRUE(vec_near(wind->get_base_direction(), vec3_t{0.0f, 0.0f, 1.0f}, 0.0f));
     EXPECT_NEAR(wind->get_yaw(), 180.0f, TOL_DEGREES);
