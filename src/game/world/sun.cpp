@@ -59,7 +59,11 @@ void sun_u::set_azimuth(float degrees) {
 void sun_u::recompute(float time_of_day) {
     if (!std::isfinite(time_of_day)) return;
     m_time_of_day = time_of_day;
-    const float h = time_of_day / 3600.0f;
+    // The height by the time within the day, like the rows: a clock that ran past
+    // midnight (or was set before it) shows night and day again at their hours.
+    double day_seconds = std::fmod(double(time_of_day), 86400.0);
+    if (day_seconds < 0.0) day_seconds += 86400.0;
+    const float h = float(day_seconds / 3600.0);
     const float elevation = (h < 5.0f || h > 21.0f) ? NIGHT_ELEVATION : DAY_ELEVATION;
 
     const int32_t hour = wrap(std::floor(double(time_of_day) / 3600.0), int32_t(HOURS));

@@ -50,7 +50,7 @@ public:
 
     // Colours and direction at a time of day (seconds since midnight; any finite
     // value, negative ones and those past a day included: the hour and minute are
-    // taken modulo 24 and 60). A table with fewer than 24 rows (the environment's
+    // taken modulo 24 and 60, the height by the time within the day). A table with fewer than 24 rows (the environment's
     // own first sun has none) is skipped and its colour kept; the direction is always
     // set. A non-finite time changes nothing.
     void recompute(float time_of_day);

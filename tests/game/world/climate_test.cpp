@@ -51,7 +51,8 @@ TEST_F(climate, the_sun_blends_its_rows_by_whole_minutes_and_keeps_two_heights) 
         {"21:01 night again", 75660.0f, 210.0f + 10.0f / 60.0f, sun_u::NIGHT_ELEVATION},
         {"-1:00 is 23:00 of the day before", -3600.0f, 230.0f, sun_u::NIGHT_ELEVATION},
         {"-0:30 is 23:30", -1800.0f, 115.0f, sun_u::NIGHT_ELEVATION},
-        {"a day later the rows repeat", 86400.0f + 45000.0f, 125.0f, sun_u::NIGHT_ELEVATION},
+        {"a day later the day repeats", 86400.0f + 45000.0f, 125.0f, sun_u::DAY_ELEVATION},
+        {"two days before too", -2 * 86400.0f + 45000.0f, 125.0f, sun_u::DAY_ELEVATION},
     };
     for (const auto &c : cases) {
         sun->recompute(c.seconds);
