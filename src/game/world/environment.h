@@ -93,6 +93,10 @@ public:
     // The far plane for a view distance factor.
     float far_plane_for(float view_distance_factor) const;
 
+    // The sky's frame step, which the game process calls once a frame inside its
+    // render frame. The environment has no sky box yet, so there is nothing to draw.
+    void update_skybox() {}
+
     // The frame update: the clock, the camera movement, and every WEATHER_INTERVAL
     // seconds a weather step over the game time since the last, then the colours.
     void update(float dt) override;
