@@ -31,7 +31,6 @@ TEST(program, boots_and_shuts_down_in_order) {
                                           "[qrnshared] running",
                                           "[loaders] resource type 'def' registered",
                                           "[sys] windows on the '",
-                                          "[inp] Input device 'inpdev' not found, falling back to legacy support.",
                                           "[game] stand-in game module running",
                                           "[game] 5 frames run, ending the run",
                                           "quit",
@@ -42,6 +41,12 @@ TEST(program, boots_and_shuts_down_in_order) {
                                           "[sys] process shutdown",
                                       }));
     EXPECT_EQ(r.log.back(), "[sys] process shutdown") << "nothing is logged after the log stops";
+    // The input plug-in's device is found and picked: no line says otherwise.
+    for (const std::string &line : r.log) {
+        EXPECT_EQ(line.find("falling back to legacy support"), std::string::npos) << line;
+        EXPECT_EQ(line.find("[inpdev]"), std::string::npos) << line;
+        EXPECT_EQ(line.find("lib/inpdev"), std::string::npos) << line;
+    }
     // The game counts its frames only while the application is active: headless, the
     // window is active from the start.
 }

@@ -1,11 +1,19 @@
 #pragma once
 // Little-endian fields in byte buffers, for the stored forms of the spatial
-// structures. Fields are copied byte by byte, so any buffer alignment works and the
-// result does not depend on the host's byte order.
+// structures and other records read field by field. Fields are copied byte by byte,
+// so any buffer alignment works and the result does not depend on the host's byte
+// order.
 #include <bit>
 #include <cstdint>
 
 namespace quarn::le_bytes {
+
+inline void put_u16(uint8_t *p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+inline uint16_t get_u16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
 
 inline void put_u32(uint8_t *p, uint32_t v) {
     p[0] = uint8_t(v);
