@@ -5,6 +5,14 @@ set(FERNWOLD_WARNINGS -Wall -Wextra -Wformat=2)
 # so schedules and edge cases reproduce.
 set(FERNWOLD_FP_FLAGS -ffp-contract=off -fno-fast-math)
 
+# The fuzz tree instruments every library for coverage, not only the targets' own
+# files: libFuzzer can only explore the code it sees. The targets themselves add
+# -fsanitize=fuzzer (the driver); everything else gets the hooks without it.
+if(FERNWOLD_LIBFUZZER)
+  set(FERNWOLD_SANITIZE ON)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
 if(FERNWOLD_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
@@ -29,8 +37,10 @@ function(fernwold_sources out dir)
 endfunction()
 
 # One GoogleTest executable per library or deliverable, built into build/tests.
+# REPEAT n runs every case n times in the one process, which shows state a case
+# leaves behind.
 function(fernwold_test name)
-  cmake_parse_arguments(T "" "DIR" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "DIR;REPEAT" "LIBS" ${ARGN})
   fernwold_sources(srcs ${T_DIR})
   add_executable(${name} ${srcs})
   fernwold_setup(${name})
@@ -39,14 +49,16 @@ function(fernwold_test name)
   set_target_properties(${name} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     BUILD_RPATH "${FERNWOLD_BIN}")
-  target_compile_definitions(${name} PRIVATE
-    FERNWOLD_BIN_DIR="${FERNWOLD_BIN}"
-    FERNWOLD_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # One CTest entry per executable: a process per test case would cost more in
   # sanitizer start-up than the cases themselves.
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1
+  if(NOT T_REPEAT)
+    set(T_REPEAT 1)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp"
+    # The build's folders come at run time (tests/support/test_paths.h): compiled in,
+    # they would make every clone miss the compiler cache.
+    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
     TIMEOUT 900)
 endfunction()

@@ -1,164 +1,116 @@
 #include "game/game_module.h"
 
-#include "embedded_archive.h"
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
-#include "kernel/input.h"
-#include "kernel/oswindow.h"
+#include "game/game_guard_proc.h"
+#include "game/stand_in_game_process.h"
 #include "kernel/process_table.h"
-#include "kernel/sound.h"
-#include "outside/qrnshared/def_pool.h"
-#include "outside/qrnshared/dlguard_proc.h"
-#include "qrncore/qrnutils/ufs/fs.h"
+#include "outside/qrnshared/usystem.h"
 #include "qrncore/system/messages.h"
+#include "qrncore/units/unit_bank.h"
+#include "qrncore/units/unit_system.h"
 
 namespace quarn {
 
 namespace {
 
-// Passes the stand-in game runs before it runs "quit"; 0 runs until something else
-// does (a signal, closing the window).
-cvar_t game_frames("game_frames", "5");
-
-// The game ends the run by asking every process to stop.
-int cmd_quit(const cmd_context_t *) {
-    process_terminate_all();
-    return cmd_t::DONE;
-}
-
-cmd_t quit_command("quit", cmd_quit);
-
-// The game's impulses and its built-in bindings, the system layer of the bindings.
-const inp_impulse_name_t game_impulses[] = {
-    {100, "forward"},  {101, "backward"},   {102, "left"},       {103, "right"},       {105, "strafeleft"},
-    {106, "straferight"}, {107, "lookup"},  {108, "lookdown"},   {109, "fastturn"},    {110, "mleft"},
-    {111, "mright"},   {112, "mlookup"},    {113, "mlookdown"},  {130, "weap_fire"},   {131, "weap_reload"},
-    {158, "FIXME-HELP"}, {160, "FIXME-BUGREPORT"}, {161, "FIXME-TELEPORT"}, {0, nullptr}};
-
-const char default_bindings[] = R"(def commands {
-    def grave { command: "ui t console:system_02" privileged: "1" }
-    def f6 { command: "profiler" privileged: "1" }
-    def f11 { command: "bugreport" privileged: "1" }
-    def f10 { command: "screenshot" privileged: "1" }
-}
-def impulses {
-    def w { impulse: "forward" }
-    def s { impulse: "backward" }
-    def a { impulse: "strafeleft" }
-    def d { impulse: "straferight" }
-    def larrow { impulse: "left" }
-    def rarrow { impulse: "right" }
-    def uarrow { impulse: "lookup" }
-    def darrow { impulse: "lookdown" }
-    def lshift { impulse: "fastturn" }
-    def rshift { impulse: "fastturn" }
-    def lctrl { impulse: "weap_fire" }
-    def rctrl { impulse: "weap_fire" }
-    def mouse1 { impulse: "weap_fire" }
-    def enter { impulse: "weap_reload" }
-    def r { impulse: "weap_reload" }
-    def mouse3 { impulse: "weap_reload" }
-    def mouseup { impulse: "mlookdown" }
-    def mousedown { impulse: "mlookup" }
-    def mouseleft { impulse: "mleft" }
-    def mouseright { impulse: "mright" }
-}
-)";
-
-// Holds the module while game objects still need it.
-class game_guard_t : public dlguard_proc_t {
-public:
-    explicit game_guard_t(void *module) : dlguard_proc_t(module) { set_name("game_guard"); }
-    ~game_guard_t() override { game_module_set_guard(nullptr); }
+// The module's state: one for the program.
+struct module_state_t {
+    game_module_mode_t mode = GAME_MODULE_IDLE;
+    game_host_callback_t host_callback = nullptr;
+    bool ui_recache = false;
+    game_guard_proc_t *guard = nullptr;
+    common_proc_t *process = nullptr;
+    const game_row_table_t *rows = nullptr;  // a test's table, or null
+    array_dyn_t<owner_ptr_t<unit_base_t>> uifx_hookup;
 };
 
-class game_process_t : public vprocess_t {
-public:
-    game_process_t() : vprocess_t(0) { set_name("game"); }
-    ~game_process_t() override { unmount_builtin(); }
-
-    // Mounts the archive stored in the program at the root, at priority 55 (between
-    // "base.tzk" at 50 and the patch archives from 60 on).
-    bool mount_builtin() {
-        unmount_builtin();
-        m_builtin = ufs_mount_romfs(fernwold_builtin_archive, uint32_t(fernwold_builtin_archive_size), "", 55);
-        if (!m_builtin) error("[game] Error mounting embedded game data.");
-        return m_builtin != nullptr;
-    }
-    void unmount_builtin() {
-        if (m_builtin) ufs_unmount(m_builtin);
-        m_builtin = nullptr;
-    }
-
-    // Opens the window: the system window and, as no renderer does it yet, the main
-    // window, then starts the sound and input devices and binds the keys as the game
-    // does. A program without any window system runs on without.
-    void open_window() {
-        snd_init_devices();
-        inp_init_devices();
-        if (!oswindow_init("Fernwold", nullptr, 0)) return;
-        oswindow_create(OSWINDOW_MAIN, "Fernwold", 0, 640, 480, false);
-        oswindow_show(nullptr);
-        oswindow_activate_main_window();
-        inp_init_input(game_impulses);
-        if (!m_bindings.read_text(default_bindings, sizeof default_bindings - 1, "<built-in bindings>") ||
-            !inp_restore_bindings(&m_bindings))
-            error("[game] The built-in key bindings do not apply");
-        inp_set_active(true);
-    }
-
-    // Frames run only while the application is active, as the game pauses otherwise.
-    void handler() override {
-        if (!oswindow_is_application_active()) return;
-        snd_update_state();
-        if (++m_frames != game_frames.get_int()) return;
-        message("%d frames run, ending the run", m_frames);
-        cmd_execute("quit");
-    }
-
-    // The stop's first pass: the sound devices and the window go.
-    void system() override {
-        if (signal != SIGNAL_SHUTDOWN) return;
-        snd_device_shutdown();
-        snd_shutdown_devices();
-        oswindow_shutdown();
-        unmount_builtin();
-    }
-
-private:
-    int m_frames = 0;
-    fs_device_t *m_builtin = nullptr;
-    def_pool_t m_bindings;
-};
+module_state_t state;
 
 class game_ops_t : public dl_ops_t {
 public:
+    // The module is inside the program: nothing to bind.
+    bool dl_symbols(void *, void *) override { return true; }
+
     bool dl_register(void *, void *module) override {
-        game_guard_t *guard = new game_guard_t(module);
-        if (!guard) return false;
+        register_game_classes(game_module_rows());
+        game_guard_proc_t *guard = new game_guard_proc_t(module, game_module_rows());
+        if (!guard) {
+            error("[game] No memory for the guard process");
+            return false;
+        }
         process_add(guard, 0);
-        game_module_set_guard(guard);
         return true;
     }
 
-    bool dl_execute(void *, void *, unsigned, void *) override {
-        game_process_t *game = new game_process_t;
-        if (!game) return false;
+    // The unit system goes; the module itself stays, as units of its classes may
+    // outlive it in the unit system's garbage.
+    bool dl_unregister(void *, void *) override {
+        common_destroy_usystem();
+        return false;
+    }
+
+    bool dl_execute(void *, void *, unsigned stage, void *) override {
+        if (stage == GAME_STAGE_HOSTED) {
+            error("[game] This program does not host the game module");
+            return false;
+        }
+        if (stage != GAME_STAGE_RUN) {
+            error("[game] Unknown execution stage %u", stage);
+            return false;
+        }
+        stand_in_game_process_t *game = new stand_in_game_process_t;
+        if (!game) {
+            error("[game] No memory for the game process");
+            return false;
+        }
         process_add(game, 0);
-        if (!game->mount_builtin()) return false;
-        cvar_register_variable(&game_frames);
-        cmd_register_command(&quit_command);
-        game->open_window();
-        game->message("stand-in game module running");
+        // The stored archive is the game's data: without it there is no game.
+        if (!game->start()) return false;
+        state.mode = GAME_MODULE_RUNNING;
+        state.host_callback = nullptr;
         return true;
     }
 };
 
 }  // namespace
 
+game_module_mode_t game_module_mode() { return state.mode; }
+
+game_host_callback_t game_module_host_callback() { return state.host_callback; }
+
+const game_row_table_t &game_module_rows() { return state.rows ? *state.rows : game_row_table_t::linked(); }
+
+void game_module_set_rows(const game_row_table_t *table) { state.rows = table; }
+
+void register_game_classes(const game_row_table_t &table, array_dyn_t<const unit_descriptor_t *> *registered) {
+    game_row_args_t args;
+    unit_system_t *system = unit_system_t::get_default();
+    args.bank = system ? &system->get_bank() : nullptr;
+    args.registered = registered;
+    table.run(game_phase_t::REGISTER, args);
+}
+
+game_guard_proc_t *game_module_guard() { return state.guard; }
+
+void game_module_set_guard_proc(game_guard_proc_t *guard) { state.guard = guard; }
+
+common_proc_t *game_module_process() { return state.process; }
+
+void game_module_set_process(common_proc_t *process) {
+    state.process = process;
+}
+
+void game_module_request_ui_recache() { state.ui_recache = true; }
+
+bool game_module_ui_recache_requested() { return state.ui_recache; }
+
+void game_module_clear_ui_recache() { state.ui_recache = false; }
+
+array_dyn_t<owner_ptr_t<unit_base_t>> &game_module_uifx_hookup() { return state.uifx_hookup; }
+
 }  // namespace quarn
 
 quarn::dl_ops_t *game_get_dl_ops() {
+    // Built on the first call; later calls give the same object, destroyed at exit.
     static quarn::game_ops_t ops;
     return &ops;
 }

@@ -1,5 +1,7 @@
 #include "kernel/log_setup.h"
 
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "qrncore/strings/number_text.h"
@@ -53,7 +55,13 @@ log_options_t log_options_from_command_line() {
     if (values == 0) {
         options.file = "quarn3d.log";
     } else {
-        options.file = cdl_argv(1);
+        // Null: the path did not fit the command-line store, which drops such text.
+        const char *path = cdl_argv(1);
+        if (!path || strlen(path) > LOG_PATH_MAX) {
+            fprintf(stderr, "[log] The path given to -log is too long - no log file is written.\n");
+            return options;
+        }
+        options.file = path;
         if (values >= 2) options.limit = uint32_t(v_strtol(cdl_argv(2), nullptr, 0));
     }
     return options;
@@ -62,6 +70,8 @@ log_options_t log_options_from_command_line() {
 void kernel_log_start(const log_options_t &options) {
     kernel_log_t *log = nullptr;
     if (void *memory = qrncore_system_new(sizeof(kernel_log_t))) log = new (memory) kernel_log_t(options);
+    if (log && !options.file.is_empty() && !log->logger.is_open())
+        fprintf(stderr, "[log] Unable to open the log file '%s' - no log file is written.\n", options.file.c_str());
     kernel_log_t *previous = current_log;
     current_log = log;
     release_log(previous);

@@ -32,17 +32,25 @@ private:
     int32_t m_next = 0;   // one past the newest; m_next - m_first entries are held
 };
 
+// The longest log path taken, in bytes: the system's own limit on a path.
+inline constexpr size_t LOG_PATH_MAX = 4095;
+
 // What "-log" asks for: the file ("" for none) and its size limit (0 for none).
 struct log_options_t {
-    string_fixed_t<256> file;
+    string_fixed_t<LOG_PATH_MAX + 1> file;
     uint32_t limit = 0;
 };
 
 // Reads "-log" from the command-line store: absent, no file; alone, "quarn3d.log";
 // one value, that file; two or more, the file and a limit in bytes (strtol with base
 // 0: decimal, "0x" hexadecimal, leading-zero octal; not a number gives 0, no limit).
+// A path longer than LOG_PATH_MAX, or than the command-line store keeps
+// (CDL_TEXT_SIZE), is refused with a message on standard error (the log is not set
+// up yet): cut, it would name another file. The run goes on without a log file.
 log_options_t log_options_from_command_line();
 // Creates the log object (file writer, then history), then releases the earlier one.
+// A log file that cannot be opened is reported on standard error; the history works
+// all the same.
 void kernel_log_start(const log_options_t &options);
 // Releases the history, then the file writer.
 void kernel_log_stop();

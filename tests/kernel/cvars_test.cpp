@@ -171,6 +171,46 @@ TEST_F(variables, the_configuration_file_byte_for_byte) {
     EXPECT_STREQ(c.get_text(), "three words here");
 }
 
+// Values are user data (a player's name, a bound command): each survives a store and
+// an "exec" unchanged, and the second store writes the first one's bytes. A value
+// longer than the record holds is cut once, when it is set.
+TEST_F(variables, every_value_survives_store_and_exec) {
+    const std::string long_value(255, 'v');
+    for (const std::string &value :
+         {std::string("Hunter #1"), std::string("say \"hi\""), std::string("C:\\games\\"), std::string("\\\""),
+          std::string("a; b"), std::string("  two  blanks  "), std::string(""), std::string("#"),
+          std::string("\"#\" \\# \\\"#"), long_value}) {
+        SCOPED_TRACE(value);
+        cvar_register_variable(&x);
+        x.set(value.c_str());
+        const std::string kept = x.get_text();
+        EXPECT_EQ(kept, value.substr(0, 63));
+        process_store_cfg("/home/config.cfg");
+        const std::string first = read_file(dir.file("config.cfg"));
+
+        cvar_unregister_variable(&x);
+        x.set("0");
+        EXPECT_TRUE(cmd_execute("exec /home/config.cfg"));
+        cvar_register_variable(&x);  // adopts what the file made
+        EXPECT_EQ(std::string(x.get_text()), kept);
+        process_store_cfg("/home/config.cfg");
+        EXPECT_EQ(read_file(dir.file("config.cfg")), first);
+        cvar_unregister_variable(&x);
+        cvar_free_dynamic();
+    }
+}
+
+// A line break would start a command of its own inside the file: the value is left
+// out, the other variables are stored.
+TEST_F(variables, a_value_with_a_line_break_is_not_stored) {
+    cvar_register_variable(&a);
+    cvar_register_variable(&x);
+    x.set("1\nexec other");
+    process_store_cfg("/home/config.cfg");
+    EXPECT_EQ(read_file(dir.file("config.cfg")), "# quarn3d variable config data\r\n\r\nuset alpha \"1\"\r\n");
+    EXPECT_TRUE(log.contains("[cvar] Value of 'x' holds a line break - not stored"));
+}
+
 TEST_F(variables, a_failed_store_keeps_the_old_file) {
     write_file(dir.file("config.cfg"), "old settings");
     cvar_register_variable(&a);

@@ -17,6 +17,7 @@
 #include "qrncore/units/unit_bank.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {
@@ -37,7 +38,7 @@ protected:
         mm_init();
         process = mm_get_process();
         ASSERT_NE(process, nullptr);
-        plugin = dll_register(FERNWOLD_BIN_DIR "/lib/loaders");
+        plugin = dll_register((test_bin_dir() + "/lib/loaders").c_str());
         ASSERT_NE(plugin, nullptr) << "the plug-in is built beside the program";
     }
     void TearDown() override {

@@ -8,6 +8,7 @@
 
 #include "program_run.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {
@@ -97,7 +98,7 @@ private:
 
 TEST(program_plugins, the_program_exports_what_plug_ins_bind) {
     program_copy_t program;
-    program.add_plugin("gl", std::string(FERNWOLD_TEST_PLUGINS) + "/testplug.so");
+    program.add_plugin("gl", test_plugins_dir() + "/testplug.so");
     {
         // One name a line, for the plug-in to look up in the program.
         std::ofstream list(program.file("symbols.txt"));
@@ -134,7 +135,7 @@ TEST(program_plugins, the_program_exports_what_plug_ins_bind) {
 
 TEST(program_plugins, a_headless_boot_with_a_test_plug_in_and_the_game_module) {
     program_copy_t program;
-    program.add_plugin("gl", std::string(FERNWOLD_TEST_PLUGINS) + "/testplug.so");
+    program.add_plugin("gl", test_plugins_dir() + "/testplug.so");
     const program_result_t r = program.run({"-nocpu"});
     ASSERT_TRUE(r.started);
     EXPECT_EQ(r.exit_code, 0) << r.err;
@@ -155,7 +156,7 @@ TEST(program_plugins, a_headless_boot_with_a_test_plug_in_and_the_game_module) {
 
 TEST(program_plugins, a_signal_runs_quit_and_the_run_ends_cleanly) {
     program_copy_t program;
-    program.add_plugin("gl", std::string(FERNWOLD_TEST_PLUGINS) + "/testplug.so");
+    program.add_plugin("gl", test_plugins_dir() + "/testplug.so");
     scoped_env_t raise_after("TESTPLUG_RAISE", "3");
     // The game runs until something else ends the run; the plug-in sends SIGTERM.
     const program_result_t r = program.run({"-nocpu", "-env", "game_frames=0"});
@@ -167,8 +168,8 @@ TEST(program_plugins, a_signal_runs_quit_and_the_run_ends_cleanly) {
 
 TEST(program_plugins, a_plug_in_that_refuses_is_released_and_the_run_goes_on) {
     program_copy_t program;
-    program.add_plugin("gl", std::string(FERNWOLD_TEST_PLUGINS) + "/testplug.so");
-    program.add_plugin("inpdev", std::string(FERNWOLD_TEST_PLUGINS) + "/noentry.so");
+    program.add_plugin("gl", test_plugins_dir() + "/testplug.so");
+    program.add_plugin("inpdev", test_plugins_dir() + "/noentry.so");
     scoped_env_t fail("TESTPLUG_FAIL", "register");
     const program_result_t r = program.run({"-nocpu"});
     ASSERT_TRUE(r.started);

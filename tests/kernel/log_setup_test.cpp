@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,48 @@ TEST(log_setup, the_history_fills_with_or_without_a_file) {
     EXPECT_EQ(file.find("hidden"), std::string::npos);
     EXPECT_EQ(message_history_count(), 0);
     EXPECT_EQ(message_history_get(0), nullptr);
+}
+
+// A path that does not fit is refused, never cut (a cut path names another file); a
+// file that cannot be opened is reported. Either way standard error says so once,
+// no file is made, and the run goes on with its history.
+TEST(log_setup, unusable_log_paths_are_reported_and_leave_no_file) {
+    temp_dir_t dir;
+    // The command-line store keeps CDL_TEXT_SIZE bytes of argument text, terminators
+    // included ("prog" and "-log" take 10): beyond that a path cannot arrive whole.
+    const size_t room = CDL_TEXT_SIZE - 10 - 1;
+    const std::string longest = dir.path() + "/" + std::string(room - dir.path().size() - 1, 'a');
+    const std::string too_long = longest + "b";
+    std::vector<const char *> args = {"prog", "-log", longest.c_str()};
+    cdl_init(int(args.size()), args.data());
+    EXPECT_EQ(log_options_from_command_line().file.c_str(), longest);
+
+    args[2] = too_long.c_str();
+    cdl_init(int(args.size()), args.data());
+    ::testing::internal::CaptureStderr();
+    const log_options_t refused = log_options_from_command_line();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_STREQ(refused.file.c_str(), "");
+    EXPECT_EQ(said, "[log] The path given to -log is too long - no log file is written.\n");
+
+    log_options_t unopenable;
+    unopenable.file = dir.file("no/such/folder/k.log").c_str();
+    for (const log_options_t &options : {refused, unopenable}) {
+        ::testing::internal::CaptureStderr();
+        kernel_log_start(options);
+        message("[test] the run goes on");
+        EXPECT_EQ(message_history_count(), 1);
+        kernel_log_stop();
+        said = ::testing::internal::GetCapturedStderr();
+        if (options.file.is_empty()) {
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_EQ(said, "[log] Unable to open the log file '" + dir.file("no/such/folder/k.log") +
+                                "' - no log file is written.\n");
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    cdl_init(1, args.data());
 }
 
 }  // namespace

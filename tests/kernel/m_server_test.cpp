@@ -277,12 +277,17 @@ TEST_F(mm_server, refresh_codes_and_their_warnings) {
     item->release_ref();
 }
 
+// What the lock hooks heard; set to 0 by the test that installs them, so that a
+// repeated run starts from nothing.
+int hook_locks = 0, hook_unlocks = 0;
+
 TEST_F(mm_server, the_game_support_release_forwards_to_the_game) {
     kdop_release_calls = 0;
     gamesup_release_unreferenced();
     EXPECT_EQ(kdop_release_calls, 1);
-    static int locks = 0, unlocks = 0;
-    set_gamesup_lock_hooks([] { ++locks; }, [](unit_base_t *) { ++unlocks; });
+    int &locks = hook_locks, &unlocks = hook_unlocks;
+    locks = unlocks = 0;
+    set_gamesup_lock_hooks([] { ++hook_locks; }, [](unit_base_t *) { ++hook_unlocks; });
     gamesup_call_lock_hook();
     gamesup_call_unlock_hook(nullptr);
     EXPECT_EQ(locks, 1);

@@ -18,6 +18,7 @@
 #include "qrncore/system/dl_lib.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 #include "test_module.h"
 
 // Modules compiled into the test program, each recording the operations called on it.
@@ -57,7 +58,7 @@ namespace quarn::test {
 namespace {
 
 using calls_t = std::vector<std::string>;
-const std::string plugins_dir = FERNWOLD_TEST_PLUGINS;
+const std::string plugins_dir = test_plugins_dir();
 
 bool is_loaded(const std::string &path) {
     void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);

@@ -8,6 +8,7 @@
 #include "platform/process.h"
 #include "platform/user_dirs.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 
@@ -25,7 +26,7 @@ private:
 
 }  // namespace
 
-std::string program_path() { return std::string(FERNWOLD_BIN_DIR) + "/fernwold"; }
+std::string program_path() { return test_bin_dir() + "/fernwold"; }
 
 program_copy_t::program_copy_t() {
     namespace fs = std::filesystem;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,27 @@ TEST(program, boots_and_shuts_down_in_order) {
     }
     // The game counts its frames only while the application is active: headless, the
     // window is active from the start.
+}
+
+// A "-log" path too long to keep whole, and one in a folder that does not exist: the
+// program says so on standard error, makes no file (a cut path would name another
+// one) and runs to its end.
+TEST(program, an_unusable_log_path_leaves_no_file_and_a_message) {
+    temp_dir_t dir;
+    const struct {
+        std::string path;
+        std::string said;
+    } cases[] = {
+        {dir.path() + "/" + std::string(3000, 'x'), "[log] The path given to -log is too long - no log file is written."},
+        {dir.file("no/such/run.log"), "[log] Unable to open the log file '" + dir.file("no/such/run.log") + "'"},
+    };
+    for (const auto &c : cases) {
+        const program_result_t r = run_program({"-nocpu"}, c.path);
+        ASSERT_TRUE(r.started);
+        EXPECT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 TEST(program, the_screensaver_logs_into_the_documents_folder) {

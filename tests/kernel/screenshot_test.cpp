@@ -17,6 +17,7 @@
 #include "qrncore/system/dl_lib.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {
@@ -235,7 +236,7 @@ protected:
 void save_shot(const r_image_t *image) { screenshot_save(image, SCREENSHOT_PATTERN); }
 
 TEST_F(gl_renderer, draws_nothing_but_swaps_reads_its_image_and_takes_screenshots) {
-    ASSERT_NE(dll_register((std::string(FERNWOLD_BIN_DIR) + "/lib/gl").c_str()), nullptr);
+    ASSERT_NE(dll_register((test_bin_dir() + "/lib/gl").c_str()), nullptr);
     EXPECT_TRUE(log.contains("[gl] renderer registered"));
     r_driver_t *driver = gfx_driver_enum("gl");
     ASSERT_NE(driver, nullptr);

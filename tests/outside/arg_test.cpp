@@ -37,6 +37,11 @@ TEST(arg, splits_at_blanks_with_quoted_words_whole) {
         {"a b c d", 2, false, {"a", "b"}},
         {"a b  \"c\"  d", 2, true, {"a", "b  \"c\"  d"}},
         {"a", 2, true, {"a"}},
+        // Escapes inside quoted words only; other backslashes stay as written.
+        {"say \"a \\\"b\\\" c\"", 0, false, {"say", "a \"b\" c"}},
+        {"x \"C:\\games\" \"a\\\\b\" \"end\\\\\"", 0, false, {"x", "C:\\games", "a\\b", "end\\"}},
+        {"x \"open\\\" rest", 0, false, {"x", "open\" rest"}},
+        {"x a\\\"b", 0, false, {"x", "a\\\"b"}},
     };
     arg_t a;
     for (const auto &c : cases) {

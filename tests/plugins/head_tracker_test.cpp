@@ -5,7 +5,11 @@
 #include "fixtures/plugins/npclient_fake.h"
 #include "inpdev_fixture.h"
 #include "platform/modules.h"
+#include "platform/settings_store.h"
+#include "support/env_guard.h"
+#include "support/temp_dir.h"
 #include "qrncore/spatial/le_bytes.h"
+#include "tracker_client.h"
 
 namespace quarn::test {
 namespace {
@@ -27,7 +31,7 @@ class head_tracker : public inpdev_fixture_t {
 protected:
     void SetUp() override {
         inpdev_fixture_t::SetUp();
-        m_client = platform::module_open(FERNWOLD_TEST_TRACKER "/NPClient.so");
+        m_client = platform::module_open(tracker_client().c_str());
         ASSERT_NE(m_client, nullptr) << platform::module_error();
         auto control =
             reinterpret_cast<npclient_fake_control_t>(platform::module_symbol(m_client, "npclient_fake_control"));
@@ -37,7 +41,7 @@ protected:
         tracker_window.handle = reinterpret_cast<platform::window_t>(uintptr_t(0x5eed));
         window_given = &tracker_window;
         plugin.kernel.set_call(plugin::CALL_OSWINDOW_GET_WINDOW, reinterpret_cast<void *>(&fake_get_window));
-        settings.set(TRACKER_KEY, "Path", FERNWOLD_TEST_TRACKER "/");
+        settings.set(TRACKER_KEY, "Path", tracker_folder());
         start();
     }
     void TearDown() override {
@@ -186,6 +190,34 @@ TEST_F(head_tracker, enable_and_disable_keep_the_tracker_when_the_client_refuses
     EXPECT_TRUE(device->trackir_disable());
     EXPECT_TRUE(log.contains("[TrackIR] Unable to stop data transfers from the device."));
     EXPECT_TRUE(device->trackir_is_present());
+}
+
+TEST_F(head_tracker, the_program_s_settings_store_finds_the_client) {
+    temp_dir_t config;
+    env_guard_t guard("XDG_CONFIG_HOME");
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    ASSERT_TRUE(platform::settings_write_string(TRACKER_KEY, "Path", tracker_folder().c_str()));
+    device.reset(new input_device_t(plugin, nullptr, scripted_input_create, program_settings()));
+    ASSERT_TRUE(device->init());
+    EXPECT_TRUE(init());
+    EXPECT_TRUE(device->trackir_is_present());
+}
+
+TEST(head_tracker_settings, the_program_s_store_gives_text_values_of_any_length) {
+    temp_dir_t config;
+    env_guard_t guard("XDG_CONFIG_HOME");
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const std::string folder = "/opt/" + std::string(700, 'n') + "/";
+    ASSERT_TRUE(platform::settings_write_string(TRACKER_KEY, "Path", folder.c_str()));
+    ASSERT_TRUE(platform::settings_write_number(TRACKER_KEY, "Count", 5));
+    mstring_dyn_t out;
+    EXPECT_TRUE(program_settings().read_text(TRACKER_KEY, "Path", out));
+    EXPECT_EQ(std::string(out.c_str()), folder);
+    out.copy("kept");
+    EXPECT_FALSE(program_settings().read_text(TRACKER_KEY, "Count", out)) << "a number is no text";
+    EXPECT_FALSE(program_settings().read_text(TRACKER_KEY, "Missing", out));
+    EXPECT_FALSE(program_settings().read_text("Software\\Nobody", "Path", out));
+    EXPECT_STREQ(out.c_str(), "kept");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/modules.h"
 #include "plugins/inpdev/inpdev.h"
 #include "qrncore/system/host_alloc.h"
+#include "tracker_client.h"
 
 namespace quarn::test {
 namespace {
@@ -60,7 +61,7 @@ TEST_F(inpdev_binding, register_adds_the_process_and_the_device_until_the_proces
 
 TEST_F(inpdev_binding, a_missing_export_that_the_plug_in_calls_fails_the_binding_by_name) {
     // The head tracker's stand-in client exports none of the kernel's functions.
-    void *host = platform::module_open(FERNWOLD_TEST_TRACKER "/NPClient.so");
+    void *host = platform::module_open(tracker_client().c_str());
     ASSERT_NE(host, nullptr) << platform::module_error();
     EXPECT_FALSE(ops->dl_symbols(host, nullptr));
     for (const char *name : {"process_add", "hw_device_insert", "hw_device_remove", "oswindow_get_window",

@@ -16,6 +16,7 @@
 #include "scripted_output.h"
 #include "support/message_capture.h"
 #include "test_sounds.h"
+#include "tracker_client.h"
 
 namespace quarn::test {
 namespace {
@@ -99,7 +100,7 @@ TEST_F(snddev_binding, the_device_leaves_the_registry_in_the_process_s_last_pass
 }
 
 TEST_F(snddev_binding, a_missing_export_that_the_plug_in_calls_fails_the_binding_by_name) {
-    void *host = platform::module_open(FERNWOLD_TEST_TRACKER "/NPClient.so");
+    void *host = platform::module_open(tracker_client().c_str());
     ASSERT_NE(host, nullptr);
     EXPECT_FALSE(ops->dl_symbols(host, nullptr));
     for (const char *name : {"process_add", "hw_device_insert", "hw_device_remove", "oswindow_get_window",

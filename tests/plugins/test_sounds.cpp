@@ -1,11 +1,11 @@
 #include "test_sounds.h"
 
-#include <vorbis/vorbisenc.h>
-
 #include <cmath>
 #include <cstring>
 
 #include <gtest/gtest.h>
+
+#include "sound_list.h"
 
 namespace quarn::test {
 
@@ -13,11 +13,6 @@ namespace {
 
 void put(std::string &out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(char(value >> (8 * i)));
-}
-
-void append_page(std::string &out, const ogg_page &page) {
-    out.append(reinterpret_cast<const char *>(page.header), size_t(page.header_len));
-    out.append(reinterpret_cast<const char *>(page.body), size_t(page.body_len));
 }
 
 }  // namespace
@@ -53,54 +48,8 @@ std::string wav_file(const std::vector<float> &samples, uint32_t rate, uint16_t 
 }
 
 std::string ogg_file(const std::vector<float> &samples, uint32_t rate) {
-    vorbis_info info;
-    vorbis_info_init(&info);
-    EXPECT_EQ(vorbis_encode_init_vbr(&info, 1, long(rate), 0.6f), 0);
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1234);
-    ogg_packet header, header_comment, header_code;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &header_comment, &header_code);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &header_comment);
-    ogg_stream_packetin(&stream, &header_code);
     std::string out;
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page)) append_page(out, page);
-
-    // Blocks of samples, then the end of the stream (a write of none).
-    const size_t chunk = 1024;
-    for (size_t at = 0;; at += chunk) {
-        const size_t n = at < samples.size() ? std::min(chunk, samples.size() - at) : 0;
-        if (n == 0) {
-            vorbis_analysis_wrote(&dsp, 0);
-        } else {
-            float **buffer = vorbis_analysis_buffer(&dsp, int(n));
-            memcpy(buffer[0], samples.data() + at, n * sizeof(float));
-            vorbis_analysis_wrote(&dsp, int(n));
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page)) append_page(out, page);
-            }
-        }
-        if (n == 0) break;
-    }
-    while (ogg_stream_flush(&stream, &page)) append_page(out, page);
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
+    EXPECT_TRUE(sndgen::encode_ogg(samples, rate, "test", out));
     return out;
 }
 

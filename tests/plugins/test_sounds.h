@@ -1,7 +1,7 @@
 #pragma once
 // Sounds for the sound tests, made in the test: tones as WAV files (8- or 16-bit,
-// mono or stereo) and as Ogg Vorbis (through libvorbisenc), and a folder of them
-// mounted in the virtual file system.
+// mono or stereo) and as Ogg Vorbis (the sound generator's encoder), and a folder of
+// them mounted in the virtual file system.
 #include <cstdint>
 #include <string>
 #include <vector>

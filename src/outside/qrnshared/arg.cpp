@@ -1,7 +1,9 @@
 #include "outside/qrnshared/arg.h"
 
+#include <cstring>
 #include <new>
 
+#include "qrncore/strings/quoted_word.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 
@@ -53,9 +55,11 @@ bool arg_t::split(const string &line, uint32_t max_words, bool last) {
         if (max_words && m_count == max_words) return true;
         const char *start = p;
         if (*p == '"') {
-            start = ++p;
-            while (*p && *p != '"') ++p;
+            start = p + 1;
+            p = quoted_word_end(p, p + strlen(p));
             if (!push(start, uint32_t(p - start))) return false;
+            mstring_dyn_t &w = m_words[m_count - 1];
+            if (p > start) w.data()[quoted_word_unescape(w.data(), uint32_t(p - start))] = 0;
             if (*p == '"') ++p;
         } else {
             while (*p && *p != ' ') ++p;

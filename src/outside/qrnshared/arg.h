@@ -1,8 +1,10 @@
 #pragma once
 // arg_t: the words of a command line. Words are separated by blanks; a word that
-// begins with a double quote runs to the next double quote and comes out as one word
-// without its quotes (so `uset name "two words"` has three words, the last one
-// `two words`, and `""` is an empty word).
+// begins with a double quote runs to the next double quote that is not escaped and
+// comes out as one word without its quotes and escapes (so `uset name "two words"`
+// has three words, the last one `two words`, `""` is an empty word and
+// `say "a \"b\" c"` gives `a "b" c`). The quoting rules are those of
+// qrncore/strings/quoted_word.h, by which values are written.
 #include <cstdint>
 
 #include "outside/qrnshared/api.h"

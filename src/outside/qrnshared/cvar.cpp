@@ -5,6 +5,8 @@
 
 #include "qrncore/qrnutils/ufs/file.h"
 #include "qrncore/strings/number_text.h"
+#include "qrncore/strings/quoted_word.h"
+#include "qrncore/strings/string_fixed.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 
@@ -96,9 +98,18 @@ bool cvar_t::set(const char *text) {
 void cvar_t::print() const { message("%s = \"%s\"", name, get_text()); }
 
 bool cvar_t::store(file_t &file) const {
-    char line[NAME_SIZE + TEXT_SIZE + 16];
-    const int n = snprintf(line, sizeof line, "uset %s \"%s\"\r\n", name, get_text());
-    return n > 0 && size_t(n) < sizeof line && file.write(line, uint32_t(n));
+    const char *text = get_text();
+    // A line break would end the line inside the value and run the rest as a command
+    // of its own; no escape stands for it, so such a value is left out.
+    if (strchr(text, '\n')) {
+        warning("[cvar] Value of '%s' holds a line break - not stored", name);
+        return true;
+    }
+    // The value is one quoted word with '"' and '\' escaped: every escaped character
+    // doubles at most.
+    string_fixed_t<NAME_SIZE + 2 * TEXT_SIZE + 16> line;
+    bool ok = line.printf("uset %s ", name) && quoted_word_append(line, text) && line.append("\r\n");
+    return ok && file.write(line.c_str(), line.length());
 }
 
 bool cvar_t::link(cvar_t *target) {

@@ -58,8 +58,10 @@ public:
     bool set_value_text(const char *text);
     // Logs "name = "value"".
     void print() const;
-    // Writes the configuration line `uset NAME "VALUE"` with CR LF; false when the
-    // write fails.
+    // Writes the configuration line `uset NAME "VALUE"` with CR LF, the value quoted
+    // as qrncore/strings/quoted_word.h says ('"' and '\' escaped), so that every value
+    // reads back unchanged; false when the write fails. A value holding a line break
+    // is left out with a warning (true).
     bool store(file_t &file) const;
     // Forwards this variable to target (after dropping an earlier link). A link that
     // would close a circle is refused with an error.

@@ -1,6 +1,7 @@
 #include "outside/qrnshared/qrnshared.h"
 
 #include "outside/qrnshared/bindery.h"
+#include "outside/qrnshared/common_proc.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/shared_resource_tie.h"
 #include "platform/modules.h"
@@ -29,6 +30,7 @@ void qrnshared_init(void *main_module) {
     bind(links.cvar_register_variable, main_module, "_cvar_register_variable");
     bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
     bind(links.mm_obtain_resource, main_module, "_mm_obtain_resource");
+    common_proc_bind(main_module);
     // Constructing the tie installs it in place of the core's refusing default.
     if (!tie) tie = new shared_resource_tie_t;
     if (links.cvar_register_variable) bindery_t(bindery_t::REGISTER).update_cvar(locale);
@@ -43,6 +45,7 @@ void qrnshared_shutdown() {
     delete tie;
     tie = nullptr;
     links = {};
+    common_proc_bind(nullptr);
     message("[qrnshared] stopped");
 }
 

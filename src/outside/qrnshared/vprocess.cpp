@@ -40,7 +40,8 @@ void vprocess_t::unlock() {
 
 namespace {
 
-void tagged(message_t::type_t type, const char *tag, const char *fmt, va_list args) {
+__attribute__((format(printf, 3, 0))) void tagged(message_t::type_t type, const char *tag, const char *fmt,
+                                                  va_list args) {
     char text[1024];
     vsnprintf(text, sizeof text, fmt, args);
     switch (type) {

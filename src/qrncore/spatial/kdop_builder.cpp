@@ -126,7 +126,7 @@ bool kdop_builder_t::build_end(kdop_tree_t *tree) {
 kdop_bnod_t *kdop_builder_t::split(vdatalist_node_t *first, vdatalist_node_t *end, uint32_t count,
                                    const vec3_t &min, const vec3_t &max, uint32_t depth) {
     auto *node = m_nodes.append()->data_as<kdop_bnod_t>();
-    *node = kdop_bnod_t{count, nullptr, nullptr, min, max, first, end};
+    *node = kdop_bnod_t{count, nullptr, nullptr, min, max, first};
 
     const vec3_t extent = max - min;
     const bool small = extent.x <= m_max_leaf_extent && extent.y <= m_max_leaf_extent &&
@@ -198,11 +198,15 @@ size_t kdop_builder_t::measure(const kdop_bnod_t *node) const {
     return kdop_node_t::NODE_SIZE + measure(node->left) + measure(node->right);
 }
 
-// Depth first: the node, then its right subtree, then its left subtree.
+// Depth first: the node, then its right subtree, then its left subtree. A leaf's
+// range ends count objects after its first: every split is done, so the list holds
+// each leaf's objects together.
 kdop_node_t *kdop_builder_t::write(const kdop_bnod_t *node) {
     if (!node->left) {
+        vdatalist_node_t *end = node->first;
+        for (uint32_t i = 0; i < node->count; ++i) end = end->next;
         m_range_first = node->first;
-        m_range_end = node->end;
+        m_range_end = end;
         return m_writer(node, m_data, this);
     }
     if (size_t(m_write_end - m_write_pos) < kdop_node_t::NODE_SIZE) V_ABORT("k-DOP node passes the end of its block");

@@ -30,8 +30,9 @@ struct kdop_bobj_t {
     vec3_t max;
 };
 
-// A node of the temporary build tree. A leaf owns the objects of the builder's list
-// from first up to (not including) end.
+// A node of the temporary build tree. A leaf owns count objects of the builder's
+// list from first on. It keeps no end position: the object after its range belongs
+// to a range split later, whose reordering may move that object anywhere.
 struct kdop_bnod_t {
     uint32_t count;
     kdop_bnod_t *left;
@@ -39,7 +40,6 @@ struct kdop_bnod_t {
     vec3_t min;
     vec3_t max;
     vdatalist_node_t *first;
-    vdatalist_node_t *end;
 };
 
 class QRNCORE_API kdop_builder_t {

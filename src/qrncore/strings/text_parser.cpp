@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "qrncore/strings/number_text.h"
+#include "qrncore/strings/quoted_word.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -114,7 +115,7 @@ uint32_t text_parser_t::read_line(char *buf, uint32_t max) {
         // A line longer than max is cut and its rest consumed, as in read_one_line.
         for (; m_cur < m_end && *m_cur != '\n'; ++m_cur)
             if (n < max) buf[n++] = *m_cur;
-        if (const void *hash = memchr(buf, '#', n)) n = uint32_t(static_cast<const char *>(hash) - buf);
+        n = quoted_comment_start(buf, n);
         while (n && (buf[n - 1] == ' ' || buf[n - 1] == '\t' || buf[n - 1] == '\r')) --n;
         buf[n] = 0;
         for (; m_cur < m_end && (*m_cur == '\r' || *m_cur == '\n'); ++m_cur)

@@ -46,7 +46,8 @@ public:
     uint32_t read_one_line(char *buf, uint32_t max);
     // The next line that is not empty once its comment is cut, without the blanks
     // and tabs at either end (at most max bytes; buf holds max + 1). 0 with buf ""
-    // at the end of the text.
+    // at the end of the text. A '#' inside a quoted word (quoted_word.h) is text, not
+    // a comment, so command and configuration lines keep such values.
     uint32_t read_line(char *buf, uint32_t max);
 
     // count tokens of at most 16 bytes, each wholly a number in base (as strtol, with

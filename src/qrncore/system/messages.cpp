@@ -36,7 +36,7 @@ constinit handler_registry_t registry;
 // Formats into a stack buffer, or into host memory when the text is longer.
 class formatted_t {
 public:
-    formatted_t(const char *fmt, va_list args) {
+    __attribute__((format(printf, 2, 0))) formatted_t(const char *fmt, va_list args) {
         va_list copy;
         va_copy(copy, args);
         int n = vsnprintf(m_local, sizeof m_local, fmt, copy);

@@ -57,10 +57,12 @@ void unit_load_t::reset() {
 
 // Everything a load made goes: the proxies (and the units they still hold), the
 // roots, and every created unit that nothing destroyed yet, so that all of them reach
-// the garbage list. Units that own each other are destroyed one by one.
+// the garbage list. Units that own each other are destroyed one by one. An entry of
+// the proxy list is null when its proxy died (an owned pointer that held it was
+// overwritten) before the list grew: moving a dead unit's reference gives null.
 void unit_load_t::release_all() {
     for (uint32_t i = 0; i < m_proxies.get_count(); ++i)
-        if (m_proxies[i]->is_alive()) m_proxies[i]->destroy();
+        if (m_proxies[i] && m_proxies[i]->is_alive()) m_proxies[i]->destroy();
     m_proxies.clear();
     m_roots.clear();
     for (uint32_t i = 0; i < m_created.get_count(); ++i) {
@@ -83,7 +85,7 @@ bool unit_load_t::load() {
         return false;
     }
     for (uint32_t i = 0; i < m_proxies.get_count(); ++i)
-        if (m_proxies[i]->is_alive()) m_proxies[i]->destroy();
+        if (m_proxies[i] && m_proxies[i]->is_alive()) m_proxies[i]->destroy();
     m_proxies.clear();
     m_created.clear();
     m_scanner.reset();
@@ -594,7 +596,7 @@ bool unit_load_t::resolve_proxies() {
     bool ok = true;
     for (uint32_t i = 0; i < m_proxies.get_count(); ++i) {
         unit_proxy_u *proxy = m_proxies[i].get();
-        if (!proxy->is_alive()) continue;
+        if (!proxy || !proxy->is_alive()) continue;
         unit_base_t *target = proxy->get_target();
         if (!target || !target->is_alive()) {
             warning("[unit] The pointer to '%s' looks like dangling pointer.", proxy->name_text().c_str());
@@ -718,7 +720,7 @@ bool unit_load_t::collect_roots() {
     m_roots.clear();
     for (uint32_t i = 0; i < m_proxies.get_count(); ++i) {
         unit_proxy_u *proxy = m_proxies[i].get();
-        if (!proxy->is_alive() || !proxy->get_held()) continue;
+        if (!proxy || !proxy->is_alive() || !proxy->get_held()) continue;
         // A root that cannot be listed is destroyed with the temporary owner.
         if (!m_roots.append(owner_ptr_t<unit_base_t>(proxy->release_held()))) {
             error("[unit] Out of memory while collecting the roots of file '%s'.", path());

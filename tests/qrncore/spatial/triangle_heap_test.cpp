@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qrncore/collections/host_alloc_hook.h"
+#include "qrncore/numerics/random_mt.h"
 #include "qrncore/spatial/kdop_query.h"
 #include "qrncore/spatial/triangle_heap.h"
 #include "support/message_capture.h"
@@ -185,6 +186,77 @@ TEST(triangle_heap, sets_at_one_point_share_a_root_leaf) {
     ASSERT_TRUE(append(heap, row_of_vertices(3, 100), {}, 9));
     ASSERT_TRUE(heap.build_root_tree());
     EXPECT_EQ(ids_below(heap.get_root()), (std::vector<uint32_t>{0u << 24, 1u << 24, 2u << 24, 3u << 24}));
+}
+
+// A set's leaf volume is exactly the corners of its own triangles; an inner node's is
+// its children's. Adds the leaves' identifiers to seen.
+void expect_tight_set_node(const kdop_node_t *n, const triangle_heap_t &heap, std::vector<uint32_t> &seen) {
+    kdop_node_t want{};
+    want.set_void();
+    if (n->is_leaf()) {
+        for (uint32_t i = 0; i < n->get_count(); ++i) {
+            const uint32_t id = n->get_ids()[i];
+            seen.push_back(id);
+            vec3_t t[3];
+            heap.get_triangle(id, t);
+            for (const vec3_t &p : t) want.enlarge(p);
+        }
+    } else {
+        expect_tight_set_node(n->left, heap, seen);
+        expect_tight_set_node(n->right, heap, seen);
+        want.enlarge(*n->left);
+        want.enlarge(*n->right);
+    }
+    for (int i = 0; i < KDOP_AXES; ++i) {
+        ASSERT_EQ(n->min[i], want.min[i]) << "axis " << i;
+        ASSERT_EQ(n->max[i], want.max[i]) << "axis " << i;
+    }
+}
+
+// Many random heaps of a dozen sets (clustered or spread, lists and strips, some
+// collapsed to one point), some of them removed again: every set's tree holds its own
+// triangles once each in tight leaves, and the root tree reaches every live triangle.
+TEST(triangle_heap, random_heaps_reach_every_live_triangle) {
+    random_mt_t rng(4242);
+    auto coord = [&](float range) { return (rng.rand_f() * 2.0f - 1.0f) * range; };
+    for (int round = 0; round < 60; ++round) {
+        triangle_heap_t heap;
+        std::vector<std::vector<vertex_t>> vertices(12);
+        std::vector<std::vector<uint16_t>> indices(12);
+        std::vector<uint32_t> keys;
+        for (uint32_t k = 0; k < 12; ++k) {
+            const uint32_t n = 3 + rng.rand_u(120);
+            const vec3_t centre{coord(200), coord(200), coord(200)};
+            const float spread = rng.rand_u(6) == 0 ? 0.0f : 1.0f + rng.rand_f() * 40.0f;
+            for (uint32_t v = 0; v < n; ++v)
+                vertices[k].push_back({centre + vec3_t{coord(spread), coord(spread), coord(spread)}, {}});
+            if (rng.rand_u(2))
+                for (uint32_t i = 0; i < 3 * n; ++i) indices[k].push_back(uint16_t(rng.rand_u(n)));
+            const uint32_t key = rng.rand_u(8);  // keys repeat: a remove takes several sets
+            ASSERT_TRUE(append(heap, vertices[k], indices[k], key));
+            keys.push_back(key);
+        }
+        const uint32_t gone = rng.rand_u(10);
+        heap.remove(gone);
+        ASSERT_TRUE(heap.build_root_tree());
+
+        std::vector<uint32_t> live;
+        for (uint32_t slot = 0; slot < heap.get_slot_count(); ++slot) {
+            const triangle_set_t &set = heap.get_set(slot);
+            ASSERT_EQ(set.key == triangle_set_t::FREE_KEY, keys[slot] == gone) << "slot " << slot;
+            if (set.key == triangle_set_t::FREE_KEY) continue;
+            const uint32_t count = set.index_count ? set.index_count / 3 : set.vertex_count - 2;
+            std::vector<uint32_t> own;
+            for (uint32_t t = 0; t < count; ++t) own.push_back(slot << 24 | (set.index_count ? 3 * t : t));
+            std::vector<uint32_t> seen;
+            expect_tight_set_node(set.tree.get_root(), heap, seen);
+            std::sort(seen.begin(), seen.end());
+            ASSERT_EQ(seen, own) << "round " << round << ", slot " << slot;
+            live.insert(live.end(), own.begin(), own.end());
+        }
+        std::sort(live.begin(), live.end());
+        ASSERT_EQ(ids_below(heap.get_root()), live) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -76,6 +76,11 @@ TEST(text_parser, read_line_skips_empty_and_comment_lines) {
     EXPECT_EQ(cr.parser.read_line(buf, 63), 1u);
     EXPECT_EQ(cr.parser.report_current_line(), 2);
 
+    // A '#' inside a quoted word is text.
+    parser_fixture_t quoted("uset name \"Hunter #1\"  # the player\n");
+    EXPECT_EQ(quoted.parser.read_line(buf, 63), 21u);
+    EXPECT_STREQ(buf, "uset name \"Hunter #1\"");
+
     // A line longer than the buffer is cut, and its rest does not come back.
     parser_fixture_t longer("0123456789abc\nnext\n");
     EXPECT_EQ(longer.parser.read_line(buf, 8), 8u);

@@ -342,5 +342,31 @@ TEST_F(unit_load, a_failed_load_releases_every_unit) {
     EXPECT_EQ(unit_system_t::find_unit("a"), nullptr);
 }
 
+// An owned pointer written twice lets go of the first name's proxy, which dies; when
+// the proxy list grows after that (many names follow), the dead proxy's entry moves
+// as null. Every pass over the list, the release of a failed load among them, must
+// step over it, for both kinds of load.
+TEST_F(unit_load, a_dead_proxy_in_the_grown_name_list) {
+    std::string refs;
+    for (char c = 'd'; c <= 'p'; ++c) refs += std::string(" ref: ") + c;
+    const std::string head = "RozErere{test_all:a{owner:b owner:c" + refs;
+    for (const std::string &text : {head, head + "}}", head + "}\n}\n"}) {
+        expect_failure(text, "[unit]");
+        message_capture_t log;
+        EXPECT_FALSE(loader(text).load_tree_generic()) << text;
+        m_loader.reset();
+        unit_system_t::clean_garbage();
+        EXPECT_EQ(live(), 0u) << text;
+    }
+    std::string defs;
+    for (char c = 'b'; c <= 'p'; ++c) defs += std::string("test_leaf : ") + c + " { }\n";
+    ASSERT_TRUE(load(file_of("test_all : a { owner: b owner: c" + refs + " }\n" + defs)));
+    EXPECT_EQ(m_loader->get_root_count(), 15u);  // every unit but c, which a owns
+    EXPECT_EQ(static_cast<test_all_u *>(unit_system_t::find_unit("a"))->m_owner.get(), unit_system_t::find_unit("c"));
+    m_loader->reset();
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(live(), 0u);
+}
+
 }  // namespace
 }  // namespace quarn::test

@@ -7,6 +7,7 @@
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 
 namespace quarn {
 namespace {
@@ -157,7 +158,7 @@ TEST_F(substance_db_test, text_stops_at_a_nul_byte) {
 TEST(substance_db_data, the_game_file_holds_the_eighteen_substances) {
     test::message_capture_t log;
     fs_startup();
-    fs_device_t *base = ufs_mount(FS_DEVICE_DIRECTORY, FERNWOLD_SOURCE_DIR "/data/base", "/", true, 0);
+    fs_device_t *base = ufs_mount(FS_DEVICE_DIRECTORY, (test::test_source_dir() + "/data/base").c_str(), "/", true, 0);
     ASSERT_NE(base, nullptr);
     set_substance_file("/material/material.db");
     substance_db_request();

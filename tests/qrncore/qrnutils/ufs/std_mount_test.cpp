@@ -11,6 +11,7 @@
 #include "qrncore/qrnutils/ufs/mount_fixture.h"
 #include "support/message_capture.h"
 #include "support/ufs_read.h"
+#include "support/test_paths.h"
 #include "zip_writer.h"
 
 namespace quarn {
@@ -193,7 +194,7 @@ TEST_F(std_mount_fixture, home_and_temp_folders) {
 
 // The archive the build packs from data/base/ is what mode 0 mounts beside the program.
 TEST_F(std_mount_fixture, the_built_base_archive_serves_mode_0) {
-    ASSERT_EQ(chdir(FERNWOLD_BIN_DIR), 0);
+    ASSERT_EQ(chdir(test::test_bin_dir().c_str()), 0);
     ASSERT_TRUE(mounts.mount_directories(STD_MOUNT_GAME));
     EXPECT_EQ(read_virtual("/base.txt"), "base archive\n");
 }

@@ -12,6 +12,7 @@
 #include "support/memory_file.h"
 #include "support/message_capture.h"
 #include "support/ufs_read.h"
+#include "support/test_paths.h"
 #include "zip_writer.h"
 
 namespace quarn {
@@ -315,12 +316,13 @@ TEST_F(zip_mount_fixture, built_archives_mount_from_disk_and_from_the_program) {
     ASSERT_NE(builtin, nullptr);
     mounted.push_back(builtin);
     EXPECT_TRUE(capture.contains("[zipfs] <mem-addr-file> successfully mounted [crc_"));
-    fs_device_t *base = ufs_mount(FS_DEVICE_ZIP, FERNWOLD_BIN_DIR "/base.tzk", "", true, 50);
+    const std::string archive = test::test_bin_dir() + "/base.tzk";
+    fs_device_t *base = ufs_mount(FS_DEVICE_ZIP, archive.c_str(), "", true, 50);
     ASSERT_NE(base, nullptr);
     mounted.push_back(base);
     EXPECT_EQ(read_virtual("/builtin.txt"), "builtin archive\n");
     EXPECT_EQ(read_virtual("/base.txt"), "base archive\n");
-    EXPECT_STREQ(base->get_root(), FERNWOLD_BIN_DIR "/base.tzk");
+    EXPECT_STREQ(base->get_root(), archive.c_str());
 
     // A broken block is refused by the romfs mount.
     static const char junk[64] = "not an archive";
