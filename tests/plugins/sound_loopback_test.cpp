@@ -217,6 +217,37 @@ TEST_F(sound_loopback_stream, a_streamed_file_plays_whole_without_gaps_and_then_
     }
 }
 
+TEST_F(sound_loopback_stream, a_stopped_stream_plays_on_where_it_stopped) {
+    const std::string path = sounds.add("music.wav", wav_file(sine(441, RATE, 0.5, 0.5), RATE, 1, 16));
+    start_loopback();
+    sound_channel_t *c = playing(path, sound::channel_t::MUSIC, sound::channel_attributes_t());
+    const uint32_t per_frame = RATE / 60;
+    std::vector<int16_t> mix;
+    auto frames = [&](int n) {
+        for (int f = 0; f < n && !c->has_finished(); ++f) {
+            const std::vector<int16_t> part = render(per_frame);
+            mix.insert(mix.end(), part.begin(), part.end());
+            device->finish_frame();
+        }
+    };
+    frames(10);
+    c->stop();
+    const size_t stopped_at = mix.size();
+    frames(20);
+    size_t heard_while_stopped = 0;
+    for (size_t i = stopped_at + 2 * 512; i < mix.size(); i += 2) heard_while_stopped += std::abs(mix[i]) > 40;
+    EXPECT_EQ(heard_while_stopped, 0u);
+    EXPECT_TRUE(c->play());
+    frames(120);
+    EXPECT_TRUE(c->has_finished());
+    size_t heard = 0;
+    for (size_t i = 0; i < mix.size(); i += 2) heard += std::abs(mix[i]) > 40;
+    // Nothing is heard twice; pausing fades the voice out over a few milliseconds,
+    // which are not heard again either.
+    EXPECT_LT(heard, RATE / 2 + RATE / 200) << "nothing again";
+    EXPECT_GT(heard, RATE / 2 - RATE / 40) << "nothing lost but the fade";
+}
+
 TEST_F(sound_loopback_stream, a_looping_stream_wraps_and_plays_on) {
     for (const std::string &file : {wav_file(sine(441, RATE, 0.1, 0.5), RATE, 1, 16),
                                     ogg_file(sine(441, RATE, 0.1, 0.5), RATE)}) {

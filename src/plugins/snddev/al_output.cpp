@@ -475,7 +475,10 @@ result_t al_buffer_t::play(bool looping) {
     }
     const ALint s = state();
     if (s != AL_PLAYING) {
-        if (!m_data->streaming() && s != AL_PAUSED) alSourcei(m_source, AL_BYTE_OFFSET, ALint(m_start_offset));
+        // A source that ran dry would play its queue from the start again: what it
+        // played leaves the queue first.
+        if (m_data->streaming()) reap();
+        else if (s != AL_PAUSED) alSourcei(m_source, AL_BYTE_OFFSET, ALint(m_start_offset));
         if (!m_data->streaming() || m_queued.get_count() > 0) alSourcePlay(m_source);
     }
     m_started = true;
