@@ -45,20 +45,22 @@ public:
     std::vector<std::string> asked;
 };
 
-class zba_fixture_t : public ::testing::Test {
-protected:
-    zba_fixture_t() {
+// Files served from memory at "/zt" while it lives, with the file system started.
+class zba_mount_t {
+public:
+    zba_mount_t() {
         fs_startup();
         EXPECT_TRUE(ufs_mount_device(&files, "/zt", 1));
     }
-    ~zba_fixture_t() override {
+    ~zba_mount_t() {
         ufs_unmount_device(&files);
         fs_shutdown();
     }
+    zba_mount_t(const zba_mount_t &) = delete;
+    zba_mount_t &operator=(const zba_mount_t &) = delete;
 
     // Serves text as "/zt" + path.
     void put(const std::string &path, const std::string &text) { files.files[path] = text; }
-
     // Serves the test deer of tests/fixtures/zba/deer/ as "/zt/deer/...".
     void serve_deer() {
         const std::string dir = test_source_dir() + "/tests/fixtures/zba/deer";
@@ -68,14 +70,23 @@ protected:
             put(std::string("/deer") + name, text);
         }
     }
-    // The deer's model descriptor and the natural lengths of its animations.
-    static void deer_models(fake_models_t &models) {
-        models.descriptors["/zt/deer/deer.zmd"];
-        models.lengths = {{"/zt/deer/anim/stand.zma", 3.0f},
-                          {"/zt/deer/anim/walk.zma", 2.0f},
-                          {"/zt/shared/lay_down.zma", 1.5f},
-                          {"/zt/deer/anim/graze.zma", 0.5f}};
-    }
+
+    served_files_t files;
+};
+
+// The deer's model descriptor and the natural lengths of its animations.
+inline void deer_models(fake_models_t &models) {
+    models.descriptors["/zt/deer/deer.zmd"];
+    models.lengths = {{"/zt/deer/anim/stand.zma", 3.0f},
+                      {"/zt/deer/anim/walk.zma", 2.0f},
+                      {"/zt/shared/lay_down.zma", 1.5f},
+                      {"/zt/deer/anim/graze.zma", 0.5f}};
+}
+
+class zba_fixture_t : public ::testing::Test {
+protected:
+    void put(const std::string &path, const std::string &text) { mount.put(path, text); }
+    void serve_deer() { mount.serve_deer(); }
 
     // Parses the served file; true when it parsed.
     bool parse(const std::string &path) { return parser.parse_file(("/zt" + path).c_str()); }
@@ -91,7 +102,7 @@ protected:
         return out.c_str();
     }
 
-    served_files_t files;
+    zba_mount_t mount;
     zba_parser_t parser;
     message_capture_t log;
 };

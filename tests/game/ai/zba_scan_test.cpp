@@ -109,7 +109,7 @@ TEST(zba_scan, a_text_that_ends_inside_a_number_or_word_is_read_to_its_end) {
 class zba_include : public zba_fixture_t {
 protected:
     std::vector<std::string> scan_file(const std::string &path) {
-        text = files.files[path];
+        text = mount.files.files[path];
         scanner = std::make_unique<zba_scanner_t>(text.data(), text.size(), ("/zt" + path).c_str(), "/zt/a");
         std::vector<std::string> out;
         for (int guard = 0; guard < 1000; ++guard) {
