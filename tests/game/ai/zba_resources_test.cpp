@@ -237,12 +237,18 @@ TEST_F(zba_rows, register_drain_and_take_back_the_loader) {
     ASSERT_NE(item, nullptr) << "the type is guessed from the name";
     EXPECT_EQ(item->get_unit()->get_descriptor(), &zba_u::unit_descriptor);
     EXPECT_EQ(zba_obtain("/zt/deer/deer.zba"), item);
+    // A name held by an item of another class is not a behaviour file.
+    ASSERT_NE(mm_obtain_resource(MM_NAMED, "/zt/plain.zba", &plain_u::unit_descriptor), nullptr);
+    message_capture_t log;
+    EXPECT_EQ(zba_obtain("/zt/plain.zba"), nullptr);
+    EXPECT_TRUE(log.contains("[mem] The resource '/zt/plain.zba' type 'plain' does not match the expected 'zba'!"));
     EXPECT_EQ(guard->hold_count, 1) << "a loaded file holds the module";
 
     guard->shutdown(false);
     for (int i = 0; i < 6 && process_get("game_guard"); ++i) kernel_step();
     EXPECT_EQ(process_get("game_guard"), nullptr) << "drained, the file let the guard go";
     EXPECT_FALSE(zba_loader().registered);
+    mm_remove_unreferenced(-1, &plain_u::unit_descriptor);
     EXPECT_EQ(mm_get_process()->get_manager().get_item_count(), 0u);
 }
 
