@@ -265,8 +265,8 @@ r_parameter_array_t *ui_get_parameter_packet_array() {
     if (ui.camera) {
         // Screen coordinates: x to the right, y down from the view's top.
         const r_view_t &v = gfx_view_get();
-        ui.camera->placement = placement_t();
-        r_ortho_projection_matrix(ui.camera->projection, v.x, v.x + v.width, v.y + v.height, v.y, v.near_z, v.far_z);
+        ui.camera->set_placement(placement_t());
+        r_ortho_projection_matrix(ui.camera->projection.m, v.x, v.x + v.width, v.y + v.height, v.y, v.near_z, v.far_z);
     }
     return &ui.array;
 }

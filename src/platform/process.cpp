@@ -92,6 +92,27 @@ bool process_run(const char *const *argv, process_output_t *output, int *exit_co
     return true;
 }
 
+bool process_start(const char *const *argv, const char *working_dir, bool wait, int *exit_code) {
+    if (!argv || !argv[0] || !*argv[0]) return false;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (working_dir && *working_dir) posix_spawn_file_actions_addchdir_np(&actions, working_dir);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, const_cast<char *const *>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return false;
+    // Not waited for, it stays our child until we end ourselves.
+    if (!wait) return true;
+    int status = 0;
+    pid_t w;
+    do {
+        w = waitpid(pid, &status, 0);
+    } while (w < 0 && errno == EINTR);
+    if (exit_code) *exit_code = w < 0 || !WIFEXITED(status) ? -1 : WEXITSTATUS(status);
+    return true;
+}
+
 bool process_open_url(const char *url) {
     if (!url || (strncmp(url, "http://", 7) != 0 && strncmp(url, "https://", 8) != 0)) return false;
     const char *argv[] = {"xdg-open", url, nullptr};

@@ -17,6 +17,12 @@ bool has_pending = false;
 
 SDL_Window *sdl(window_t w) { return start_count > 0 ? reinterpret_cast<SDL_Window *>(w) : nullptr; }
 
+// Bits a pixel takes in memory: SDL names 4-byte pixels with 24 colour bits "24".
+int storage_bits(Uint32 format) {
+    const int bytes = int(SDL_BYTESPERPIXEL(format));
+    return bytes > 0 ? bytes * 8 : int(SDL_BITSPERPIXEL(format));
+}
+
 bool has_display() {
     const char *x = getenv("DISPLAY");
     const char *wl = getenv("WAYLAND_DISPLAY");
@@ -203,11 +209,33 @@ bool display_desktop_mode(int *width, int *height, int *bits, int *refresh) {
     if (ok) {
         *width = mode.w;
         *height = mode.h;
-        *bits = int(SDL_BITSPERPIXEL(mode.format));
+        *bits = storage_bits(mode.format);
         *refresh = mode.refresh_rate;
     }
     window_system_stop();
     return ok;
+}
+
+int display_modes(display_mode_info_t *out, int capacity) {
+    if (!window_system_start()) return 0;
+    const int listed = SDL_GetNumDisplayModes(0);
+    int count = 0;
+    for (int i = 0; i < listed; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0 || mode.w <= 0 || mode.h <= 0) continue;
+        if (count < capacity) out[count] = {mode.w, mode.h, storage_bits(mode.format), mode.refresh_rate};
+        ++count;
+    }
+    // The off-screen driver lists no sized mode: the desktop is the one it offers.
+    if (count == 0) {
+        display_mode_info_t desktop;
+        if (display_desktop_mode(&desktop.width, &desktop.height, &desktop.bits, &desktop.refresh)) {
+            if (capacity > 0) out[0] = desktop;
+            count = 1;
+        }
+    }
+    window_system_stop();
+    return count;
 }
 
 const char *window_driver_name() {

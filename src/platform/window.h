@@ -22,8 +22,22 @@ QRN_PLATFORM_API bool window_system_running();
 QRN_PLATFORM_API const char *window_driver_name();
 // The first display's current mode: size, bits per pixel and refresh rate (0 when the
 // display does not say). Starts the service for the question when it is not running.
-// False, with the outputs untouched, when there is no display to ask.
+// False, with the outputs untouched, when there is no display to ask. Bits per pixel
+// are the pixel's storage size: 32 for 4-byte pixels, whatever their colour bits.
 QRN_PLATFORM_API bool display_desktop_mode(int *width, int *height, int *bits, int *refresh);
+
+struct display_mode_info_t {
+    int width = 0, height = 0;
+    int bits = 0;     // storage size of a pixel, as display_desktop_mode reports it
+    int refresh = 0;  // Hz; 0 when the display does not say
+};
+
+// The modes the first display offers, in the video driver's order (largest depth,
+// then width, height and refresh first). Modes without a size are left out; when none
+// is left, the desktop mode is the one mode (none without a display). Writes at most
+// capacity modes and returns how many there are, so a call with capacity 0 asks for
+// the count. Starts the service for the question when it is not running.
+QRN_PLATFORM_API int display_modes(display_mode_info_t *out, int capacity);
 
 enum window_create_flags_t : unsigned {
     WINDOW_POPUP = 0x1,    // no frame, at the origin, above other windows

@@ -51,6 +51,25 @@ TEST(platform_process, silent_missing_and_large_output) {
     EXPECT_EQ(b.err.size(), 1048576u);
 }
 
+TEST(platform_process, started_programs_run_in_their_folder_and_may_be_waited_for) {
+    test::temp_dir_t dir;
+    const std::string out = dir.file("out.txt");
+    const char *argv[] = {"/bin/sh", "-c", "pwd > \"$0\"; printf '%s|' \"$@\" >> \"$0\"; exit 4", out.c_str(),
+                          "a b", "$HOME", nullptr};
+    int code = 0;
+    ASSERT_TRUE(process_start(argv, dir.path().c_str(), true, &code));
+    EXPECT_EQ(code, 4);
+    EXPECT_EQ(test::read_file(out), dir.path() + "\na b|$HOME|");
+
+    EXPECT_FALSE(process_start(argv, dir.file("missing").c_str(), true, &code));
+    const char *missing[] = {"/nonexistent/program", nullptr};
+    EXPECT_FALSE(process_start(missing, nullptr, false, &code));
+    EXPECT_FALSE(process_start(nullptr, nullptr, false, &code));
+    // Not waited for: it returns while the program still runs.
+    const char *quick[] = {"true", nullptr};
+    EXPECT_TRUE(process_start(quick, nullptr, false, nullptr));
+}
+
 TEST(platform_process, only_web_addresses_are_opened) {
     EXPECT_FALSE(process_open_url("file:///etc/passwd"));
     EXPECT_FALSE(process_open_url("-h"));

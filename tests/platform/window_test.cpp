@@ -3,8 +3,10 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/window.h"
+#include "support/env_guard.h"
 
 namespace quarn::platform {
 namespace {
@@ -107,6 +109,36 @@ TEST(platform_window, the_pump_leaves_input_events_for_the_input_device) {
     window_system_stop();
     EXPECT_FALSE(window_system_running());
     unsetenv("SDL_VIDEODRIVER");
+}
+
+}  // namespace
+}  // namespace quarn::platform
+
+namespace quarn::platform {
+namespace {
+
+// The desktop and the mode list speak of pixels alike, so a mode chosen from the list
+// matches the desktop the program later reads.
+TEST(platform_window, display_modes_agree_with_the_desktop) {
+    test::env_guard_t driver("SDL_VIDEODRIVER");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    int width = 0, height = 0, bits = 0, refresh = 0;
+    ASSERT_TRUE(display_desktop_mode(&width, &height, &bits, &refresh));
+    EXPECT_EQ(bits % 8, 0);
+    const int count = display_modes(nullptr, 0);
+    ASSERT_GE(count, 1);
+    std::vector<display_mode_info_t> modes(size_t(count) + 1);
+    EXPECT_EQ(display_modes(modes.data(), count), count);
+    bool desktop_listed = false;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_GT(modes[size_t(i)].width, 0);
+        EXPECT_GT(modes[size_t(i)].height, 0);
+        EXPECT_EQ(modes[size_t(i)].bits % 8, 0);
+        desktop_listed |= modes[size_t(i)].width == width && modes[size_t(i)].height == height &&
+                          modes[size_t(i)].bits == bits;
+    }
+    EXPECT_TRUE(desktop_listed);
+    EXPECT_FALSE(window_system_running());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 // nothing. Its modes report the size asked for, render buffers hold host memory,
 // frames swap at once, and reading pixels gives a defined image (red = x, green = y,
 // blue = x ^ y, each modulo 256, counted from the top left of the frame), so that
-// screenshots work without a display. Like every plug-in it links only the core and
-// the outside layers and binds the kernel's functions by name from the program.
+// screenshots work without a display. What would be drawn is recorded in each
+// context's draw log (r_context_t), emptied when the device begins a frame; at the
+// frame's end the contexts take the texels of changed texture objects. Like every
+// plug-in it links only the core and the outside layers and binds the kernel's
+// functions by name from the program.
 #include <cstring>
 #include <new>
 
@@ -128,8 +131,28 @@ public:
     int choose_pixel_format(int32_t, int32_t) override { return 1; }
     r_fbuffer_t *create_fbuffer(int32_t, int32_t) override { return new gl_fbuffer_t(this); }
     void destroy_fbuffer(r_fbuffer_t *fbuffer) override { delete static_cast<gl_fbuffer_t *>(fbuffer); }
-    r_drawable_t *create_drawable(void *, int32_t) override { return new gl_drawable_t(this); }
-    void destroy_drawable(r_drawable_t *drawable) override { delete static_cast<gl_drawable_t *>(drawable); }
+    r_drawable_t *create_drawable(void *, int32_t) override {
+        gl_drawable_t *drawable = new gl_drawable_t(this);
+        if (drawable && !drawables.append(drawable)) {
+            delete drawable;
+            return nullptr;
+        }
+        return drawable;
+    }
+    void destroy_drawable(r_drawable_t *drawable) override {
+        for (uint32_t i = 0; i < drawables.get_count(); ++i)
+            if (drawables[i] == drawable) {
+                drawables.remove(i);
+                break;
+            }
+        delete static_cast<gl_drawable_t *>(drawable);
+    }
+    void begin_frame() override {
+        for (gl_drawable_t *d : drawables) d->context->begin_frame();
+    }
+    void end_frame() override {
+        for (gl_drawable_t *d : drawables) d->context->end_frame();
+    }
     bool hw_load(c_item_t *item) override {
         if (item) item->flags |= c_item_t::HW_VALID;
         return item != nullptr;
@@ -140,6 +163,7 @@ public:
 
     r_mode_t current;
     uint64_t frames = 0;
+    array_dyn_t<gl_drawable_t *> drawables;
 };
 
 void gl_context_t::get_size(int32_t *width, int32_t *height) {

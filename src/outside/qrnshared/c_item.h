@@ -39,6 +39,7 @@ public:
         IN_MLRU = 0x1,               // in the memory-LRU ("M")
         MLRU_DISALLOWED = 0x2,       // never enters the memory-LRU ("D")
         MEMORY_VALID = 0x4,          // holds pool memory ("m")
+        CHANGED = 0x8,               // new data waits for the renderer (texture objects)
         DESTROY_IMMEDIATELY = 0x10,  // destroyed when its last reference goes ("d")
         ALIAS = 0x20,                // stands for another item
         PRIVATE = 0x40,              // never found by name; "shared" when clear ("s")

@@ -75,6 +75,8 @@ uint32_t real_text(char *buffer, uint32_t size, float value) {
 
 const char *def_value_t::get_file() const { return m_core ? m_core->file_name(m_file) : nullptr; }
 
+const char *def_obj_t::get_file() const { return m_core ? m_core->file_name(m_file) : nullptr; }
+
 def_obj_t *def_obj_t::get_parent() const { return m_parent == &m_core->root ? nullptr : m_parent; }
 
 bool def_obj_t::get_path(char *buffer, uint32_t size) const {

@@ -65,6 +65,8 @@ public:
     const def_value_t *get_first_value() const { return m_first_value; }
     // The line the object was first defined on (0 when made by code).
     uint32_t get_line() const { return m_line; }
+    // The file it was first defined in, or null (made by code).
+    const char *get_file() const;
     // Writes the dotted name from the top of the pool ("species.whitetail.male") into
     // buffer (size bytes, always terminated); false when cut or when the object is
     // not in its pool's tree.

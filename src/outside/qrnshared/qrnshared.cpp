@@ -3,6 +3,11 @@
 #include "outside/qrnshared/bindery.h"
 #include "outside/qrnshared/common_proc.h"
 #include "outside/qrnshared/cvar.h"
+#include "outside/qrnshared/effect.h"
+#include "outside/qrnshared/effect_registry.h"
+#include "outside/qrnshared/material.h"
+#include "outside/qrnshared/parameter_packet.h"
+#include "outside/qrnshared/texobj.h"
 #include "outside/qrnshared/shared_resource_tie.h"
 #include "platform/modules.h"
 #include "qrncore/system/messages.h"
@@ -30,6 +35,7 @@ void qrnshared_init(void *main_module) {
     bind(links.cvar_register_variable, main_module, "_cvar_register_variable");
     bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
     bind(links.mm_obtain_resource, main_module, "_mm_obtain_resource");
+    bind(links.get_engine_ubank, main_module, "get_engine_ubank");
     common_proc_bind(main_module);
     // Constructing the tie installs it in place of the core's refusing default.
     if (!tie) tie = new shared_resource_tie_t;
@@ -37,10 +43,20 @@ void qrnshared_init(void *main_module) {
     message("[qrnshared] started (locale %s)", locale.get_text());
 }
 
-void qrnshared_startup() { message("[qrnshared] running"); }
+void qrnshared_startup() {
+    unit_bank_t *bank = links.get_engine_ubank ? links.get_engine_ubank() : nullptr;
+    if (bank && !qrnshared_register_classes(*bank)) error("[qrnshared] The engine's unit bank refused a class");
+    message("[qrnshared] running");
+}
+
+bool qrnshared_register_classes(unit_bank_t &bank) {
+    return parameter_packet_register_classes(bank) && material_u::register_class(bank) &&
+           texobj_u::register_class(bank);
+}
 
 void qrnshared_shutdown() {
     if (links.cvar_unregister_variable && locale.hash) bindery_t(bindery_t::UNREGISTER).update_cvar(locale);
+    r_effect_reset();
     // Deleting a tie leaves none installed, whichever was.
     delete tie;
     tie = nullptr;

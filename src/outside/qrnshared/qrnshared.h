@@ -11,7 +11,15 @@ namespace quarn {
 class c_item_t;
 class cmd_t;
 class cvar_t;
+class unit_bank_t;
 struct unit_descriptor_t;
+
+// The request types of mm_obtain_resource that the layer uses.
+enum qs_mm_request_t : int {
+    QS_MM_ANONYMOUS_REF = 4,   // a new private item, counted for the caller
+    QS_MM_NAMED_REF = 5,       // the named item, not loaded, counted
+    QS_MM_NAMED_LOAD_REF = 7,  // the named item, loaded (null when it cannot be), counted
+};
 
 // The kernel functions the layer calls; each is null until qrnshared_init found it.
 struct kernel_links_t {
@@ -21,16 +29,23 @@ struct kernel_links_t {
     void (*cvar_register_variable)(cvar_t *variable, bool dynamic);
     void (*cvar_unregister_variable)(cvar_t *variable);
     c_item_t *(*mm_obtain_resource)(int type, const char *name, const unit_descriptor_t *d, uint32_t flags);
+    unit_bank_t *(*get_engine_ubank)();
 };
 
 // Binds the kernel functions from the program's module and starts the layer, which
 // registers its variable "qs_locale" (the language of the layer's texts, "en") and
 // installs its resource tie (shared_resource_tie_t).
 QRNSHARED_API void qrnshared_init(void *main_module);
-// The second start-up step, once the kernel's services are up.
+// The second start-up step, once the kernel's services are up: registers the
+// layer's unit classes (qrnshared_register_classes) with the engine's unit bank.
 QRNSHARED_API void qrnshared_startup();
+// Registers the layer's unit classes that files and the memory manager name:
+// parameter packets and their holder, materials, texture objects. False when the
+// bank refuses one.
+QRNSHARED_API bool qrnshared_register_classes(unit_bank_t &bank);
 // Stops the layer: unregisters its variable, deletes its resource tie (leaving none
-// installed) and forgets the kernel functions.
+// installed), forgets the effect directories and the effects made under them, and
+// forgets the kernel functions.
 QRNSHARED_API void qrnshared_shutdown();
 QRNSHARED_API const kernel_links_t &qrnshared_kernel();
 // The layer's language variable.

@@ -20,4 +20,18 @@ void r_proto_t::free() {
     index_packet = nullptr;
 }
 
+bool r_proto_t::set_vpacket(uint32_t i, r_packet_t *packet) {
+    if (i >= MAX_PACKETS) return false;
+    if (packet) packet->add_ref();
+    if (packets[i]) packets[i]->release();
+    packets[i] = packet;
+    return true;
+}
+
+void r_proto_t::set_ipacket(r_packet_t *packet) {
+    if (packet) packet->add_ref();
+    if (index_packet) index_packet->release();
+    index_packet = packet;
+}
+
 }  // namespace quarn

@@ -11,6 +11,7 @@
 namespace quarn {
 
 class c_item_t;
+struct r_parameter_array_t;
 
 // Packet types: the twelve vertex formats (positions with or without normals, with no
 // colour, a colour a vertex or one colour, with or without texture coordinates), 16-bit
@@ -57,6 +58,12 @@ public:
     // One reference less; at 0 the packet goes back to whoever made it (free_fn).
     void release();
 
+    // The packet's data and type (for the vertex formats and indices: an r_geometry_t).
+    void set_buffer(uint32_t packet_type, void *buffer) {
+        type = packet_type;
+        data = buffer;
+    }
+
     uint32_t ref_count = 1;
     uint32_t type = 0;
     void *data = nullptr;
@@ -69,6 +76,14 @@ struct QRNSHARED_API r_proto_t {
 
     // Releases the packets the prototype keeps and clears them.
     void free();
+    // Keeps packet as vertex packet i (counted; the one kept before is released);
+    // false for i past the last.
+    bool set_vpacket(uint32_t i, r_packet_t *packet);
+    // Keeps packet as the index packet (counted; the one kept before is released).
+    void set_ipacket(r_packet_t *packet);
+    // The material item drawn with (not counted: whoever queues the prototype keeps
+    // the material for as long as the prototype is drawn).
+    void set_material(c_item_t *item) { material = item; }
 
     uint32_t ref_count;
     r_packet_t *packets[MAX_PACKETS];
@@ -76,7 +91,7 @@ struct QRNSHARED_API r_proto_t {
     c_item_t *material;
     uint32_t word;       // passed through from the description
     uint32_t primitive;  // the primitive kind (2: a quad)
-    void *parameters;    // the parameter packet array drawn with it
+    r_parameter_array_t *parameters;  // the parameter packet array drawn with it
 };
 
 }  // namespace quarn

@@ -1,6 +1,10 @@
 #include "outside/visbase/render.h"
 
+#include <cstdarg>
 #include <cstring>
+
+#include "outside/qrnshared/effect.h"
+#include "outside/qrnshared/texobj.h"
 
 namespace quarn {
 
@@ -29,6 +33,77 @@ void r_context_t::get_size(int32_t *width, int32_t *height) {
     if (height) *height = 0;
 }
 void r_context_t::line_strip(const float *, uint32_t, uint32_t, const float *) {}
+
+namespace {
+
+// "(x y z w)" with -0 as 0.
+struct vec_text_t {
+    explicit vec_text_t(const vec4_t &v) {
+        const float f[4] = {v.x, v.y, v.z, v.w};
+        text.printf("(%g %g %g %g)", f[0] == 0.0f ? 0.0 : double(f[0]), f[1] == 0.0f ? 0.0 : double(f[1]),
+                    f[2] == 0.0f ? 0.0 : double(f[2]), f[3] == 0.0f ? 0.0 : double(f[3]));
+    }
+    const char *c_str() const { return text.c_str(); }
+    mstring_dyn_t text;
+};
+
+}  // namespace
+
+void r_context_t::begin_frame() {
+    m_draw_log.clear();
+    m_drawing = false;
+}
+
+void r_context_t::end_frame() { r_texobj_take_changes(); }
+
+void r_context_t::fog_off() { note("fog off"); }
+
+void r_context_t::set_fog(int32_t mode, const vec4_t &colour) { note("fog %d %s", mode, vec_text_t(colour).c_str()); }
+
+void r_context_t::set_light(uint32_t index, const vec4_t &ambient, const vec4_t &diffuse, const vec4_t &specular,
+                            const vec4_t &direction) {
+    note("light %u ambient %s diffuse %s specular %s direction %s", index, vec_text_t(ambient).c_str(),
+         vec_text_t(diffuse).c_str(), vec_text_t(specular).c_str(), vec_text_t(direction).c_str());
+}
+
+void r_context_t::set_lighting(bool on) { note("lighting %s", on ? "on" : "off"); }
+
+void r_context_t::set_texture_stage(uint32_t stage, const char *operation) {
+    note("texture_stage %u %s", stage, operation ? operation : "");
+}
+
+void r_context_t::set_texture_constant(const vec4_t &colour) {
+    note("texture_constant %s", vec_text_t(colour).c_str());
+}
+
+void r_context_t::set_texture_mode(int32_t mode) { note("texture_mode %d", mode); }
+
+void r_context_t::apply_render_state(const char *key, const char *value) {
+    note("render_state %s=%s", key ? key : "", value ? value : "");
+}
+
+void r_context_t::set_pass(effect_pass_u *pass) { note("set_pass %s", pass ? pass->get_pass_name() : "0"); }
+
+void r_context_t::reset_texture_stages(uint32_t first) { note("reset_texture_stages %u", first); }
+
+r_draw_record_t *r_context_t::open_draw() {
+    r_draw_record_t *r = m_draw_log.add(r_draw_record_t::DRAW);
+    m_drawing = r != nullptr;
+    return r;
+}
+
+void r_context_t::note(const char *fmt, ...) {
+    mstring_dyn_t line;
+    va_list args;
+    va_start(args, fmt);
+    line.vprintf(fmt, args);
+    va_end(args);
+    if (m_drawing) {
+        if (r_draw_record_t *r = m_draw_log.last()) r->states.append(static_cast<mstring_dyn_t &&>(line));
+        return;
+    }
+    if (r_draw_record_t *r = m_draw_log.add(r_draw_record_t::CALL)) r->call = static_cast<mstring_dyn_t &&>(line);
+}
 
 bool r_device_t::create_and_init() { return false; }
 uint32_t r_device_t::mode_count() { return 0; }

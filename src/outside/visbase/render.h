@@ -9,11 +9,14 @@
 
 #include "outside/qrnshared/hw_device.h"
 #include "outside/visbase/api.h"
+#include "outside/visbase/draw_log.h"
 #include "qrncore/collections/arrays/array_dyn.h"
+#include "qrncore/math/vec.h"
 
 namespace quarn {
 
 class c_item_t;
+class effect_pass_u;
 class r_context_t;
 class r_device_t;
 
@@ -104,6 +107,42 @@ public:
     float texel_offset = 0.0f;
     // The render paths this context can take.
     array_dyn_t<int32_t> paths;
+
+    // ---- frames and the draw log (draw_log.h) ----
+    // A frame begins: the draw log is emptied.
+    virtual void begin_frame();
+    // The frame ends: the renderer takes the texels of the texture objects that
+    // changed (r_texobj_take_changes).
+    virtual void end_frame();
+    const r_draw_log_t &get_draw_log() const { return m_draw_log; }
+
+    // ---- fixed-function state, set by passes while a prototype is drawn ----
+    // Nothing is drawn: each call is noted as a state line ("fog off") in the record
+    // of the prototype being drawn, or outside a draw as a record of its own.
+    virtual void fog_off();
+    virtual void set_fog(int32_t mode, const vec4_t &colour);
+    virtual void set_light(uint32_t index, const vec4_t &ambient, const vec4_t &diffuse, const vec4_t &specular,
+                           const vec4_t &direction);
+    virtual void set_lighting(bool on);
+    virtual void set_texture_stage(uint32_t stage, const char *operation);
+    virtual void set_texture_constant(const vec4_t &colour);
+    virtual void set_texture_mode(int32_t mode);
+    virtual void apply_render_state(const char *key, const char *value);
+    // The resets after the queues are drawn: no pass bound (null), and the texture
+    // stages from first on disabled.
+    virtual void set_pass(effect_pass_u *pass);
+    virtual void reset_texture_stages(uint32_t first);
+
+    // gfx_queue_render opens the record of the prototype it draws, fills it, and
+    // closes it; null without memory.
+    r_draw_record_t *open_draw();
+    void close_draw() { m_drawing = false; }
+
+private:
+    void note(const char *fmt, ...) V_PRINTF(2, 3);
+
+    r_draw_log_t m_draw_log;
+    bool m_drawing = false;
 };
 
 class VISBASE_API r_device_t : public hw_device_t {

@@ -1,0 +1,270 @@
+#include "game/visuals/shaders/fft_wave_texture.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "kernel/m_server.h"
+#include "outside/qrnshared/texobj.h"
+#include "qrncore/numerics/fft.h"
+#include "qrncore/numerics/random.h"
+#include "qrncore/qrnutils/hbmp/hbmp_tool.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+static_assert(sizeof(fft_wave_texture_t::cell_t) == 28, "a spectrum cell is seven floats");
+
+namespace {
+
+constexpr float TWO_PI = 6.2831855f;
+constexpr float GRAVITY = 9.81f;
+constexpr float INV_GRAVITY = 0.101936795f;
+constexpr float INV_SQRT2 = 0.70710677f;
+// Tries of the polar method before a source that never lands inside the unit circle
+// (a constant test source) gives a deviate of 0.
+constexpr int GAUSS_TRIES = 64;
+
+float default_uniform(void *) { return v_rand(); }
+
+float gauss(const wave_random_t &r) {
+    for (int i = 0; i < GAUSS_TRIES; ++i) {
+        const float u = 2.0f * r.uniform(r.state) - 1.0f;
+        const float w = 2.0f * r.uniform(r.state) - 1.0f;
+        const float s = u * u + w * w;
+        if (s > 0.0f && s < 1.0f) return u * std::sqrt(-2.0f * std::log(s) / s);
+    }
+    return 0.0f;
+}
+
+// -1 where row + column is odd: the factor that centres the spectrum in the FFT.
+float sign_of(uint32_t row, uint32_t column) { return ((row ^ column) & 1) ? -1.0f : 1.0f; }
+
+uint8_t to_byte(float c) {
+    const float v = std::floor(c * 127.5f + 128.0f + 0.5f);
+    return uint8_t(v < 0.0f ? 0.0f : v > 255.0f ? 255.0f : v);
+}
+
+// Normalises (x, y, z) and writes x, y, z, 255.
+void put_normal(uint8_t *texel, float x, float y, float z) {
+    const float length = std::sqrt(x * x + y * y + z * z);
+    const float inv = length > 0.0f ? 1.0f / length : 0.0f;
+    texel[0] = to_byte(x * inv);
+    texel[1] = to_byte(y * inv);
+    texel[2] = to_byte(z * inv);
+    texel[3] = 255;
+}
+
+bool is_size(uint32_t n) { return n >= 1 && n <= fft_wave_texture_t::MAX_SIZE && std::has_single_bit(n); }
+
+}  // namespace
+
+fft_wave_texture_t::fft_wave_texture_t(uint32_t width, uint32_t height, const char *texture_name, uint32_t normal_mode,
+                                       wave_random_t random)
+    : m_normal_mode(normal_mode == NORMALS_Z_UP ? NORMALS_Z_UP : NORMALS_Y_UP) {
+    if (!is_size(width) || !is_size(height)) {
+        error("[game] A wave texture of %u x %u texels is refused: sizes are powers of two from 1 to %u", width,
+              height, MAX_SIZE);
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    m_log2_width = uint32_t(std::countr_zero(width));
+    m_log2_height = uint32_t(std::countr_zero(height));
+    m_mip_count = (m_log2_width < m_log2_height ? m_log2_width : m_log2_height) + 1;
+    const uint32_t count = width * height;
+    if (!m_cells.grow(count) || !m_field.grow(count)) {
+        error("[game] No memory for a wave texture of %u x %u texels", width, height);
+        return;
+    }
+    if (!random.uniform) random.uniform = default_uniform;
+    draw_random_pairs(random);
+    build_spectrum();
+    m_valid = make_texture(texture_name);
+}
+
+fft_wave_texture_t::~fft_wave_texture_t() {
+    // Another wave texture of the same name may have taken the texture object over.
+    if (texobj_u *tex = r_texobj_of(m_texture.get()))
+        if (tex->pixels.get() == m_pixels.get()) r_texobj_attach(m_texture.get(), nullptr);
+    m_texture.release();
+    if (m_texels) m_pixels->unlock();
+    m_texels = nullptr;
+    m_pixels.release();
+}
+
+bool fft_wave_texture_t::make_texture(const char *texture_name) {
+    const size_t pixels = hbmp_pixel_count(m_width, m_height, int32_t(m_mip_count));
+    c_item_t *block = mm_obtain_resource(MM_ANONYMOUS_REF, "", &plain_u::unit_descriptor, c_item_t::MLRU_DISALLOWED);
+    if (!block) {
+        error("[game] No pixel block for the wave texture '%s'", texture_name ? texture_name : "");
+        return false;
+    }
+    m_pixels = block;
+    block->release_ref();  // the holder counts it now
+    uint8_t *memory = static_cast<uint8_t *>(block->lock_entry(R_PIXEL_BLOCK_HEADER + 4 * pixels));
+    if (!memory) {
+        error("[game] No memory for the texels of the wave texture '%s'", texture_name ? texture_name : "");
+        m_pixels.release();
+        return false;
+    }
+    m_texels = memory + R_PIXEL_BLOCK_HEADER;
+    memset(memory, 0, R_PIXEL_BLOCK_HEADER + 4 * pixels);
+    hbmp_t header;
+    header.width = uint16_t(m_width);
+    header.height = uint16_t(m_height);
+    header.mip_levels = int16_t(m_mip_count);
+    header.type = HBMP_RGBA;
+    header.pixels = m_texels;
+    memcpy(memory, &header, sizeof header);
+
+    r_texture_desc_t desc;
+    desc.width = m_width;
+    desc.height = m_height;
+    desc.format = HBMP_RGBA;
+    desc.mip_count = m_mip_count;
+    desc.flags = R_TEXTURE_MIPMAPS | R_TEXTURE_LINEAR | R_TEXTURE_REPEAT;
+    c_item_t *texture = r_texobj_create(texture_name, desc);
+    if (!texture) return false;
+    m_texture = texture;
+    texture->release_ref();
+    return r_texobj_attach(texture, block);
+}
+
+void fft_wave_texture_t::draw_random_pairs(wave_random_t random) {
+    for (cell_t &c : m_cells) {
+        // The angle's draw comes first, then the deviate's pairs.
+        const float angle = random.uniform(random.state) * TWO_PI;
+        const float g = gauss(random);
+        c.gauss = {g * std::cos(angle), g * std::sin(angle)};
+    }
+}
+
+float fft_wave_texture_t::phillips(float kx, float kz, float wind_x, float wind_z, float amplitude) {
+    const float k2 = kx * kx + kz * kz;
+    const float w2 = wind_x * wind_x + wind_z * wind_z;
+    // No wave vector, or calm water: nothing (a zero wind would give 0 / 0).
+    if (k2 == 0.0f || w2 == 0.0f) return 0.0f;
+    const float l = w2 * INV_GRAVITY;
+    const float kw = kx * wind_x + kz * wind_z;
+    return amplitude * std::exp(-std::sqrt(k2)) * std::exp(-1.0f / (k2 * l * l)) / (k2 * k2) * (kw * kw) / (k2 * w2);
+}
+
+void fft_wave_texture_t::build_spectrum() {
+    const float step = TWO_PI / m_patch_size;
+    for (uint32_t i = 0; i < m_height; ++i)
+        for (uint32_t j = 0; j < m_width; ++j) {
+            cell_t &c = m_cells[i * m_width + j];
+            c.kx = step * (float(j) - float(m_width / 2));
+            c.kz = step * (float(i) - float(m_height / 2));
+            c.k_length = std::sqrt(c.kx * c.kx + c.kz * c.kz);
+            c.h0 = c.gauss * (std::sqrt(phillips(c.kx, c.kz, m_wind_x, m_wind_z, m_amplitude)) * INV_SQRT2);
+        }
+    m_dirty = false;
+}
+
+void fft_wave_texture_t::update(float time) {
+    if (!m_valid || !m_texels) return;
+    // The renderer has not taken the last texels yet.
+    if (m_texture->has(c_item_t::CHANGED)) return;
+    if (m_dirty) build_spectrum();
+    const uint32_t count = m_width * m_height;
+    for (uint32_t n = 0; n < count; ++n) {
+        const cell_t &c = m_cells[n];
+        const float w = std::sqrt(GRAVITY * c.k_length);
+        const complex_t<float> h = c.h0 * complex_t<float>(std::cos(w * time), std::sin(w * time));
+        // i h (kx + i kz): the x slope in the real part, the z slope in the imaginary.
+        const complex_t<float> hk = h * complex_t<float>(c.kx, c.kz);
+        const float s = sign_of(n / m_width, n % m_width);
+        m_field[n] = {-hk.im * s, hk.re * s};
+    }
+    if (!fft2d(m_field.get_data(), m_log2_height, m_log2_width, FFT_INVERSE)) {
+        error("[game] The wave texture's transform had no working memory");
+        return;
+    }
+    m_texture->flags |= c_item_t::CHANGED;
+    m_pixels->flags |= c_item_t::CHANGED;
+    write_texels();
+}
+
+uint32_t fft_wave_texture_t::level_width(uint32_t level) const {
+    return level < 32 && (m_width >> level) ? m_width >> level : 1;
+}
+
+uint32_t fft_wave_texture_t::level_height(uint32_t level) const {
+    return level < 32 && (m_height >> level) ? m_height >> level : 1;
+}
+
+uint8_t *fft_wave_texture_t::level_texels(uint32_t level) const {
+    if (!m_texels || level >= m_mip_count) return nullptr;
+    return m_texels + 4 * hbmp_pixel_count(m_width, m_height, int32_t(level));
+}
+
+const uint8_t *fft_wave_texture_t::get_texels(uint32_t level) const { return level_texels(level); }
+
+void fft_wave_texture_t::write_texels() {
+    const bool z_up = m_normal_mode == NORMALS_Z_UP;
+    auto normal = [&](uint8_t *texel, uint32_t row, uint32_t column, float factor) {
+        const complex_t<float> &v = m_field[row * m_width + column];
+        const float s = sign_of(row, column);
+        const float x = -factor * s * v.re, z = -factor * s * v.im;
+        if (z_up) put_normal(texel, x, z, 1.0f);
+        else put_normal(texel, x, 1.0f, z);
+    };
+    uint8_t *texel = level_texels(0);
+    for (uint32_t i = 0; i < m_height; ++i)
+        for (uint32_t j = 0; j < m_width; ++j, texel += 4) normal(texel, i, j, 1.0f);
+
+    const uint32_t last = m_mip_count - 1;
+    for (uint32_t level = 1; level < last; ++level) {
+        // Every level halves both sides here (the last level is the first to reach 1
+        // on its smaller side), so the step doubles and the slopes halve.
+        const uint32_t step = 1u << level;
+        const float factor = 1.0f / float(step);
+        texel = level_texels(level);
+        for (uint32_t y = 0; y < level_height(level); ++y)
+            for (uint32_t x = 0; x < level_width(level); ++x, texel += 4)
+                normal(texel, step / 2 - 1 + y * step, step / 2 - 1 + x * step, factor);
+    }
+    if (last == 0) return;
+    static const uint8_t FLAT_Y_UP[4] = {127, 255, 127, 255};
+    static const uint8_t FLAT_Z_UP[4] = {127, 127, 255, 255};
+    texel = level_texels(last);
+    for (uint32_t n = level_width(last) * level_height(last); n-- > 0; texel += 4)
+        memcpy(texel, z_up ? FLAT_Z_UP : FLAT_Y_UP, 4);
+}
+
+void fft_wave_texture_t::set_scalar_parameter(uint32_t id, float value) {
+    switch (id) {
+    case PARAM_AMPLITUDE:
+        if (!(value >= 0.0f) || !std::isfinite(value)) break;
+        m_amplitude = value;
+        m_dirty = true;
+        return;
+    case PARAM_PATCH_SIZE:
+        if (!(value > 0.0f) || !std::isfinite(value)) break;
+        m_patch_size = value;
+        m_dirty = true;
+        return;
+    default:
+        error("[game] Unknown dynamic texture parameter %u (0x%x)", id, id);
+        return;
+    }
+    error("[game] The wave texture refuses %g for parameter %u", double(value), id);
+}
+
+void fft_wave_texture_t::set_vector_parameter(uint32_t id, const vec4_t &value) {
+    if (id != PARAM_WIND) {
+        error("[game] Unknown dynamic texture parameter %u (0x%x)", id, id);
+        return;
+    }
+    if (!std::isfinite(value.x) || !std::isfinite(value.z)) {
+        error("[game] The wave texture refuses a wind that is not finite");
+        return;
+    }
+    m_wind_x = value.x;
+    m_wind_z = value.z;
+    m_dirty = true;
+}
+
+}  // namespace quarn

@@ -1,0 +1,106 @@
+#include "outside/visbase/draw_log.h"
+
+#include <cstring>
+
+#include "outside/qrnshared/effect.h"
+
+namespace quarn {
+
+namespace {
+
+const char *const PACKET_NAMES[] = {"NONE", "P",   "PT",  "PC",   "PCT", "PS",      "PST", "PN",
+                                    "PNT",  "PNC", "PNCT", "PNS", "PNST", "INDEX16", "QUAD"};
+
+bool append_number(mstring_t &out, float f) {
+    // -0 prints as 0, so that goldens do not depend on the sign of a zero product.
+    return out.printf_append("%g", f == 0.0f ? 0.0 : double(f));
+}
+
+bool append_value(mstring_t &out, const r_draw_input_t &in) {
+    bool ok = out.append(" (");
+    for (uint32_t i = 0; i < in.value_count; ++i) {
+        if (i > 0) ok = out.append(in.value_count == 16 && i % 4 == 0 ? " / " : " ") && ok;
+        ok = append_number(out, in.value[i]) && ok;
+    }
+    return out.append(")") && ok;
+}
+
+bool append_input(mstring_t &out, const r_draw_input_t &in) {
+    bool ok = out.printf_append("  %s %s", effect_input_name(effect_input_t(in.kind)), in.name.c_str());
+    switch (in.kind) {
+    case EFFECT_INPUT_ATTRIBUTE: ok = out.printf_append(" %d", in.slot) && ok; break;
+    case EFFECT_INPUT_SAMPLER: ok = out.printf_append(" \"%s\"", in.texture.c_str()) && ok; break;
+    default:
+        if (in.slot < 0) ok = out.append(" global") && ok;
+        else ok = out.printf_append(" slot %d", in.slot) && ok;
+        if (in.absent) ok = out.append(" absent") && ok;
+        ok = append_value(out, in) && ok;
+        break;
+    }
+    return out.append("\n") && ok;
+}
+
+}  // namespace
+
+const char *r_packet_type_name(uint32_t type) {
+    return type < sizeof PACKET_NAMES / sizeof PACKET_NAMES[0] ? PACKET_NAMES[type] : "?";
+}
+
+const r_draw_input_t *r_draw_record_t::find(const char *input_name) const {
+    for (const r_draw_input_t &in : inputs)
+        if (in.name == input_name) return &in;
+    return nullptr;
+}
+
+const float *r_draw_record_t::value(const char *input_name) const {
+    const r_draw_input_t *in = find(input_name);
+    return in && in->value_count ? in->value : nullptr;
+}
+
+bool r_draw_record_t::has_state(const char *line) const {
+    for (const mstring_dyn_t &s : states)
+        if (s == line) return true;
+    return false;
+}
+
+uint32_t r_draw_log_t::draw_count() const {
+    uint32_t n = 0;
+    for (const r_draw_record_t &r : m_records) n += r.kind == r_draw_record_t::DRAW;
+    return n;
+}
+
+const r_draw_record_t &r_draw_log_t::draw(uint32_t i) const {
+    for (const r_draw_record_t &r : m_records)
+        if (r.kind == r_draw_record_t::DRAW && i-- == 0) return r;
+    // Past the last draw: the array's own check reports it.
+    return m_records[m_records.get_count()];
+}
+
+r_draw_record_t *r_draw_log_t::add(r_draw_record_t::kind_t kind) {
+    r_draw_record_t *r = m_records.append(r_draw_record_t());
+    if (r) r->kind = kind;
+    return r;
+}
+
+bool r_draw_log_t::dump(mstring_t &out) const {
+    bool ok = true;
+    for (const r_draw_record_t &r : m_records) {
+        if (r.kind == r_draw_record_t::CALL) {
+            ok = out.printf_append("call %s\n", r.call.c_str()) && ok;
+            continue;
+        }
+        ok = out.printf_append("draw queue %d material \"%s\" effect %s pass \"%s\"\n", r.queue, r.material.c_str(),
+                               r.effect.c_str(), r.pass.c_str()) && ok;
+        ok = out.append("  packets") && ok;
+        for (const r_draw_packet_t &p : r.packets)
+            ok = out.printf_append(" %s:%u", r_packet_type_name(p.type), p.count) && ok;
+        ok = out.append("\n  slots") && ok;
+        for (const mstring_dyn_t &s : r.slots) ok = out.printf_append(" %s", s.is_empty() ? "-" : s.c_str()) && ok;
+        ok = out.append("\n") && ok;
+        for (const r_draw_input_t &in : r.inputs) ok = append_input(out, in) && ok;
+        for (const mstring_dyn_t &s : r.states) ok = out.printf_append("  state %s\n", s.c_str()) && ok;
+    }
+    return ok;
+}
+
+}  // namespace quarn

@@ -1,0 +1,101 @@
+#pragma once
+// The draw log: what the renderer would have drawn this frame, in order. Nothing is
+// drawn; every prototype the renderer draws (gfx_queue_render) gives one record with
+// its queue, material, effect class and pass, its geometry packets, the classes of
+// its parameter packets, every input its pass bound with the value it resolved to,
+// and the fixed-function state the pass set for it. Context calls made outside a
+// draw (the resets after the queues) give records of their own.
+//
+// The context empties the log when a frame begins (r_context_t::begin_frame). Tests
+// read the records, or compare r_draw_log_t::dump with a golden text.
+#include <cstdint>
+
+#include "outside/visbase/api.h"
+#include "qrncore/collections/arrays/array_dyn.h"
+#include "qrncore/strings/string_dyn.h"
+
+namespace quarn {
+
+// One bound input and its value. Attributes carry their slot and no value; uniforms
+// the packet slot they read (-1: a value of the pass) and 3, 4 or 16 floats;
+// samplers the texture the material names for them ("" when none).
+struct r_draw_input_t {
+    uint32_t kind = 0;  // effect_input_t
+    mstring_dyn_t name;
+    int32_t slot = -1;
+    uint32_t value_count = 0;
+    float value[16] = {};
+    // The slot held no packet of the source's class: the value is the stand-in.
+    bool absent = false;
+    mstring_dyn_t texture;
+};
+
+struct r_draw_packet_t {
+    uint32_t type = 0;   // r_packet_type_t
+    uint32_t count = 0;  // vertices, or indices for the index packet
+};
+
+struct VISBASE_API r_draw_record_t {
+    enum kind_t : uint32_t {
+        DRAW = 0,  // a prototype drawn
+        CALL = 1,  // a context call outside a draw (its text in `call`)
+    };
+
+    // The input of that name, or null.
+    const r_draw_input_t *find(const char *input_name) const;
+    // The value of the uniform of that name; null when it is not bound or has none.
+    const float *value(const char *input_name) const;
+    // True when the pass set this state line ("fog off", "lighting on").
+    bool has_state(const char *line) const;
+
+    kind_t kind = DRAW;
+    int32_t queue = -1;
+    mstring_dyn_t material;  // the material's path
+    mstring_dyn_t effect;    // the effect's type name
+    mstring_dyn_t pass;      // the pass's name
+    mstring_dyn_t call;
+    array_dyn_t<r_draw_packet_t> packets;
+    // The class type name of the packet in each of the seven slots, "" when empty.
+    array_dyn_t<mstring_dyn_t> slots;
+    array_dyn_t<r_draw_input_t> inputs;
+    array_dyn_t<mstring_dyn_t> states;
+};
+
+class VISBASE_API r_draw_log_t {
+public:
+    void clear() { m_records.clear(); }
+    uint32_t get_count() const { return m_records.get_count(); }
+    const r_draw_record_t &operator[](uint32_t i) const { return m_records[i]; }
+    // The records of prototypes drawn, without the calls.
+    uint32_t draw_count() const;
+    // The i-th record of a prototype drawn (i below draw_count).
+    const r_draw_record_t &draw(uint32_t i) const;
+
+    // A new record at the end; null without memory.
+    r_draw_record_t *add(r_draw_record_t::kind_t kind);
+    r_draw_record_t *last() { return m_records.is_empty() ? nullptr : &m_records[m_records.get_count() - 1]; }
+
+    // The log as text, one line per record and one indented line per packet list,
+    // slot list, input and state line; numbers with "%g" (-0 as 0), so that the text
+    // can be compared with a golden one:
+    //
+    //   draw queue 0 material "/m/bark.mat" effect fw_dif pass "default"
+    //     packets PNCT:4 INDEX16:6
+    //     slots pp_camera fw4pp_model pp_fog fw4pp_light - - -
+    //     attribute v.position 0
+    //     vertex_uniform transform.mv global (1 0 0 0 / 0 1 0 0 / 0 0 1 0 / 0 0 0 1)
+    //     fragment_uniform fog_color slot 2 (0.5 0.5 0.5 1)
+    //     vertex_uniform tmatrix slot 5 absent (1 0 0 0 / ...)
+    //     sampler texture_sampler "/texture/bark.tga"
+    //     state fog off
+    //   call set_pass 0
+    bool dump(mstring_t &out) const;
+
+private:
+    array_dyn_t<r_draw_record_t> m_records;
+};
+
+// The name of a packet type ("PNCT", "INDEX16", "QUAD"; "?" for another value).
+VISBASE_API const char *r_packet_type_name(uint32_t type);
+
+}  // namespace quarn

@@ -1,0 +1,101 @@
+#include "outside/visbase/queue_render.h"
+
+#include <cstring>
+
+#include "outside/qrnshared/c_item.h"
+#include "outside/qrnshared/effect.h"
+#include "outside/qrnshared/material.h"
+#include "outside/qrnshared/parameter_packet.h"
+#include "outside/qrnshared/r_proto.h"
+#include "outside/qrnshared/r_queue.h"
+#include "outside/visbase/render.h"
+
+namespace quarn {
+
+namespace {
+
+uint32_t packet_count(const r_packet_t *packet) {
+    const r_geometry_t *g = static_cast<const r_geometry_t *>(packet->data);
+    if (!g) return 0;
+    return packet->type == R_PACKET_INDEX16 ? g->index_count : g->vertex_count;
+}
+
+void record_packets(r_draw_record_t &r, const r_proto_t &proto) {
+    for (const r_packet_t *p : proto.packets)
+        if (p) r.packets.append(r_draw_packet_t{p->type, packet_count(p)});
+    if (proto.index_packet) r.packets.append(r_draw_packet_t{proto.index_packet->type, packet_count(proto.index_packet)});
+}
+
+void record_slots(r_draw_record_t &r, const r_proto_t &proto) {
+    for (uint32_t i = 0; i < r_parameter_array_t::SLOTS; ++i) {
+        const parameter_packet_u *p = proto.parameters ? proto.parameters->get(i) : nullptr;
+        r.slots.append(mstring_dyn_t(p ? p->get_descriptor()->class_name->c_str() : ""));
+    }
+}
+
+// The value of a uniform's source for the prototype.
+void resolve(r_draw_input_t &in, const effect_param_data_t &s, const effect_pass_u &pass, const r_proto_t &proto) {
+    in.slot = s.slot;
+    in.value_count = effect_param_float_count(s.kind);
+    const float *value = nullptr;
+    if (s.slot < 0) {
+        value = s.locate(&pass);
+    } else {
+        const parameter_packet_u *packet = proto.parameters ? proto.parameters->get(uint32_t(s.slot)) : nullptr;
+        if (packet && packet->is_kind_of(*s.packet_class)) value = s.locate(packet);
+    }
+    if (!value) {
+        in.absent = true;
+        value = s.absent;
+    }
+    memcpy(in.value, value, in.value_count * sizeof(float));
+}
+
+void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material_t &material, const r_proto_t &proto) {
+    for (uint32_t i = 0; i < pass.get_binding_count(); ++i) {
+        const effect_binding_t &b = pass.get_binding(i);
+        r_draw_input_t in;
+        in.kind = b.kind;
+        in.name = b.name;
+        switch (b.kind) {
+        case EFFECT_INPUT_ATTRIBUTE: in.slot = int32_t(b.attribute_slot); break;
+        case EFFECT_INPUT_SAMPLER: {
+            const char *texture = material.texture_for(b.name.c_str());
+            in.texture = texture ? texture : "";
+            break;
+        }
+        default: resolve(in, b.source, pass, proto); break;
+        }
+        r.inputs.append(static_cast<r_draw_input_t &&>(in));
+    }
+}
+
+}  // namespace
+
+void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
+    if (!context || !queue) return;
+    for (uint32_t i = 0; i < queue->protos.get_count(); ++i) {
+        r_proto_t *proto = queue->protos[i];
+        material_t *material = material_of(proto->material);
+        effect_pass_u *pass = material ? material->pass.get() : nullptr;
+        if (!pass) continue;
+        r_draw_record_t *r = context->open_draw();
+        if (!r) return;
+        r->queue = queue->id;
+        r->material = material->path;
+        if (effect_u *effect = pass->get_effect()) r->effect = effect->get_descriptor()->class_name->c_str();
+        r->pass = pass->get_pass_name();
+        record_packets(*r, *proto);
+        record_slots(*r, *proto);
+        pass->prepare_parameters(proto);
+        pass->render_state_parametrize(context, proto);
+        pass->texture_state_parametrize(context, proto);
+        pass->vertex_state_parametrize(context, proto);
+        pass->fragment_state_parametrize(context, proto);
+        // State lines went into the record itself: r is still the log's last record.
+        record_inputs(*r, *pass, *material, *proto);
+        context->close_draw();
+    }
+}
+
+}  // namespace quarn

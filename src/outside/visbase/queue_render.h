@@ -1,0 +1,20 @@
+#pragma once
+// Drawing a render queue: every prototype of the queue, in order, through the pass of
+// its material. For each the renderer lets the pass prepare its own values, then set
+// the render, texture, vertex and fragment state, then resolves every input the pass
+// bound (attributes by slot; uniforms from their parameter source: the packet in the
+// prototype's slot, or the pass's own value; samplers to the texture the material
+// names) and notes all of it in the context's draw log. Nothing is drawn.
+#include "outside/visbase/api.h"
+
+namespace quarn {
+
+class r_context_t;
+struct r_queue_t;
+
+// Draws the queue's prototypes into the context's draw log; the queue keeps them
+// (gfx_queue_flush empties it). Nothing for a null context or queue; a prototype whose
+// material lost its pass since it was queued is skipped.
+VISBASE_API void gfx_queue_render(r_context_t *context, r_queue_t *queue);
+
+}  // namespace quarn

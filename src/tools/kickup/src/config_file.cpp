@@ -1,0 +1,128 @@
+#include "config_file.h"
+
+#include <cstdio>
+
+#include "disk_file.h"
+#include "exceptions.h"
+#include "number_text.h"
+
+namespace quarn::kickup {
+
+namespace {
+
+constexpr const char *SOURCE_UNIT = "config_file";
+constexpr const char *BLANKS = " \t\n\r\f";
+
+std::string trim(const std::string &s) {
+    const size_t first = s.find_first_not_of(BLANKS);
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(BLANKS) - first + 1);
+}
+
+// The next word from pos on: a quoted one without its quotes (to the next quote or the
+// end), else up to the next blank. False at the end of the line.
+bool next_word(const std::string &line, size_t &pos, std::string *word) {
+    pos = line.find_first_not_of(BLANKS, pos);
+    if (pos == std::string::npos) return false;
+    if (line[pos] == '"') {
+        const size_t close = line.find('"', pos + 1);
+        *word = line.substr(pos + 1, (close == std::string::npos ? line.size() : close) - pos - 1);
+        pos = close == std::string::npos ? line.size() : close + 1;
+    } else {
+        const size_t end = std::min(line.find_first_of(BLANKS, pos), line.size());
+        *word = line.substr(pos, end - pos);
+        pos = end;
+    }
+    return true;
+}
+
+// Whether the line is a "uset" line, and its name (which may be empty).
+bool uset_name(const std::string &line, std::string *name, size_t *after) {
+    size_t pos = 0;
+    std::string word;
+    if (!next_word(line, pos, &word) || word != "uset" || line[0] == '"') return false;
+    if (!next_word(line, pos, name)) name->clear();
+    *after = pos;
+    return true;
+}
+
+}  // namespace
+
+bool parse_uset_line(const std::string &line, std::string *name, std::string *value) {
+    size_t pos = 0;
+    if (!uset_name(line, name, &pos)) return false;
+    if (!next_word(line, pos, value)) value->clear();
+    return true;
+}
+
+config_file_t config_file_t::load(const std::string &path) {
+    std::string text;
+    if (!read_disk_file(path, &text)) KICKUP_THROW(config_file_open_exception_t, path);
+    return parse(text);
+}
+
+config_file_t config_file_t::parse(const std::string &text) {
+    config_file_t model;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        model.add_line(trim(text.substr(pos, end - pos)));
+        pos = end + 1;
+    }
+    return model;
+}
+
+void config_file_t::add_line(const std::string &line) {
+    std::string name;
+    size_t after = 0;
+    m_lines.push_back(line);
+    if (!uset_name(line, &name, &after)) return;
+    if (name.empty()) KICKUP_THROW(config_file_read_exception_t, "cvar had zero length");
+    m_index[name] = m_lines.size() - 1;  // a later line of a name wins
+}
+
+void config_file_t::save(const std::string &path) const {
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) KICKUP_THROW(config_file_open_exception_t, path);
+    bool ok = true;
+    for (const std::string &line : m_lines) ok = ok && fputs(line.c_str(), f) >= 0 && fputs("\r\n", f) >= 0 && fflush(f) == 0;
+    if (fclose(f) != 0 || !ok) KICKUP_THROW(config_file_open_exception_t, path);
+}
+
+std::string config_file_t::get_value(const std::string &name) const {
+    const auto it = m_index.find(name);
+    if (it == m_index.end()) KICKUP_THROW(config_file_read_exception_t, "config file has missing uset command [" + name + "]");
+    std::string n, value;
+    parse_uset_line(m_lines[it->second], &n, &value);
+    return value;
+}
+
+int32_t config_file_t::get_int(const std::string &name) const { return read_int_or_zero(get_value(name)); }
+
+bool config_file_t::get_bool(const std::string &name) const { return get_value(name) == "1"; }
+
+void config_file_t::set_value(const std::string &name, const std::string &value) {
+    // A name with blanks is quoted, so that it reads back as one word; a value is quoted
+    // unless it holds a quote itself (then it has no blank: it was read unquoted).
+    const bool quote_name = name.find_first_of(BLANKS) != std::string::npos;
+    const bool quote_value = value.find('"') == std::string::npos;
+    const std::string line = "uset " + (quote_name ? "\"" + name + "\"" : name) + " " +
+                             (quote_value ? "\"" + value + "\"" : value);
+    const auto it = m_index.find(name);
+    if (it != m_index.end()) {
+        m_lines[it->second] = line;
+        return;
+    }
+    m_lines.push_back(line);
+    m_index[name] = m_lines.size() - 1;
+}
+
+void config_file_t::merge(const config_file_t &other) {
+    for (const std::string &line : other.m_lines) {
+        std::string name, value;
+        if (parse_uset_line(line, &name, &value)) set_value(name, value);
+    }
+}
+
+}  // namespace quarn::kickup
