@@ -41,14 +41,18 @@ float precipitation(float t, float x) {
 
 }  // namespace
 
-bool environment_u::start() {
+void environment_u::on_construct() {
+    unit_system_t *system = get_system();
+    m_sun = sun_u::create(system);
+    m_fog = fog_u::create(system);
+    m_temperature = temperature_u::create(system);
+    m_wind = wind_u::create(system);
     weather_step(0.0f);
     m_time_at_weather_step = m_time_of_day;
     m_weather_timer = 0.0f;
-    return true;
 }
 
-void environment_u::_destroy_members() {
+void environment_u::on_destroy() {
     m_sun.reset();
     m_fog.reset();
     m_temperature.reset();
@@ -117,6 +121,7 @@ void environment_u::update(float dt) {
 }
 
 void environment_u::weather_step(float elapsed) {
+    if (!m_temperature || !m_fog) return;  // children not made: nothing to step
     const bool falling = m_weather_current > m_weather_target;
     m_weather_current += falling ? -elapsed * m_weather_speed : elapsed * m_weather_speed;
     m_weather_current = clamp01(m_weather_current);
@@ -139,6 +144,7 @@ void environment_u::weather_step(float elapsed) {
 }
 
 void environment_u::update_sun_colours() {
+    if (!m_sun || !m_fog) return;
     const vec4_t c = m_sun->get_lit_color();
     m_scene_colour = {colour_byte(c.x), colour_byte(c.y), colour_byte(c.z), 255};
     m_scene_colour_2 = m_scene_colour_3 = m_scene_colour;
@@ -149,7 +155,7 @@ void environment_u::update_brightness() {
     const float mean = (m_scene_colour.r * BYTE_TO_UNIT + m_scene_colour.g * BYTE_TO_UNIT +
                         m_scene_colour.b * BYTE_TO_UNIT) *
                        ONE_THIRD;
-    m_brightness = mean * (1.0f - 8.0f * m_fog->get_intensity());
+    m_brightness = mean * (1.0f - 8.0f * (m_fog ? m_fog->get_intensity() : 0.0f));
 }
 
 float compute_sun_light_factor(const sun_u *sun, const vec3_t &normal, float base) {

@@ -45,7 +45,8 @@ public:
     // g_zclip while the variable is not registered.
     static constexpr float DEFAULT_VIEW_DISTANCE_FACTOR = 0.5f;
 
-    // The children; never null while the environment is alive.
+    // The children; made with the environment (null only when its unit system could
+    // not make them) and released by its destroy.
     sun_u *get_sun() const { return m_sun.get(); }
     fog_u *get_fog() const { return m_fog.get(); }
     wind_u *get_wind() const { return m_wind.get(); }
@@ -108,17 +109,17 @@ public:
     void update_sun_colours();
     void update_brightness();
 
-    // Releases the children: sun, fog, temperature, wind.
-    void _destroy_members();
-
 private:
-    // The first weather step, once every field has its start value.
-    bool start();
+    // Makes the children in the environment's unit system and runs the first weather
+    // step.
+    void on_construct();
+    // Releases the children: sun, fog, temperature, wind.
+    void on_destroy();
 
-    owner_ptr_t<sun_u> m_sun{create_child<sun_u>()};
-    owner_ptr_t<fog_u> m_fog{create_child<fog_u>()};
-    owner_ptr_t<temperature_u> m_temperature{create_child<temperature_u>()};
-    owner_ptr_t<wind_u> m_wind{create_child<wind_u>()};
+    owner_ptr_t<sun_u> m_sun;
+    owner_ptr_t<fog_u> m_fog;
+    owner_ptr_t<temperature_u> m_temperature;
+    owner_ptr_t<wind_u> m_wind;
 
     float m_time_of_day = START_TIME;
     float m_weather_timer = 0.0f;
@@ -140,14 +141,6 @@ private:
     float m_far_far_setting = 1000.0f;   // ... and at 1
     vec3_t m_last_camera_position{0.0f, 0.0f, 0.0f};
     vec3_t m_camera_movement{0.0f, 0.0f, 0.0f};
-
-    // Last: its initialiser runs the first weather step.
-    bool m_started = start();
-
-    template <class T>
-    owner_ptr_ret_t<T> create_child() {
-        return T::create(get_system());
-    }
 };
 
 // The environment of the current scene; null when no controller is current.

@@ -22,18 +22,21 @@
 // that the body macro is present, that the type name is a plain identifier without a
 // "_u"/"_t" ending, and that each attribute's member has the storage type of its code
 // and its domain the record type of its code. Every record is constant-initialised.
-// Members are initialised in the class body (the constructor is the macro's); values
-// that need the unit system belong in _call_pre_load or the creating code.
+// Members are initialised in the class body (the constructor is the macro's). A class
+// whose units need steps of their own when made or destroyed declares
 //
-// Two optional hooks, found at compile time (no virtual slot):
-//   void _destroy_members();   declared by the class itself: destroy() runs it first,
-//                              before the attributes go (units the class holds outside
-//                              its attributes, released in an order of its own). A
-//                              subclass declares its own; the parent's runs in the
-//                              parent's destroy().
-//   bool _call_post_clone();   declared by the class or a parent: clone() runs it on
-//                              the copy once the attributes are copied; false fails
-//                              the clone (the copy is disposed of).
+//     void on_construct();   // end of its constructor, after its bases' own
+//     void on_destroy();     // start of its destroy, before its attributes and bases go
+//
+// (any access); each runs for the class that declares it, never again for a subclass
+// that inherits it. Units made for a clone or a load run on_construct too.
+//
+// A class whose copies need values derived again from their attributes declares (or
+// inherits)
+//
+//     bool _call_post_clone();   // on the copy, once its attributes are copied
+//
+// and clone() runs it; false fails the clone (the copy is disposed of).
 #include <cstdint>
 #include <type_traits>
 
@@ -108,8 +111,17 @@ public:                                                                         
     ::quarn::owner_ptr_ret_t<::quarn::unit_base_t> clone() override;                                         \
                                                                                                              \
 protected:                                                                                                   \
-    explicit self(::quarn::unit_system_t *system) : parent(system) {}                                        \
+    explicit self(::quarn::unit_system_t *system) : parent(system) { _unit_own_hook<self, 0>(this); }       \
     bool _clone_to(::quarn::unit_base_t *target);                                                            \
+    /* Runs the class's own on_construct (0) or on_destroy (1), when it declares one. */                     \
+    template <class U, int HOOK>                                                                             \
+    static void _unit_own_hook(U *unit) {                                                                    \
+        if constexpr (HOOK == 0 && requires { &U::on_construct; }) {                                         \
+            if constexpr (std::is_same_v<decltype(&U::on_construct), void (U::*)()>) unit->U::on_construct(); \
+        } else if constexpr (HOOK == 1 && requires { &U::on_destroy; }) {                                    \
+            if constexpr (std::is_same_v<decltype(&U::on_destroy), void (U::*)()>) unit->U::on_destroy();   \
+        }                                                                                                    \
+    }                                                                                                        \
                                                                                                              \
 private:                                                                                                     \
     static_assert(true, "")
@@ -131,12 +143,7 @@ private:                                                                        
         &self::class_name,          create_fn,         &::quarn::unit_base_t::destroy_instance,               \
         &self::unit_parent_t::unit_descriptor, self::unit_attributes, &self::fingerprint};                    \
     void self::destroy() {                                                                                    \
-        [](auto *unit) {                                                                                      \
-            using unit_type_t = std::remove_pointer_t<decltype(unit)>;                                        \
-            if constexpr (requires { &unit_type_t::_destroy_members; })                                       \
-                if constexpr (std::is_same_v<decltype(&unit_type_t::_destroy_members), void (self::*)()>)     \
-                    unit->_destroy_members();                                                                 \
-        }(this);                                                                                              \
+        _unit_own_hook<self, 1>(this);                                                                        \
         _destroy_attributes(unit_descriptor);                                                                 \
         unit_parent_t::destroy();                                                                             \
     }                                                                                                         \
