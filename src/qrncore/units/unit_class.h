@@ -30,6 +30,13 @@
 //
 // (any access); each runs for the class that declares it, never again for a subclass
 // that inherits it. Units made for a clone or a load run on_construct too.
+//
+// A class whose copies need values derived again from their attributes declares (or
+// inherits)
+//
+//     bool _call_post_clone();   // on the copy, once its attributes are copied
+//
+// and clone() runs it; false fails the clone (the copy is disposed of).
 #include <cstdint>
 #include <type_traits>
 
@@ -157,6 +164,11 @@ private:                                                                        
         ::quarn::owner_ptr_t<::quarn::unit_base_t> copy(                                          \
             ::quarn::owner_ptr_ret_t<::quarn::unit_base_t>(create_instance(system)));             \
         if (copy && !_clone_to(copy.get())) copy.reset();                                         \
+        if (copy && ![](auto *unit) {                                                             \
+                if constexpr (requires { unit->_call_post_clone(); }) return unit->_call_post_clone(); \
+                else return true;                                                                 \
+            }(static_cast<self *>(copy.get())))                                                   \
+            copy.reset();                                                                         \
         return copy.release();                                                                    \
     }
 

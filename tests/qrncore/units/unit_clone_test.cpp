@@ -1,8 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "unit_fixture.h"
 
 namespace quarn::test {
+
+// A unit that derives a value from its attributes again on every copy, and may
+// refuse to be copied; and a subclass that inherits the step.
+class test_derived_u : public unit_t {
+    QRN_UNIT_CLASS(test_derived_u, unit_t);
+
+public:
+    bool _call_post_clone() {
+        m_derived = m_value * 2;
+        return !m_refuse_copy;
+    }
+
+    int32_t m_value = 0;
+    int32_t m_derived = 0;
+    bool m_refuse_copy = false;
+};
+QRN_UNIT_DEFINE(test_derived_u, "test_derived", QRN_ATTR(m_value, UNIT_ATTR_INT32, "value"),
+                QRN_ATTR(m_refuse_copy, UNIT_ATTR_BOOL, "refuse_copy"));
+
+class test_sub_derived_u : public test_derived_u {
+    QRN_UNIT_CLASS(test_sub_derived_u, test_derived_u);
+};
+QRN_UNIT_DEFINE(test_sub_derived_u, "test_sub_derived");
+
 namespace {
 
 using unit_clone = unit_fixture_t;
@@ -107,6 +134,21 @@ TEST_F(unit_clone, classes_without_attributes_clone_trivially) {
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->get_descriptor(), &test_plain_u::unit_descriptor);
     EXPECT_EQ(copy->get_system_index(), system().get_index());
+}
+
+TEST_F(unit_clone, a_post_clone_step_runs_on_each_copy_and_may_refuse_it) {
+    owner_ptr_t<test_sub_derived_u> sub(test_sub_derived_u::create());
+    sub->m_value = 4;
+    owner_ptr_t<test_sub_derived_u> copy(unit_cast<test_sub_derived_u>(sub->clone()));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->m_derived, 8);  // the parent's step, inherited, ran on the copy
+    EXPECT_EQ(sub->m_derived, 0);   // and only on the copy
+
+    const uint32_t before = live();
+    copy->m_refuse_copy = true;
+    EXPECT_FALSE(copy->clone());
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(live(), before);  // the refused copy is gone again
 }
 
 }  // namespace
