@@ -226,6 +226,10 @@ int32_t model_inst_u::find_bone_by_name(const char *name) const {
 
 void model_inst_u::mark_pose_dirty() {
     m_flags |= MODEL_INST_BONES_DIRTY;
+    invalidate_skinning();
+}
+
+void model_inst_u::invalidate_skinning() {
     for (uint32_t &f : m_part_flags) f |= MODEL_PART_SKIN_DIRTY;
 }
 

@@ -19,6 +19,7 @@
 // skins the visible parts.
 #include <cstdint>
 
+#include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_hit.h"
 #include "game/visuals/models/model_template.h"
 #include "outside/qrnshared/r_proto.h"
@@ -113,6 +114,9 @@ public:
     // Nothing for a static instance; else the bone matrices and the skinning of every
     // visible part that is out of date.
     void update_bones();
+    // Marks every part's skinned vertices out of date (the bones stay as they are):
+    // the next update skins the visible parts again.
+    void invalidate_skinning();
     // Called each time the bone matrices are rebuilt (tests count them).
     static void (*bone_build_hook)(const model_inst_u *inst);
 
