@@ -271,6 +271,12 @@ TEST_F(model_channels, play_refuses_what_it_cannot_play) {
                              "'/t/model/rig/rig.zmd' has 2 bones: it is not played"));
     EXPECT_EQ(inst->get_channel_count(), 0u);
     EXPECT_EQ(a->get_item()->fix_count, 0u) << "nothing held";
+
+    // A procedural frame that would last no time (or for ever) is refused.
+    owner_ptr_t<model_anim_procedural_u> pose(tip_pose(-2.0f));
+    for (float bad : {0.0f, -1.0f, NAN, INFINITY}) EXPECT_FALSE(pose->set_length(bad));
+    EXPECT_EQ(pose->get_length(), 1.0f);
+    EXPECT_TRUE(pose->set_length(0.5f));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "game/visuals/models/model_anim.h"
 
+#include <cmath>
+
 #include "game/visuals/models/model_file.h"
 #include "qrncore/strings/name_token.h"
 #include "qrncore/system/messages.h"
@@ -65,6 +67,15 @@ bool model_anim_procedural_u::set_tracks(uint32_t tracks, const uint8_t *map) {
     }
     m_map = static_cast<array_dyn_t<uint8_t> &&>(new_map);
     m_keys = static_cast<array_dyn_t<float> &&>(new_keys);
+    return true;
+}
+
+bool model_anim_procedural_u::set_length(float seconds) {
+    if (!(seconds > 0.0f) || !std::isfinite(seconds)) {
+        error("[model] A procedural animation can not last %g seconds", double(seconds));
+        return false;
+    }
+    m_length = seconds;
     return true;
 }
 

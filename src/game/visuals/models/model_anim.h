@@ -68,7 +68,9 @@ public:
     // The key of a track (below the track count).
     void set_key(uint32_t track, const model_key_t &key);
     model_key_t get_key(uint32_t track) const;
-    void set_length(float seconds) { m_length = seconds; }
+    // The frame's duration: a length that is not a finite number above 0 would stop
+    // time or divide by zero, and is refused (logged; the length stays).
+    bool set_length(float seconds);
     void set_flags(uint16_t flags) { m_flags = flags; }
 
     bool is_ready() const override { return true; }
