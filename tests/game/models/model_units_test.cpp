@@ -301,6 +301,16 @@ TEST_F(model_units, unit_files_fall_back_to_look_and_variant_zero_and_keep_part_
     EXPECT_NE(saved.find("look: default"), std::string::npos) << saved;
     EXPECT_EQ(o->m_visible_parts.get_count(), 0u) << "the lists serve the file only";
 
+    owner_ptr_t<unit_base_t> other(load_unit("model_template : rigs.three\n{\n"
+                                             "  model_desc: \"/t/model/rig/rig.zmd\"\n"
+                                             "  look: winter\n  variant: cloaked\n}"));
+    model_template_u *t = unit_cast<model_template_u>(other.get());
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->get_look(), 1u);
+    EXPECT_EQ(t->get_variant(), 0u) << "an unknown variant falls back to the first";
+    EXPECT_EQ(t->get_variant_token(), token("default"));
+    EXPECT_EQ(t->m_variant, token("default"));
+
     // A template without a descriptor does not load.
     EXPECT_FALSE(load_unit("model_template : rigs.two\n{\n  look: default\n}"));
     EXPECT_TRUE(log.contains("[model] The model template 'rigs.two' names no model descriptor"));
