@@ -49,8 +49,8 @@ bool fog_u::_call_post_load() {
     return true;
 }
 
-bool fog_u::_call_post_clone() {
-    update_density();
+bool fog_u::_clone_finish(unit_base_t *target) {
+    static_cast<fog_u *>(target)->update_density();
     return true;
 }
 

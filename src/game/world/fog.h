@@ -39,7 +39,7 @@ public:
 
     // After load and after a clone: the density for the current far plane.
     bool _call_post_load() override;
-    bool _call_post_clone();
+    bool _clone_finish(unit_base_t *target);
 
 private:
     float m_max_intensity = 0.0f;

@@ -86,8 +86,8 @@ bool wind_u::_call_post_load() {
     return true;
 }
 
-bool wind_u::_call_post_clone() {
-    reinitialise();
+bool wind_u::_clone_finish(unit_base_t *target) {
+    static_cast<wind_u *>(target)->reinitialise();
     return true;
 }
 

@@ -52,7 +52,7 @@ public:
 
     // A non-finite speed fails the load; then as reinitialise, also after a clone.
     bool _call_post_load() override;
-    bool _call_post_clone();
+    bool _clone_finish(unit_base_t *target);
 
 private:
     float m_speed = 0.0f;

@@ -3,13 +3,17 @@
 #include <cstring>
 
 #include "outside/qrnshared/effect.h"
+#include "outside/qrnshared/r_proto.h"
 
 namespace quarn {
 
 namespace {
 
-const char *const PACKET_NAMES[] = {"NONE", "P",   "PT",  "PC",   "PCT", "PS",      "PST", "PN",
-                                    "PNT",  "PNC", "PNCT", "PNS", "PNST", "INDEX16", "QUAD"};
+const char *const PACKET_NAMES[] = {"NONE",      "P",          "PT",        "PC",           "PCT",
+                                    "PS",        "PST",        "PN",        "PNT",          "PNC",
+                                    "PNCT",      "PNS",        "PNST",      "INDEX16",      "QUAD",
+                                    "MODEL",     "MODEL_TAN",  "MODEL_FUR", "MODEL_TAN_FUR", "MODEL_INDEX16"};
+static_assert(sizeof PACKET_NAMES / sizeof PACKET_NAMES[0] == R_PACKET_MODEL_INDEX16 + 1, "a name for every packet type");
 
 bool append_number(mstring_t &out, float f) {
     // -0 prints as 0, so that goldens do not depend on the sign of a zero product.

@@ -15,6 +15,12 @@ namespace quarn {
 namespace {
 
 uint32_t packet_count(const r_packet_t *packet) {
+    if (r_packet_is_stream_source(packet->type)) {
+        const r_stream_source_t *s = static_cast<const r_stream_source_t *>(packet->data);
+        if (!s) return 0;
+        auto count = packet->type == R_PACKET_MODEL_INDEX16 ? s->index_count : s->vertex_count;
+        return count ? count(s) : 0;
+    }
     const r_geometry_t *g = static_cast<const r_geometry_t *>(packet->data);
     if (!g) return 0;
     return packet->type == R_PACKET_INDEX16 ? g->index_count : g->vertex_count;

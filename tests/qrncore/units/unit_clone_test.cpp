@@ -7,29 +7,6 @@
 
 namespace quarn::test {
 
-// A unit that derives a value from its attributes again on every copy, and may
-// refuse to be copied; and a subclass that inherits the step.
-class test_derived_u : public unit_t {
-    QRN_UNIT_CLASS(test_derived_u, unit_t);
-
-public:
-    bool _call_post_clone() {
-        m_derived = m_value * 2;
-        return !m_refuse_copy;
-    }
-
-    int32_t m_value = 0;
-    int32_t m_derived = 0;
-    bool m_refuse_copy = false;
-};
-QRN_UNIT_DEFINE(test_derived_u, "test_derived", QRN_ATTR(m_value, UNIT_ATTR_INT32, "value"),
-                QRN_ATTR(m_refuse_copy, UNIT_ATTR_BOOL, "refuse_copy"));
-
-class test_sub_derived_u : public test_derived_u {
-    QRN_UNIT_CLASS(test_sub_derived_u, test_derived_u);
-};
-QRN_UNIT_DEFINE(test_sub_derived_u, "test_sub_derived");
-
 namespace {
 
 using unit_clone = unit_fixture_t;
@@ -75,6 +52,38 @@ TEST_F(unit_clone, three_levels_deep_with_shared_references) {
     EXPECT_EQ(d->get_count(), 3);
     unit_system_t::clean_garbage();
     EXPECT_EQ(live(), 4u);
+}
+
+// Each class's own finishing step runs once, after its attributes, base first; a
+// refusal fails the whole clone and leaves no unit behind.
+TEST_F(unit_clone, finishing_steps_run_once_per_declaring_class) {
+    struct case_t {
+        const unit_descriptor_t *d;
+        bool refuse;
+        std::vector<std::string> log;
+        bool copied;
+    } cases[] = {
+        {&test_finishing_u::unit_descriptor, false, {"finish base 7"}, true},
+        {&test_finishing_plain_u::unit_descriptor, false, {"finish base 7"}, true},
+        {&test_finishing_leaf_u::unit_descriptor, false, {"finish base 7", "finish derived"}, true},
+        {&test_finishing_leaf_u::unit_descriptor, true, {"finish base 7", "finish derived"}, false},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.d->class_name->c_str());
+        test_finishing_u::log.clear();
+        const uint32_t before = live();
+        owner_ptr_t<unit_base_t> source(owner_ptr_ret_t<unit_base_t>(unit_system_t::create_unit_in(&system(), *c.d)));
+        ASSERT_TRUE(source);
+        static_cast<test_finishing_u *>(source.get())->m_value = 7;
+        if (c.refuse) static_cast<test_finishing_leaf_u *>(source.get())->m_refuse = true;
+        owner_ptr_t<unit_base_t> copy(source->clone());
+        EXPECT_EQ(bool(copy), c.copied);
+        EXPECT_EQ(test_finishing_u::log, c.log);
+        copy.reset();
+        source.reset();
+        unit_system_t::clean_garbage();
+        EXPECT_EQ(live(), before);
+    }
 }
 
 TEST_F(unit_clone, dead_units_are_copied_as_null) {
@@ -134,21 +143,6 @@ TEST_F(unit_clone, classes_without_attributes_clone_trivially) {
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->get_descriptor(), &test_plain_u::unit_descriptor);
     EXPECT_EQ(copy->get_system_index(), system().get_index());
-}
-
-TEST_F(unit_clone, a_post_clone_step_runs_on_each_copy_and_may_refuse_it) {
-    owner_ptr_t<test_sub_derived_u> sub(test_sub_derived_u::create());
-    sub->m_value = 4;
-    owner_ptr_t<test_sub_derived_u> copy(unit_cast<test_sub_derived_u>(sub->clone()));
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->m_derived, 8);  // the parent's step, inherited, ran on the copy
-    EXPECT_EQ(sub->m_derived, 0);   // and only on the copy
-
-    const uint32_t before = live();
-    copy->m_refuse_copy = true;
-    EXPECT_FALSE(copy->clone());
-    unit_system_t::clean_garbage();
-    EXPECT_EQ(live(), before);  // the refused copy is gone again
 }
 
 }  // namespace
