@@ -70,6 +70,14 @@ public:
         if (flags & (UI_CHANGED_SIZE | UI_CHANGED_CONTENT)) rendered = false;
         ui_view_t::changed(flags);
     }
+    // A rendered text moves with the view instead of rendering again.
+    void offset(float dx, float dy, uint32_t flags) override {
+        if (!rendered || !(flags & UI_OFFSET_RECT)) return ui_view_t::offset(dx, dy, flags);
+        rect.move(dx, dy);
+        if (has_area && (flags & UI_OFFSET_AREA)) area.move(dx, dy);
+        buffer.offset(dx, dy);
+        mark_dirty();
+    }
 
     mstring_dyn_t text;
     uint8_t text_flags = 0;
@@ -129,6 +137,24 @@ public:
     }
 };
 
+// "ui.test.failing": a view whose init answers 7 at its `stage` attribute (-1: never)
+// and that logs its destroy stages.
+class test_failing_view_t : public ui_view_t {
+    UI_ENTITY_VALUES()
+
+public:
+    int init(int s) override { return s == stage ? 7 : 0; }
+    void destroy(int s) override { ui_test_log_t::add("failing destroy " + std::to_string(s)); }
+
+    int32_t stage = -1;
+
+private:
+    static inline const evalue_def_t defs[] = {
+        {"stage", EVT_INT, nullptr, &evd_locate<test_failing_view_t, &test_failing_view_t::stage>, nullptr, nullptr},
+    };
+};
+inline const evalue_table_t test_failing_view_t::values = {test_failing_view_t::defs, 1, &ui_view_t::values};
+
 // "ui.test.handler": logs its window's life and every action:
 // "<type> <source> <word0>" (pointer actions with the position instead of word0).
 class test_handler_t : public ui_handler_t {
@@ -176,7 +202,7 @@ inline const entity_reg_t UI_TEST_FRAMEWORK_REGS[] = {
 inline const entity_reg_t UI_TEST_REGS[] = {
     ui_test_reg<test_text_view_t>("ui.test.text"),   ui_test_reg<test_button_t>("ui.test.button"),
     ui_test_reg<test_stop_group_t>("ui.test.stop"),  ui_test_reg<test_eater_t>("ui.test.eater"),
-    ui_test_reg<test_handler_t>("ui.test.handler"),
+    ui_test_reg<test_handler_t>("ui.test.handler"), ui_test_reg<test_failing_view_t>("ui.test.failing"),
 };
 
 inline bool register_ui_test_classes(bool framework) {

@@ -110,8 +110,8 @@ QRNSHARED_API r_queue_t *ui_queue();
 QRNSHARED_API uint32_t ui_get_ctrlcallback(const ui_event_t *event);
 
 // Events handed to the next ui_process after the kernel's, as if they came from the
-// input device (tests, and hosts without one). Pointer events move the pointer to
-// their x, y.
+// input device (tests, and hosts without one). A POINTER_MOVE moves the pointer to
+// its x, y; every other event happens where the pointer is.
 QRNSHARED_API bool ui_inject_event(const ui_event_t &event);
 
 // Layouts from memory: the source is asked for every layout and include path before

@@ -101,12 +101,17 @@ void read_input(array_dyn_t<ui_event_t> &events) {
         k.inp_cursor_info(&cx, &cy);
         // The cursor is -1..1 with y upward; only a change of the kernel's reading
         // moves the pointer, so that injected positions stay until it moves.
-        if (!s.cursor_known || cx != s.cursor_x || cy != s.cursor_y) {
-            s.cursor_known = true;
-            s.cursor_x = cx;
-            s.cursor_y = cy;
-            move_pointer((cx + 1.0f) * 0.5f * UI_REFERENCE_WIDTH, (cy + 1.0f) * 0.5f * UI_REFERENCE_HEIGHT, events);
+        const float x = (cx + 1.0f) * 0.5f * UI_REFERENCE_WIDTH, y = (cy + 1.0f) * 0.5f * UI_REFERENCE_HEIGHT;
+        if (!s.cursor_known) {
+            // The first reading only places the pointer.
+            s.pointer_x = x;
+            s.pointer_y = y;
+        } else if (cx != s.cursor_x || cy != s.cursor_y) {
+            move_pointer(x, y, events);
         }
+        s.cursor_known = true;
+        s.cursor_x = cx;
+        s.cursor_y = cy;
     }
     if (k.inp_fetch_keycode)
         while (const qs_keycode_t *r = k.inp_fetch_keycode()) {
@@ -131,8 +136,8 @@ void read_input(array_dyn_t<ui_event_t> &events) {
             add_event(e, events);
         }
     for (const ui_event_t &e : s.injected) {
-        if (e.is_pointer()) move_pointer(e.x, e.y, events);
-        if (e.type != ui_event_t::POINTER_MOVE) add_event(e, events);
+        if (e.type == ui_event_t::POINTER_MOVE) move_pointer(e.x, e.y, events);
+        else add_event(e, events);
     }
     s.injected.clear();
 }
@@ -145,13 +150,15 @@ void all_windows(array_dyn_t<c_item_ptr_t> &out) {
     for (const c_item_ptr_t &p : s.pointers) out.append(p);
 }
 
-void draw_pointer(r_queue_t *queue) {
-    ui_state_t &s = ui_state();
-    ui_window_t *p = ui_window_of(ui_pget(s.pointer_shown));
-    if (!p || !p->shown) return;
-    // Its top left corner at the pointer.
-    p->move_to(s.pointer_x, s.pointer_y - p->rect.height());
-    p->draw_window(queue);
+ui_window_t *shown_pointer() {
+    ui_window_t *p = ui_window_of(ui_pget(ui_state().pointer_shown));
+    return p && p->shown ? p : nullptr;
+}
+
+// The shown pointer layer's top left corner goes to the pointer before the handlers
+// run, so that its views lay out where they are drawn.
+void place_pointer() {
+    if (ui_window_t *p = shown_pointer()) p->move_to(ui_state().pointer_x, ui_state().pointer_y - p->rect.height());
 }
 
 }  // namespace
@@ -175,6 +182,7 @@ void ui_process(r_context_t *context) {
     array_dyn_t<ui_event_t> events;
     read_input(events);
     for (ui_event_t &e : events) route(e);
+    place_pointer();
 
     array_dyn_t<c_item_ptr_t> windows;
     all_windows(windows);
@@ -199,7 +207,7 @@ void ui_process(r_context_t *context) {
             if (w->shown) w->draw_window(queue);
         }
     }
-    draw_pointer(queue);
+    if (ui_window_t *p = shown_pointer()) p->draw_window(queue);
     if (context && renderer && renderer->render) renderer->render(context, queue);
     gfx_queue_flush(queue);
 }

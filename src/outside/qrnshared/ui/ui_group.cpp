@@ -57,6 +57,7 @@ void ui_group_t::destroy(int stage) {
 }
 
 void ui_group_t::offset(float dx, float dy, uint32_t flags) {
+    if (dx == 0.0f && dy == 0.0f) return;
     ui_view_t::offset(dx, dy, flags);
     for (uint32_t i = 0; i < m_children.get_count(); ++i)
         if (ui_view_t *v = child(i)) v->offset(dx, dy, flags);

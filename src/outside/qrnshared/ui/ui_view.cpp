@@ -109,6 +109,7 @@ bool ui_view_t::action(ui_view_t *source, uint32_t type, ui_act_param_t *param) 
 }
 
 void ui_view_t::offset(float dx, float dy, uint32_t flags) {
+    if (dx == 0.0f && dy == 0.0f) return;
     uint32_t what = 0;
     if (flags & UI_OFFSET_RECT) {
         rect.move(dx, dy);

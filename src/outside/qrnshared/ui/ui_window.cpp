@@ -50,7 +50,10 @@ ui_act_param_t pointer_param(const ui_event_t &e) {
 }  // namespace
 
 // A window covers the whole reference screen until its layout says otherwise.
-ui_window_t::ui_window_t() { rect = ui_reference_rect(); }
+ui_window_t::ui_window_t() {
+    rect = ui_reference_rect();
+    window = this;
+}
 
 ui_window_t::~ui_window_t() {
     m_focus = m_hover = m_capture = nullptr;
@@ -129,7 +132,9 @@ ui_view_t *ui_window_t::view_at(float x, float y) {
     drawing_order(this, order, true);
     for (uint32_t i = order.get_count(); i-- > 0;) {
         ui_view_t *v = order[i].view;
-        if (v != this && v->hit_rect().contains(x, y)) return v;
+        // A view without an extent (a group that names no coordinates) takes no pointer.
+        const ui_rect_t &r = v->hit_rect();
+        if (v != this && r.width() > 0.0f && r.height() > 0.0f && r.contains(x, y)) return v;
     }
     return this;
 }
