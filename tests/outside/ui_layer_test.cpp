@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "outside/qrnshared/r_queue.h"
 #include "outside/qrnshared/ui/ui_item.h"
 #include "ui_outside_fixture.h"
 
@@ -221,6 +222,26 @@ TEST_F(ui_layer, keys_go_to_the_top_window_that_takes_input) {
     ui_wshow(ui_wget("test", "system"));
     frame();
     EXPECT_EQ(drawn(), "beneath,below,top,system,passive");
+}
+
+TEST_F(ui_layer, a_child_window_is_drawn_and_fed_by_its_owner_which_hears_what_its_handler_leaves) {
+    c_item_t *main = menu();
+    ui_window_t *child = ui_window_of(plain("child", UI_WINSERT_CHILD));
+    ASSERT_TRUE(main && child);
+    child->owner = ui_window_of(main)->child(1);  // the group that stops key actions
+    frame();
+    EXPECT_EQ(drawn(), "Menu") << "the table does not draw a child window";
+    ui_test_log_t::lines.clear();
+    ui_event_t e;
+    e.type = ui_event_t::KEY_DOWN;
+    e.code = 30;
+    child->feed(&e);
+    EXPECT_EQ(ui_test_log_t::take(), "child: 7 -1 30 | stop 7 from -1");
+    r_queue_t *queue = gfx_queue_alloc();
+    child->draw_window(queue);
+    ASSERT_EQ(queue->ui_records.get_count(), 1u);
+    EXPECT_STREQ(queue->ui_records[0].text, "child");
+    gfx_queue_free(queue);
 }
 
 TEST_F(ui_layer, a_splash_alone_is_drawn_and_fed_with_the_pointer) {

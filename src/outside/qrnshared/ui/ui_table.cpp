@@ -20,7 +20,9 @@ namespace quarn {
 
 namespace {
 
-ui_state_t state;
+// Never destroyed: at exit the memory manager the windows' items belong to may be gone
+// already, so nothing may release them then. The layer's state ends with ui_shutdown.
+ui_state_t &state = *new ui_state_t;
 
 // The handler the framework registers itself: the shortcut manager's layout closes
 // with it. It takes no action of its own.
@@ -133,8 +135,11 @@ void ui_shutdown() {
     if (!state.running) return;
     state.splash.release();
     while (!state.pointers.is_empty()) ui_premove(int32_t(state.pointers.get_count() - 1));
-    // Newest first, so that a window's children of later windows go before it.
-    while (!state.windows.is_empty()) ui_wremove(state.windows[state.windows.get_count() - 1].get());
+    // Newest first. A handler that inserts windows while it is destroyed could keep
+    // this going: after a bound, whatever is left is dropped without its calls.
+    for (uint32_t guard = 0; !state.windows.is_empty() && guard < 100000; ++guard)
+        ui_wremove(state.windows[state.windows.get_count() - 1].get());
+    state.windows.clear();
     state.injected.clear();
     if (qrnshared_kernel().cmd_unregister_command && UI_COMMAND.hash)
         bindery_t(bindery_t::UNREGISTER).update_cmd(UI_COMMAND);
