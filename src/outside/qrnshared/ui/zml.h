@@ -113,7 +113,8 @@ private:
     float m_y = 0.0f;
 };
 
-// Loads the default font (keeping what the layer holds). Safe to call again.
+// Starts the layer. Fonts and materials are loaded when a text first asks for them
+// (the game starts the layer before its data is mounted). Safe to call again.
 QRNSHARED_API bool zml_init();
 // Lets go of every font and material the layer holds and leaves localized mode.
 QRNSHARED_API void zml_shutdown();

@@ -536,10 +536,9 @@ bool layout_t::run(const char *text) {
 
 }  // namespace
 
-bool zml_init() {
-    zml_default_font();
-    return true;
-}
+// Fonts load when a text first asks for them: the module starts the layer before the
+// game's data is mounted.
+bool zml_init() { return true; }
 
 void zml_shutdown() {
     zml_release_resources();
