@@ -8,6 +8,7 @@
 // register_ui_test_classes() registers the "test.*" classes; with `framework` also
 // "ui.window" and "ui.comp.group" over the layer's own classes (tests without the
 // game module, which registers those itself).
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -160,11 +161,13 @@ inline const evalue_table_t test_failing_view_t::values = {test_failing_view_t::
 class test_handler_t : public ui_handler_t {
 public:
     bool handle(ui_view_t *view, uint32_t type, ui_act_param_t *param) override {
-        std::string line = std::string(*get_name() ? get_name() : "h") + ": " + std::to_string(type) + " " +
-                           ui_view_label(view);
+        char line[160];
         if (type == UI_ACT_POINTER_MOVE || type == UI_ACT_POINTER_ENTER || type == UI_ACT_POINTER_LEAVE)
-            line += " @" + std::to_string(int(param->x)) + "," + std::to_string(int(param->y));
-        else line += " " + std::to_string(param ? param->word0 : 0);
+            snprintf(line, sizeof line, "%s: %u %s @%d,%d", *get_name() ? get_name() : "h", type,
+                     ui_view_label(view).c_str(), int(param->x), int(param->y));
+        else
+            snprintf(line, sizeof line, "%s: %u %s %u", *get_name() ? get_name() : "h", type, ui_view_label(view).c_str(),
+                     param ? param->word0 : 0u);
         ui_test_log_t::add(line);
         return false;
     }
