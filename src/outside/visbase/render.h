@@ -148,6 +148,8 @@ public:
     // closes it; null without memory.
     r_draw_record_t *open_draw();
     void close_draw() { m_drawing = false; }
+    // A record of another kind (the UI's) at the end of the log; null without memory.
+    r_draw_record_t *add_record(r_draw_record_t::kind_t kind) { return m_draw_log.add(kind); }
 
 private:
     void note(const char *fmt, ...) V_PRINTF(2, 3);
