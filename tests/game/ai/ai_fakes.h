@@ -176,6 +176,7 @@ def species {
         def female { type: "deer" gender: "2" }
         def young { type: "deer" gender: "3" }
         def broken { gender: "1" }
+        def nogender { type: "deer" }
     }
     def grizzly {
         index: "7"
