@@ -96,10 +96,13 @@ void ai_world_t::create_animals(const def_obj_t *animals, const def_pool_t *game
             error("[ai] cannot make an animal of type (%s) for (%s)", type, entry->get_name());
             continue;
         }
+        // Animals and marks always have the same count; a failed append takes back
+        // whatever this entry added.
+        const uint32_t count = m_animals.get_count();
         if (!m_animals.append(animal) || !m_marks.append(ai_mark_t()) || !entries.append(entry)) {
             error("[ai] no memory for animal (%s)", entry->get_name());
-            if (m_animals.get_count() > m_marks.get_count()) m_animals.remove(m_animals.get_count() - 1);
-            if (m_marks.get_count() > entries.get_count()) m_marks.remove(m_marks.get_count() - 1);
+            if (m_animals.get_count() > count) m_animals.remove(count);
+            if (m_marks.get_count() > count) m_marks.remove(count);
             delete animal;
             continue;
         }
