@@ -7,6 +7,9 @@
 #include "game/ai/ai_fakes.h"
 #include "game/ai/ai_world.h"
 #include "game/ai/nav_mesh.h"
+#include "kernel/cvars.h"
+#include "kernel/debug_lines.h"
+#include "qrncore/geometry/frustum.h"
 #include "support/message_capture.h"
 
 namespace quarn {
@@ -434,6 +437,73 @@ TEST_F(ai_world_fixture_t, steering_near_a_wall_turns_the_animal_and_updates_its
     a.heading = {0, 0, 1};
     world->steer_animal(a);
     EXPECT_EQ(a.navigation_updates, 1);
+}
+
+}  // namespace
+}  // namespace quarn
+
+namespace quarn {
+namespace {
+
+// The debug view after "g_ai_debug": queued strips and their colours.
+class ai_world_debug : public ::testing::Test {
+protected:
+    void SetUp() override { debug_lines_flush(nullptr); }
+    void TearDown() override {
+        debug_lines_flush(nullptr);
+        if (registered) cvar_unregister_variable(&variable);
+    }
+    void set_level(const char *level) {
+        if (!registered) cvar_register_variable(&variable);
+        registered = true;
+        variable.set(level);
+    }
+    std::vector<uint32_t> drawn() {
+        std::vector<uint32_t> out;
+        for (debug_strip_t *s = debug_lines_first(); s; s = s->next) out.push_back(s->colour);
+        debug_lines_flush(nullptr);
+        return out;
+    }
+
+    cvar_t variable{"g_ai_debug", "0"};
+    bool registered = false;
+    test::fake_scene_t scene;
+};
+
+TEST_F(ai_world_debug, areas_at_1_and_the_mesh_too_at_2) {
+    ai_world_t world(scene);
+    test::fake_area_list_t list;
+    list.areas = {{{0, 0, -20}, 2, 0, -1, 0xff0000aau}, {{0, 0, 20}, 2, 1, -1, 0xff0000bbu}};
+    world.set_world_link(&list);
+    test::load_grid(world.get_navigation(), {"NF"}, 10.0f);
+    world.debug_draw(nullptr);  // no such variable: off
+    EXPECT_TRUE(drawn().empty());
+    set_level("0");
+    world.debug_draw(nullptr);
+    EXPECT_TRUE(drawn().empty());
+    set_level("1");
+    world.debug_draw(nullptr);
+    // A box: one strip of ten corners and three lines.
+    const std::vector<uint32_t> boxes = {0xff0000aau, 0xff0000aau, 0xff0000aau, 0xff0000aau,
+                                         0xff0000bbu, 0xff0000bbu, 0xff0000bbu, 0xff0000bbu};
+    ASSERT_EQ(debug_lines_first()->count, 10u);
+    // Half-size 2, 0.5 above the centre.
+    float top = -1e9f;
+    for (uint32_t i = 0; i < 10; ++i) top = std::fmax(top, debug_lines_first()->points()[i].y);
+    EXPECT_FLOAT_EQ(top, 2.5f);
+    EXPECT_EQ(drawn(), boxes);
+    // Only the areas in view: a frustum looking down -z sees the first.
+    frustum_t view(90.0f, 1.0f, 0.1f, 100.0f);
+    view.update({0, 0, 0}, quat_t());
+    world.debug_draw(&view);
+    const std::vector<uint32_t> first(boxes.begin(), boxes.begin() + 4);
+    EXPECT_EQ(drawn(), first);
+    set_level("2");
+    world.debug_draw(nullptr);
+    // Two crosses in the kinds' colours and one link, from the higher cell to the lower.
+    std::vector<uint32_t> with_mesh = boxes;
+    for (uint32_t c : {0xffffffffu, 0xffffffffu, 0xff0000ffu, 0xff0000ffu, 0xffff00ffu}) with_mesh.push_back(c);
+    EXPECT_EQ(drawn(), with_mesh);
 }
 
 }  // namespace
