@@ -1,8 +1,8 @@
 #pragma once
 // ai_animal_t: an animal as the AI world, the other animals and the cameras see it.
 // The AI world holds its animals only through this interface, so that it builds and
-// is tested without the animal classes; those classes («Animals») implement it and
-// register a factory that makes them. docs/animal-ai.md lists who calls what.
+// is tested without the animal classes; those classes implement it and register a
+// factory that makes them. docs/animal-ai.md lists who calls what.
 #include <cstdint>
 
 #include "game/game_alloc.h"
@@ -137,7 +137,7 @@ public:
 };
 
 // Makes an animal for the gender's "type" ("deer", or any other text); null when it
-// cannot. «Animals» registers one when the game module starts.
+// cannot. The animal classes register one when the game module starts.
 using ai_animal_factory_t = ai_animal_t *(*)(const char *type);
 void ai_set_animal_factory(ai_animal_factory_t factory);
 ai_animal_factory_t ai_get_animal_factory();

@@ -86,7 +86,7 @@ struct ai_script_command_t {
     ai_factors_t factors;
 };
 
-// What the script needs of the animal and its mind («Animal minds» implements it).
+// What the script needs of the animal and its mind (the mind implements it).
 class ai_script_host_t {
 public:
     virtual ~ai_script_host_t() = default;
