@@ -6,8 +6,15 @@
 namespace quarn {
 
 mat4_t text_3d_matrix(const vec3_t &position) {
+    // The rotation without scale: unit axes first, then through a quaternion.
+    mat4_t r = gfx_camera_world_matrix();
+    for (int c = 0; c < 3; ++c) {
+        vec3_t axis{r.at(0, c), r.at(1, c), r.at(2, c)};
+        normalize(axis);
+        for (int row = 0; row < 3; ++row) r.at(row, c) = axis[row];
+    }
     quat_t q;
-    q.set_matrix(gfx_camera_world_matrix());
+    q.set_matrix(r);
     q.normalize();
     mat4_t m;
     q.get_matrix(&m);
