@@ -10,21 +10,27 @@ namespace mapgen {
 
 namespace le = quarn::le_bytes;
 
-uint32_t lnd_slot_count(const lnd_file_t &file) {
-    if (file.slot_count) return *file.slot_count;
+namespace {
+
+uint32_t longest_slot_list(const lnd_file_t &file) {
     size_t most = 0;
     for (const lnd_chunk_t &c : file.chunks) most = std::max(most, c.slots.size());
     return uint32_t(most);
 }
 
+}  // namespace
+
+uint32_t lnd_slot_count(const lnd_file_t &file) { return file.slot_count.value_or(longest_slot_list(file)); }
+
 lnd_bytes_t lnd_write(const lnd_file_t &file) {
-    const uint32_t slots = lnd_slot_count(file);
+    // A slot count given beyond the longest list is only written into the header.
+    const uint32_t slots = std::min(lnd_slot_count(file), longest_slot_list(file));
     const uint32_t offset = file.table_offset.value_or(LND_HEADER_SIZE);
     const size_t record = LND_CHUNK_HEAD_SIZE + size_t(LND_SLOT_SIZE) * slots;
     lnd_bytes_t out(std::max<size_t>(LND_HEADER_SIZE, offset + record * file.chunks.size()), 0);
     le::put_u32(&out[0], file.version);
     le::put_u32(&out[4], file.chunk_count.value_or(uint32_t(file.chunks.size())));
-    le::put_u32(&out[8], slots);
+    le::put_u32(&out[8], lnd_slot_count(file));
     le::put_u32(&out[12], offset);
     for (size_t i = 0; i < file.chunks.size(); ++i) {
         const lnd_chunk_t &c = file.chunks[i];

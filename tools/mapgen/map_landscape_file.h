@@ -44,10 +44,12 @@ struct lnd_file_t {
     std::vector<lnd_chunk_t> chunks;
 };
 
-// The slot count written: the given one or the largest slot list.
+// The slot count written: the given one or the longest slot list.
 uint32_t lnd_slot_count(const lnd_file_t &file);
 // The file's bytes: header, then the chunk records at the table offset (bytes between
-// the header and the table are 0).
+// the header and the table are 0). Records hold as many slot records as the slot
+// count, but never more than the longest slot list (a larger count given for a test
+// goes into the header only).
 lnd_bytes_t lnd_write(const lnd_file_t &file);
 // The chunk file name of chunk `index` for a landscape file path: its extension
 // replaced by "_%04u" and `extension` ("a/b/c.lnd", 7, ".zmd" gives "a/b/c_0007.zmd").
