@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     float sink = 0.0f;
     for (uint32_t c = 0; c < chunks; ++c) {
         const quarn::aabox_t box = view.get_chunk_box(c);
-        if (!std::isfinite(box.min.x + box.min.y + box.min.z + box.max.x + box.max.y + box.max.z)) abort();
+        for (int k = 0; k < 3; ++k)
+            if (!std::isfinite(box.min[k]) || !std::isfinite(box.max[k])) abort();
         sink += float(view.has_collision(c)) + float(view.has_model(c));
         float layer[3];
         for (uint32_t s = 0; s < slots && s < 64; ++s)

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (e.substance > 17) abort();
         uint32_t first = i;
         for (uint32_t j = 0; j < i; ++j)
-            if (quarn::texture_db_entry(j).key == e.key) {
+            if (quarn::texture_db_entry(j).key == e.key.c_str()) {
                 first = j;
                 break;
             }
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         // gets one; only keys that round-trip can be looked up.
         quarn::mstring_dyn_t key;
         quarn::texture_key(e.key, key);
-        if (key == e.key && quarn::substance_for_texture(e.key) != quarn::texture_db_entry(first).substance) abort();
+        if (key == e.key.c_str() && quarn::substance_for_texture(e.key) != quarn::texture_db_entry(first).substance) abort();
     }
     quarn::texture_db_release();
     return 0;

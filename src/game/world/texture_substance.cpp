@@ -136,7 +136,7 @@ uint32_t substance_for_texture(const string &path) {
     if (const texture_table_t *table = db().table.get()) {
         for (uint32_t i = 0; i < table->get_count(); ++i) {
             const texture_substance_t &e = (*table)[i];
-            if (e.key_hash == h && e.key == key) return e.substance;
+            if (e.key_hash == h && e.key == key.c_str()) return e.substance;
         }
     }
     warning("cannot find substance for %s", path.c_str());
