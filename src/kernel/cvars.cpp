@@ -121,7 +121,7 @@ void cvar_free_dynamic() {
 using namespace quarn;
 
 void _cvar_register_variable(cvar_t *v, bool dynamic) {
-    // Checked first: the original reset the value to the default before noticing.
+    // Checked before anything of the record is touched, its value included.
     if (v->hash != 0) {
         list_add(v);
         return;
@@ -150,7 +150,7 @@ void _cvar_register_variable(cvar_t *v, bool dynamic) {
 void cvar_unregister_variable(cvar_t *v) {
     if (v->hash == 0) {
         // A shadow (a second static registration) is not in the list, but the first
-        // variable forwards to it; the original left that link behind, pointing at a
+        // variable forwards to it; that link must go too, or it would point at a
         // record that may be gone with its module.
         if (v->linked_from) {
             v->linked_from->unlink();
@@ -187,8 +187,8 @@ void cvar_unlink(cvar_t *v) {
 }
 
 void process_store_cfg(const char *path) {
-    // The original emptied the file and then appended to it, so a failed write lost
-    // every setting. The file is written beside the old one and then put in its place.
+    // The file is written beside the old one and then put in its place, so a failed
+    // write never loses the settings already stored.
     string_fixed_t<1024> temp;
     if (!temp.printf("%s.tmp", path)) {
         error("[cvar] Unable to store cvar file '%s': the path is too long.", path);

@@ -257,7 +257,7 @@ void *_gfx_sprite() { return nullptr; }
 // ---- frames ----
 
 int gfx_screen_capture(gfx_capture_hook_t hook) {
-    // The original wrote a fifth hook past its table.
+    // The table holds four hooks; a fifth would be written past it.
     if (fe.hook_count == GFX_MAX_CAPTURE_HOOKS) {
         error("[gfx] Screen capture hook table overflow.");
         return -1;

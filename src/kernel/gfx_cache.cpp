@@ -127,8 +127,7 @@ void gfx_release_ui_packets() {
 using namespace quarn;
 
 void *gfx_cache_alloc(size_t bytes) {
-    // The original took exactly the bytes asked for, so that the blocks after an odd
-    // size were unaligned; blocks here keep 16-byte alignment.
+    // Every block keeps 16-byte alignment, also the ones after an odd size.
     const size_t n = bytes > SIZE_MAX - ALIGN ? SIZE_MAX : aligned(bytes);
     if (!cache.block || n > cache.size - cache.fill) {
         cache.overflow = true;

@@ -21,7 +21,7 @@ void kernel_poll_devices() {
 using namespace quarn;
 
 int hw_device_insert(hw_device_t *device) {
-    // The original wrote past the table.
+    // A full table: the device would be written past its end.
     if (device_count == HW_MAX_DEVICES) {
         error("[hw] Too many devices - can not add '%s'", device->name.c_str());
         return -1;

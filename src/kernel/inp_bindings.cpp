@@ -282,8 +282,8 @@ inp_trigger_t *_inp_get_trigger_name(const char *name) {
     return static_cast<inp_trigger_t *>(inp_state->trigger_names.find(key, length));
 }
 
-// The original checked only the upper bound, so a negative code read before the
-// table; negative codes are refused here and in every other input function.
+// A negative code would read before the table: refused here and in every other input
+// function.
 inp_trigger_t *_inp_get_trigger_code(int code) {
     if (!inp_state || code < 0 || code >= INP_TRIGGER_COUNT) return nullptr;
     return &inp_state->triggers[code];

@@ -104,7 +104,7 @@ void release_mouse() {
 }
 
 // The main window's client size; at least 1 by 1, so that a frame without a window
-// divides by nothing (the original divided by 0 and gave infinite cursor values).
+// divides by nothing (a size of 0 would give infinite cursor values).
 void window_size(float &width, float &height) {
     int w = 0, h = 0;
     oswindow_get_properties(nullptr, &w, &h);
@@ -208,7 +208,7 @@ void joy_button_event(const inp_event_t &e) {
     const bool down = e.type == inp_event_t::JOY_BUTTON_DOWN;
     inp_state->joysticks[joystick].buttons[button] = down;
     const int selection = selection_of(joystick);
-    // Buttons 13 and above have no trigger: the original counted them on into the
+    // Buttons 13 and above have no trigger: counted on, they would run into the
     // direction triggers and, for joystick 1, into joystick 2's buttons.
     if (selection < 0 || button >= INP_JOY_BUTTON_TRIGGERS) return;
     queue_keycode(2, down, 0, 1 << button, 0);
@@ -223,9 +223,8 @@ void joy_axis_event(const inp_event_t &e) {
     else if (axis >= 0 && axis < inp_device_t::AXIS_COUNT) state.axes[axis] = e.get_float(0) * 65537.0f / 4294967296.0f;
     else return;
     const int selection = selection_of(joystick);
-    // The directions follow the point of view only: the original set them from the
-    // angle word of axis events too, which those leave 0, so any axis motion pressed
-    // "up".
+    // The directions follow the point of view only: axis events leave the angle word
+    // 0, which would press "up" on any axis motion.
     if (selection < 0 || axis != -1) return;
     const int32_t angle = e.data[1];
     bool left = false, right = false, up = false, down = false;
@@ -406,7 +405,7 @@ bool inp_init_input(const inp_impulse_name_t *impulses) {
     for (inp_impulse_t &i : s.impulses) i.name[0] = 0;
     s.impulse_names.clear();
     for (const inp_impulse_name_t *p = impulses; p && p->name; ++p) {
-        // The original skipped only codes above the table; negative ones wrote before it.
+        // A negative code would write before the table, a larger one past it.
         if (p->code < 0 || p->code >= INP_IMPULSE_COUNT) continue;
         _inp_name_impulse(&s.impulses[p->code], p->name);
     }
@@ -635,8 +634,8 @@ bool inp_joy_switch(int code1, int code2) {
     inp_state_t &s = *inp_state;
     for (int joystick : s.selected)
         if (joystick >= 0 && s.device) s.device->joy_set_dead_zone(joystick, 0.9f, -1, false);
-    // A code that names no joystick of the device selects none (the original stored
-    // any number, negative ones included).
+    // A code that names no joystick of the device selects none, negative ones
+    // included.
     const int codes[2] = {code1, code2};
     for (int i = 0; i < 2; ++i) s.selected[i] = joystick_index(codes[i]);
     for (int first : {int(INP_JOY1_LEFT), int(INP_JOY2_LEFT)}) {

@@ -31,7 +31,7 @@ constexpr unsigned NOT_FOUND = unsigned(-1);
 }  // namespace
 
 int kernel_main(int argc, char **argv) {
-    // The original kept 256 characters and could not restore a longer directory.
+    // The system's longest path, so that any directory can be restored.
     char saved_dir[4096];
     const bool have_saved_dir = platform::working_dir_get(saved_dir, sizeof saved_dir);
     dumper_init();
@@ -112,7 +112,7 @@ int kernel_boot(void *module) {
     message("[sys] process shutdown");
     cvar_free_dynamic();
     kernel_log_stop();
-    // The original exited with 0 even when "-exec" failed.
+    // A failed "-exec" is a failed run.
     return executed ? 0 : 1;
 }
 

@@ -42,8 +42,8 @@ void message_history_t::process_message(const string &text, message_t::type_t ty
 }
 
 const message_history_entry_t *message_history_t::get(int32_t i) const {
-    // The original read whatever slot the index landed on, or aborted outside the
-    // array; an index outside the history has no message.
+    // An index outside the history has no message (a slot it landed on would hold a
+    // stale one).
     if (i < 0 || i >= count()) return nullptr;
     return &m_entries[(m_next - i - 1) % CAPACITY];
 }

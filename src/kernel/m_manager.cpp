@@ -307,9 +307,9 @@ size_t m_manager::get_largest_free() const {
 
 void *m_manager::alloc(size_t bytes, c_item_t *owner) {
     const size_t n = round_size(bytes);
-    // A block no pool could ever hold fails here, before anything is evicted: the
-    // original evicted everything and then ended the program, so that one file
-    // larger than the pool ended the game.
+    // A block no pool could ever hold fails here, before anything is evicted:
+    // evicting everything could not make room for it, and one file larger than the
+    // pool must not end the game.
     size_t capacity = 0;
     for (uint32_t i = 0; i < m_pools.get_count(); ++i)
         if (m_pools[i].size - M_BLOCK_HEADER > capacity) capacity = m_pools[i].size - M_BLOCK_HEADER;
@@ -896,8 +896,8 @@ c_item_t *m_manager::obtain(int type, const char *name, const unit_descriptor_t 
         if (d && u && !unit_system_t::inherits_from(u->get_descriptor(), d)) {
             error("[mem] The resource '%s' type '%s' does not match the expected '%s'!", name, type_text(item),
                   d->class_name ? d->class_name->c_str() : "");
-            // The original returned the item all the same and its callers cast it to
-            // the expected class: the wrong class is never handed out.
+            // Callers cast the item to the class they asked for: the wrong class is
+            // never handed out.
             return nullptr;
         }
         if (effective & c_item_t::DESTROY_IMMEDIATELY) item->flags |= c_item_t::DESTROY_IMMEDIATELY;
@@ -931,7 +931,7 @@ c_item_t *m_manager::obtain(int type, const char *name, const unit_descriptor_t 
 
 int m_manager::refresh_resource(const char *name) {
     c_item_t *item = find(name);
-    // The original answered "refreshed" for a name it did not know.
+    // A name nothing is known by cannot have been refreshed.
     if (!item) return REFRESH_FAILED;
     return item->refresh();
 }

@@ -36,15 +36,14 @@ struct m_block_t {
     c_item_t *owner() const { return in_use() ? static_cast<c_item_t *>(owner_word) : nullptr; }
 };
 
-// Sizes from the 64-bit layout (the original's 16-byte header held 32-bit words):
-// the header is four words; data is aligned to 16 bytes, so block sizes are
+// Sizes from the 64-bit layout: the header is four words; data is aligned to 16 bytes, so block sizes are
 // multiples of 16; a free block needs two data words for its links, so the least
 // block is 16 bytes.
 inline constexpr size_t M_BLOCK_HEADER = sizeof(m_block_t);
 inline constexpr size_t M_BLOCK_ALIGN = 16;
 inline constexpr size_t M_BLOCK_MIN = 16;
-// A free block is split when the rest would hold a header and the least block
-// (24 bytes in the original); smaller rests stay with the used block.
+// A free block is split when the rest would hold a header and the least block;
+// smaller rests stay with the used block.
 inline constexpr size_t M_SPLIT_REST = M_BLOCK_HEADER + M_BLOCK_MIN;
 static_assert(M_BLOCK_HEADER % M_BLOCK_ALIGN == 0, "block data must stay aligned");
 static_assert(M_BLOCK_MIN >= 2 * sizeof(void *), "a free block holds two link words");

@@ -156,7 +156,7 @@ const unit_descriptor_t *plain_loader_t::get_resource_type(const string &, const
 size_t mm_pool_request(uint64_t total_physical) {
     uint64_t requested = mm_process::DEFAULT_POOL;
     if (cdl_param("-mm_pool_size", 1) != NOT_FOUND && cdl_argc() == 2) {
-        // In 64 bits: the original's 32-bit product wrapped for 4096 MiB and more.
+        // In 64 bits: a 32-bit product would wrap for 4096 MiB and more.
         requested = uint64_t(v_strtoul(cdl_argv(1), nullptr, 0)) << 20;
     }
     if (requested < mm_process::MIN_POOL) return mm_process::MIN_POOL;

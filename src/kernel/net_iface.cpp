@@ -94,8 +94,8 @@ net_iface_t *net_iface_alloc(const char *key) {
 void net_iface_free(net_iface_t *iface) {
     net_process_t *process = net_process_for("net_iface_free");
     if (!process || !iface) return;
-    // The original deleted the interface under the addresses that sockets and queued
-    // packets still pointed through; such an interface is kept instead.
+    // Sockets and queued packets still point through the interface's addresses: such
+    // an interface is kept, not deleted under them.
     if (iface->address_count > 0) {
         error("[net] interface '%s' still has %d addresses in use - not freed",
               iface->driver ? iface->driver->name : "?", int(iface->address_count));

@@ -1,6 +1,6 @@
 // The "ipx" driver. This system has no IPX sockets, so an IPX interface never opens:
-// it makes and names addresses like the original, and every operation that needs an
-// open socket answers as on a closed one.
+// it makes and names addresses as the driver table describes, and every operation that
+// needs an open socket answers as on a closed one.
 #include <cstdio>
 #include <cstring>
 

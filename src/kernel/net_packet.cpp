@@ -47,8 +47,8 @@ net_packet_t *net_packet_gather(const net_gather_t *list, int count, uint32_t li
         }
         total += list[i].length;
     }
-    // The original cut such packets when it wrote them (and wrapped the 16-bit total
-    // above 65535), so the far end got a part of a packet announced as whole.
+    // Cut (or with its 16-bit total wrapped above 65535), such a packet would reach
+    // the far end as a part announced as whole.
     if (total > limit) {
         error("[net] packet of %llu bytes refused: at most %u fit", static_cast<unsigned long long>(total), limit);
         return nullptr;

@@ -148,7 +148,7 @@ void net_process_t::free_chunk(net_chunk_t *chunk) {
 net_process_t *net_process() { return the_process; }
 
 net_process_t *net_process_for(const char *function) {
-    // The original reached through the process pointer unchecked.
+    // Without the process there is nothing to reach through.
     if (!the_process) error("[net] %s: there is no network process", function);
     return the_process;
 }

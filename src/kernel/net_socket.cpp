@@ -39,15 +39,14 @@ int send_packet(net_socket_t *socket, const net_gather_t *list, int count, int f
     net_process_t *process = net_process();
     if (count <= 0 || !list) return -1;
     if (!address) {
-        // The original reached through the missing address.
+        // There is no address to reach through.
         error("[net] the socket has no address to send to");
         return -1;
     }
     const bool loopback = address->iface->is_loopback();
     net_socket_t *receiver = nullptr;
     if (loopback) {
-        // The original released every loop-back packet undelivered and still
-        // reported it sent.
+        // A loop-back packet is sent only when a socket receives it.
         receiver = process->find_receiver(address->iface, id);
         if (!receiver) {
             error("[net] no socket on channel %u of the loop-back interface", unsigned(id));
@@ -110,8 +109,7 @@ net_address_t *net_sock_iface(net_socket_t *socket, net_address_t *address) {
 
 int net_sock_bind(net_socket_t *socket, int id) {
     if (!net_process_for("net_sock_bind") || !socket) return -1;
-    // The original stored any id cut to 16 bits, so 65535 and 65536 meant "unbound"
-    // and channel 0.
+    // Cut to 16 bits, 65535 and 65536 would mean "unbound" and channel 0.
     if (id < 0 || id >= NET_NO_CHANNEL) {
         socket->local_id = NET_NO_CHANNEL;
         socket->flags &= ~uint32_t(net_socket_t::BOUND);

@@ -44,7 +44,7 @@ public:
     int set_address(net_address_t *address, const void *value, int port) override {
         const char *text = static_cast<const char *>(value);
         if (!text) return -1;
-        // The original let any port through, cut to 16 bits.
+        // Cut to 16 bits, a port outside the range would name another one.
         if (port < 0 || port > 0xFFFF) {
             error("[udp] port %d out of range", port);
             return -1;
@@ -58,8 +58,8 @@ public:
         } else if (std::strcmp(text, "bcast") == 0) {
             std::memset(host, 0xFF, 4);
         } else if (!net_parse_ipv4(text, host)) {
-            // The original's conversion gave 255.255.255.255 for text it could not
-            // read, so a mistyped address broadcast to the whole network.
+            // Unreadable text must not become 255.255.255.255: a mistyped address
+            // would broadcast to the whole network.
             error("[udp] '%s' is not an IPv4 address", text);
             return -1;
         }
@@ -78,7 +78,7 @@ public:
     int bind(net_address_t *address) override {
         if (!has(OPEN)) return -1;
         message("[udp] socket bound to (%s)", address_text(address));
-        // The original set the bound flag whatever the system answered.
+        // Bound only when the system says so.
         if (!platform::datagram_bind(handle, endpoint_of(address))) {
             error("[udp] can not bind to (%s): %s", address_text(address), platform::datagram_error_text());
             return -1;

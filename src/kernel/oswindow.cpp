@@ -189,8 +189,8 @@ void oswindow_procedure(oswindow_record_t *w, const platform::window_event_t &e)
             }
             break;
         case platform::WINDOW_EVENT_CLOSE:
-            // The game decides when to end; the window stays. (The original also raised
-            // the process's priority class, which a user process cannot do here.)
+            // The game decides when to end; the window stays. The process's priority
+            // is left alone: a user process cannot raise it here.
             if (is_main_type(w->type) || w->type == OSWINDOW_MINIMIZED) _cmd_execute("quit", -1);
             break;
         case platform::WINDOW_EVENT_MONITOR_POWER:

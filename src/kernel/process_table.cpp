@@ -15,8 +15,7 @@ namespace quarn {
 
 namespace {
 
-// The original set 12-byte nodes, 16 to a block; on this platform a node is the
-// pointer list's own node size.
+// Nodes are the pointer list's own node size, 16 to a block.
 constexpr uint32_t NODES_PER_BLOCK = 16;
 
 bmem_manager_t process_pool;
@@ -48,8 +47,8 @@ bool advance_signal(vptrlist_node_t *node) {
 }
 
 void lock_named(const char *name, bool lock) {
-    // The original required the processes to exist; without a renderer, input or
-    // sound device (every headless run) they do not, so absent ones are skipped.
+    // Without a renderer, input or sound device (every headless run) the processes
+    // do not exist, so absent ones are skipped.
     vprocess_t *process = process_get(name);
     if (!process) return;
     if (lock) process->lock();

@@ -49,8 +49,8 @@ bool write_under_error_return(png_structp png, png_infop info, const r_image_t *
 }  // namespace
 
 bool png_write_image(file_t &file, const r_image_t &image) {
-    // The original named a fixed old library version, which current libpng refuses,
-    // so that no screenshot was ever written: the header's own version is asked for.
+    // libpng refuses a structure made for another version than its own, and no
+    // screenshot would be written: the header's own version is asked for.
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) {
         error("[png] Failed to configure libpng library.");

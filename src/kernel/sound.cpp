@@ -270,7 +270,7 @@ void snd_start(unit_bank_t *bank, unit_system_t *system) {
 void snd_stop() {
     bind_console(bindery_t::UNREGISTER);
     // Sounds left over are released here, so that no counted pointer of the front-end
-    // outlives it (the original only unregistered its console).
+    // outlives it; its console goes too.
     if (fe.lists) {
         // Devices and their channels may be gone with their plug-ins by now: channels
         // are forgotten, not closed; a device that still exists frees them itself.

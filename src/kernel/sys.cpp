@@ -105,8 +105,7 @@ void sys_init() {
 void sys_shutdown() {
     real_timer = nullptr;
     game_timer = nullptr;
-    // Not in the original, which ended the process right after; a kernel started
-    // again in the same process registers it anew.
+    // A kernel started again in the same process registers it anew.
     if (sys_info.hash) cvar_unregister_variable(&sys_info);
 }
 

@@ -134,7 +134,7 @@ bool translate(const SDL_Event &e, window_event_t *out) {
 
 // PC keyboard set 1 scan codes by USB HID usage id; 0x80 marks the extended prefix.
 // Pause and Num Lock are swapped against the prefix as the keyboard sends them, and
-// Print Screen is its Alt+SysRq code, as the original input layer reported them.
+// Print Screen is its Alt+SysRq code, as the engine's input layer expects them.
 unsigned char scan_table[232];
 
 void fill_scan_table() {

@@ -113,7 +113,7 @@ struct window_event_t {
 // nothing that may be taken is waiting. Events of other kinds are dropped.
 QRN_PLATFORM_API bool window_poll_event(window_event_t *event, bool take_input);
 
-// The PC keyboard's scan code (set 1, the values of the original input layer) for a
+// The PC keyboard's scan code (set 1, the values the engine's input layer uses) for a
 // key given by its USB HID usage id (which is what SDL scan codes are); 0 for keys
 // without one. extended: the key sends the extended prefix.
 QRN_PLATFORM_API int keyboard_scan_code(int usb_usage, bool *extended);

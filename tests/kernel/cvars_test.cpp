@@ -76,7 +76,7 @@ TEST_F(variables, a_second_static_registration_becomes_the_value_of_the_first) {
     EXPECT_STREQ(a.get_text(), "shadow");
     EXPECT_TRUE(cmd_execute("alpha changed"));
     EXPECT_STREQ(a_again.get_text(), "changed") << "setting the first sets the one in effect";
-    // Unregistering the shadow dissolves the link (the original left it dangling).
+    // Unregistering the shadow dissolves the link, which would dangle otherwise.
     cvar_unregister_variable(&a_again);
     EXPECT_EQ(a.link_target, nullptr);
     EXPECT_STREQ(a.get_text(), "1");

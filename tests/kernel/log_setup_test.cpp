@@ -22,7 +22,7 @@ TEST(message_history, keeps_the_last_256_messages_newest_first) {
     EXPECT_EQ(history.get(0)->type, message_t::ERROR);
     EXPECT_STREQ(history.get(255)->text.c_str(), "message 45");
     EXPECT_EQ(history.get(255)->type, message_t::VERBOSE) << "verbose messages are held too";
-    // Outside the history there is no message (the original read a stale slot).
+    // Outside the history there is no message (never a stale slot).
     EXPECT_EQ(history.get(256), nullptr);
     EXPECT_EQ(history.get(-1), nullptr);
 }

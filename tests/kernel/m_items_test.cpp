@@ -162,7 +162,7 @@ TEST_F(items_test, refresh_answers_with_its_code) {
     EXPECT_EQ(manager.refresh_resource("n"), REFRESH_UNSUPPORTED);
     script.refresh_code = REFRESH_DONE;
     EXPECT_EQ(manager.refresh_resource("n"), REFRESH_DONE);
-    // The original answered "refreshed" for a name it did not know.
+    // A name nothing is known by cannot have been refreshed.
     EXPECT_EQ(manager.refresh_resource("unknown"), REFRESH_FAILED);
     alias->set_alias_target(nullptr);
     EXPECT_EQ(named->ref_count, 1u);

@@ -26,7 +26,7 @@ TEST_F(pool_test, the_block_layout_follows_from_the_header) {
 }
 
 TEST_F(pool_test, requests_are_rounded_to_whole_aligned_blocks) {
-    // The original's 1 -> 8 and 9 -> 12 on 4-byte words; here 16-byte units.
+    // Block sizes in 16-byte units.
     const struct {
         size_t request, taken;
     } cases[] = {{0, 16}, {1, 16}, {16, 16}, {17, 32}, {100, 112}, {4096, 4096}};
@@ -61,9 +61,8 @@ uint8_t *free_gap(m_manager &m, size_t size, void **guards) {
 }
 
 TEST_F(pool_test, a_block_is_split_when_the_rest_holds_a_header_and_a_least_block) {
-    // The original's 40-byte block: 20 bytes used whole (rest 20 < 24), 16 split into
-    // 16 + 16 + 8. Here an 80-byte block: 48 bytes used whole (rest 32 < 48), 32 split
-    // into 32 used, a header and a 16-byte free block.
+    // An 80-byte block: 48 bytes used whole (rest 32 < 48), 32 split into 32 used, a
+    // header and a 16-byte free block.
     fake_item_t owner;
     void *guards[2];
     uint8_t *gap = free_gap(manager, 80, guards);

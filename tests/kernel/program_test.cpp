@@ -31,8 +31,10 @@ TEST(program, boots_and_shuts_down_in_order) {
                                           "[cpu] ",
                                           "[qrnshared] running",
                                           "[loaders] resource type 'def' registered",
+                                          "[snd] select device (snddev)",
+                                          "[snddev] Sound output: ",
+                                          "[snddev] Initialization OK.",
                                           "[sys] windows on the '",
-                                          "[inp] Input device 'inpdev' not found, falling back to legacy support.",
                                           "[game] stand-in game module running",
                                           "[game] 5 frames run, ending the run",
                                           "quit",
@@ -43,6 +45,13 @@ TEST(program, boots_and_shuts_down_in_order) {
                                           "[sys] process shutdown",
                                       }));
     EXPECT_EQ(r.log.back(), "[sys] process shutdown") << "nothing is logged after the log stops";
+    // Both device plug-ins load and their devices are picked: no line says otherwise.
+    for (const std::string &line : r.log) {
+        EXPECT_EQ(line.find("falling back to legacy support"), std::string::npos) << line;
+        EXPECT_EQ(line.find("[inpdev]"), std::string::npos) << line;
+        EXPECT_EQ(line.find("Can not load the library"), std::string::npos) << line;
+        EXPECT_EQ(line.find("select device = NULL"), std::string::npos) << line;
+    }
     // The game counts its frames only while the application is active: headless, the
     // window is active from the start.
 }

@@ -63,7 +63,7 @@ void cvar_t::reset() {
     m_change = nullptr;
 }
 
-// The original cut names and values silently; a cut value is a different value.
+// A cut name or value is a different one: every cut is reported.
 bool cvar_t::set_name(const char *text) {
     if (copy_cut(name, sizeof name, text)) return true;
     warning("[cvar] Name '%s' is longer than %zu characters - cut to '%s'", text, sizeof name - 1, name);

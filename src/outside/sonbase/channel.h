@@ -1,8 +1,9 @@
 #pragma once
 // quarn::sound::channel_t: one playing voice of a sound resource on a device. The
-// device makes it (device_t::open_channel) and frees it (close_channel); the kernel's
-// sound front-end starts and stops it, asks whether it has finished and hands it the
-// sound's attributes, which the channel applies at the device's next frame.
+// device makes it (device_t::open_channel, through a buffer of the resource) and frees
+// it (close_channel); the kernel's sound front-end starts and stops it, asks whether it
+// has finished and hands it the sound's attributes, which the channel applies at the
+// device's next frame.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,6 +13,7 @@
 
 namespace quarn::sound {
 
+class buffer_t;
 class device_t;
 
 // What a sound asks of its channel: 13 floats, in this order.
@@ -35,6 +37,7 @@ public:
     // Flags the channel is opened with.
     static constexpr uint32_t POSITIONAL = 0x1;  // placed in the world around the listener
     static constexpr uint32_t LOOPING = 0x2;     // starts again at its end, never finishes
+    static constexpr uint32_t MUSIC = 0x8;       // music: streamed rather than held whole
 
     explicit channel_t(uint32_t flags);
     // A channel still open on a device leaves the device's list.
@@ -45,6 +48,22 @@ public:
     // Channels live in the host's memory; without memory `new` gives null.
     static void *operator new(size_t bytes) noexcept;
     static void operator delete(void *memory);
+
+    // Makes the channel play buffer; false (logged by the device) when the output
+    // cannot give a voice for it. The base keeps the buffer.
+    virtual bool bind(buffer_t *buffer);
+    buffer_t *get_buffer() const { return m_buffer; }
+
+    // A linear gain in hundredths of a decibel: 2000 log10(gain) to the nearest
+    // whole, from -10000 (also for a gain of 0 or less) to 0 (for 1 and more).
+    static int32_t linear_gain_to_millibells(float gain);
+    // The distance laws of positional channels. Up to the volume start, three
+    // quarters of the way from the minimum to the maximum distance, the output's own
+    // attenuation applies and the factor is 1; from there the factor falls linearly
+    // to 0 at the maximum distance, so a sound has faded out before the front-end
+    // stops it there.
+    float distance_volume_start(const listener_t &listener) const;
+    float distance_volume_factor(const listener_t &listener) const;
 
     // Starts (or resumes) playback; false when it could not start. The base only
     // notes that it plays.
@@ -72,8 +91,11 @@ protected:
     virtual void apply_attributes(const listener_t &listener);
 
     bool m_playing = false;
+    // Where playback stood when the channel was stopped; play resumes there.
+    uint32_t m_saved_cursor = 0;
 
 private:
+    friend class buffer_t;
     friend class device_t;
 
     uint32_t m_flags;
@@ -83,6 +105,11 @@ private:
     device_t *m_device = nullptr;
     channel_t *m_prev = nullptr;
     channel_t *m_next = nullptr;
+    // The buffer it plays, and the list of the buffer's channels it is in.
+    buffer_t *m_buffer = nullptr;
+    buffer_t *m_owner = nullptr;
+    channel_t *m_buffer_prev = nullptr;
+    channel_t *m_buffer_next = nullptr;
 };
 
 }  // namespace quarn::sound

@@ -64,7 +64,7 @@ vdatalist_node_t *chunk_space_t::dup(vdatalist_node_t *region) {
     const size_t size = size_of(region);
     vdatalist_node_t *copy = take_region(size);
     if (!copy) return nullptr;
-    // Read after taking: a re-layout has moved the original along with its bytes.
+    // Read after taking: a re-layout has moved the source region along with its bytes.
     memcpy(data_of(copy), data_of(region), size);
     drop_kept();
     return copy;

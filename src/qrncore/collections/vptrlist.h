@@ -2,7 +2,7 @@
 // vptrlist_t: a doubly linked list of untyped pointers whose nodes come from a block
 // pool. The list owns neither the pool (several lists may share one) nor what its
 // pointers point to. It is a plain value without a destructor: its owner empties it
-// with remove_all before the pool goes away. A copy shares the nodes of the original;
+// with remove_all before the pool goes away. A copy shares the nodes of its source;
 // only one of the two may be used afterwards.
 #include <cstdint>
 

@@ -13,8 +13,7 @@ using cfloat = complex_t<float>;
 namespace {
 
 // Working buffers up to this many entries live on the stack; larger transforms take
-// them from the host. The original kept them on the stack whatever the size, which
-// overflows it for large arrays.
+// them from the host: on the stack whatever the size, large arrays would overflow it.
 constexpr size_t FFT_STACK_ENTRIES = 512;
 
 // The low log2n bits of i in reverse order; log2n from 1 to 31.
@@ -26,8 +25,8 @@ inline uint32_t reverse_bits(uint32_t i, unsigned log2n) {
     return r >> (32 - log2n);
 }
 
-// Exchanges values i and bit-reversed i. The original ran i from 1 to n - 2 in
-// unsigned arithmetic, which wraps for n = 1; one or two values need no exchange.
+// Exchanges values i and bit-reversed i. One or two values need no exchange (and for
+// n = 1 the bound n - 2 would wrap in unsigned arithmetic).
 void permute(cfloat *x, unsigned log2n) {
     if (log2n < 2) return;
     const uint32_t n = uint32_t(1) << log2n;

@@ -120,9 +120,9 @@ bool kdop_builder_t::build_end(kdop_tree_t *tree) {
     return true;
 }
 
-// The original kept 16-bit counts here and split without a depth limit: counts are
-// 32-bit now, no leaf takes more than KDOP_MAX_LEAF_COUNT objects, and from
-// SPLIT_DEPTH on nodes that must split are halved by count.
+// Counts are 32-bit, no leaf takes more than KDOP_MAX_LEAF_COUNT objects (leaves count
+// in 16 bits), and from SPLIT_DEPTH on nodes that must split are halved by count, so
+// the depth stays bounded whatever the splitter does.
 kdop_bnod_t *kdop_builder_t::split(vdatalist_node_t *first, vdatalist_node_t *end, uint32_t count,
                                    const vec3_t &min, const vec3_t &max, uint32_t depth) {
     auto *node = m_nodes.append()->data_as<kdop_bnod_t>();

@@ -60,8 +60,7 @@ struct QRNCORE_API kdop_node_t {
 
     // Bytes of a leaf of count objects: the node, the count and the identifiers,
     // rounded up to NODE_ALIGN. A leaf without objects still keeps its count word,
-    // so reading the count of any leaf stays inside its own bytes (the original's
-    // empty leaf had none, and its count was read from whatever followed).
+    // so reading the count of any leaf stays inside its own bytes.
     static constexpr size_t leaf_size(uint32_t count) {
         return (LEAF_IDS_OFFSET + size_t(count) * sizeof(uint32_t) + NODE_ALIGN - 1) & ~(NODE_ALIGN - 1);
     }

@@ -77,8 +77,8 @@ void spatialhash_t::init_levels(const float *sizes, int count, float factor) {
         level_t &l = m_levels[j];
         l.factor = factor;
         l.cell_size = sizes[j];
-        // The original rounded the size to an integer without a lower limit: a size
-        // below 0.5 gave cells of 0 and a division by zero. Integer sizes are 1 at least.
+        // Integer sizes are 1 at least: a size below 0.5 would round to cells of 0 and
+        // a division by zero.
         const double rounded = std::floor(double(sizes[j]) + 0.5);
         const int32_t isize = rounded < 1.0 ? 1 : rounded > double(INT32_MAX) ? INT32_MAX : int32_t(rounded);
         for (int a = 0; a < 3; ++a) {
@@ -158,8 +158,8 @@ uint64_t spatialhash_t::cell_count(const range_t &r, uint64_t limit) {
 
 // Calls f(bucket) for the bucket of every cell of the range. A range of at least as
 // many cells as the level has buckets calls f once for every bucket instead: the same
-// buckets at most, and the work stays bounded for huge boxes. (The original walked
-// every cell, astronomically many for a huge box.)
+// buckets at most, and the work stays bounded for huge boxes, whose cells are
+// astronomically many.
 template <class F>
 void spatialhash_t::for_each_bucket(int level, const range_t &r, F f) const {
     const uint32_t buckets = m_levels[level].bucket_count;
@@ -231,8 +231,7 @@ void spatialhash_t::relocate(int level, object_t *o, const range_t &from, const 
     }
     // Every cell of the new range is entered, not only those outside the old range:
     // a cell left above may share its bucket with a kept cell, and leaving took the
-    // object out of that shared chain. (The original entered only the new cells and
-    // left afterwards, which lost the object from such kept cells.)
+    // object out of that shared chain.
     for_each_bucket(level, to, [&](uint32_t b) { enter(level, b, o); });
 }
 
@@ -243,7 +242,7 @@ void spatialhash_t::take_in(const vec3_t &lo, const vec3_t &hi) {
 
 bool spatialhash_t::insert(const vec3_t &corner_a, const vec3_t &corner_b, void *key) {
     if (!m_level_count) V_ABORT("spatial hash without levels");
-    // Non-finite boxes were cast to int unchecked in the original; refused here.
+    // Non-finite boxes are refused: they cannot be cast to cells.
     if (!is_finite(corner_a) || !is_finite(corner_b)) {
         error("[spatialhash] box of object %p is not finite: not inserted", key);
         return false;

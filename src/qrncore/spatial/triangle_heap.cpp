@@ -45,8 +45,8 @@ size_t root_leaf_size(const kdop_bnod_t *node, void *) {
 }
 
 // A root-tree leaf is the root node of its set's own tree. Sets whose boxes are one
-// and the same point share a leaf; the original handed back the first set's root
-// only, which left the others unreachable: they are joined under inner nodes here.
+// and the same point share a leaf; they are joined under inner nodes, since handing
+// back the first set's root alone would leave the others unreachable.
 kdop_node_t *write_root_leaf(const kdop_bnod_t *, void *data, kdop_builder_t *builder) {
     const auto *sets = static_cast<const array_dyn_t<triangle_set_t> *>(data);
     const kdop_bobj_t *o = builder->range_first();
@@ -86,8 +86,8 @@ bool triangle_heap_t::append(uint32_t vertex_count, const void *vertices, uint32
         error("[triangle_heap] key %08x marks free slots: set not added", key);
         return false;
     }
-    // The original did not check these: numbers past 24 bits ran into the slot byte,
-    // and indices beyond the vertices were read from outside the caller's array.
+    // Numbers past 24 bits would run into the slot byte, and indices beyond the
+    // vertices would be read from outside the caller's array.
     const uint32_t triangles = index_count ? index_count / 3 : (vertex_count > 2 ? vertex_count - 2 : 0);
     const uint32_t last_number = index_count ? 3 * (triangles ? triangles - 1 : 0) : (triangles ? triangles - 1 : 0);
     if (last_number > MAX_TRIANGLE_NUMBER) {
@@ -130,8 +130,7 @@ bool triangle_heap_t::append(uint32_t vertex_count, const void *vertices, uint32
     bool ok = builder.build_end(&set.tree);
     if (ok) ok = reused ? m_sets.set(slot, std::move(set)) != nullptr : m_sets.append(std::move(set)) != nullptr;
     if (!ok) {
-        // The original kept a slot taken from the free list even when the set failed,
-        // and lost it for good: it goes back.
+        // A slot taken from the free list goes back, or it would be lost for good.
         if (reused) m_free.append(slot);
         error("[triangle_heap] set %u of %u triangles could not be stored", key, triangles);
         return false;
@@ -153,7 +152,7 @@ uint32_t triangle_heap_t::remove(uint32_t key) {
         ++removed;
     }
     // The root tree pointed into the trees just released; an owner that walked it
-    // before rebuilding would read freed memory (the original kept it), so it goes.
+    // before rebuilding would read freed memory, so it goes.
     if (removed) m_root.release();
     m_dirty = 1;
     return removed;

@@ -1,6 +1,6 @@
 #pragma once
 // Formatted printing into C buffers. The lengths are those of the whole formatted
-// text, as the original runtime's _vscprintf gave them, even when the output was cut.
+// text, even when the output was cut, so callers can size a second attempt.
 #include <cstdarg>
 #include <cstddef>
 

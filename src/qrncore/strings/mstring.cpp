@@ -38,8 +38,8 @@ bool mstring_t::copy(const string &src_view, uint32_t dst_off, uint32_t src_off,
         }
         count = len - src_off > UINT32_MAX - 1 ? UINT32_MAX - 1 : uint32_t(len - src_off);
     } else if (strnlen(src, src_off) < src_off) {
-        // An offset past the end of the source would read beyond its terminator;
-        // the original did, here it gives an empty source.
+        // An offset past the end of the source would read beyond its terminator: it
+        // gives an empty source.
         terminate_at(dst_off);
         return true;
     }
@@ -186,7 +186,7 @@ bool mstring_t::read(file_t &file) {
     if (len == 0) return true;
     if (len + 1 > get_capacity() && !is_resizable()) return false;
     // The stored length is data: a broken one must not make us allocate gigabytes
-    // before a short read shows it, as the original did. When the file can tell its
+    // before a short read shows it. When the file can tell its
     // size the length is checked at once; otherwise the text grows a chunk at a time
     // and the short read ends it.
     uint64_t position = file.tell();

@@ -138,7 +138,7 @@ bool string_to_float(float &out, const string &text) {
     if (s[0] == '&' || s[0] == '$') {
         const char *end;
         uint32_t bits = v_strtoul(s + 1, &end, 16);
-        // The original took a bare "&" as 0.0; a form without digits is no number.
+        // A form without digits ("&" alone) is no number.
         if (end == s + 1 || *end) return false;
         if (s[0] == '$') bits = __builtin_bswap32(bits);
         out = std::bit_cast<float>(bits);
@@ -147,8 +147,7 @@ bool string_to_float(float &out, const string &text) {
     const char *end;
     double value = v_strtod(s, &end);
     if (end == s) return false;
-    // 'F' too: the unit reader's grammar allows either case and hands the token here;
-    // the original refused the upper-case form it had just accepted.
+    // 'F' too: the unit reader's grammar allows either case and hands the token here.
     if (*end == 'f' || *end == 'F') ++end;
     if (*end) return false;
     out = float(value);

@@ -95,8 +95,8 @@ uint32_t text_parser_t::read_token(char *buf, uint32_t max) {
 uint32_t text_parser_t::read_one_line(char *buf, uint32_t max) {
     save();
     uint32_t n = 0;
-    // The original skipped one byte after a line longer than max and returned the
-    // rest as the next line; the whole line is consumed here.
+    // The rest of a line longer than max is consumed with it: it is never a line of
+    // its own.
     for (; m_cur < m_end && *m_cur != '\n'; ++m_cur)
         if (n < max) buf[n++] = *m_cur;
     buf[n] = 0;
@@ -198,8 +198,8 @@ int text_parser_t::read_string(char *buf, uint32_t len, char quote) {
     bool truncated = false;
     for (;;) {
         if (m_cur >= m_end) {
-            // The original refused a blank-delimited value that ended with the text
-            // (losing the last word); the end of the text delimits it here.
+            // The end of the text delimits a blank-delimited value, so the last word
+            // of a text is read.
             if (blank_delimited) break;
             buf[n] = 0;
             return -1;
@@ -216,8 +216,8 @@ int text_parser_t::read_string(char *buf, uint32_t len, char quote) {
         }
         if (c == '\n') ++m_line;
         ++m_cur;
-        // The original stored len bytes without a terminator; here the value is cut
-        // to len - 1 bytes and terminated, and the result len reports the cut.
+        // The value is cut to len - 1 bytes and terminated, and the result len reports
+        // the cut: a value without its terminator would be read past.
         if (n + 1 < len)
             buf[n++] = c;
         else

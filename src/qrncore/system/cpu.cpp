@@ -54,8 +54,7 @@ uint32_t x86_identify() {
     }
     platform::cpu_cpuid(1, &r);
     const uint32_t edx = r.edx;
-    // On x86-64 MMX, SSE and SSE2 always run, so the original's trial instructions
-    // under an exception guard are not needed.
+    // On x86-64 MMX, SSE and SSE2 always run, so no trial instruction is needed.
     if (edx & (1u << 0)) set |= CPU_FPU;
     if (edx & (1u << 23)) set |= CPU_MMX;
     if (edx & (1u << 15)) set |= CPU_CMOV;
@@ -218,11 +217,11 @@ uint32_t cpu_startup(bool identify) {
         features = fptr_identify_cpu();
     } else {
         features = CPU_FPU;
-        // Without identification the original kept the speed at 0; measure anyway.
+        // Without identification the speed is measured all the same: timers need it.
         speed_mhz = cpu_measure_speed(0);
     }
     matrix_install_routines(features);
-    // The MMX and 3DNow copies of the 32-bit original are the plain copy here.
+    // Processors without SSE use the plain copy.
     if (features & CPU_SSE) fptr_mm_memcpy = cpu_memcpy_sse;
     return features;
 }
@@ -250,19 +249,24 @@ void *cpu_memcpy_plain(void *dst, const void *src, size_t len) {
     return static_cast<char *>(dst) + len;
 }
 
+// mempcpy returns the end of the destination, as the copy routines do, so the
+// common case is a plain jump into the C library.
 void *cpu_memcpy_sse(void *dst, const void *src, size_t len) {
+    if (len < CPU_STREAM_COPY_MIN) return mempcpy(dst, src, len);
+    return cpu_memcpy_stream(dst, src, len);
+}
+
+void *cpu_memcpy_stream(void *dst, const void *src, size_t len) {
 #if defined(__x86_64__)
     auto *d = static_cast<unsigned char *>(dst);
     auto *s = static_cast<const unsigned char *>(src);
-    if (len < 64) {
-        while (len--) *d++ = *s++;
-        return d;
-    }
+    if (len < 64) return static_cast<char *>(memcpy(d, s, len)) + len;
     // Align the destination for the streaming stores.
-    while (reinterpret_cast<uintptr_t>(d) & 15) {
-        *d++ = *s++;
-        --len;
-    }
+    const size_t head = (16 - (reinterpret_cast<uintptr_t>(d) & 15)) & 15;
+    memcpy(d, s, head);
+    d += head;
+    s += head;
+    len -= head;
     for (; len >= 64; len -= 64, d += 64, s += 64) {
         __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 16));
@@ -274,10 +278,10 @@ void *cpu_memcpy_sse(void *dst, const void *src, size_t len) {
         _mm_stream_si128(reinterpret_cast<__m128i *>(d + 48), e);
     }
     _mm_sfence();
-    while (len--) *d++ = *s++;
-    return d;
+    memcpy(d, s, len);
+    return d + len;
 #else
-    return cpu_memcpy_plain(dst, src, len);
+    return static_cast<char *>(memcpy(dst, src, len)) + len;
 #endif
 }
 

@@ -49,8 +49,17 @@ QRNCORE_API unsigned cpu_measure_speed(unsigned samples);
 // The model name for a vendor, family and model; "unknown" when the table has none.
 QRNCORE_API const char *cpu_model_name(const char *vendor, unsigned family, unsigned model);
 
-// The copy routines, for tests and benchmarks.
+// Copies of at least this many bytes bypass the caches with streaming stores: only
+// there does that beat the C library's memcpy (measured in bench/qrncore/
+// memcpy_bench.cpp, figures in docs/cpu.md); below it the cached copy is faster,
+// and for small copies the fence alone costs many times the copy.
+inline constexpr size_t CPU_STREAM_COPY_MIN = size_t(16) << 20;
+
+// The copy routines, for tests and benchmarks. plain: memmove. sse: the C library's
+// memcpy below CPU_STREAM_COPY_MIN, stream from it on. stream: streaming stores at
+// any size (64 bytes on). None of them takes overlapping ranges but plain.
 QRNCORE_API void *cpu_memcpy_plain(void *dst, const void *src, size_t len);
 QRNCORE_API void *cpu_memcpy_sse(void *dst, const void *src, size_t len);
+QRNCORE_API void *cpu_memcpy_stream(void *dst, const void *src, size_t len);
 
 }  // namespace quarn

@@ -74,8 +74,8 @@ bool dl_lib_t::load() {
     }
     m_ops = reinterpret_cast<dl_get_ops_t>(symbol)();
     if (!m_ops) {
-        // The original called through whatever came back; a plug-in without a table
-        // cannot be driven, so it is refused like one without an entry.
+        // A plug-in without a table cannot be driven: it is refused like one without an
+        // entry.
         error("[sys] '%s' returned no operation table from '%s'", m_file_name.c_str(), entry);
         release();
         return false;

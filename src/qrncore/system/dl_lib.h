@@ -32,9 +32,9 @@ using dl_get_ops_t = dl_ops_t *(*)();
 
 class QRNCORE_API dl_lib_t {
 public:
-    // Longest file name kept, terminator included. The original held 64 bytes; our
-    // names are paths of the operating system, which run longer, and a name that does
-    // not fit is refused when loading instead of being cut.
+    // Longest file name kept, terminator included: names are paths of the operating
+    // system, which run long. A name that does not fit is refused when loading
+    // instead of being cut.
     static constexpr uint32_t NAME_SIZE = 256;
 
     // An empty record: no name, no module, no table.

@@ -4,8 +4,8 @@
 
 namespace quarn {
 
-// Physical and virtual memory in bytes, each capped at 32 bits as the original's
-// status call reported them. Every output is 64 MiB when the system does not answer.
+// Physical and virtual memory in bytes, each capped at 32 bits: the interface gives
+// them as 32-bit words. Every output is 64 MiB when the system does not answer.
 QRNCORE_API void mem_info(unsigned *total_physical, unsigned *free_physical, unsigned *total_virtual,
                           unsigned *free_virtual);
 

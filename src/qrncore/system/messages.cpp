@@ -193,8 +193,8 @@ void message_stdio_t::process_message(const string &text, message_t::type_t type
 
 void v_abort_fail(const char *msg, const char *file, unsigned line, const char *function) {
     error("%s(%u): %s: %s", file, line, function, msg);
-    // The original wrote to address 0 to reach the crash handler; that is undefined
-    // behaviour, so the report is written directly and the process ends with SIGABRT.
+    // The report is written directly and the process ends with SIGABRT: a write to
+    // address 0 to reach the crash handler would be undefined behaviour.
     platform::crash_abort(msg);
 }
 

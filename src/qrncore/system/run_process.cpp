@@ -57,8 +57,8 @@ bool run_process_t::add_parameter(const string &parameter) {
 
 bool run_process_t::run() {
     if (m_command.is_empty()) return false;
-    // The original joined command and parameters with blanks into one command line,
-    // so a parameter with a blank became two; each is its own argument here.
+    // Each parameter is its own argument: joined into one command line, a parameter
+    // with a blank would become two.
     const uint32_t count = m_parameters.get_count();
     auto **argv = static_cast<const char **>(qrncore_system_new_vector(sizeof(const char *) * (size_t(count) + 2)));
     if (!argv) return false;

@@ -9,7 +9,7 @@
 namespace quarn {
 
 // Microseconds with millisecond resolution; wraps with the 32-bit millisecond clock
-// after about 49.7 days, as the original did.
+// after about 49.7 days, which callers of this clock expect.
 QRNCORE_API uint64_t tmr_read();
 QRNCORE_API uint64_t tmr_get_cycles();
 // Cycles divided by the processor speed in MHz.

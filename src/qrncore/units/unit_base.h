@@ -37,8 +37,8 @@ class QRNCORE_API unit_base_t {
 public:
     // Flags byte.
     static constexpr uint8_t FLAG_SYSTEM_MASK = 0x07;  // index of the owning unit system
-    // On the garbage list. The original left this bit unused and listed a unit again
-    // each time its count fell to 0, so a unit revived in between was freed twice.
+    // On the garbage list: a unit whose count falls to 0 again before the list is
+    // cleaned is not listed twice, and so never freed twice.
     static constexpr uint8_t FLAG_LISTED = 0x08;
     static constexpr uint8_t FLAG_PROXY = 0x10;
     static constexpr uint8_t FLAG_SAVE_MARK = 0x20;  // in a unit writer's list
@@ -292,7 +292,7 @@ public:
     // every other code.
     bool get_size(const unit_attribute_t *a, uint32_t *count);
     // Room for n elements: the array's own answer for codes 2-50 (false when the host
-    // has no memory; the original ignored that), the resource tie's for 52.
+    // has no memory), the resource tie's for 52.
     bool request_capacity(const unit_attribute_t *a, uint32_t n);
 
     void set_save_mark(bool on) { m_flags = on ? uint8_t(m_flags | FLAG_SAVE_MARK) : uint8_t(m_flags & ~FLAG_SAVE_MARK); }

@@ -13,8 +13,8 @@ unit_attr_storage_t<CODE> &slot(unit_base_t *unit, const unit_attribute_t *a) {
     return *static_cast<unit_attr_storage_t<CODE> *>(a->address_in(unit));
 }
 
-// The common start of every accessor. The original let a proxy through here, and the
-// accessor then reached past the end of the proxy's memory at the attribute's offset.
+// The common start of every accessor: a unit of another class, a proxy included, has
+// no memory at the attribute's place.
 bool usable(const unit_base_t *unit, const unit_attribute_t *a) { return a && unit->is_kind_of(*a->descriptor); }
 
 template <uint32_t CODE, class T>

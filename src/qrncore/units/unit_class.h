@@ -22,8 +22,14 @@
 // that the body macro is present, that the type name is a plain identifier without a
 // "_u"/"_t" ending, and that each attribute's member has the storage type of its code
 // and its domain the record type of its code. Every record is constant-initialised.
-// Members are initialised in the class body (the constructor is the macro's); values
-// that need the unit system belong in _call_pre_load or the creating code.
+// Members are initialised in the class body (the constructor is the macro's). A class
+// whose units need steps of their own when made or destroyed declares
+//
+//     void on_construct();   // end of its constructor, after its bases' own
+//     void on_destroy();     // start of its destroy, before its attributes and bases go
+//
+// (any access); each runs for the class that declares it, never again for a subclass
+// that inherits it. Units made for a clone or a load run on_construct too.
 #include <cstdint>
 #include <type_traits>
 
@@ -98,8 +104,17 @@ public:                                                                         
     ::quarn::owner_ptr_ret_t<::quarn::unit_base_t> clone() override;                                         \
                                                                                                              \
 protected:                                                                                                   \
-    explicit self(::quarn::unit_system_t *system) : parent(system) {}                                        \
+    explicit self(::quarn::unit_system_t *system) : parent(system) { _unit_own_hook<self, 0>(this); }       \
     bool _clone_to(::quarn::unit_base_t *target);                                                            \
+    /* Runs the class's own on_construct (0) or on_destroy (1), when it declares one. */                     \
+    template <class U, int HOOK>                                                                             \
+    static void _unit_own_hook(U *unit) {                                                                    \
+        if constexpr (HOOK == 0 && requires { &U::on_construct; }) {                                         \
+            if constexpr (std::is_same_v<decltype(&U::on_construct), void (U::*)()>) unit->U::on_construct(); \
+        } else if constexpr (HOOK == 1 && requires { &U::on_destroy; }) {                                    \
+            if constexpr (std::is_same_v<decltype(&U::on_destroy), void (U::*)()>) unit->U::on_destroy();   \
+        }                                                                                                    \
+    }                                                                                                        \
                                                                                                              \
 private:                                                                                                     \
     static_assert(true, "")
@@ -121,6 +136,7 @@ private:                                                                        
         &self::class_name,          create_fn,         &::quarn::unit_base_t::destroy_instance,               \
         &self::unit_parent_t::unit_descriptor, self::unit_attributes, &self::fingerprint};                    \
     void self::destroy() {                                                                                    \
+        _unit_own_hook<self, 1>(this);                                                                        \
         _destroy_attributes(unit_descriptor);                                                                 \
         unit_parent_t::destroy();                                                                             \
     }                                                                                                         \

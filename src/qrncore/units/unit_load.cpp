@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "qrncore/qrnutils/ufs/file.h"
+#include "qrncore/strings/name_token.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit.h"
@@ -18,15 +19,16 @@ namespace quarn {
 namespace {
 
 constexpr uint32_t AT_END = 0xFFFFFFFFu;
-constexpr uint32_t NO_OWNER = UINT32_MAX;
+constexpr uint32_t NONE = unit_name_table_t::NONE;
 
-// The attributes of the unit's class chain, the most derived class first.
-template <class F>
-bool for_each_attribute(unit_base_t *unit, F &&f) {
-    bool ok = true;
-    for (const unit_descriptor_t *d = unit->get_descriptor(); d; d = d->parent)
-        for (const unit_attribute_t *a = d->attributes; a->type != UNIT_ATTR_END; ++a) ok = f(a) && ok;
-    return ok;
+// The first token of file-local names (".x" is "_nameless.x").
+uint64_t nameless_token() {
+    static const uint64_t token = [] {
+        uint64_t t = 0;
+        string_to_token(t, "_nameless");
+        return t;
+    }();
+    return token;
 }
 
 bool is_null_word(const mstring_dyn_t &text) {
@@ -45,25 +47,16 @@ unit_load_t::~unit_load_t() { reset(); }
 
 const char *unit_load_t::path() const { return m_path.c_str()[0] ? m_path.c_str() : m_file.get_name(); }
 
-bool unit_load_t::is_ours(const unit_base_t *unit) const {
-    return unit && unit->is_proxy() && static_cast<const unit_proxy_u *>(unit)->load_tag == this;
-}
-
 void unit_load_t::reset() {
     release_all();
     m_roots.clear();
     m_scanner.reset();
 }
 
-// Everything a load made goes: the proxies (and the units they still hold), the
-// roots, and every created unit that nothing destroyed yet, so that all of them reach
-// the garbage list. Units that own each other are destroyed one by one. An entry of
-// the proxy list is null when its proxy died (an owned pointer that held it was
-// overwritten) before the list grew: moving a dead unit's reference gives null.
+// Everything a load made goes: the roots, and every created unit that nothing
+// destroyed yet, so that all of them reach the garbage list. Units that own each other
+// are destroyed one by one.
 void unit_load_t::release_all() {
-    for (uint32_t i = 0; i < m_proxies.get_count(); ++i)
-        if (m_proxies[i] && m_proxies[i]->is_alive()) m_proxies[i]->destroy();
-    m_proxies.clear();
     m_roots.clear();
     for (uint32_t i = 0; i < m_created.get_count(); ++i) {
         unit_base_t *unit = m_created[i].unit;
@@ -72,22 +65,33 @@ void unit_load_t::release_all() {
         else unit->dispose_unowned();
     }
     m_created.clear();
+    m_names.clear();
+    m_patches.clear();
+    m_current_patches = 0;
 }
 
 bool unit_load_t::load() {
     reset();
     if (!read_file()) return false;
-    const bool ok = parse() && resolve_proxies() && check_ownership_cycles() && resolve_owned() && collect_roots() &&
+    // Room for the names, units and pointers a file of this size may hold at most
+    // about, so the tables do not move as they fill (memory that stays unused is never
+    // touched), and a name index for a typical file of this size (one name in about
+    // 40 bytes), which is cleared and so touched. A file that holds more grows them.
+    const uint64_t size = m_file.size();
+    const uint32_t room = uint32_t(size / 32 < (1u << 24) ? size / 32 : (1u << 24));
+    m_names.reserve(room, room / 4);
+    m_patches.request_capacity(room);
+    m_created.request_capacity(room / 2);
+    const bool ok = parse() && resolve_outside() && check_ownership_cycles() && apply_patches() && collect_roots() &&
                     run_post_load();
     if (!ok) {
         release_all();
         m_scanner.reset();
         return false;
     }
-    for (uint32_t i = 0; i < m_proxies.get_count(); ++i)
-        if (m_proxies[i] && m_proxies[i]->is_alive()) m_proxies[i]->destroy();
-    m_proxies.clear();
     m_created.clear();
+    m_names.clear();
+    m_patches.clear();
     m_scanner.reset();
     return true;
 }
@@ -133,7 +137,7 @@ bool unit_load_t::parse() {
         if (r == 0) break;
         if (!parse_unit()) return false;
     }
-    // The original let text after the closing brace pass with a message.
+    // Text after the closing brace fails the load: the file is not what it says.
     if (!m_scanner.end_of_file()) return false;
     m_scanner.reset();
     return true;
@@ -157,13 +161,14 @@ bool unit_load_t::parse_unit() {
         error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
     }
-    if (!m_created.append(created_t{unit, nullptr})) {
+    if (!m_created.append(created_t{unit, unit_name_table_t::NONE})) {
         unit->dispose_unowned();
         m_scanner.report_location();
         error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
     }
     m_current = m_created.get_count() - 1;
+    m_current_patches = m_patches.get_count();
     unit->_call_pre_load();
     if (!m_scanner.expect(':', "':'")) {
         m_created.remove(m_current);
@@ -211,8 +216,7 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
                   a->name, m_unit_name.c_str(), class_of(unit));
             return false;
         }
-        // The length only reserves room. The original reserved whatever the file
-        // named; here the reservation is capped by what the rest of the text could
+        // The length only reserves room, capped by what the rest of the text could
         // hold, so a broken length cannot ask for gigabytes (elements still append).
         const uint64_t left = m_scanner.bytes_left();
         const uint32_t want = uint32_t(length < left ? length : left);
@@ -440,13 +444,26 @@ bool unit_load_t::read_enum(unit_base_t *unit, const unit_attribute_t *a, bool e
     return store(unit, a, element, index, value);
 }
 
+// A pointer to a unit the file made earlier is stored at once (an owned one waits: a
+// unit may only be owned once the file is known to own nothing in a circle); any other
+// stores null and leaves a patch that apply_patches fills in.
 bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     if (!m_scanner.unit_name(m_text)) return false;
+    if (!element) cancel_patch(a);
     if (is_null_word(m_text)) return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
-    unit_base_t *target = bind_pointer(m_text);
-    if (!target) return false;
+    const uint32_t name = bind_pointer(m_text);
+    if (name == NONE) return false;
     const bool owned = unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER;
-    if (!target->is_proxy()) {
+    if (owned) {
+        if (m_names[name].owner != NONE) {
+            m_scanner.report_location();
+            error("[unit] The unit '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
+                  "owned by something else.",
+                  m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
+            return false;
+        }
+    } else if (m_names[name].created != NONE && m_created[m_names[name].created].unit->is_alive()) {
+        unit_base_t *target = m_created[m_names[name].created].unit;
         if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
             char text[300];
             snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
@@ -454,26 +471,28 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
             report_out_of_domain(unit, a, text);
             return false;
         }
-        if (owned) {
-            m_scanner.report_location();
-            error("[unit] The unit name '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
-                  "taken.",
-                  m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
-            return false;
-        }
         return store(unit, a, element, index, target);
     }
-    auto *proxy = static_cast<unit_proxy_u *>(target);
-    if (owned && proxy->is_owned()) {
+    if (!store(unit, a, element, index, static_cast<unit_base_t *>(nullptr))) return false;
+    if (!m_patches.append(patch_t{m_current, name, a, index, element, true})) {
         m_scanner.report_location();
-        error("[unit] The unit '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already owned by "
-              "something else.",
-              m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
+        error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
-    if (!store(unit, a, element, index, target)) return false;
-    if (owned) proxy->owner_index = m_current;
+    if (owned) m_names[name].owner = m_current;
     return true;
+}
+
+// A new value of a single pointer attribute replaces the one a patch was to set, and
+// an owned one lets go of its claim.
+void unit_load_t::cancel_patch(const unit_attribute_t *a) {
+    for (uint32_t i = m_patches.get_count(); i > m_current_patches; --i) {
+        patch_t &p = m_patches[i - 1];
+        if (p.attribute != a || !p.live || p.element) continue;
+        p.live = false;
+        if (m_names[p.name].owner == m_current) m_names[p.name].owner = NONE;
+        return;
+    }
 }
 
 bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
@@ -503,33 +522,6 @@ bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bo
     return true;
 }
 
-unit_proxy_u *unit_load_t::new_proxy(const mstring_dyn_t &name, unit_base_t *unit) {
-    owner_ptr_ret_t<unit_proxy_u> carrier = unit_proxy_u::create(&m_system);
-    unit_proxy_u *proxy = carrier.get();
-    if (!proxy) {
-        m_scanner.report_location();
-        error("[unit] Creation of unit instance of type '%s' failed.", unit_proxy_u::class_name.c_str());
-        return nullptr;
-    }
-    proxy->load_tag = this;
-    if (!proxy->set_name_internal(m_tokens)) {
-        m_scanner.report_location();
-        error("[unit] Failed to set the name '%s' to proxy.", name.c_str());
-        return nullptr;  // the carrier disposes of it
-    }
-    if (!m_proxies.append(ref_ptr_t<unit_proxy_u>(proxy))) {
-        m_scanner.report_location();
-        error("[unit] Failed to set the name '%s' to proxy.", name.c_str());
-        return nullptr;
-    }
-    carrier.take();  // the proxy list holds it now
-    if (unit) {
-        proxy->set_target(unit);
-        proxy->hold(unit);
-    }
-    return proxy;
-}
-
 // Cuts the written name (".x" standing for "_nameless.x") into m_tokens; reports a
 // bad form.
 bool unit_load_t::parse_written_name(const mstring_dyn_t &written) {
@@ -545,104 +537,83 @@ bool unit_load_t::parse_written_name(const mstring_dyn_t &written) {
     return false;
 }
 
+// The name goes into the load's table; one that is not file-local also takes its
+// global name here, the one time the global tree is touched for it.
 bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &written) {
     if (!parse_written_name(written)) return false;
-    if (unit_t *existing = unit_name_t::find_unit(m_tokens)) {
-        auto *proxy = static_cast<unit_proxy_u *>(static_cast<unit_base_t *>(existing));
-        if (is_ours(existing) && !proxy->get_target()) {
-            proxy->set_target(unit);
-            proxy->hold(unit);
-            m_created[m_current].proxy = proxy;
-            return true;
-        }
-        const unit_base_t *holder = is_ours(existing) ? proxy->get_target() : existing;
+    const bool nameless = m_tokens.token[0] == nameless_token();
+    const uint32_t name = m_names.find_or_add(m_tokens, nameless);
+    if (name == NONE) {
         m_scanner.report_location();
-        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
-              class_of(holder));
+        error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
-    unit_proxy_u *proxy = new_proxy(written, unit);
-    if (!proxy) return false;
-    m_created[m_current].proxy = proxy;
+    if (m_names[name].created != NONE) {
+        m_scanner.report_location();
+        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
+              class_of(m_created[m_names[name].created].unit));
+        return false;
+    }
+    if (!nameless) {
+        // Units that cannot carry a name are still bound within the file, but the name
+        // must be free all the same.
+        unit_t *named = unit_cast<unit_t>(unit);
+        if (named ? !named->set_name_internal(m_tokens) : unit_name_t::find_unit(m_tokens) != nullptr) {
+            const unit_base_t *holder = unit_name_t::find_unit(m_tokens);
+            m_scanner.report_location();
+            error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
+                  class_of(holder ? holder : unit));
+            return false;
+        }
+    }
+    m_names[name].created = m_current;
+    m_created[m_current].name = name;
     return true;
 }
 
-unit_base_t *unit_load_t::bind_pointer(const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return nullptr;
-    if (unit_t *existing = unit_name_t::find_unit(m_tokens)) {
-        // A proxy of another load (one running around this one) is not ours to bind.
-        if (!existing->is_proxy() || is_ours(existing)) return existing;
+uint32_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
+    if (!parse_written_name(written)) return NONE;
+    const uint32_t name = m_names.find_or_add(m_tokens, m_tokens.token[0] == nameless_token());
+    if (name == NONE) {
         m_scanner.report_location();
-        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
-              class_of(existing));
-        return nullptr;
+        error("[unit] Out of memory while reading units from file '%s'.", path());
     }
-    return new_proxy(written, nullptr);
+    return name;
 }
 
-// The name a proxy was made for: its own, or, once it passed to the unit, the unit's.
-mstring_dyn_t unit_load_t::written_name(unit_proxy_u *proxy) {
-    unit_base_t *target = proxy->get_target();
-    return !proxy->has_name() && target ? target->name_text() : proxy->name_text();
+// The unit a name stands for: the one the file made under it, or the unit outside the
+// file found for it; null when there is none.
+unit_base_t *unit_load_t::unit_of(uint32_t name) const {
+    const unit_name_table_t::entry_t &e = m_names[name];
+    return e.created != NONE ? m_created[e.created].unit : e.outside;
 }
 
-void unit_load_t::report_dangling(unit_base_t *holder, const unit_attribute_t *a, unit_proxy_u *proxy) {
+void unit_load_t::report_dangling(unit_base_t *holder, const unit_attribute_t *a, uint32_t name) {
     m_scanner.report_location();
     error("[unit] The unit '%s' of type '%s' has dangling pointer (to '%s') in the attribute named '%s'.",
-          holder->name_text().c_str(), class_of(holder), written_name(proxy).c_str(), a->name);
+          holder->name_text().c_str(), class_of(holder), m_names.text_of(name).c_str(), a->name);
 }
 
-bool unit_load_t::resolve_proxies() {
-    bool ok = true;
-    for (uint32_t i = 0; i < m_proxies.get_count(); ++i) {
-        unit_proxy_u *proxy = m_proxies[i].get();
-        if (!proxy || !proxy->is_alive()) continue;
-        unit_base_t *target = proxy->get_target();
-        if (!target || !target->is_alive()) {
-            warning("[unit] The pointer to '%s' looks like dangling pointer.", proxy->name_text().c_str());
-            continue;
+// Names the file uses but does not define may name units outside it (never a
+// file-local one): each is looked up once.
+bool unit_load_t::resolve_outside() {
+    unit_name_tokens_t tokens;
+    for (uint32_t name = 0; name < m_names.count(); ++name) {
+        unit_name_table_t::entry_t &e = m_names[name];
+        if (e.created != NONE) continue;
+        if (!e.nameless) {
+            m_names.tokens_of(name, tokens);
+            e.outside = unit_name_t::find_unit(tokens);
         }
-        // Global names pass to the units; file-local ones vanish with the proxies.
-        if (unit_t *named = unit_cast<unit_t>(target); named && !proxy->has_nameless_name())
-            proxy->move_name_to(*named);
-        // Referenced pointers that hold proxies take the proxies' targets, tested
-        // against their domains now that the class is known.
-        auto resolve = [&](const unit_attribute_t *a, bool element, uint32_t index) {
-            unit_base_t *p = nullptr;
-            if (!(element ? target->get_value(a, index, &p) : target->get_value(a, &p)) || !is_ours(p)) return true;
-            auto *q = static_cast<unit_proxy_u *>(p);
-            unit_base_t *resolved = q->get_target();
-            if (!resolved || !resolved->is_alive()) {
-                report_dangling(target, a, q);
-                return false;
-            }
-            if (unit_base_t::check_value(target, a, resolved) != UNIT_CHECK_OK) {
-                char text[300];
-                snprintf(text, sizeof(text), "'%s' ", written_name(q).c_str());
-                m_scanner.report_location();
-                error("[unit] The requested value %sof the attribute '%s' of unit '%s' (of type '%s') is out of the "
-                      "attribute domain.",
-                      text, a->name, target->name_text().c_str(), class_of(target));
-                return false;
-            }
-            return element ? target->set_value(a, index, resolved) : target->set_value(a, resolved);
-        };
-        ok = for_each_attribute(target, [&](const unit_attribute_t *a) {
-                 if (a->type == UNIT_ATTR_REF) return resolve(a, false, 0);
-                 if (a->type != UNIT_ATTR_REF_ARRAY) return true;
-                 uint32_t count = 0;
-                 bool all = target->get_size(a, &count);
-                 for (uint32_t k = 0; k < count; ++k) all = resolve(a, true, k) && all;
-                 return all;
-             }) && ok;
+        if (!e.outside) warning("[unit] The pointer to '%s' looks like dangling pointer.", m_names.text_of(name).c_str());
     }
-    return ok;
+    return true;
 }
 
 // A file in which units own each other (A owns B, B owns A) would leave them holding
-// each other for ever: the original never looked. The owner of each loaded unit is
-// known from the proxy that an owned pointer took; walking those links from every
-// unit must end at a root.
+// each other for ever, so it is refused before any owned pointer is set. The owner of
+// each loaded unit is known from the owned pointer that names it; walking those links
+// from every unit must end at a root.
 bool unit_load_t::check_ownership_cycles() {
     const uint32_t n = m_created.get_count();
     array_dyn_t<uint8_t> state;  // 0 not seen, 1 on the current walk, 2 done
@@ -651,78 +622,79 @@ bool unit_load_t::check_ownership_cycles() {
         return false;
     }
     auto owner_of = [&](uint32_t k) {
-        const unit_proxy_u *proxy = m_created[k].proxy;
-        return proxy && proxy->owner_index < n ? proxy->owner_index : NO_OWNER;
+        const uint32_t name = m_created[k].name;
+        return name != NONE && m_names[name].owner < n ? m_names[name].owner : NONE;
     };
     for (uint32_t start = 0; start < n; ++start) {
         uint32_t k = start;
-        while (k != NO_OWNER && state[k] == 0) {
+        while (k != NONE && state[k] == 0) {
             state[k] = 1;
             k = owner_of(k);
         }
-        if (k != NO_OWNER && state[k] == 1) {
+        if (k != NONE && state[k] == 1) {
             m_scanner.report_location();
             error("[unit] The unit '%s' (of type '%s') is owned through a cycle of owned pointers.",
-                  written_name(m_created[k].proxy).c_str(), class_of(m_created[k].unit));
+                  m_names.text_of(m_created[k].name).c_str(), class_of(m_created[k].unit));
             return false;
         }
-        for (k = start; k != NO_OWNER && state[k] == 1; k = owner_of(k)) state[k] = 2;
+        for (k = start; k != NONE && state[k] == 1; k = owner_of(k)) state[k] = 2;
     }
     return true;
 }
 
-bool unit_load_t::resolve_owned() {
+// The patches in file order: each pointer takes the unit its name stands for, tested
+// against the attribute's domain now that the class is known. Every failure is
+// reported before the load fails.
+bool unit_load_t::apply_patches() {
     bool ok = true;
-    for (uint32_t i = 0; i < m_created.get_count(); ++i) {
-        unit_base_t *unit = m_created[i].unit;
-        if (!unit->is_alive()) continue;
-        auto take = [&](const unit_attribute_t *a, bool element, uint32_t index) {
-            unit_base_t *p = nullptr;
-            if (!(element ? unit->get_value(a, index, &p) : unit->get_value(a, &p)) || !is_ours(p)) return true;
-            auto *proxy = static_cast<unit_proxy_u *>(p);
-            unit_base_t *target = proxy->get_target();
-            if (!target || !target->is_alive() || !proxy->get_held()) {
-                report_dangling(unit, a, proxy);
-                return false;
-            }
-            if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
-                char text[300];
-                snprintf(text, sizeof(text), "'%s' ", written_name(proxy).c_str());
-                m_scanner.report_location();
-                error("[unit] The requested value %sof the attribute '%s' of unit '%s' (of type '%s') is out of the "
-                      "attribute domain.",
-                      text, a->name, unit->name_text().c_str(), class_of(unit));
-                return false;
-            }
-            unit_base_t *held = proxy->release_held().take();
-            // Storing replaces (and so destroys) the proxy in the attribute.
-            if (element ? unit->set_value(a, index, held) : unit->set_value(a, held)) return true;
-            proxy->hold(held);
+    for (uint32_t i = 0; i < m_patches.get_count(); ++i) {
+        const patch_t &p = m_patches[i];
+        unit_base_t *holder = m_created[p.holder].unit;
+        if (!p.live || !holder->is_alive()) continue;
+        const unit_attribute_t *a = p.attribute;
+        unit_base_t *target = unit_of(p.name);
+        if (!target || !target->is_alive()) {
+            report_dangling(holder, a, p.name);
+            ok = false;
+            continue;
+        }
+        if (unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER && m_names[p.name].created == NONE) {
             m_scanner.report_location();
-            error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.",
-                  unit->name_text().c_str(), class_of(unit), a->name);
-            return false;
-        };
-        ok = for_each_attribute(unit, [&](const unit_attribute_t *a) {
-                 if (a->type == UNIT_ATTR_OWNER) return take(a, false, 0);
-                 if (a->type != UNIT_ATTR_OWNER_ARRAY) return true;
-                 uint32_t count = 0;
-                 bool all = unit->get_size(a, &count);
-                 for (uint32_t k = 0; k < count; ++k) all = take(a, true, k) && all;
-                 return all;
-             }) && ok;
+            error("[unit] The unit name '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
+                  "taken.",
+                  m_names.text_of(p.name).c_str(), a->name, holder->name_text().c_str(), class_of(holder));
+            ok = false;
+            continue;
+        }
+        if (unit_base_t::check_value(holder, a, target) != UNIT_CHECK_OK) {
+            m_scanner.report_location();
+            error("[unit] The requested value '%s' of the attribute '%s' of unit '%s' (of type '%s') is out of the "
+                  "attribute domain.",
+                  m_names.text_of(p.name).c_str(), a->name, holder->name_text().c_str(), class_of(holder));
+            ok = false;
+            continue;
+        }
+        if (p.element ? holder->set_value(a, p.index, target) : holder->set_value(a, target)) continue;
+        m_scanner.report_location();
+        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.",
+              holder->name_text().c_str(), class_of(holder), a->name);
+        ok = false;
     }
     return ok;
 }
 
+// The units the file made that no owned pointer took, in the order the file first
+// names them.
 bool unit_load_t::collect_roots() {
     bool ok = true;
     m_roots.clear();
-    for (uint32_t i = 0; i < m_proxies.get_count(); ++i) {
-        unit_proxy_u *proxy = m_proxies[i].get();
-        if (!proxy || !proxy->is_alive() || !proxy->get_held()) continue;
+    for (uint32_t name = 0; name < m_names.count(); ++name) {
+        const uint32_t created = m_names[name].created;
+        if (created == NONE) continue;
+        unit_base_t *unit = m_created[created].unit;
+        if (!unit->is_alive() || unit->is_owned()) continue;
         // A root that cannot be listed is destroyed with the temporary owner.
-        if (!m_roots.append(owner_ptr_t<unit_base_t>(proxy->release_held()))) {
+        if (!m_roots.append(owner_ptr_t<unit_base_t>(unit))) {
             error("[unit] Out of memory while collecting the roots of file '%s'.", path());
             ok = false;
         }

@@ -3,7 +3,10 @@
 // the units the file defines, sets their attributes, binds their names, turns the
 // names in pointer attributes into pointers (forward references work both ways), runs
 // the post-load hooks in file order and hands the unit trees to the caller. Names
-// met in the file are bound to proxies while the file is read. A load that fails
+// met in the file are bound in a table local to the load (unit_name_table.h): a
+// defined name takes its global name when its unit is made, a pointer to a unit the
+// file has already made is stored at once, and the other pointers are kept as
+// patches that one pass fills in once the whole file is read. A load that fails
 // releases every unit it created.
 #include <cstdint>
 
@@ -11,7 +14,7 @@
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit_file_opener.h"
-#include "qrncore/units/unit_proxy.h"
+#include "qrncore/units/unit_name_table.h"
 #include "qrncore/units/unit_ptr.h"
 #include "qrncore/units/unit_scanner.h"
 #include "qrncore/units/unit_system.h"
@@ -75,10 +78,21 @@ protected:
     void report_bad_type(unit_base_t *unit, const unit_descriptor_t &expected);
 
 private:
-    // A unit created from a definition and the proxy of its name.
+    // A unit created from a definition and the entry of its name.
     struct created_t {
         unit_base_t *unit;
-        unit_proxy_u *proxy;
+        uint32_t name;
+    };
+    // A pointer attribute of a unit of the load whose value waits for the end of the
+    // file: the unit (its index), the attribute, the element (for arrays) and the name
+    // (its entry). A later value of the same single attribute cancels it.
+    struct patch_t {
+        uint32_t holder;
+        uint32_t name;
+        const unit_attribute_t *attribute;
+        uint32_t index;
+        bool element;
+        bool live;
     };
 
     bool read_file();
@@ -86,9 +100,9 @@ private:
     bool parse_unit();
     bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
     bool bind_definition(unit_base_t *unit, const mstring_dyn_t &written);
-    unit_base_t *bind_pointer(const mstring_dyn_t &written);
+    uint32_t bind_pointer(const mstring_dyn_t &written);
     bool parse_written_name(const mstring_dyn_t &written);
-    unit_proxy_u *new_proxy(const mstring_dyn_t &name, unit_base_t *unit);
+    void cancel_patch(const unit_attribute_t *a);
     bool read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
@@ -98,14 +112,13 @@ private:
     void report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text);
 
-    bool resolve_proxies();
+    bool resolve_outside();
     bool check_ownership_cycles();
-    bool resolve_owned();
+    bool apply_patches();
     bool collect_roots();
     bool run_post_load();
-    bool is_ours(const unit_base_t *unit) const;
-    void report_dangling(unit_base_t *holder, const unit_attribute_t *a, unit_proxy_u *proxy);
-    static mstring_dyn_t written_name(unit_proxy_u *proxy);
+    unit_base_t *unit_of(uint32_t name) const;
+    void report_dangling(unit_base_t *holder, const unit_attribute_t *a, uint32_t name);
     void release_all();
     const char *class_of(const unit_base_t *unit) const { return unit->get_descriptor()->class_name->c_str(); }
     const char *path() const;
@@ -115,7 +128,10 @@ private:
     unit_system_t &m_system;
     unit_scanner_t m_scanner;
     array_dyn_t<created_t> m_created;
-    array_dyn_t<ref_ptr_t<unit_proxy_u>> m_proxies;
+    unit_name_table_t m_names;
+    array_dyn_t<patch_t> m_patches;
+    // Patches of units before the current one end here (a cancel looks no further).
+    uint32_t m_current_patches = 0;
     array_dyn_t<owner_ptr_t<unit_base_t>> m_roots;
     // The unit being filled: its written name and its index in m_created.
     mstring_dyn_t m_unit_name;

@@ -86,8 +86,8 @@ public:
     unit_base_t *take_for_move() {
         unit_base_t *u = exchange(nullptr);
         if (u && !u->is_alive()) {
-            // The original cleared such an owner without lowering its count, so the
-            // unit never reached the garbage list.
+            // Its count is lowered all the same, or the unit would never reach the
+            // garbage list.
             u->release_ref();
             return nullptr;
         }
@@ -212,8 +212,8 @@ public:
         uncount(this->exchange(counted(unit)));
         return *this;
     }
-    // As above with the source's unit when it is alive; null otherwise. The original
-    // raised a dead source's count and never lowered it; here nothing is counted.
+    // As above with the source's unit when it is alive; null otherwise, and nothing
+    // counted, since nothing would ever lower that count.
     ref_ptr_t &operator=(const ref_ptr_t &o) {
         uncount(this->exchange(counted(o.alive_or_null())));
         return *this;

@@ -120,8 +120,8 @@ bool unit_save_t::read_size(unit_base_t *unit, const unit_attribute_t *a, uint32
 }
 
 // Pointers to nameless units outside the list cannot be written by name; enumeration
-// values without a symbol could be written but never read back (the original wrote
-// them as numbers after a warning and reported success). Every case is reported.
+// values without a symbol could be written but never read back, so a save that wrote
+// them could not claim success. Every case is reported.
 bool unit_save_t::check_pointers() {
     bool ok = true;
     for (uint32_t u = 0; u < m_list.get_count(); ++u) {

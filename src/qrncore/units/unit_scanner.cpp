@@ -191,7 +191,7 @@ bool unit_scanner_t::skip() {
 }
 
 // An include line at p (column 0): '@include', blanks, a quoted name, blanks, the line
-// end. The original logged a malformed line and read on; it fails the load here.
+// end. A malformed line fails the load: reading on would load part of the file.
 bool unit_scanner_t::include_line(const char *&p) {
     source_t *s = m_source;
     const char *q = p + 8;

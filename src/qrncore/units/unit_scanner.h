@@ -15,8 +15,8 @@ namespace quarn {
 
 class unit_scanner_t {
 public:
-    // Includes deeper than this are refused (the original had no limit, so a file
-    // that included itself never ended).
+    // Includes deeper than this are refused, so a chain of files that includes itself
+    // ends.
     static constexpr uint32_t MAX_INCLUDE_DEPTH = 16;
 
     // realm: that of the top-level file; absolute include names are allowed in 1.

@@ -118,8 +118,8 @@ struct unit_descriptor_t {
     const uint32_t *fingerprint;
 };
 
-// One attribute of a class. Where the original kept a byte offset into the object, the
-// record keeps a function made from a pointer to member: it finds the value inside a
+// One attribute of a class. The record keeps a function made from a pointer to member,
+// not a byte offset into the object: it finds the value inside a
 // unit of the declaring class (or a subclass) without offset arithmetic on classes
 // with virtual functions. Callers check the unit's class before they call it.
 struct unit_attribute_t {

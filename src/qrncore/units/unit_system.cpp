@@ -44,8 +44,8 @@ unit_system_t::unit_system_t(unit_bank_t &bank) : m_bank(&bank) {
 }
 
 unit_system_t::~unit_system_t() {
-    // The original freed the list with the last system and left the units on it
-    // allocated; they are freed here while this system can still be named to them.
+    // The units still on the garbage list are freed with the last system, while it can
+    // still be named to them: none outlives the systems.
     if (systems.used == (1u << m_index)) clean_garbage();
     systems.used &= ~(1u << m_index);
     systems.table[m_index] = nullptr;

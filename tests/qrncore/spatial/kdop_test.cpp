@@ -194,8 +194,8 @@ TEST(kdop_builder, failed_block_allocation) {
     EXPECT_TRUE(log.contains("[kdop] cannot allocate"));
 }
 
-// Builds of more than 65535 objects that the original kept in one leaf (its 16-bit
-// counts wrapped) or split one object at a time (its recursion had no bound).
+// Builds of more than 65535 objects: one leaf would wrap a 16-bit count, and splitting
+// one object at a time would recurse without bound.
 TEST(kdop_builder, big_leaves_are_split_and_depth_is_bounded) {
     const uint32_t many = 70000;
     std::vector<box_t> tiny(many, box_t{{0, 0, 0}, {0.5f, 0.5f, 0.5f}});

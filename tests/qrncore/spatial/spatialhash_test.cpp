@@ -154,9 +154,9 @@ TEST(spatialhash, update_moves_and_keeps) {
     for (int l = 0; l < 4; ++l) EXPECT_EQ(h.get_entry_count(l), 0u) << "level " << l;
 }
 
-// A cell left by an update may share its bucket with a cell the object keeps. The
-// original left such cells after entering the new ones, which took the object out
-// of the kept cell's chain as well.
+// A cell left by an update may share its bucket with a cell the object keeps: leaving
+// such cells after entering the new ones would take the object out of the kept
+// cell's chain as well.
 const float FOUR_LEVELS[] = {4, 3, 2, 1, 0};
 
 // A coordinate inside cell c of size 4 (cells truncate toward zero, so cell -1 is
@@ -222,7 +222,7 @@ TEST(spatialhash, non_finite_boxes_are_refused_and_huge_ones_bounded) {
     ASSERT_TRUE(h.remove(k[0]));
     for (int l = 0; l < h.get_level_count(); ++l) EXPECT_EQ(h.get_entry_count(l), 0u) << "level " << l;
 
-    // Cells smaller than 0.5 round to 1, not to 0 (the original divided by zero).
+    // Cells smaller than 0.5 round to 1, not to 0 (which would divide by zero).
     const float tiny[] = {0.3f, 0};
     spatialhash_t fine(tiny, 3.0f);
     ASSERT_TRUE(fine.insert({0, 0, 0}, {0.5f, 0.5f, 0.5f}, k[0]));

@@ -131,13 +131,17 @@ TEST(cpu, model_names) {
     EXPECT_STREQ(cpu_model_name("Other", 6, 1), "unknown");
 }
 
+// Every routine at sizes around its block and alignment edges and on both sides of
+// the streaming threshold, from a source and to a destination that are not aligned.
 TEST(cpu, copy_routines_copy_and_return_the_end) {
-    for (size_t n : {0u, 1u, 63u, 64u, 65u, 1000u, 70001u}) {
-        std::vector<unsigned char> src(n + 3), a(n + 3, 0), b(n + 3, 0);
+    for (size_t n : {size_t(0), size_t(1), size_t(63), size_t(64), size_t(65), size_t(1000), size_t(70001),
+                     CPU_STREAM_COPY_MIN - 1, CPU_STREAM_COPY_MIN + 77}) {
+        std::vector<unsigned char> src(n + 3), a(n + 3, 0), b(n + 3, 0), c(n + 3, 0);
         for (size_t i = 0; i < src.size(); ++i) src[i] = (unsigned char)(i * 7 + 1);
         EXPECT_EQ(cpu_memcpy_plain(a.data() + 1, src.data() + 2, n), a.data() + 1 + n);
         EXPECT_EQ(cpu_memcpy_sse(b.data() + 1, src.data() + 2, n), b.data() + 1 + n);
-        EXPECT_EQ(a, b) << n;
+        EXPECT_EQ(cpu_memcpy_stream(c.data() + 1, src.data() + 2, n), c.data() + 1 + n);
+        EXPECT_TRUE(a == b && a == c) << n;
         EXPECT_EQ(0, memcmp(a.data() + 1, src.data() + 2, n));
     }
 }

@@ -91,6 +91,11 @@ QRN_UNIT_DEFINE(test_all_u, "test_all",
                 QRN_ATTR(m_resources, UNIT_ATTR_RESOURCE_ARRAY, "resources"));
 
 std::vector<std::string> test_hooked_u::log;
+std::vector<std::string> test_stepped_u::log;
+
+QRN_UNIT_DEFINE(test_stepped_u, "test_stepped", QRN_ATTR(m_made_with, UNIT_ATTR_INT32, "made_with"));
+QRN_UNIT_DEFINE(test_stepped_more_u, "test_stepped_more");
+QRN_UNIT_DEFINE(test_stepped_inherit_u, "test_stepped_inherit");
 
 QRN_UNIT_DEFINE(test_hooked_u, "test_hooked",
                 QRN_ATTR(m_value, UNIT_ATTR_INT32, "value", &int_domain),
@@ -104,6 +109,9 @@ void register_test_units(unit_bank_t &bank) {
     test_leaf_u::register_class(bank);
     test_abstract_u::register_class(bank);
     test_concrete_u::register_class(bank);
+    test_stepped_u::register_class(bank);
+    test_stepped_more_u::register_class(bank);
+    test_stepped_inherit_u::register_class(bank);
     test_plain_u::register_class(bank);
 }
 

@@ -138,6 +138,34 @@ private:
     }
 };
 
+// Records the construct and destroy steps of a class and its subclass in a shared
+// log; the subclass declares no steps of its own and inherits the base's.
+class test_stepped_u : public unit_t {
+    QRN_UNIT_CLASS(test_stepped_u, unit_t);
+
+public:
+    static std::vector<std::string> log;
+    int32_t m_made_with = 0;  // a value the construct step sets
+
+private:
+    void on_construct() {
+        m_made_with = 7;
+        log.push_back("construct base");
+    }
+    void on_destroy() { log.push_back("destroy base"); }
+};
+
+class test_stepped_more_u : public test_stepped_u {
+    QRN_UNIT_CLASS(test_stepped_more_u, test_stepped_u);
+
+public:
+    void on_construct() { log.push_back("construct more"); }
+};
+
+class test_stepped_inherit_u : public test_stepped_u {
+    QRN_UNIT_CLASS(test_stepped_inherit_u, test_stepped_u);
+};
+
 void register_test_units(unit_bank_t &bank);
 
 }  // namespace quarn::test

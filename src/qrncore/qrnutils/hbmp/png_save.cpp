@@ -111,7 +111,7 @@ bool png_simple_save(file_t *file, const hbmp_t *image) {
     const size_t row_bytes = size_t(width) * bpp + 1;
 
     // Narrow images keep whole rows in each block (rows per block as the format has
-    // always had them); rows too wide for that used to give 0 rows a block, so the
+    // always had them); rows too wide for that would give 0 rows a block, so the
     // payload is then cut into the largest stored blocks whatever the rows.
     const uint32_t rows_per_block = ROW_BLOCK_BYTES / width / bpp;
     const size_t block_bytes = rows_per_block ? rows_per_block * row_bytes : STORED_BLOCK_MAX;

@@ -81,8 +81,8 @@ void parse(char *text, const char *source) {
         if (!index_token) return;
         const char *name = next_token(&cursor);
         if (!name) return;  // an index without a name ends the file
-        // Only whole numbers in range count: a word used to read as 0 and replace
-        // entry 0, and a negative index passed the range test.
+        // Only whole numbers in range count: a word must not read as 0 and replace
+        // entry 0, nor a negative index pass the range test.
         int32_t index = parse_index(index_token);
         if (index < 0) {
             error("invalid index for substance %s in file %s", name, source);

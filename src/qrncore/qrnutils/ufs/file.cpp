@@ -78,7 +78,7 @@ bool file_t::seek(int32_t offset, fs_whence_t whence) {
         base = m_position;
         break;
     case FS_SEEK_END: {
-        // Without a size there is no end to seek from (the original went on from 0).
+        // Without a size there is no end to seek from (0 would be a guess).
         fs_stat_t st;
         if (!io_stat(&st)) {
             m_error = FS_ERR_IO;

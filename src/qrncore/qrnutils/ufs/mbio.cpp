@@ -21,8 +21,8 @@ int64_t mbio_t::remaining() const {
 }
 
 void *mbio_t::read(uint32_t len) {
-    // The original only checked that the cursor was before the end, so a read near
-    // the end ran past the block: the whole length must remain.
+    // The whole length must remain: a cursor merely before the end would let a read
+    // near the end run past the block.
     const int64_t left = remaining();
     if (left <= 0 || int64_t(len) > left) return nullptr;
     uint8_t *at = m_current;

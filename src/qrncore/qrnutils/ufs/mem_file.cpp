@@ -95,11 +95,11 @@ bool mem_file_t::io_read(void *buf, uint32_t len, uint64_t offset) {
 bool mem_file_t::io_write(const void *buf, uint32_t len, uint64_t offset) {
     if (m_read_only) return false;
     if (len == 0 || !buf) return true;
-    // The size is 32-bit: the original wrote on past 4 GiB and wrapped the size.
+    // The size is 32-bit: a write past 4 GiB would wrap it.
     if (offset > UINT32_MAX || len > UINT32_MAX - offset) return false;
     const uint32_t end = uint32_t(offset + len);
     const uint32_t pages = uint32_t((uint64_t(end) + m_page_size - 1) / m_page_size);
-    // A directory that cannot grow fails the write (the original ended the program).
+    // A directory that cannot grow fails the write; the program goes on.
     if (pages > m_pages.get_count() && !m_pages.set_size(pages)) {
         error("[memfs] unable to resize page directory!");
         return false;

@@ -44,7 +44,7 @@ bool res_deps_t::write(const string &resource_path) const {
         error("Error creating dependency file '%s'.", path.c_str());
         return false;
     }
-    // The original ignored failed writes and reported success over a cut record.
+    // Every write is checked: a cut record must not be reported as written.
     for (const mstring_dyn_t &p : m_paths) {
         if (!file->printf("%s\r\n", p.c_str())) {
             error("Error writing dependency file '%s'.", path.c_str());

@@ -10,8 +10,8 @@ namespace quarn {
 namespace {
 
 // The rest of path below the mount point, or null when the mount point does not hold
-// the path. The original compared raw bytes, so "/homeX/y" reached the device at
-// "/home" as "X/y": the match must end at a "/" or at the end of the path.
+// the path. The match must end at a "/" or at the end of the path: raw bytes alone
+// would hand "/homeX/y" to the device at "/home" as "X/y".
 const char *below(const string &path, const mstring_t &mount_point) {
     const size_t n = mount_point.length();
     if (strncmp(path.c_str(), mount_point.c_str(), n) != 0) return nullptr;
@@ -182,9 +182,8 @@ auto_ptr_t<fs_dirlist_t>::ret_t fs_root_device_t::read_dir_in(const string &path
     if (!check_path(path)) return nullptr;
     auto_ptr_t<fs_dirlist_t> result = fs_new_dirlist();
     if (!result) return nullptr;
-    // The original added the directories above mount points without looking for
-    // duplicates, so two mounts below "/home" listed "home" twice; every entry is
-    // checked here.
+    // Two mounts below "/home" both add "home": every entry is checked, so it is
+    // listed once.
     entry_set_t seen;
     for (const fs_mount_t &m : m_mounts) {
         if (!window.contains(m.priority)) continue;

@@ -9,8 +9,7 @@ namespace quarn {
 
 namespace {
 
-// The original kept the temporary folder in 324 bytes; both folders take what the
-// file system's paths take here.
+// Both folders take what the file system's paths take (FS_PATH_MAX).
 bool copy_out(mstring_t &out, bool (*query)(char *, size_t)) {
     char path[FS_PATH_MAX];
     if (!query(path, sizeof path)) return false;

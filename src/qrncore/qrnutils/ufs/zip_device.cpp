@@ -389,10 +389,9 @@ bool zip_device_t::mount() {
                   entry, name);
             continue;
         }
-        // The original knew directories only by the attribute and then always cut the
-        // last byte: "dir/" records without it became files hiding everything below
-        // them, and a name not ending in "/" lost a byte. Either sign makes a
-        // directory here, and only a trailing "/" is cut.
+        // Archivers mark directories by the attribute, by a trailing "/", or both:
+        // either sign makes a directory ("dir/" taken as a file would hide everything
+        // below it), and only a trailing "/" is cut, so no name loses a byte.
         uint32_t length = name_length;
         const bool trailing_slash = entry[length - 1] == '/';
         const bool directory = (attributes & DIRECTORY_ATTRIBUTE) || trailing_slash;
@@ -416,8 +415,8 @@ zip_node_t *zip_device_t::lookup(const string &path) const {
     uint32_t n;
     zip_node_t *node = m_tree;
     while (next_component(at, end, &component, &n)) {
-        // The original returned a file met on the way even with components left, so
-        // "a.txt/x" opened a.txt; such a path names nothing.
+        // A file met on the way with components left ("a.txt/x") names nothing: the
+        // path is not a.txt.
         if (node->type != FS_TYPE_DIRECTORY) return nullptr;
         node = find_child(node, component, n);
         if (!node) return nullptr;
@@ -427,8 +426,7 @@ zip_node_t *zip_device_t::lookup(const string &path) const {
 
 auto_ptr_t<file_t>::ret_t zip_device_t::open(const string &path) {
     const zip_node_t *node = lookup(path);
-    // The original read a "local header" at offset 0 for a directory and handed out
-    // a file; a directory is not opened.
+    // A directory has no local header to read: it is not opened as a file.
     if (!node || node->type != FS_TYPE_FILE) return nullptr;
     unsigned char header[LOCAL_HEADER_SIZE];
     if (!m_archive->file().block_read(header, LOCAL_HEADER_SIZE, node->offset)) {

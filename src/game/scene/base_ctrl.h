@@ -1,0 +1,189 @@
+#pragma once
+// base_ctrl_u (unit type "base_ctrl", abstract): the running scene. One controller
+// derived from it (menu, hunt, screensaver) is current at a time (get_current_ctrl,
+// current_ctrl.h); every part of the game reaches the scene through it:
+// - the world and the environment (units created by type name, queued in the update
+//   list through their updatable_t part);
+// - the update list (objects updated and drawn each frame) and the units the scene
+//   owns for their lifetime;
+// - the render parameter packets (eight lights, fog, five cameras, one model packet)
+//   and the four packet sets the passes read;
+// - the scene clock, the time factor (slow motion) and the scene's random source;
+// - the target list a shot walks;
+// - the operations the game process calls each frame (update, draw, the camera).
+// docs/scene.md tells what to call and where each part of the scene is added.
+//
+// The unit kit gives a unit class neither a constructor body nor a destroy of its own,
+// so the scene's construction and teardown live in the C++ base scene_root_t, and
+// base_ctrl_u is the unit class over it. Callers use base_ctrl_u.
+#include <cstdint>
+
+#include "game/scene/scene_list.h"
+#include "game/scene/target_list.h"
+#include "game/visuals/shaders/fw_packets.h"
+#include "outside/qrnshared/parameter_packet.h"
+#include "qrncore/math/quat.h"
+#include "qrncore/math/vec.h"
+#include "qrncore/numerics/randomizer.h"
+#include "qrncore/units/unit.h"
+#include "qrncore/units/unit_class.h"
+#include "qrncore/units/unit_ptr.h"
+
+namespace quarn {
+
+class scene_view_t;
+class scene_object_t;
+class updatable_t;
+class world_u;
+class environment_u;
+class ai_world_t;
+class antler_cache_t;
+class bits_t;
+
+class scene_root_t : public unit_t {
+public:
+    static constexpr uint32_t LIGHT_PACKETS = 8;
+    static constexpr uint32_t CAMERA_PACKETS = 5;
+    static constexpr uint32_t PACKET_SETS = 4;
+    static constexpr float MIN_TIME_FACTOR = 0.00001f;
+
+    // Teardown (below), then the unit's own end.
+    void destroy() override;
+
+    // The scene's objects. The world and the environment are null while their types
+    // are not registered; the other three stay null until the scene owns them.
+    template <class W = world_u>
+    W *get_world() const {
+        return unit_cast<W>(m_world.get());
+    }
+    template <class E = environment_u>
+    E *get_environment() const {
+        return unit_cast<E>(m_environment.get());
+    }
+    unit_t *get_world_unit() const { return m_world.get(); }
+    unit_t *get_environment_unit() const { return m_environment.get(); }
+    ai_world_t *get_ai_navigation() const { return nullptr; }
+    antler_cache_t *get_antler_cache() const { return nullptr; }
+    bits_t *get_bits() const { return nullptr; }
+    // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds); nothing
+    // while the scene has no colour flasher.
+    void flash_color(uint32_t colour, float fade_in, float fade_out);
+
+    target_list_t &get_targets() { return m_targets; }
+
+    // The clock: seconds of unscaled frame time since construction, and the number of
+    // updates run.
+    float get_scene_time() const { return m_scene_time; }
+    uint32_t get_frame_count() const { return m_frame_count; }
+    // Slow motion: the update list gets the frame time times the factor.
+    float get_time_factor() const { return m_time_factor; }
+    // Stores the factor, at least MIN_TIME_FACTOR; a factor that is not a finite number
+    // is refused (logged, false) and the old one kept.
+    bool set_time_factor(float factor);
+    // x × (1 + factor) / 2: sounds bend their rate only halfway in slow motion.
+    float get_sound_time_scale(float x) const;
+    // The scene's random source; every scene user draws from it with rand_u.
+    randomizer_t &get_random() { return m_random; }
+
+    // UI effects hold the scene while they run; the game process lets a controller go
+    // only at a count of 0. Lowering at 0 is refused (logged).
+    void raise_busy_count() { ++m_busy_count; }
+    void lower_busy_count();
+    int32_t get_busy_count() const { return m_busy_count; }
+
+    // Extra rotation of the camera (identity at construction).
+    const quat_t &get_view_rotation() const { return m_view_rotation; }
+    void set_view_rotation(const quat_t &rotation) { m_view_rotation = rotation; }
+    // While false, draw does nothing (true at construction).
+    void set_draw_enabled(bool enabled) { m_draw_enabled = enabled; }
+
+    // The parameter packets. Lights are counted from 0: index 0 is light 1 (the sun),
+    // 1 the flat light, 2 the time-of-day light ... 7 the lit-colour light; index i is
+    // also "model parameter packet i" of the model users. Out of range: null.
+    fw4pp_light_u *get_light_packet(uint32_t index) const;
+    pp_fog_u *get_fog_packet() const { return m_fog.get(); }
+    // Index 0 is camera 1 (the main camera) ... 4 is camera 5.
+    pp_camera_u *get_camera_packet(uint32_t index) const;
+    fw4pp_model_u *get_model_packet() const { return m_model.get(); }
+    // Set i: slot 0 camera, 1 model, 2 fog, 3 light; slots 4-6 empty. Sets 0-3 use
+    // camera 5 / 1 / 1 / 1 and light 2 / 3 / 5 / 4. Out of range: null.
+    r_parameter_array_t *get_packet_set(uint32_t index);
+
+    // The update list. Both queue the object for the next update or draw, which adds
+    // every pending object (each gets on_attached) before it removes any; false when
+    // no list node can be had (the object is then not queued). An object must stay
+    // alive until the update or draw after its removal.
+    bool add_list_object(updatable_t *object);
+    bool remove_list_object(updatable_t *object);
+    // Units the scene owns for its lifetime: takes the unit over; when no list node
+    // can be had the unit is destroyed and released at once (false).
+    bool add_object(owner_ptr_ret_t<unit_base_t> unit);
+    // Destroys and releases the unit when the scene owns it; nothing otherwise.
+    void remove_object(unit_base_t *unit);
+    // Applies the pending adds, then the pending removes.
+    void apply_list_changes();
+
+    // The game process's operations, in the order it calls them each frame.
+    // The active camera.
+    virtual scene_view_t *get_view() = 0;
+    // What stands for the player (the hunter in a hunt).
+    virtual scene_object_t *get_player() = 0;
+    // Zero by default.
+    virtual vec4_t get_fog_color() const;
+    // Fills the light, fog and camera packets for the frame; nothing by default.
+    virtual void update_camera_and_lights();
+    // Once, when the controller becomes current: applies the list changes.
+    virtual void activate();
+    // Counts the frame, advances the clock by dt, applies the list changes and
+    // updates the list with dt × the time factor.
+    virtual void update(float dt);
+    // Applies the list changes and draws the list (nothing while drawing is off).
+    virtual void draw();
+    virtual bool has_overlay_pass() const;
+    virtual void draw_overlay();
+    // Closes what the scene keeps open on the screen; nothing by default. The game
+    // process calls it while the busy count holds the scene, and destroy last.
+    virtual void close_windows();
+
+protected:
+    // Construction: the packets and their sets, the world and the environment, and the
+    // random source (42, then reseeded from the kernel's random sequence).
+    explicit scene_root_t(unit_system_t *system);
+    ~scene_root_t() override;
+
+    // The scene's teardown, run by destroy: the packet sets, the packets, the owned
+    // units, the lists, the world and the environment, then close_windows. A derived
+    // controller overrides it to let go of its own parts, then calls this one.
+    virtual void teardown_scene();
+
+private:
+    void create_packets();
+    void create_scene_unit(owner_ptr_t<unit_t> &slot, const char *type_name);
+    void release_objects();
+
+    owner_ptr_t<fw4pp_light_u> m_lights[LIGHT_PACKETS];
+    owner_ptr_t<pp_fog_u> m_fog;
+    owner_ptr_t<pp_camera_u> m_cameras[CAMERA_PACKETS];
+    owner_ptr_t<fw4pp_model_u> m_model;
+    r_parameter_array_t m_packet_sets[PACKET_SETS];
+    int32_t m_busy_count = 0;
+    randomizer_t m_random{42};
+    owner_ptr_t<unit_t> m_world;
+    owner_ptr_t<unit_t> m_environment;
+    target_list_t m_targets;
+    bool m_draw_enabled = true;
+    scene_list_t<updatable_t> m_update_list;
+    scene_list_t<updatable_t> m_pending_adds;
+    scene_list_t<updatable_t> m_pending_removes;
+    scene_list_t<unit_base_t> m_objects;  // each owned
+    float m_scene_time = 0.0f;
+    float m_time_factor = 1.0f;
+    uint32_t m_frame_count = 0;
+    quat_t m_view_rotation;
+};
+
+class base_ctrl_u : public scene_root_t {
+    QRN_UNIT_CLASS(base_ctrl_u, scene_root_t);
+};
+
+}  // namespace quarn

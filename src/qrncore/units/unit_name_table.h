@@ -1,0 +1,72 @@
+#pragma once
+// quarn::unit_name_table_t: the names one unit file meets, bound within the file while
+// it is read. Each distinct name (compared by its tokens, so letter case and doubled
+// dots do not count) has one entry, in the order the file first mentions it; the
+// reader keeps in it the unit defined under the name, the unit whose owned pointer
+// takes it, and the outside unit an undefined name resolves to. The table is local to
+// one load: the global name tree is touched once per defined name, not for every
+// mention.
+#include <cstdint>
+
+#include "qrncore/collections/arrays/array_dyn.h"
+#include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_name.h"
+
+namespace quarn {
+
+class unit_base_t;
+
+class unit_name_table_t {
+public:
+    static constexpr uint32_t NONE = UINT32_MAX;
+
+    // Names of up to INLINE_TOKENS tokens keep them in the entry, longer ones in the
+    // token store: most names are short, and a lookup then reads one record.
+    static constexpr uint32_t INLINE_TOKENS = 2;
+
+    struct entry_t {
+        uint64_t token[INLINE_TOKENS];  // the tokens, or token[0] the index in the store
+        uint32_t token_count;
+        uint32_t created;      // index (in the load) of the unit defined under it, or NONE
+        uint32_t owner;        // index of the unit whose owned pointer takes it, or NONE
+        bool nameless;         // written ".x": "_nameless.x", local to the file
+        unit_base_t *outside;  // a unit outside the file that an undefined name names
+    };
+
+    // Room for names entries without moving them (that memory is only touched as it
+    // fills) and an index for indexed names without growing (cleared at once, so it
+    // is touched); false when either cannot be had.
+    bool reserve(uint32_t names, uint32_t indexed);
+
+    // The entry of the name, made when it is new; NONE when memory runs out.
+    uint32_t find_or_add(const unit_name_tokens_t &name, bool nameless);
+    entry_t &operator[](uint32_t i) { return m_entries[i]; }
+    const entry_t &operator[](uint32_t i) const { return m_entries[i]; }
+    uint32_t count() const { return m_entries.get_count(); }
+    // The tokens of entry i.
+    void tokens_of(uint32_t i, unit_name_tokens_t &out) const;
+    // The dotted name of entry i, for messages.
+    mstring_dyn_t text_of(uint32_t i) const;
+    // Forgets every name; the memory stays for the next load.
+    void clear();
+
+private:
+    // A slot of the open-addressed index: the name's hash, so that a probe rarely
+    // reads an entry that is not the one sought, and the entry's index + 1 (0: free).
+    struct slot_t {
+        uint64_t hash;
+        uint32_t entry;
+    };
+
+    const uint64_t *tokens(const entry_t &e) const;
+    uint64_t hash_of_entry(uint32_t k) const;
+    bool same(const entry_t &e, const unit_name_tokens_t &name) const;
+    bool rehash(uint32_t slots);
+
+    array_dyn_t<entry_t> m_entries;
+    array_dyn_t<uint64_t> m_tokens;
+    // A power of two in size, at most half full.
+    array_dyn_t<slot_t> m_slots;
+};
+
+}  // namespace quarn
