@@ -55,6 +55,7 @@ public:
     vec2_t reflection{0, 0};
     vec2_t tile{1, 1};          // texture tile sizes in world x and z; above 0
     vec4_t water_colour{0, 0, 0, 1};
+    vec2_t size{0, 0};          // the image size in UI reference units (width, height)
     // What the surface is made of: an index of the substance list
     // ("/material/material.db"); 16 (water) keeps terrain pieces out of ground queries.
     uint32_t substance = 0;
