@@ -1,6 +1,9 @@
 #include "game/world/landscape_folder.h"
 
 #include "game/game_rows.h"
+#include "game/visuals/models/model_coll.h"
+#include "game/visuals/models/model_desc.h"
+#include "game/visuals/models/model_object.h"
 #include "kernel/m_server.h"
 #include "qrncore/system/messages.h"
 
@@ -83,6 +86,20 @@ bool landscape_folder_u::has_chunk_collision(uint32_t chunk) const {
 
 bool landscape_folder_u::get_chunk_path(uint32_t chunk, const string &extension, mstring_t &out) const {
     return landscape_chunk_path(get_path(), chunk, extension, out);
+}
+
+owner_ptr_ret_t<model_object_u> landscape_folder_u::get_chunk_model(uint32_t chunk) const {
+    mstring_dyn_t path;
+    if (!has_chunk_model(chunk) || !get_chunk_path(chunk, ".zmd", path)) return {};
+    model_ref_t<model_desc_u> desc(model_desc_u_obtain(path.c_str()));
+    if (!desc || !desc->is_ready()) return {};
+    return desc->create_object(0, 0, nullptr);
+}
+
+model_coll_u *landscape_folder_u::get_chunk_collision(uint32_t chunk) const {
+    mstring_dyn_t path;
+    if (!has_chunk_collision(chunk) || !get_chunk_path(chunk, ".zmc", path)) return nullptr;
+    return model_coll_u_obtain(path.c_str());
 }
 
 landscape_folder_lock_t::landscape_folder_lock_t(const landscape_folder_u *folder) {

@@ -8,16 +8,20 @@
 // A bound folder holds the game module (the game-support lock hooks), like the other
 // game resources; DRAIN_GAMESUP removes the unreferenced ones.
 #include <cstdint>
+#include <utility>
 
 #include "game/world/landscape_file.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/resource_unit.h"
 #include "qrncore/geometry/aabox.h"
 #include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_ptr.h"
 
 namespace quarn {
 
 class landscape_folder_u;
+class model_coll_u;
+class model_object_u;
 
 // A counted hold on a folder's item: what obtain hands over. Releasing it may free
 // the folder.
@@ -35,6 +39,8 @@ public:
 
 private:
     friend class landscape_folder_u;
+class model_coll_u;
+class model_object_u;
     c_item_ptr_t m_item;
 };
 
@@ -66,6 +72,20 @@ public:
     bool has_chunk_collision(uint32_t chunk) const;
     // The chunk's file name with the extension (".zmd", ".zmc").
     bool get_chunk_path(uint32_t chunk, const string &extension, mstring_t &out) const;
+
+    // The chunk's model: an object of its descriptor in look 0 and variant 0, with no
+    // packets yet; null when the chunk has none or its files do not load.
+    owner_ptr_ret_t<model_object_u> get_chunk_model(uint32_t chunk) const;
+    // The chunk's collision model, counted for the caller (model_ref_t or
+    // model_release); null when the chunk has none or its file does not load.
+    model_coll_u *get_chunk_collision(uint32_t chunk) const;
+
+    // True the first time it is asked: a piece's material slot beyond the file's slot
+    // count is reported once per landscape file.
+    bool first_missing_slot() const { return !std::exchange(m_missing_slot_reported, true); }
+
+private:
+    mutable bool m_missing_slot_reported = false;
 };
 
 // Holds a folder's item locked and views its image for as long as it lives; for runs

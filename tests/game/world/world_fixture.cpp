@@ -1,6 +1,15 @@
 #include "world_fixture.h"
 
+#include "game/visuals/models/model_anim.h"
+#include "game/visuals/models/model_coll.h"
+#include "game/visuals/models/model_desc.h"
+#include "game/visuals/models/model_geom.h"
+#include "game/world/landscape_folder.h"
+#include "kernel/gfx.h"
+#include "outside/qrnshared/material.h"
+#include "kernel/m_server.h"
 #include "qrncore/qrnutils/substance/substance_db.h"
+#include "qrncore/units/unit_system.h"
 
 namespace quarn::test {
 
@@ -31,6 +40,7 @@ const char *SUBSTANCES = R"(0: default
 
 void world_fixture_t::SetUp() {
     shader_fixture_t::SetUp();
+    gfx_start();
     ASSERT_TRUE(write_file(base.file("material/material.db"), SUBSTANCES));
     ASSERT_TRUE(write_file(base.file("map/.keep"), ""));
     map_mount = ufs_mount(FS_DEVICE_DIRECTORY, base.file("map").c_str(), "/map", false, 0);
@@ -40,7 +50,25 @@ void world_fixture_t::SetUp() {
     substance_db_request();
 }
 
+void world_fixture_t::free_cached() {
+    // What the test let go of still holds its resources until it is freed; then the
+    // cached resources go (a geometry is held by its descriptor: two passes).
+    unit_system_t::clean_garbage();
+    for (int pass = 0; pass < 2; ++pass) {
+        landscape_folder_free_unreferenced();
+        for (const unit_descriptor_t *d :
+             {&model_desc_u::unit_descriptor, &model_geom_u::unit_descriptor, &model_coll_u::unit_descriptor,
+              &model_anim_u::unit_descriptor, &material_u::unit_descriptor}) {
+            _mm_mem_free_unreferenced(-1, d);
+            mm_remove_unreferenced(-1, d);
+        }
+    }
+    unit_system_t::clean_garbage();
+}
+
 void world_fixture_t::TearDown() {
+    free_cached();
+    gfx_stop();
     substance_db_release();
     // Nothing reads the folders while the memory manager ends.
     ufs_unmount(map_mount);

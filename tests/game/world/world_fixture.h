@@ -1,6 +1,7 @@
 #pragma once
 // The shader fixture (kernel, memory manager, shader library, effects, "/t" mounted)
-// with a folder for maps: "<dir>/map" mounted at "/map" and "<dir>/material" at
+// with the graphics front-end (prototypes and packets of models) and a folder for
+// maps: "<dir>/map" mounted at "/map" and "<dir>/material" at
 // "/material", holding the game's substance list, which is requested for the test.
 // Maps are written there with the map writer (map_fixtures.h).
 #include <string>
@@ -21,6 +22,9 @@ protected:
     void put_map_file(const std::string &path, const std::vector<uint8_t> &bytes);
     // Writes "/material/map/texture.db".
     void put_texture_table(const std::string &text);
+    // Frees the garbage units and the cached resources nobody holds (landscape
+    // folders, model files, materials), as the module's drain does.
+    void free_cached();
 
     temp_dir_t base;
     fs_device_t *map_mount = nullptr;
