@@ -93,6 +93,11 @@ uint32_t landscape_u::find_chunks(const aabox_t &box, array_dyn_t<landscape_chun
     const vptrlist_t &found = m_chunk_index->query(box.min, box.max);
     for (const vptrlist_node_t *n = found.get_first(); n; n = n->next)
         out.append(static_cast<landscape_chunk_u *>(n->data));
+    // The hash answers in the order of its keys (addresses): file order instead, so
+    // that the heap's sets, and with them what a walk meets first, never depend on
+    // where the chunks happen to lie in memory.
+    std::sort(out.get_data(), out.get_data() + out.get_count(),
+              [](const landscape_chunk_u *a, const landscape_chunk_u *b) { return a->get_index() < b->get_index(); });
     return out.get_count();
 }
 

@@ -99,7 +99,7 @@ public:
     r_parameter_array_t &get_packets() { return m_packets; }
     float get_sort_timer() const { return m_sort_timer; }
     physics_scene_t *get_scene() const { return m_scene; }
-    // The chunks whose boxes meet the box (the spatial hash's answer, in its order).
+    // The chunks whose boxes meet the box (the spatial hash's answer), in file order.
     uint32_t find_chunks(const aabox_t &box, array_dyn_t<landscape_chunk_u *> &out);
 
 protected:
