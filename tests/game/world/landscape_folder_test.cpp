@@ -9,6 +9,7 @@
 
 #include "game/world/landscape_file.h"
 #include "game/world/landscape_folder.h"
+#include "game/game_rows.h"
 #include "kernel/m_server.h"
 #include "map_landscape_file.h"
 #include "qrncore/spatial/le_bytes.h"
@@ -193,6 +194,19 @@ TEST_F(landscape_folder_test, one_unit_per_path_while_held) {
     landscape_folder_ref_t again = landscape_folder_u::obtain("/map/a/landscape.lnd");
     ASSERT_TRUE(again);
     EXPECT_EQ(again->get_chunk_count(), 2u);
+}
+
+TEST_F(landscape_folder_test, bound_folders_hold_the_module_until_the_drain) {
+    static int holds = 0;
+    set_gamesup_lock_hooks([] { ++holds; }, [](unit_base_t *) { --holds; });
+    lnd_file_t f;
+    f.chunks = {chunk(0, 0, 0, 0)};
+    put_map_file("d/landscape.lnd", lnd_write(f));
+    landscape_folder_u::obtain("/map/d/landscape.lnd").release();
+    EXPECT_EQ(holds, 1);  // unreferenced, but cached and bound
+    game_row_table_t::linked().run_step(game_step_t::DRAIN_GAMESUP, game_row_args_t{});
+    EXPECT_EQ(holds, 0);
+    set_gamesup_lock_hooks(nullptr, nullptr);
 }
 
 TEST_F(landscape_folder_test, a_bad_file_does_not_load) {
