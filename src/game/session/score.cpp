@@ -77,6 +77,16 @@ score_u *score_table_u::get_entry(uint32_t index) const {
     return index < scores.get_count() ? unit_cast<score_u>(scores[index].get()) : nullptr;
 }
 
+bool score_table_u::_call_post_load() {
+    if (!unit_base_t::_call_post_load()) return false;
+    for (uint32_t i = 0; i < scores.get_count(); ++i) {
+        if (get_entry(i)) continue;
+        error("[game] Entry %u of the high-score table is no score record.", i);
+        return false;
+    }
+    return true;
+}
+
 int32_t score_table_u::find_place(uint32_t new_score) const {
     for (uint32_t i = 0; i < scores.get_count(); ++i) {
         const score_u *entry = get_entry(i);

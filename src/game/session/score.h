@@ -47,6 +47,10 @@ class score_table_u : public unit_base_t {
 public:
     static constexpr int32_t NO_PLACE = -1;
 
+    // Every entry must be a score record: a table with an empty entry or one of
+    // another class fails its load (logged), as no screen could show it.
+    bool _call_post_load() override;
+
     uint32_t get_count() const { return scores.get_count(); }
     // The entry at index, or null past the end.
     score_u *get_entry(uint32_t index) const;

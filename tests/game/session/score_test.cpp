@@ -120,6 +120,17 @@ TEST_F(score, the_shipped_table_holds_fifteen_named_entries_best_first) {
     }
 }
 
+TEST_F(score, a_table_whose_entries_are_not_all_score_records_does_not_load) {
+    for (const char *entry : {"null", ".other"}) {
+        SCOPED_TRACE(entry);
+        use_defaults(std::string("RozErere\n{\nscore_table : .t { scores: 2 scores[0]: .a scores[1]: ") + entry +
+                     " }\nscore : .a { score: 5 }\nscore_table : .other { }\n}\n");
+        EXPECT_FALSE(load_unit_tree<score_table_u>("/script/scores.unit"));
+        EXPECT_TRUE(log.contains("[game] Entry 1 of the high-score table is no score record."));
+        log.clear();
+    }
+}
+
 TEST_F(score, the_token_is_the_enciphered_text_with_its_zero_two_letters_a_byte) {
     mstring_dyn_t letters;
     const uint8_t bytes[] = {0x3C, 0x00, 0xFF, 0xA5};
