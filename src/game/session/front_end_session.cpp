@@ -18,6 +18,8 @@ constinit front_end_session_t *the_session = nullptr;
 
 front_end_session_t *get_front_end_session() { return the_session; }
 
+front_end_session_t::front_end_session_t() : front_end_session_t(&ui_layer_session_ui()) {}
+
 front_end_session_t::front_end_session_t(session_ui_t *ui) : m_ui(ui) {
     the_session = this;
     set_game_data(&m_game_data);

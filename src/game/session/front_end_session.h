@@ -32,8 +32,9 @@ public:
     // Becomes the module's session and sets its game data as the game's. Copies the
     // default table to "/home/scores.unit" when that file does not exist, then loads
     // it; a file that does not load (or whose root is no score table) leaves the
-    // session without a table, and the file as it is. ui is the window table the
-    // session opens windows in (not owned; null: no windows open).
+    // session without a table, and the file as it is. Windows open in the UI layer's
+    // window table, or in ui (not owned; null: no windows open).
+    front_end_session_t();
     explicit front_end_session_t(session_ui_t *ui);
     // Closes every open window, releases the table and the game data, and stops being
     // the module's session.

@@ -1,7 +1,8 @@
 #pragma once
 // session_ui_t: the part of the UI layer's window table that the front-end session
-// uses: insert a window from its layout, show it, remove it. The session reaches the
-// UI layer only through it, so its window bookkeeping is tested with a recording one.
+// uses: insert a window from its layout, show it, remove it. The game's session uses
+// the UI layer's own (ui_layer_session_ui); tests of the session's bookkeeping give a
+// recording one.
 #include <cstdint>
 
 namespace quarn {
@@ -18,5 +19,8 @@ public:
     // Takes the window out of the table.
     virtual void remove_window(c_item_t *window) = 0;
 };
+
+// The UI layer's window table: ui_winsert (reporting failures), ui_wshow, ui_wremove.
+session_ui_t &ui_layer_session_ui();
 
 }  // namespace quarn
