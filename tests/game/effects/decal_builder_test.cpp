@@ -153,6 +153,29 @@ struct grid_t {
     std::vector<uint16_t> indices;
 };
 
+TEST_F(decal_builder, a_box_over_a_grid_cuts_exactly_its_area) {
+    grid_t grid(20);
+    triangle_heap_t heap;
+    ASSERT_TRUE(heap.append(uint32_t(grid.vertices.size()), grid.vertices.data(), uint32_t(grid.indices.size()),
+                            grid.indices.data(), 3, sizeof(vec3_t), nullptr));
+    ASSERT_TRUE(heap.is_dirty());
+    projected_decal_builder_t b;
+    ASSERT_TRUE(b.setup(box_at({10, 0, 10}, {1.5f, 1, 1.5f}), 0));
+    decal_mesh_t mesh;
+    ASSERT_TRUE(b.build(mesh, heap));
+    EXPECT_FALSE(heap.is_dirty()) << "the heap's tree was built first";
+    double area = 0;
+    for (uint32_t i = 0; i < mesh.get_index_count(); i += 3) {
+        const vec3_t &p0 = mesh.get_position(mesh.get_index(i)), &p1 = mesh.get_position(mesh.get_index(i + 1)),
+                     &p2 = mesh.get_position(mesh.get_index(i + 2));
+        area += 0.5 * std::fabs(double(cross(p1 - p0, p2 - p0).y));
+    }
+    EXPECT_NEAR(area, 9.0, 1e-3) << "3 x 3 units of the grid, partly cut cells included";
+    ASSERT_TRUE(b.setup(box_at({100, 0, 100}, {1, 1, 1}), 0));
+    decal_mesh_t far;
+    EXPECT_FALSE(b.build(far, heap)) << "a box off the grid cuts nothing";
+}
+
 TEST_F(decal_builder, a_polygon_past_the_vertex_limit_ends_the_build) {
     grid_t grid(20);
     triangle_heap_t heap;
