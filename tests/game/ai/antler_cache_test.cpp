@@ -9,6 +9,8 @@
 #include "ai_fakes.h"
 #include "antler_fixture.h"
 #include "qrncore/numerics/randomizer.h"
+#include "qrncore/qrnutils/ufs/zip_device.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 namespace {
@@ -224,6 +226,41 @@ TEST_F(antler_cache, antlers_are_built_from_their_beam_name_in_decimal) {
             EXPECT_TRUE(log.entries().empty());
         }
     }
+}
+
+// The whitetail buck's antler file as the game ships it, over the packed models.
+TEST_F(antler_cache, the_shipped_whitetail_antlers_load_and_draw) {
+    const fs_archive_factory_t previous = fs_set_archive_factory(zip_device_create);
+    fs_device_t *base = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
+    fs_device_t *builtin =
+        ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "", true, 40);
+    ASSERT_TRUE(base && builtin);
+    {
+        def_pool_t shipped;
+        ASSERT_TRUE(shipped.read_from("/def/game.def"));
+        antler_cache_t whitetail;
+        whitetail.set_game_definition(&shipped);
+        const antler_factory_u *factory = whitetail.find_factory("whitetail", "male");
+        ASSERT_EQ(factory->get_part_count(), 4u);
+        float band = 0.0f;
+        for (uint32_t i = 0; i < 4; ++i) {
+            const antler_part_simple_u *part = factory->get_part(i);
+            ASSERT_NE(part, nullptr);
+            EXPECT_TRUE(part->has_model()) << part->model.c_str();
+            EXPECT_GE(part->min_simple_score, band) << "bands rise with the index";
+            EXPECT_GT(part->max_simple_score, part->min_simple_score);
+            band = part->max_simple_score;
+            antler_piece_t piece;
+            ASSERT_TRUE(factory->build(piece, 0, i, 0.8f));
+            EXPECT_GT(frame([&] { piece.draw(mat4_t::identity(), 1.0f); }).draw_count(), 0u);
+        }
+        EXPECT_EQ(whitetail.find_factory("whitetail", "female"), whitetail.get_factory());
+        EXPECT_TRUE(log.texts(message_t::ERROR).empty()) << log.texts(message_t::ERROR)[0];
+        EXPECT_TRUE(log.texts(message_t::WARNING).empty()) << log.texts(message_t::WARNING)[0];
+    }
+    ufs_unmount(builtin);
+    ufs_unmount(base);
+    fs_set_archive_factory(previous);
 }
 
 }  // namespace
