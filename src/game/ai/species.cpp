@@ -44,8 +44,15 @@ float random_swing(randomizer_t *random) {
     return c * c * c;
 }
 
-// Where the size factor lies between the two reference sizes (0 at L07, 1 at L13).
-float size_fraction(float size) { return (size - ANIMAL_SIZE_L07) / (ANIMAL_SIZE_L13 - ANIMAL_SIZE_L07); }
+// lo to hi spread over the size factor (lo at L07, hi at L13), times the random
+// factor 1 + swing cos³(πr); in double, so that a range near the float limits does not
+// overflow on the way. False when the result is no finite float.
+bool spread(float lo, float hi, float size, float swing, randomizer_t *random, float &out) {
+    const double fraction = (double(size) - ANIMAL_SIZE_L07) / (double(ANIMAL_SIZE_L13) - ANIMAL_SIZE_L07);
+    const double value = (lo + fraction * (double(hi) - lo)) * (1.0 + swing * double(random_swing(random)));
+    out = float(value);
+    return std::isfinite(out);
+}
 
 }  // namespace
 
@@ -68,8 +75,12 @@ float animal_compute_score(const def_obj_t &gender, float size, randomizer_t *ra
         return 0.0f;
     }
     const float c = size < ANIMAL_SIZE_L07 ? ANIMAL_SIZE_L07 : size > ANIMAL_SIZE_L13 ? ANIMAL_SIZE_L13 : size;
-    const float base = lo + size_fraction(c) * (hi - lo);
-    return base * (1.0f + 0.02f * random_swing(random));
+    float score = 0.0f;
+    if (!spread(lo, hi, c, 0.02f, random, score)) {
+        error("[animal] invalid animal scoring range (%s)", range);
+        return 0.0f;
+    }
+    return score;
 }
 
 float animal_compute_weight(const def_obj_t &gender, float size, randomizer_t *random) {
@@ -87,8 +98,12 @@ float animal_compute_weight(const def_obj_t &gender, float size, randomizer_t *r
         error("[animal] invalid animal weight range (%s)", range);
         return 0.0f;
     }
-    const float base = lo + size_fraction(size) * (hi - lo);
-    return base * (1.0f + 0.07f * random_swing(random));
+    float weight = 0.0f;
+    if (!spread(lo, hi, size, 0.07f, random, weight)) {
+        error("[animal] invalid animal weight range (%s)", range);
+        return 0.0f;
+    }
+    return weight;
 }
 
 }  // namespace quarn

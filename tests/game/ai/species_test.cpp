@@ -131,12 +131,14 @@ TEST(species_draws, scoring_types_and_bad_ranges) {
         {R"(weight_range: "60")", "[animal] invalid animal weight range (60)"},
         {R"(weight_range: "60:x")", "[animal] invalid animal weight range (60:x)"},
         {R"(weight_range: "60:1e99")", "[animal] invalid animal weight range (60:1e99)"},
+        // Finite bounds whose spread to this size is no float.
+        {R"(weight_range: "3e38:3.4e38")", "[animal] invalid animal weight range (3e38:3.4e38)"},
     };
     for (const auto &c : weights) {
         SCOPED_TRACE(c.keys);
         auto pool = def_text(std::string("def male { ") + c.keys + " }");
         message_capture_t log;
-        EXPECT_EQ(animal_compute_weight(*pool->find("male"), 1.5f), 0.0f);
+        EXPECT_EQ(animal_compute_weight(*pool->find("male"), 4.0f), 0.0f);
         EXPECT_TRUE(log.contains(c.message));
     }
     auto pool = def_text(R"(def male { score_range: "1:2" weight_range: "1:2" })");
