@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "game/ai/zba_compile.h"
 #include "game/ai/zba_model_source.h"
 #include "qrncore/spatial/le_bytes.h"
 #include "qrncore/system/messages.h"
@@ -223,6 +224,27 @@ void zba_info_t::unload() {
         m_runtime->programs.clear();
         m_runtime->model.release();
     }
+}
+
+c_item_ptr_t zba_info_t::compiled_behavior(int32_t behavior) const {
+    if (m_runtime)
+        if (c_item_t *cached = m_runtime->programs.find_behavior(behavior)) return c_item_ptr_t(cached);
+    c_item_ptr_t program = zba_compile(m_runtime ? m_runtime->item : nullptr, &behavior, 1, nullptr, 0, nullptr, 0);
+    // A program the cache cannot keep (no memory) still serves this caller.
+    if (program && m_runtime) m_runtime->programs.put_behavior(behavior, program.get());
+    return program;
+}
+
+c_item_ptr_t zba_info_t::compiled_transition(int32_t from, int32_t to, const int32_t *complex, uint32_t complex_count,
+                                             const int32_t *simple, uint32_t simple_count) const {
+    const bool keyed = m_runtime && from >= 0 && to >= 0;
+    if (keyed)
+        if (c_item_t *cached = m_runtime->programs.find_transition(from, to)) return c_item_ptr_t(cached);
+    if (complex_count == 0 && simple_count == 0) return {};
+    c_item_ptr_t program =
+        zba_compile(m_runtime ? m_runtime->item : nullptr, nullptr, 0, complex, complex_count, simple, simple_count);
+    if (program && keyed) m_runtime->programs.put_transition(from, to, program.get());
+    return program;
 }
 
 }  // namespace quarn

@@ -189,6 +189,17 @@ public:
     // descriptor let go.
     void unload();
 
+    // The program of a behaviour (zba_compile.h), with a reference for the caller:
+    // the one cached, or one compiled now and cached. Null (logged) when it does not
+    // compile; a file without a runtime item cannot compile.
+    c_item_ptr_t compiled_behavior(int32_t behavior) const;
+    // The program of the transition from one behaviour to another: the one cached
+    // under the pair; when none is and lists are given, one compiled from them
+    // (complex transitions, then simple ones), cached when both numbers are
+    // behaviours (not -1). Null when none is cached and no list is given.
+    c_item_ptr_t compiled_transition(int32_t from, int32_t to, const int32_t *complex, uint32_t complex_count,
+                                     const int32_t *simple, uint32_t simple_count) const;
+
 private:
     uint32_t header(uint32_t field) const;
     uint32_t table_entry(uint32_t table_field, uint32_t count_field, uint32_t i) const;
