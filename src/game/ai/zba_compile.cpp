@@ -7,7 +7,6 @@
 #include "game/ai/zba_proc.h"
 #include "kernel/m_server.h"
 #include "kernel/sys.h"
-#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -35,9 +34,6 @@ public:
     c_item_ptr_t link();
 
 private:
-    // Pass 1: the times of the channel's items with proportional spans stretched, and
-    // the real length of each animation item.
-    bool stretch(const zba_behavior_t &b, const zba_channel_t &channel);
     bool emit(zba_opcode_t op, float value) { return emit(zba_instr_t::make(op, value)); }
     bool emit(zba_opcode_t op, uint32_t word) { return emit(zba_instr_t::make(op, word)); }
     bool emit(const zba_instr_t &in);
@@ -54,9 +50,6 @@ private:
     uint32_t m_thread_count = 0;
     // The time of the last wait emitted in the current thread.
     float m_waited = 0.0f;
-    // Pass 1's working copy of the channel's times and animation lengths.
-    array_dyn_t<float> m_times;
-    array_dyn_t<float> m_lengths;
 };
 
 bool compiler_t::emit(const zba_instr_t &in) {
@@ -93,53 +86,8 @@ bool compiler_t::known_animation(int32_t animation) const {
     return false;
 }
 
-bool compiler_t::stretch(const zba_behavior_t &b, const zba_channel_t &channel) {
-    const uint32_t n = channel.item_count();
-    if (!m_times.set_size(n) || !m_lengths.set_size(n)) {
-        error("[zba_vm:compile_bhv] not enough memory to compile behavior %s:%s", file_name(), b.name());
-        return false;
-    }
-    float shift = 0.0f;
-    bool span = false;
-    float span_start = 0.0f, natural = 0.0f, factor = 0.0f, real = 0.0f;
-    zba_item_t item = channel.first_item();
-    for (uint32_t i = 0; i < n; ++i, item = item.next()) {
-        const uint32_t kind = item.kind();
-        // Pass 2 stops at a kind that is none, with its message.
-        if (kind > ITEM_WEIGHT) break;
-        float t = item.time() + shift;
-        if (span) {
-            if (t >= span_start + factor - 0.001f) {
-                t += real - factor;
-                shift += real - factor;
-                span = false;
-            } else {
-                t = span_start + (t - span_start) * natural;
-            }
-        }
-        float length = 0.0f;
-        if (kind == ITEM_ANIM) {
-            if (!known_animation(item.animation())) return false;
-            length = item.length();
-            if (item.proportional()) {
-                span = true;
-                span_start = t;
-                natural = m_info.animation(uint32_t(item.animation())).length();
-                factor = length;
-                real = natural * factor;
-                length = real;
-            }
-        }
-        m_times[i] = t;
-        m_lengths[i] = length;
-    }
-    return true;
-}
-
 bool compiler_t::compile_bhv(const zba_behavior_t &b) {
     for (uint32_t c = 0, channels = b.channel_count(); c < channels; ++c) {
-        const zba_channel_t channel = b.channel(c);
-        if (!stretch(b, channel)) return false;
         if (!begin_thread("compile_bhv", b.name())) return false;
         // The open animation: its end time and weight, and where its current slope
         // segment starts and at what weight.
@@ -147,9 +95,11 @@ bool compiler_t::compile_bhv(const zba_behavior_t &b) {
         float end = 0.0f, end_weight = 0.0f, segment = 0.0f, segment_weight = 0.0f;
         uint32_t last_slope = 0;  // the code index of the open animation's latest wgs
         float latest = 0.0f;      // the latest time seen
-        zba_item_t item = channel.first_item();
-        for (uint32_t i = 0, n = channel.item_count(); i < n; ++i, item = item.next()) {
-            const float t = m_times[i];
+        // The items with their times and lengths as they play (proportional spans
+        // stretched).
+        for (zba_channel_walk_t walk(m_info, b.channel(c)); walk.next();) {
+            const zba_item_t &item = walk.item();
+            const float t = walk.time();
             const uint32_t kind = item.kind();
             if (open && kind <= ITEM_WEIGHT && t >= end) {
                 if (!wait(end) || !emit(ZBA_WGH, end_weight)) return false;
@@ -165,7 +115,8 @@ bool compiler_t::compile_bhv(const zba_behavior_t &b) {
                     if (!wait(t) || !emit(ZBA_TSH, sys_rand() * item.value())) return false;
                     break;
                 case ITEM_ANIM: {
-                    const float length = m_lengths[i];
+                    if (!known_animation(item.animation())) return false;
+                    const float length = walk.length();
                     // Also for a record that did not come from a file: a length of 0
                     // or below would give an infinite slope and speed.
                     if (!(item.length() > 0.0f) || !(length > 0.0f)) {

@@ -195,18 +195,11 @@ void zba_info_t::compute_durations() {
         const uint32_t channels = b.channel_count();
         for (uint32_t c = 0; c < channels; ++c) {
             const zba_channel_t channel = b.channel(c);
-            float shift = 0.0f, duration = 0.0f;
-            zba_item_t item = channel.first_item();
-            for (uint32_t i = 0, n = channel.item_count(); i < n; ++i, item = item.next()) {
-                const float t = item.time() + shift;
-                if (t > duration) duration = t;
-                if (item.kind() != ITEM_ANIM) continue;
-                float end = t + item.length();
-                if (item.proportional()) {
-                    const float real = animation(uint32_t(item.animation())).length() * item.length();
-                    end = t + real;
-                    shift += real - item.length();
-                }
+            float duration = 0.0f;
+            for (zba_channel_walk_t walk(*this, channel); walk.next();) {
+                const uint32_t kind = walk.item().kind();
+                if (kind > ITEM_WEIGHT) break;
+                const float end = walk.time() + (kind == ITEM_ANIM ? walk.length() : 0.0f);
                 if (end > duration) duration = end;
             }
             set_f32(channel.offset() + C_DURATION, duration);
@@ -216,6 +209,51 @@ void zba_info_t::compute_durations() {
     };
     for (uint32_t i = 0, n = behavior_count(); i < n; ++i) behavior_duration(behavior(i));
     for (uint32_t i = 0, n = complex_count(); i < n; ++i) behavior_duration(complex_transition(i));
+}
+
+// ---- the channel walk ----
+
+zba_channel_walk_t::zba_channel_walk_t(const zba_info_t &file, const zba_channel_t &channel)
+    : m_file(file), m_channel(channel), m_count(channel.item_count()) {}
+
+bool zba_channel_walk_t::next() {
+    if (m_index >= m_count) return false;
+    m_item = m_index == 0 ? m_channel.first_item() : m_item.next();
+    ++m_index;
+    const uint32_t kind = m_item.kind();
+    m_length = 0.0f;
+    if (kind > ITEM_WEIGHT) {
+        // Its size is unknown, so nothing after it can be found.
+        m_count = m_index;
+        m_time = m_item.time() + m_shift;
+        return true;
+    }
+    float t = m_item.time() + m_shift;
+    if (m_span) {
+        // An item at the span's end in the file's time plays at its real end; the
+        // 0.001 s lets an item written at the end count as after it.
+        if (t >= m_span_start + m_factor - 0.001f) {
+            t += m_real - m_factor;
+            m_shift += m_real - m_factor;
+            m_span = false;
+        } else {
+            t = m_span_start + (t - m_span_start) * m_natural;
+        }
+    }
+    if (kind == ITEM_ANIM) {
+        m_length = m_item.length();
+        const int32_t animation = m_item.animation();
+        if (m_item.proportional() && animation >= 0 && uint32_t(animation) < m_file.animation_count()) {
+            m_span = true;
+            m_span_start = t;
+            m_natural = m_file.animation(uint32_t(animation)).length();
+            m_factor = m_length;
+            m_real = m_natural * m_factor;
+            m_length = m_real;
+        }
+    }
+    m_time = t;
+    return true;
 }
 
 void zba_info_t::unload() {

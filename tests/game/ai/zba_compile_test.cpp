@@ -46,6 +46,9 @@ const char *const behaviors = R"(
         0.5 info { info : "mid" }
         2 info { info : "after" }
         3 anim { anim : "look_a" length : "0.5" s_weight : "0" } } } }
+    "inside" { channels { "body" {
+        0 anim { anim : "walk_a" length : "1" proportional : "yes" }
+        0.9 anim { anim : "run_a" length : "3" } } } }
     "shift" { channels { "body" {
         0 anim { anim : "walk_a" length : "1" }
         0.5 warp { warp : "2" } } } }
@@ -78,7 +81,7 @@ TEST_F(zba_compile_listing, golden_listings) {
     };
     const int32_t b_one = behavior("one"), b_key = behavior("key"), b_flat = behavior("flat"),
                   b_close = behavior("close"), b_stretch = behavior("stretch"), b_shift = behavior("shift"),
-                  b_two = behavior("two");
+                  b_two = behavior("two"), b_inside = behavior("inside");
     const std::string shift = fmt(nth_random(1) * 2.0f);
     const case_t cases[] = {
         {"one animation at 0 of length 2", {b_one}, {}, {}, {"wgh 1 / wgs -0.5 / anm walk_a / wtt 2 / wgh 0 / hlt"}},
@@ -104,6 +107,11 @@ TEST_F(zba_compile_listing, golden_listings) {
          {},
          {"wgh 1 / wgs 0 / anm walk_a / wtt 1 / evt info mid / wtt 3 / wgh 1 / wtt 3.5 / evt info after / wtt 4.5 / "
           "wgh 0 / wgs 2 / anm look_a / wtt 5 / wgh 1 / hlt"}},
+        {"an item inside a proportional span stretches with it",
+         {b_inside},
+         {},
+         {},
+         {"wgh 1 / wgs 0 / anm walk_a / wtt 1.8 / wgh 1 / wgs 0 / anm run_a / wtt 4.8 / wgh 1 / hlt"}},
         {"a random shift drawn at compile time",
          {b_shift},
          {},
@@ -139,6 +147,10 @@ TEST_F(zba_compile_listing, golden_listings) {
         EXPECT_EQ(header_of(program.get()).thread_count, c.expected.size());
     }
     EXPECT_EQ(log.texts(message_t::ERROR), lines_t{});
+    // The file's durations follow the same stretch: a behaviour lasts as long as its
+    // program runs.
+    EXPECT_FLOAT_EQ(info().behavior(uint32_t(b_inside)).duration(), 4.8f);
+    EXPECT_FLOAT_EQ(info().behavior(uint32_t(b_stretch)).duration(), 5.0f);
 }
 
 // Rewrites a 32-bit field of the loaded file's block, as a record that did not come

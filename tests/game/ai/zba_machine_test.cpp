@@ -29,6 +29,11 @@ const char *const behaviors = R"(
     "warp" { channels { "body" {
         0 anim { anim : "walk_a" length : "1" s_weight : "1" e_weight : "0" }
         0.2 warp { warp : "100" } } } }
+    "extreme" { channels {
+        "a" { 0 anim { anim : "look_a" length : "1e-40" s_weight : "-1e39" e_weight : "1e39" }
+              0.5 warp { warp : "1e39" } 1 anim { anim : "walk_a" length : "1e39" } }
+        "b" { 0 anim { anim : "run_a" length : "1" } 0.5 warp { warp : "-3" } 0.2 weight { weight : "-5" }
+              9e99 info { info : "never" } } } }
 )";
 
 class zba_machine : public zba_program_test {
@@ -174,6 +179,23 @@ TEST_F(zba_machine, a_shift_past_a_wait_moves_nothing_back) {
     EXPECT_EQ(t.weight, 0.0f) << "the final wgh";
     EXPECT_NEAR(header_of(process.get()).overshoot, 0.1f, 1e-5f);
     EXPECT_EQ(host->events, lines_t{"1 ended"});
+}
+
+// Numbers at the ends of the float range: weights stay within 0..1, advances are never
+// negative or infinite, clocks never run back.
+TEST_F(zba_machine, extreme_numbers_keep_weights_and_clocks_sane) {
+    const c_item_ptr_t process = start("extreme");
+    for (float dt : {0.25f, 0.25f, 0.5f, 1.0f, 100.0f}) {
+        const float before = thread_of(process.get(), 1).time;
+        host->frame_step(dt);
+        EXPECT_GE(thread_of(process.get(), 1).time, before + dt) << "a negative warp shifts nothing";
+        for (uint32_t i = 0; i < 2; ++i) {
+            const float w = thread_of(process.get(), i).weight;
+            EXPECT_TRUE(w >= 0.0f && w <= 1.0f) << w;
+        }
+    }
+    EXPECT_EQ(channels.faults, 0u);
+    EXPECT_EQ(host->events, lines_t{}) << "the info at 9e99 s is not reached";
 }
 
 TEST_F(zba_machine, stopping_fades_or_holds) {
