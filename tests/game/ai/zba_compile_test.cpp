@@ -153,6 +153,18 @@ TEST_F(zba_compile_listing, golden_listings) {
     EXPECT_FLOAT_EQ(info().behavior(uint32_t(b_stretch)).duration(), 5.0f);
 }
 
+TEST_F(zba_compile_listing, the_verbose_log_prints_a_listing) {
+    ASSERT_TRUE(load(file_text(behaviors, transitions)));
+    const c_item_ptr_t program = compile("two");
+    ASSERT_TRUE(program);
+    zba_log_listing(program.get(), "two");
+    EXPECT_EQ(log.texts(message_t::VERBOSE),
+              (lines_t{"[zba_vm] two thread 0: wgh 1 / wgs 0 / anm run_a / wtt 1 / wgh 1 / hlt",
+                       "[zba_vm] two thread 1: wgh 0 / wgs 0.5 / anm look_a / wtt 2 / wgh 1 / hlt",
+                       "[zba_vm] two thread 2: wtt 0.35 / evt info footstep / wtt 0.6 / evt sound step.wav / wtt 0.6 / "
+                       "hlt"}));
+}
+
 // Rewrites a 32-bit field of the loaded file's block, as a record that did not come
 // from a file would hold it.
 void patch(const zba_info_t &info, uint32_t at, uint32_t value) { le_bytes::put_u32(info.image() + at, value); }
