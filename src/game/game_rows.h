@@ -63,6 +63,7 @@ enum class game_step_t : uint8_t {
     // Stage 2: every pass while the guard waits for its holds, so rows must bear
     // running again.
     DRAIN_BEHAVIOUR,  // unreferenced behaviour files
+    DRAIN_MODELS,     // unreferenced model resources (each holds the guard)
     DRAIN_SHADERS,    // effects and unreferenced materials (their passes hold the guard)
     DRAIN_GAMESUP,    // unreferenced game-support resources
     // Stage 3 (the last pass).

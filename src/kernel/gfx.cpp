@@ -223,6 +223,16 @@ void gfx_free_buffer(r_buffer_t *buffer) {
     qrncore_system_delete(buffer);
 }
 
+void gfx_buffer_set_fill(r_buffer_t *buffer, r_buffer_fill_t fill, void *owner) {
+    if (!buffer) return;
+    buffer->fill = fill;
+    buffer->owner = owner;
+    if (fe.device) {
+        fe.device->release_buffer(buffer);
+        fe.device->create_buffer(buffer);
+    }
+}
+
 r_buffer_t *gfx_get_default_buffer() { return fe.default_buffer; }
 
 // ---- prototypes and packets ----

@@ -73,6 +73,9 @@ KERNEL_API void gfx_shutdown_devices();
 KERNEL_API quarn::r_buffer_t *gfx_alloc_buffer(int kind, uint32_t size);
 // Releases it on the current device and deletes it; null is ignored.
 KERNEL_API void gfx_free_buffer(quarn::r_buffer_t *buffer);
+// Gives the buffer its fill callback and owner; when a rendering device holds the
+// buffer it makes the buffer's memory again, so the callback fills it at once.
+KERNEL_API void gfx_buffer_set_fill(quarn::r_buffer_t *buffer, quarn::r_buffer_fill_t fill, void *owner);
 KERNEL_API quarn::r_buffer_t *gfx_get_default_buffer();
 
 // ---- prototypes and packets ----

@@ -44,7 +44,7 @@ const export_group_t export_groups[] = {
      "gfx_driver_register gfx_driver_unregister gfx_driver_count gfx_driver_get gfx_driver_enum gfx_driver_name "
      "gfx_device_count gfx_device_get gfx_device_enum gfx_device_init gfx_device_shutdown gfx_device_get_hw_state "
      "gfx_set_rendering_device gfx_get_rendering_device gfx_init_devices gfx_shutdown_devices gfx_alloc_buffer "
-     "gfx_free_buffer gfx_get_default_buffer gfx_alloc_proto gfx_free_proto gfx_alloc_packet gfx_free_packet "
+     "gfx_free_buffer gfx_buffer_set_fill gfx_get_default_buffer gfx_alloc_proto gfx_free_proto gfx_alloc_packet gfx_free_packet "
      "gfx_cache_alloc gfx_cache_push gfx_cache_pop gfx_cache_sweep gfx_cache_data gfx_sub_bitmap gfx_bitmap "
      "_gfx_sprite ui_get_parameter_packet_array gfx_screen_capture gfx_try_capture gfx_swapbuffers gfx_hw_flush "
      "gfx_get_texture_detail gfx_get_anisotropy_factor gfx_quirks_enabled gfx_get_desktop_mode gfx_mode_current "

@@ -116,6 +116,13 @@ TEST_F(gfx_front_end, buffers_follow_the_rendering_device) {
     EXPECT_EQ(calls, (std::vector<std::string>{"first release 12", "first release 3", "first release 4",
                                                "first create 12", "first create 3", "first create 4"}));
     calls.clear();
+    // A fill callback set later makes the device give the buffer its memory again,
+    // so the callback fills it at once.
+    gfx_buffer_set_fill(vertices, nullptr, &calls);
+    EXPECT_EQ(vertices->owner, &calls);
+    EXPECT_EQ(calls, (std::vector<std::string>{"first release 3", "first create 3"}));
+    gfx_buffer_set_fill(nullptr, nullptr, nullptr);
+    calls.clear();
     gfx_free_buffer(vertices);
     gfx_free_buffer(nullptr);
     EXPECT_EQ(calls, (std::vector<std::string>{"first release 3"}));

@@ -1,6 +1,8 @@
 // Numbered PNG screenshots, read back through libpng, and the debug line cache. The
 // last test drives the renderer plug-in "lib/gl" itself from loading to a screenshot.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <png.h>
 
 #include <string>
@@ -252,6 +254,12 @@ TEST_F(gl_renderer, draws_nothing_but_swaps_reads_its_image_and_takes_screenshot
     r_buffer_t *buffer = gfx_alloc_buffer(3, 256);
     ASSERT_NE(buffer->device_words[0], nullptr);
     static_cast<uint8_t *>(buffer->device_words[0])[255] = 1;
+    // A buffer with a fill callback gets its content whenever the device makes its
+    // memory.
+    gfx_buffer_set_fill(
+        buffer, [](r_buffer_t *b, void *memory) { memset(memory, 0x5A, b->size); }, nullptr);
+    EXPECT_EQ(static_cast<uint8_t *>(buffer->device_words[0])[0], 0x5A);
+    EXPECT_EQ(static_cast<uint8_t *>(buffer->device_words[0])[255], 0x5A);
 
     ASSERT_GE(gfx_mode_count(device), 1);
     r_mode_t mode;

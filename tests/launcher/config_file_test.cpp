@@ -53,7 +53,10 @@ TEST(launcher_config_file, reading_and_copying_uset_lines) {
         {"uset s_device \"\"\n", "s_device", "", "uset s_device \"\"|"},
         {"uset s_device\n", "s_device", "", "uset s_device \"\"|"},
         {"uset \"two words\" \"v\"\n", "two words", "v", "uset \"two words\" \"v\"|"},
-        {"uset a b\"c\n", "a", "b\"c", "uset a b\"c|"},  // a quote cannot be quoted: left bare
+        {"uset a b\"c\n", "a", "b\"c", "uset a \"b\\\"c\"|"},  // a bare word keeps its quote
+        // the game's escapes: a quote and a backslash inside a quoted word
+        {"uset say \"say \\\"hi\\\" \\\\ #1\"\n", "say", "say \"hi\" \\ #1", "uset say \"say \\\"hi\\\" \\\\ #1\"|"},
+        {"uset dir \"C:\\games\"\n", "dir", "C:\\games", "uset dir \"C:\\\\games\"|"},
         {"useta r_path \"3\"\n\"uset\" x \"1\"\n", "r_path", "config_file_read_exception_t: config file has missing uset command [r_path]", ""},
         {"", "r_path", "config_file_read_exception_t: config file has missing uset command [r_path]", ""},
     };

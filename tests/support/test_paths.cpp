@@ -32,7 +32,10 @@ std::string source_from_cache() {
 }  // namespace
 
 const std::string &test_bin_dir() {
-    static const std::string dir = from_environment("FERNWOLD_BIN_DIR", [] { return tests_dir() + "/../bin"; });
+    // Without "..", so that paths built on it compare with the ones programs report.
+    static const std::string dir = from_environment("FERNWOLD_BIN_DIR", [] {
+        return std::filesystem::path(tests_dir()).parent_path().append("bin").string();
+    });
     return dir;
 }
 

@@ -6,6 +6,7 @@
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
+#include "game/world/environment.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"
@@ -24,7 +25,9 @@ constexpr float RESEED_RANGE = 100000.0f;
 scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     create_packets();
     create_scene_unit(m_world, "world");
-    create_scene_unit(m_environment, "environment");
+    // The environment's type is made in code, not read from files: it is never
+    // registered, so it is made by its class.
+    adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
@@ -64,7 +67,13 @@ void scene_root_t::create_packets() {
 void scene_root_t::create_scene_unit(owner_ptr_t<unit_t> &slot, const char *type_name) {
     owner_ptr_ret_t<unit_base_t> unit(unit_system_t::create_unit_in(get_system(), type_name));
     if (!unit) return;  // the type is not registered (yet): the slot stays empty
+    adopt_scene_unit(slot, std::move(unit), type_name);
+}
+
+void scene_root_t::adopt_scene_unit(owner_ptr_t<unit_t> &slot, owner_ptr_ret_t<unit_base_t> unit,
+                                    const char *type_name) {
     slot = unit_cast<unit_t>(std::move(unit));
+    if (!slot) return;
     auto *part = dynamic_cast<updatable_t *>(slot.get());
     if (!part) {
         error("[game] The unit type '%s' is not a scene object: the scene does not keep it", type_name);

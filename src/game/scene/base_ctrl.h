@@ -2,8 +2,8 @@
 // base_ctrl_u (unit type "base_ctrl", abstract): the running scene. One controller
 // derived from it (menu, hunt, screensaver) is current at a time (get_current_ctrl,
 // current_ctrl.h); every part of the game reaches the scene through it:
-// - the world and the environment (units created by type name, queued in the update
-//   list through their updatable_t part);
+// - the world (created by type name) and the environment (made by its class), queued
+//   in the update list through their updatable_t part;
 // - the update list (objects updated and drawn each frame) and the units the scene
 //   owns for their lifetime;
 // - the render parameter packets (eight lights, fog, five cameras, one model packet)
@@ -50,8 +50,8 @@ public:
     // Teardown (below), then the unit's own end.
     void destroy() override;
 
-    // The scene's objects. The world and the environment are null while their types
-    // are not registered; the other three stay null until the scene owns them.
+    // The scene's objects. The world is null while its type is not registered; the
+    // other three stay null until the scene owns them.
     template <class W = world_u>
     W *get_world() const {
         return unit_cast<W>(m_world.get());
@@ -159,6 +159,8 @@ protected:
 private:
     void create_packets();
     void create_scene_unit(owner_ptr_t<unit_t> &slot, const char *type_name);
+    // Holds the unit in the slot and queues it; one that is no scene object is refused.
+    void adopt_scene_unit(owner_ptr_t<unit_t> &slot, owner_ptr_ret_t<unit_base_t> unit, const char *type_name);
     void release_objects();
 
     owner_ptr_t<fw4pp_light_u> m_lights[LIGHT_PACKETS];

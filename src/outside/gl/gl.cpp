@@ -122,6 +122,7 @@ public:
         if (!memory) return false;
         memset(memory, 0, buffer->size);
         buffer->device_words[0] = memory;
+        if (buffer->fill) buffer->fill(buffer, memory);
         return true;
     }
     void release_buffer(r_buffer_t *buffer) override {

@@ -1,5 +1,6 @@
 #include "outside/qrnshared/material.h"
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -36,7 +37,7 @@ void untrack(material_t *m) {
 }
 
 const char *const KEYS[] = {"effect",   "pass",    "flags",           "order",      "ambient",     "diffuse",
-                            "specular", "specular_exponent", "reflection", "tile", "water_colour"};
+                            "specular", "specular_exponent", "reflection", "tile", "water_colour", "size"};
 
 bool known_key(const char *key) {
     for (const char *k : KEYS)
@@ -133,6 +134,13 @@ bool material_parse(const def_pool_t &pool, const char *path, material_t *out) {
     ok = read_vec(m, "specular", &out->specular.x, 4) && ok;
     if (m->get_value("specular_exponent") && !m->get_real("specular_exponent", out->specular_exponent)) ok = false;
     ok = read_vec(m, "reflection", &out->reflection.x, 2) && ok;
+    if (!read_vec(m, "size", &out->size.x, 2)) {
+        ok = false;
+    } else if (!(out->size.x >= 0.0f) || !(out->size.y >= 0.0f) || !std::isfinite(out->size.x) ||
+               !std::isfinite(out->size.y)) {
+        report(path, m->get_line(), "the size must be two finite numbers of 0 or more in", m->get_name());
+        ok = false;
+    }
     if (!read_vec(m, "tile", &out->tile.x, 2)) {
         ok = false;
     } else if (!(out->tile.x > 0.0f) || !(out->tile.y > 0.0f)) {

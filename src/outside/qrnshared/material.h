@@ -55,6 +55,7 @@ public:
     vec2_t reflection{0, 0};
     vec2_t tile{1, 1};          // texture tile sizes in world x and z; above 0
     vec4_t water_colour{0, 0, 0, 1};
+    vec2_t size{0, 0};          // the image size in UI reference units (width, height)
     array_dyn_t<material_texture_t> textures;
     array_dyn_t<material_state_t> render_state;  // applied under flag 0x20000
 

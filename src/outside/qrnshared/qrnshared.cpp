@@ -9,6 +9,9 @@
 #include "outside/qrnshared/parameter_packet.h"
 #include "outside/qrnshared/texobj.h"
 #include "outside/qrnshared/shared_resource_tie.h"
+#include "outside/qrnshared/ui/ui_effect.h"
+#include "outside/qrnshared/ui/ui_item.h"
+#include "outside/qrnshared/ui/zml_font_unit.h"
 #include "platform/modules.h"
 #include "qrncore/system/messages.h"
 
@@ -36,6 +39,9 @@ void qrnshared_init(void *main_module) {
     bind(links.cvar_unregister_variable, main_module, "cvar_unregister_variable");
     bind(links.mm_obtain_resource, main_module, "_mm_obtain_resource");
     bind(links.get_engine_ubank, main_module, "get_engine_ubank");
+    bind(links.inp_fetch_keycode, main_module, "inp_fetch_keycode");
+    bind(links.inp_cursor_info, main_module, "inp_cursor_info");
+    bind(links.sys_get_lastdelta, main_module, "sys_get_lastdelta");
     common_proc_bind(main_module);
     // Constructing the tie installs it in place of the core's refusing default.
     if (!tie) tie = new shared_resource_tie_t;
@@ -51,7 +57,8 @@ void qrnshared_startup() {
 
 bool qrnshared_register_classes(unit_bank_t &bank) {
     return parameter_packet_register_classes(bank) && material_u::register_class(bank) &&
-           texobj_u::register_class(bank);
+           texobj_u::register_class(bank) && ui_entity_unit_u::register_class(bank) &&
+           zml_font_u::register_class(bank) && ui_flat_effect_u::register_class(bank);
 }
 
 void qrnshared_shutdown() {
@@ -68,5 +75,7 @@ void qrnshared_shutdown() {
 const cvar_t &qrnshared_locale() { return locale; }
 
 const kernel_links_t &qrnshared_kernel() { return links; }
+
+void qrnshared_set_kernel(const kernel_links_t &l) { links = l; }
 
 }  // namespace quarn

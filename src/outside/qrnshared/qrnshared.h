@@ -21,6 +21,15 @@ enum qs_mm_request_t : int {
     QS_MM_NAMED_LOAD_REF = 7,  // the named item, loaded (null when it cannot be), counted
 };
 
+// A key record of the kernel's input front-end, as the UI layer reads it: kind (0 key,
+// 1 mouse, 2 joystick), pressed, then three words (keys: code | character << 16 |
+// modifiers << 24; mouse buttons: 0, 1 << button, modifiers; wheel: 1, 0, modifiers).
+struct qs_keycode_t {
+    int32_t kind;
+    int32_t pressed;
+    int32_t data[3];
+};
+
 // The kernel functions the layer calls; each is null until qrnshared_init found it.
 struct kernel_links_t {
     void (*dll_ready_to_unload)(void *module);
@@ -30,6 +39,10 @@ struct kernel_links_t {
     void (*cvar_unregister_variable)(cvar_t *variable);
     c_item_t *(*mm_obtain_resource)(int type, const char *name, const unit_descriptor_t *d, uint32_t flags);
     unit_bank_t *(*get_engine_ubank)();
+    // The input front-end and the frame clock, for the UI layer.
+    const qs_keycode_t *(*inp_fetch_keycode)();
+    void (*inp_cursor_info)(float *x, float *y);
+    double (*sys_get_lastdelta)();
 };
 
 // Binds the kernel functions from the program's module and starts the layer, which
@@ -40,14 +53,17 @@ QRNSHARED_API void qrnshared_init(void *main_module);
 // layer's unit classes (qrnshared_register_classes) with the engine's unit bank.
 QRNSHARED_API void qrnshared_startup();
 // Registers the layer's unit classes that files and the memory manager name:
-// parameter packets and their holder, materials, texture objects. False when the
-// bank refuses one.
+// parameter packets and their holder, materials, texture objects, the items of UI
+// entities, fonts and the effect of UI materials. False when the bank refuses one.
 QRNSHARED_API bool qrnshared_register_classes(unit_bank_t &bank);
 // Stops the layer: unregisters its variable, deletes its resource tie (leaving none
 // installed), forgets the effect directories and the effects made under them, and
 // forgets the kernel functions.
 QRNSHARED_API void qrnshared_shutdown();
 QRNSHARED_API const kernel_links_t &qrnshared_kernel();
+// Replaces the bound kernel functions: for tests that run the layer over a kernel of
+// their own making.
+QRNSHARED_API void qrnshared_set_kernel(const kernel_links_t &links);
 // The layer's language variable.
 QRNSHARED_API const cvar_t &qrnshared_locale();
 

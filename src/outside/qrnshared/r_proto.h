@@ -1,7 +1,8 @@
 #pragma once
 // Render packets and prototypes: what the kernel's graphics front-end builds from
-// immediate geometry and screen bitmaps and the renderer draws. A packet carries a
-// type (a vertex format, indices, a quad) and the geometry it describes; a prototype
+// immediate geometry and screen bitmaps, and models from their files, and the
+// renderer draws. A packet carries a type (a vertex format, indices, a quad) and the
+// geometry it describes; a prototype
 // keeps up to four packets, an index packet, a material and its drawing words. Both
 // are counted; the records come from the front-end's pools.
 #include <cstdint>
@@ -32,6 +33,53 @@ enum r_packet_type_t : uint32_t {
     R_PACKET_PNST,
     R_PACKET_INDEX16,
     R_PACKET_QUAD,
+    // Geometry its owner serves through an r_stream_source_t (model pieces): positions,
+    // normals, texture coordinates and colours, with or without tangents (4 floats)
+    // and the further colour stream; and the 16-bit indices of such geometry.
+    R_PACKET_MODEL,
+    R_PACKET_MODEL_TAN,
+    R_PACKET_MODEL_FUR,
+    R_PACKET_MODEL_TAN_FUR,
+    R_PACKET_MODEL_INDEX16,
+};
+
+// True for the packet types whose data is an r_stream_source_t.
+constexpr bool r_packet_is_stream_source(uint32_t type) {
+    return type >= R_PACKET_MODEL && type <= R_PACKET_MODEL_INDEX16;
+}
+
+struct r_buffer_t;
+
+// The streams an r_stream_source_t serves.
+enum r_stream_t : uint32_t {
+    R_STREAM_POSITION = 0,  // 3 floats a vertex
+    R_STREAM_NORMAL,        // 3 floats
+    R_STREAM_TEXCOORD,      // 2 floats
+    R_STREAM_COLOUR,        // 32 bits
+    R_STREAM_FURTHER,       // 32 bits
+    R_STREAM_TANGENT,       // 4 floats
+    R_STREAM_INDEX,         // 16 bits an index
+    R_STREAM_COUNT,
+};
+
+// Where a stream lies: at offset inside a shared render buffer, or (buffer null) at
+// address in host memory.
+struct r_stream_location_t {
+    r_buffer_t *buffer = nullptr;
+    uint64_t offset = 0;
+    const void *address = nullptr;
+};
+
+// Geometry whose owner keeps it and tells the renderer where it is, stream by
+// stream, and how much of it there is. A packet of an R_PACKET_MODEL* type points at
+// one; the owner keeps it alive as long as the packet.
+struct r_stream_source_t {
+    // False when the geometry has no such stream.
+    bool (*locate)(const r_stream_source_t *source, uint32_t stream, r_stream_location_t *out) = nullptr;
+    uint32_t (*vertex_count)(const r_stream_source_t *source) = nullptr;
+    uint32_t (*index_count)(const r_stream_source_t *source) = nullptr;
+    void *owner = nullptr;
+    uint32_t piece = 0;
 };
 
 // Immediate geometry as the graphics front-end lays it out in its cache (a packet's

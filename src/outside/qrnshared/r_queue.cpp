@@ -10,6 +10,7 @@ namespace {
 
 // The live queues, by id; a freed queue's id is taken by the next queue made.
 array_dyn_t<r_queue_t *> *live = nullptr;
+const gfx_queue_renderer_t *renderer = nullptr;
 
 }  // namespace
 
@@ -48,8 +49,23 @@ void gfx_queue_free(r_queue_t *queue) {
 }
 
 void gfx_queue_flush(r_queue_t *queue) {
-    if (queue) queue->protos.clear();
+    if (!queue) return;
+    queue->protos.clear();
+    queue->ui_records.clear();
 }
+
+bool gfx_queue_ui(r_queue_t *queue, const r_ui_record_t &record) {
+    if (!queue) return false;
+    if (!queue->ui_records.append(record)) {
+        error("[gfx] No memory to queue a 2D record");
+        return false;
+    }
+    return true;
+}
+
+void gfx_set_queue_renderer(const gfx_queue_renderer_t *r) { renderer = r; }
+
+const gfx_queue_renderer_t *gfx_get_queue_renderer() { return renderer; }
 
 bool gfx_queue_proto(r_proto_t *proto) {
     if (!proto) return false;

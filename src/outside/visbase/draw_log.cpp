@@ -3,13 +3,17 @@
 #include <cstring>
 
 #include "outside/qrnshared/effect.h"
+#include "outside/qrnshared/r_proto.h"
 
 namespace quarn {
 
 namespace {
 
-const char *const PACKET_NAMES[] = {"NONE", "P",   "PT",  "PC",   "PCT", "PS",      "PST", "PN",
-                                    "PNT",  "PNC", "PNCT", "PNS", "PNST", "INDEX16", "QUAD"};
+const char *const PACKET_NAMES[] = {"NONE",      "P",          "PT",        "PC",           "PCT",
+                                    "PS",        "PST",        "PN",        "PNT",          "PNC",
+                                    "PNCT",      "PNS",        "PNST",      "INDEX16",      "QUAD",
+                                    "MODEL",     "MODEL_TAN",  "MODEL_FUR", "MODEL_TAN_FUR", "MODEL_INDEX16"};
+static_assert(sizeof PACKET_NAMES / sizeof PACKET_NAMES[0] == R_PACKET_MODEL_INDEX16 + 1, "a name for every packet type");
 
 bool append_number(mstring_t &out, float f) {
     // -0 prints as 0, so that goldens do not depend on the sign of a zero product.
@@ -40,6 +44,31 @@ bool append_input(mstring_t &out, const r_draw_input_t &in) {
     return out.append("\n") && ok;
 }
 
+bool append_quoted(mstring_t &out, const char *text) {
+    bool ok = out.append('"');
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
+        if (*p == '"' || *p == '\\') ok = out.append('\\') && out.append(char(*p)) && ok;
+        else if (*p < 32) ok = out.printf_append("\\x%02x", *p) && ok;
+        else ok = out.append(char(*p)) && ok;
+    }
+    return out.append('"') && ok;
+}
+
+bool append_ui(mstring_t &out, const r_draw_record_t &r) {
+    const bool image = r.ui.kind == 1;
+    bool ok = out.printf_append("ui %s queue %d ", image ? "image" : "glyphs", r.queue);
+    ok = append_quoted(out, r.ui.source.c_str()) && ok;
+    ok = out.append(" rect") && ok;
+    for (float f : {r.ui.left, r.ui.bottom, r.ui.right, r.ui.top}) ok = out.append(" ") && append_number(out, f) && ok;
+    if (image) {
+        ok = out.append(" uv") && ok;
+        for (float f : r.ui.uv) ok = out.append(" ") && append_number(out, f) && ok;
+    }
+    ok = out.printf_append(" tint %08x", r.ui.tint) && ok;
+    if (!image) ok = out.append(" ") && append_quoted(out, r.ui.text.c_str()) && ok;
+    return out.append("\n") && ok;
+}
+
 }  // namespace
 
 const char *r_packet_type_name(uint32_t type) {
@@ -61,6 +90,18 @@ bool r_draw_record_t::has_state(const char *line) const {
     for (const mstring_dyn_t &s : states)
         if (s == line) return true;
     return false;
+}
+
+uint32_t r_draw_log_t::ui_count() const {
+    uint32_t n = 0;
+    for (const r_draw_record_t &r : m_records) n += r.kind == r_draw_record_t::UI;
+    return n;
+}
+
+const r_draw_record_t &r_draw_log_t::ui(uint32_t i) const {
+    for (const r_draw_record_t &r : m_records)
+        if (r.kind == r_draw_record_t::UI && i-- == 0) return r;
+    return m_records[m_records.get_count()];
 }
 
 uint32_t r_draw_log_t::draw_count() const {
@@ -87,6 +128,10 @@ bool r_draw_log_t::dump(mstring_t &out) const {
     for (const r_draw_record_t &r : m_records) {
         if (r.kind == r_draw_record_t::CALL) {
             ok = out.printf_append("call %s\n", r.call.c_str()) && ok;
+            continue;
+        }
+        if (r.kind == r_draw_record_t::UI) {
+            ok = append_ui(out, r) && ok;
             continue;
         }
         ok = out.printf_append("draw queue %d material \"%s\" effect %s pass \"%s\"\n", r.queue, r.material.c_str(),

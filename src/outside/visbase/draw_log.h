@@ -39,6 +39,7 @@ struct VISBASE_API r_draw_record_t {
     enum kind_t : uint32_t {
         DRAW = 0,  // a prototype drawn
         CALL = 1,  // a context call outside a draw (its text in `call`)
+        UI = 2,    // a 2D record of the UI (glyphs or an image, in `ui`)
     };
 
     // The input of that name, or null.
@@ -59,6 +60,15 @@ struct VISBASE_API r_draw_record_t {
     array_dyn_t<mstring_dyn_t> slots;
     array_dyn_t<r_draw_input_t> inputs;
     array_dyn_t<mstring_dyn_t> states;
+    // UI records: what r_ui_record_t held, with its texts copied.
+    struct ui_t {
+        uint32_t kind = 0;  // r_ui_record_t::kind_t
+        mstring_dyn_t source;
+        float left = 0.0f, right = 0.0f, top = 0.0f, bottom = 0.0f;
+        float uv[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+        uint32_t tint = 0xFFFFFFFFu;
+        mstring_dyn_t text;
+    } ui;
 };
 
 class VISBASE_API r_draw_log_t {
@@ -66,8 +76,11 @@ public:
     void clear() { m_records.clear(); }
     uint32_t get_count() const { return m_records.get_count(); }
     const r_draw_record_t &operator[](uint32_t i) const { return m_records[i]; }
-    // The records of prototypes drawn, without the calls.
+    // The records of prototypes drawn, without the calls and the UI records.
     uint32_t draw_count() const;
+    // The UI records, and the i-th of them (i below ui_count).
+    uint32_t ui_count() const;
+    const r_draw_record_t &ui(uint32_t i) const;
     // The i-th record of a prototype drawn (i below draw_count).
     const r_draw_record_t &draw(uint32_t i) const;
 
@@ -89,6 +102,11 @@ public:
     //     sampler texture_sampler "/texture/bark.tga"
     //     state fog off
     //   call set_pass 0
+    //   ui glyphs queue 9 "/system/font/default.font" rect 10 20 50 36 tint ffffffff "Hello"
+    //   ui image queue 9 "/system/ui/default/uidefault.mat" rect 0 0 1024 768 uv 0 1 0 1 tint 30ffffff
+    //
+    // UI rectangles read left, bottom, right, top (reference units, y upward); texts
+    // are quoted with '"' and '\' escaped and other bytes below 32 as \xNN.
     bool dump(mstring_t &out) const;
 
 private:

@@ -15,6 +15,12 @@ namespace quarn {
 namespace {
 
 uint32_t packet_count(const r_packet_t *packet) {
+    if (r_packet_is_stream_source(packet->type)) {
+        const r_stream_source_t *s = static_cast<const r_stream_source_t *>(packet->data);
+        if (!s) return 0;
+        auto count = packet->type == R_PACKET_MODEL_INDEX16 ? s->index_count : s->vertex_count;
+        return count ? count(s) : 0;
+    }
     const r_geometry_t *g = static_cast<const r_geometry_t *>(packet->data);
     if (!g) return 0;
     return packet->type == R_PACKET_INDEX16 ? g->index_count : g->vertex_count;
@@ -70,7 +76,15 @@ void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material
     }
 }
 
+void context_size(r_context_t *context, int32_t *width, int32_t *height) {
+    if (context) context->get_size(width, height);
+}
+
+const gfx_queue_renderer_t renderer = {&gfx_queue_render, &context_size};
+
 }  // namespace
+
+const gfx_queue_renderer_t *gfx_queue_renderer() { return &renderer; }
 
 void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
     if (!context || !queue) return;
@@ -95,6 +109,20 @@ void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
         // State lines went into the record itself: r is still the log's last record.
         record_inputs(*r, *pass, *material, *proto);
         context->close_draw();
+    }
+    for (const r_ui_record_t &u : queue->ui_records) {
+        r_draw_record_t *r = context->add_record(r_draw_record_t::UI);
+        if (!r) return;
+        r->queue = queue->id;
+        r->ui.kind = u.kind;
+        r->ui.source = u.source;
+        r->ui.left = u.left;
+        r->ui.right = u.right;
+        r->ui.top = u.top;
+        r->ui.bottom = u.bottom;
+        for (int i = 0; i < 4; ++i) r->ui.uv[i] = u.uv[i];
+        r->ui.tint = u.tint;
+        r->ui.text = u.text;
     }
 }
 

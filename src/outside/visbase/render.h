@@ -46,8 +46,17 @@ struct r_image_t {
     uint8_t *pixels = nullptr;
 };
 
+struct r_buffer_t;
+
+// Writes a buffer's content (size bytes) into memory the device holds for it.
+using r_buffer_fill_t = void (*)(r_buffer_t *buffer, void *memory);
+
 // A render buffer of the kernel's list. The kernel keeps the links, the kind and the
-// size; the device that holds the buffer keeps what it needs in the three words.
+// size; the device that holds the buffer keeps what it needs in the three words. A
+// buffer whose content its owner keeps elsewhere (a model's vertex block) has a fill
+// callback: the device calls it whenever it makes memory for the buffer (at creation
+// and when the rendering device changes), so the content comes back after a device
+// lost it.
 struct r_buffer_t {
     r_buffer_t *prev = nullptr;
     r_buffer_t *next = nullptr;
@@ -55,6 +64,8 @@ struct r_buffer_t {
     int32_t kind = 0;
     uint32_t size = 0;
     uintptr_t extra = 0;
+    r_buffer_fill_t fill = nullptr;
+    void *owner = nullptr;  // whatever the fill callback needs
 };
 
 class VISBASE_API r_fbuffer_t {
@@ -137,6 +148,8 @@ public:
     // closes it; null without memory.
     r_draw_record_t *open_draw();
     void close_draw() { m_drawing = false; }
+    // A record of another kind (the UI's) at the end of the log; null without memory.
+    r_draw_record_t *add_record(r_draw_record_t::kind_t kind) { return m_draw_log.add(kind); }
 
 private:
     void note(const char *fmt, ...) V_PRINTF(2, 3);

@@ -1,5 +1,7 @@
 #include "outside/visbase/visbase.h"
 
+#include "outside/qrnshared/r_queue.h"
+#include "outside/visbase/queue_render.h"
 #include "platform/modules.h"
 #include "qrncore/system/messages.h"
 
@@ -29,11 +31,13 @@ void visbase_init(void *main_module) {
     links = {};
     links.process_add =
         reinterpret_cast<int (*)(vprocess_t *, int)>(platform::module_symbol(main_module, "process_add"));
+    gfx_set_queue_renderer(gfx_queue_renderer());
     message("[visbase] started");
 }
 
 void visbase_shutdown() {
     links = {};
+    if (gfx_get_queue_renderer() == gfx_queue_renderer()) gfx_set_queue_renderer(nullptr);
     message("[visbase] stopped");
 }
 

@@ -316,6 +316,11 @@ protected:
 
     // Copies what this class adds to target; unit_base_t adds nothing.
     bool _clone_to(unit_base_t *target);
+    // The class kit's step after a class's attributes were copied to target: a class
+    // that declares its own _clone_finish (this signature, in its own body) does there
+    // what a copy needs besides its attributes, base classes first; false fails the
+    // clone. A class without one inherits this, which the kit does not call.
+    bool _clone_finish(unit_base_t *) { return true; }
     // Copies every attribute of d's own table to target, in table order; false at the
     // first failure, with a message.
     bool _clone_attributes_to(const unit_descriptor_t &d, unit_base_t *target);

@@ -17,8 +17,14 @@
 // QRN_UNIT_CLASS declares the static members (class_name, fingerprint, descriptor,
 // attribute table, create_instance, register_class, create), the overrides of
 // get_descriptor, destroy and clone, the protected constructor from the unit system
-// and _clone_to. QRN_UNIT_DEFINE (QRN_UNIT_DEFINE_ABSTRACT for classes that are never
-// instantiated) defines them, closes the attribute table and checks at compile time
+// and _clone_to. A class whose copies need more than their attributes declares
+//
+//     bool _clone_finish(::quarn::unit_base_t *target);
+//
+// in its body: _clone_to calls it after the class's attributes were copied (the
+// parent's part, finish included, comes first), for instance to derive values again
+// on the copy from its attributes; false fails the clone. QRN_UNIT_DEFINE
+// (QRN_UNIT_DEFINE_ABSTRACT for classes that are never instantiated) defines them, closes the attribute table and checks at compile time
 // that the body macro is present, that the type name is a plain identifier without a
 // "_u"/"_t" ending, and that each attribute's member has the storage type of its code
 // and its domain the record type of its code. Every record is constant-initialised.
@@ -141,7 +147,11 @@ private:                                                                        
         unit_parent_t::destroy();                                                                             \
     }                                                                                                         \
     bool self::_clone_to(::quarn::unit_base_t *target) {                                                      \
-        return unit_parent_t::_clone_to(target) && _clone_attributes_to(unit_descriptor, target);            \
+        if (!unit_parent_t::_clone_to(target) || !_clone_attributes_to(unit_descriptor, target)) return false; \
+        /* Only a _clone_finish the class declares itself: an inherited one ran already. */                  \
+        if constexpr (std::is_same_v<decltype(&self::_clone_finish), bool (self::*)(::quarn::unit_base_t *)>) \
+            return _clone_finish(target);                                                                     \
+        return true;                                                                                          \
     }
 
 // A class that units are made of.

@@ -93,7 +93,7 @@ TEST_F(model_content, animals) {
         for (uint32_t p = 0; p < g.get_piece_count(); ++p) EXPECT_GE(g.get_skin_group_size(p), 1u);
         mstring_dyn_t path;
         ASSERT_TRUE(m.desc.view.get_material_path(0, 0, path));
-        EXPECT_EQ(std::string(path.c_str()), dir + "body.mat");
+        EXPECT_EQ(std::string(path.c_str()), std::string("/material/animal/") + species + "/body.mat");
 
         // Collision: set 0 walks with row 0.
         test::opened_t<model_coll_view_t> c(read(dir + "animal.zmc"));

@@ -8,7 +8,6 @@ namespace quarn::test {
 
 QRN_UNIT_DEFINE(test_ctrl_u, "test_ctrl");
 QRN_UNIT_DEFINE(test_world_u, "world");
-QRN_UNIT_DEFINE(test_environment_u, "environment");
 QRN_UNIT_DEFINE(not_a_scene_object_u, "world");
 QRN_UNIT_DEFINE(owned_thing_u, "owned_thing");
 
@@ -58,7 +57,6 @@ void scene_fixture_t::TearDown() {
 
 void scene_fixture_t::register_scene_units() {
     EXPECT_TRUE(test_world_u::register_class(bank));
-    EXPECT_TRUE(test_environment_u::register_class(bank));
 }
 
 owner_ptr_t<test_ctrl_u> scene_fixture_t::make_ctrl() { return owner_ptr_t<test_ctrl_u>(test_ctrl_u::create()); }

@@ -1,7 +1,7 @@
 #pragma once
 // A scene of the test's own: a unit system over a bank of its own (set as the default),
-// a concrete controller, stand-ins for the world and the environment that the bank may
-// register under their type names, and probes that record what the scene calls.
+// a concrete controller, a stand-in for the world that the bank may register under its
+// type name, and probes that record what the scene calls.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -62,8 +62,8 @@ public:
     static inline bool world_gone_at_close = false;
 };
 
-// Stand-ins registered as "world" and "environment": scene objects that count their
-// calls. not_a_scene_object_u is a "world" that is no scene object.
+// A stand-in registered as "world": a scene object that counts its calls.
+// not_a_scene_object_u is a "world" that is no scene object.
 class test_world_u : public unit_t, public updatable_t {
     QRN_UNIT_CLASS(test_world_u, unit_t);
 
@@ -73,13 +73,6 @@ public:
     int attached = 0;
     int updates = 0;
     float last_dt = 0.0f;
-};
-class test_environment_u : public unit_t, public updatable_t {
-    QRN_UNIT_CLASS(test_environment_u, unit_t);
-
-public:
-    void update(float) override { ++updates; }
-    int updates = 0;
 };
 class not_a_scene_object_u : public unit_t {
     QRN_UNIT_CLASS(not_a_scene_object_u, unit_t);
@@ -95,7 +88,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Registers the stand-ins (world and environment) with the bank.
+    // Registers the world's stand-in with the bank.
     void register_scene_units();
     // A new controller, owned by the test.
     owner_ptr_t<test_ctrl_u> make_ctrl();

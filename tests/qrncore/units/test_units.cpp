@@ -102,6 +102,23 @@ QRN_UNIT_DEFINE(test_hooked_u, "test_hooked",
                 QRN_ATTR(m_next, UNIT_ATTR_REF, "next"),
                 QRN_ATTR(m_refuse_post_load, UNIT_ATTR_BOOL, "refuse_post_load"));
 
+std::vector<std::string> test_finishing_u::log;
+
+QRN_UNIT_DEFINE(test_finishing_u, "test_finishing", QRN_ATTR(m_value, UNIT_ATTR_INT32, "value", &int_domain));
+QRN_UNIT_DEFINE(test_finishing_leaf_u, "test_finishing_leaf", QRN_ATTR(m_refuse, UNIT_ATTR_BOOL, "refuse"));
+QRN_UNIT_DEFINE(test_finishing_plain_u, "test_finishing_plain");
+
+bool test_finishing_u::_clone_finish(unit_base_t *target) {
+    // The class's attributes are in the copy by now.
+    log.push_back("finish base " + std::to_string(static_cast<test_finishing_u *>(target)->m_value));
+    return true;
+}
+
+bool test_finishing_leaf_u::_clone_finish(unit_base_t *) {
+    log.push_back("finish derived");
+    return !m_refuse;
+}
+
 void register_test_units(unit_bank_t &bank) {
     test_hooked_u::register_class(bank);
     test_all_u::register_class(bank);

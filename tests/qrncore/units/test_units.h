@@ -113,6 +113,34 @@ public:
 // The enumeration of test_all_u's "enum": {low -1, mid 3, high 7}.
 extern const unit_attr_t<UNIT_ATTR_ENUM> test_enum_domain;
 
+// Record their clone finishing steps ("finish base", "finish derived") in a shared
+// log; the derived class can be made to refuse.
+class test_finishing_u : public unit_t {
+    QRN_UNIT_CLASS(test_finishing_u, unit_t);
+
+public:
+    static std::vector<std::string> log;
+    int32_t m_value = 0;
+
+protected:
+    bool _clone_finish(unit_base_t *target);
+};
+
+class test_finishing_leaf_u : public test_finishing_u {
+    QRN_UNIT_CLASS(test_finishing_leaf_u, test_finishing_u);
+
+public:
+    bool m_refuse = false;
+
+protected:
+    bool _clone_finish(unit_base_t *target);
+};
+
+// Derives a finishing class without a finishing step of its own.
+class test_finishing_plain_u : public test_finishing_u {
+    QRN_UNIT_CLASS(test_finishing_plain_u, test_finishing_u);
+};
+
 // Records its save and load hooks in a shared log as "pre_save name" and so on;
 // each hook can be made to refuse.
 class test_hooked_u : public unit_t {

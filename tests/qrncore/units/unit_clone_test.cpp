@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "unit_fixture.h"
 
 namespace quarn::test {
+
 namespace {
 
 using unit_clone = unit_fixture_t;
@@ -48,6 +52,38 @@ TEST_F(unit_clone, three_levels_deep_with_shared_references) {
     EXPECT_EQ(d->get_count(), 3);
     unit_system_t::clean_garbage();
     EXPECT_EQ(live(), 4u);
+}
+
+// Each class's own finishing step runs once, after its attributes, base first; a
+// refusal fails the whole clone and leaves no unit behind.
+TEST_F(unit_clone, finishing_steps_run_once_per_declaring_class) {
+    struct case_t {
+        const unit_descriptor_t *d;
+        bool refuse;
+        std::vector<std::string> log;
+        bool copied;
+    } cases[] = {
+        {&test_finishing_u::unit_descriptor, false, {"finish base 7"}, true},
+        {&test_finishing_plain_u::unit_descriptor, false, {"finish base 7"}, true},
+        {&test_finishing_leaf_u::unit_descriptor, false, {"finish base 7", "finish derived"}, true},
+        {&test_finishing_leaf_u::unit_descriptor, true, {"finish base 7", "finish derived"}, false},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.d->class_name->c_str());
+        test_finishing_u::log.clear();
+        const uint32_t before = live();
+        owner_ptr_t<unit_base_t> source(owner_ptr_ret_t<unit_base_t>(unit_system_t::create_unit_in(&system(), *c.d)));
+        ASSERT_TRUE(source);
+        static_cast<test_finishing_u *>(source.get())->m_value = 7;
+        if (c.refuse) static_cast<test_finishing_leaf_u *>(source.get())->m_refuse = true;
+        owner_ptr_t<unit_base_t> copy(source->clone());
+        EXPECT_EQ(bool(copy), c.copied);
+        EXPECT_EQ(test_finishing_u::log, c.log);
+        copy.reset();
+        source.reset();
+        unit_system_t::clean_garbage();
+        EXPECT_EQ(live(), before);
+    }
 }
 
 TEST_F(unit_clone, dead_units_are_copied_as_null) {

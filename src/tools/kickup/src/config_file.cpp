@@ -5,6 +5,7 @@
 #include "disk_file.h"
 #include "exceptions.h"
 #include "number_text.h"
+#include "qrncore/strings/quoted_word.h"
 
 namespace quarn::kickup {
 
@@ -19,21 +20,36 @@ std::string trim(const std::string &s) {
     return s.substr(first, s.find_last_not_of(BLANKS) - first + 1);
 }
 
-// The next word from pos on: a quoted one without its quotes (to the next quote or the
+// The next word from pos on: a quoted one without its quotes and escapes, read by the
+// game's own rules (qrncore/strings/quoted_word.h: to the next unescaped quote or the
 // end), else up to the next blank. False at the end of the line.
 bool next_word(const std::string &line, size_t &pos, std::string *word) {
     pos = line.find_first_not_of(BLANKS, pos);
     if (pos == std::string::npos) return false;
     if (line[pos] == '"') {
-        const size_t close = line.find('"', pos + 1);
-        *word = line.substr(pos + 1, (close == std::string::npos ? line.size() : close) - pos - 1);
-        pos = close == std::string::npos ? line.size() : close + 1;
+        const char *begin = line.data(), *end = begin + line.size();
+        const size_t close = size_t(quoted_word_end(begin + pos, end) - begin);
+        std::string text = line.substr(pos + 1, std::min(close, line.size()) - pos - 1);
+        text.resize(quoted_word_unescape(text.data(), uint32_t(text.size())));
+        *word = std::move(text);
+        pos = close >= line.size() ? line.size() : close + 1;
     } else {
         const size_t end = std::min(line.find_first_of(BLANKS, pos), line.size());
         *word = line.substr(pos, end - pos);
         pos = end;
     }
     return true;
+}
+
+// text as one quoted word that reads back unchanged: '"' and '\\' escaped, as the game
+// writes its own values.
+std::string quoted(const std::string &text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
 }
 
 // Whether the line is a "uset" line, and its name (which may be empty).
@@ -103,12 +119,9 @@ int32_t config_file_t::get_int(const std::string &name) const { return read_int_
 bool config_file_t::get_bool(const std::string &name) const { return get_value(name) == "1"; }
 
 void config_file_t::set_value(const std::string &name, const std::string &value) {
-    // A name with blanks is quoted, so that it reads back as one word; a value is quoted
-    // unless it holds a quote itself (then it has no blank: it was read unquoted).
+    // A name with blanks is quoted, so that it reads back as one word; a value always is.
     const bool quote_name = name.find_first_of(BLANKS) != std::string::npos;
-    const bool quote_value = value.find('"') == std::string::npos;
-    const std::string line = "uset " + (quote_name ? "\"" + name + "\"" : name) + " " +
-                             (quote_value ? "\"" + value + "\"" : value);
+    const std::string line = "uset " + (quote_name ? quoted(name) : name) + " " + quoted(value);
     const auto it = m_index.find(name);
     if (it != m_index.end()) {
         m_lines[it->second] = line;

@@ -1,0 +1,175 @@
+// Reads arbitrary bytes as a definition text and hands it to the AI as the AI reads
+// definitions:
+// - every object of the pool is loaded as a state graph, which is then forced and
+//   walked with urge values drawn from a generator seeded by the input;
+// - the pool is the game definition and the mission: "script_points" are read, the
+//   "animals" object makes animals (small stand-ins) whose entries' "script" blocks
+//   are read and stepped with the clock running, and every top-level object is read
+//   as an attractant item, asked for the reaction of each species and gender, and
+//   emitted into the world, which then fades its stimuli.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/ai/ai_animal.h"
+#include "game/ai/ai_item.h"
+#include "game/ai/ai_processor.h"
+#include "game/ai/ai_script.h"
+#include "game/ai/ai_world.h"
+#include "outside/qrnshared/def_obj.h"
+#include "outside/qrnshared/def_pool.h"
+#include "qrncore/system/messages.h"
+
+namespace {
+
+using namespace quarn;
+
+// Silences the log: errors are the expected answer to most inputs.
+class quiet_t : public message_handler_t {
+public:
+    void process_message(const string &, message_t::type_t) override {}
+};
+
+class scene_t : public ai_scene_link_t {
+public:
+    float get_scene_time() const override { return time; }
+    randomizer_t &get_random() override { return random; }
+    void register_animal(ai_animal_t &) override {}
+    float time = 0.0f;
+    randomizer_t random{1};
+};
+
+float urges[7] = {0.1f, 0.9f, 0.3f, 0.0f, 0.5f, 0.2f, 0.7f};
+
+// An animal with a mind of nothing but its script.
+class animal_t : public ai_animal_t, public ai_script_host_t {
+public:
+    void set_name(const char *n) override { strncpy(name, n, sizeof name - 1); }
+    bool setup(const ai_animal_setup_t &s) override {
+        world = s.world;
+        int32_t g = 0;
+        if (s.gender) s.gender->get_int("gender", g);
+        gender = g - 1;
+        return !s.entry->get_value("broken");
+    }
+    void start() override {}
+    void load_mission_script(const def_obj_t &entry) override {
+        if (const def_obj_t *s = entry.find("script")) script.load_script(*s, *this);
+    }
+    const char *get_name() const override { return name; }
+    int32_t get_species_index() const override { return 3; }
+    int32_t get_gender_index() const override { return gender; }
+    bool is_removed() const override { return removed; }
+    void set_removed() override { removed = true; }
+    vec3_t get_position() const override { return {}; }
+    quat_t get_rotation() const override { return quat_t(); }
+    vec3_t get_head_offset(vec3_t *head) const override { return *head = vec3_t(); }
+    vec3_t get_facing() const override { return {0, 0, -1}; }
+    vec3_t get_heading() const override { return heading; }
+    void set_heading(const vec3_t &h) override { heading = h; }
+    float get_urgency() const override { return 0; }
+    void set_urgency(float) override {}
+    float get_speed_factor() const override { return 1; }
+    void set_speed_factor(float) override {}
+    uint32_t get_movement_mode() const override { return 1; }
+    ai_nav_path_t &get_path() override { return path; }
+    void reevaluate_movement() override {}
+    void update_navigation() override {}
+    ai_animal_t *get_leader() const override { return nullptr; }
+    void on_group_event(const ai_group_event_t &, float, float) override {}
+    float sight_test(const vec3_t &, float, float) const override { return 0.5f; }
+    float smell_test(const vec3_t &, float) const override { return 0.5f; }
+    const ai_reaction_t &get_reaction(const ai_item_t &item) override { return reactions.get(item, 3, gender); }
+    void hear(const vec3_t &, float, float) override {}
+    void on_attack(ai_animal_t *, bool, bool) override {}
+    void on_mate(ai_animal_t *, bool) override {}
+    bool cancel() override { return false; }
+    void decision_step() override {
+        if (script.script_step(command, *this)) dispatch(command);
+    }
+
+    // The script's host.
+    float get_scene_time() const override { return world ? world->get_scene_time() : 0.0f; }
+    const float *get_urges() const override { return urges; }
+    int32_t get_navigation_state() const override { return 3; }
+    bool has_leader() const override { return false; }
+    const ai_script_t *get_leader_script() const override { return nullptr; }
+    int32_t find_behavior(const char *n) const override { return strlen(n) % 3 == 0 ? -1 : int32_t(strlen(n)); }
+    ai_world_t *get_world() const override { return world; }
+    ai_factors_t &get_factors() override { return factors; }
+    void set_stress(float) override {}
+    void dispatch(ai_command_t &c) override {
+        if (c.kind == AI_CMD_RESTART_SCRIPT) script.restart_script(*this);
+        c.phase = AI_PHASE_FORCED;
+    }
+
+    char name[64] = "unnamed";
+    int32_t gender = 0;
+    bool removed = false;
+    vec3_t heading{0, 0, -1};
+    ai_nav_path_t path;
+    ai_reaction_table_t reactions;
+    ai_script_t script;
+    ai_command_t command;
+    ai_factors_t factors;
+    ai_world_t *world = nullptr;
+};
+
+ai_animal_t *make_animal(const char *) { return new animal_t; }
+
+void walk_graphs(const def_obj_t *o, randomizer_t &dice) {
+    for (; o; o = o->get_next()) {
+        ai_processor_t p;
+        p.load(*o);
+        p.force(dice.rand() * 1.2f - 0.1f, int32_t(dice.rand_u(70)) - 1);
+        for (int i = 0; i < 64; ++i) {
+            const int32_t m = p.step(dice.rand() * 1.2f - 0.1f, int32_t(dice.rand_u(70)) - 1, dice);
+            if (m >= 0 && uint32_t(p.get_current_state()) >= p.get_state_count()) abort();
+            p.addon_rate(dice.rand_u(9), dice.rand());
+            p.current_addon_mask();
+        }
+        walk_graphs(o->get_first_child(), dice);
+    }
+}
+
+}  // namespace
+
+// The debug view draws through the kernel, which this target does not link; it reads
+// nothing of the input.
+void quarn::ai_world_t::debug_draw(const frustum_t *) {}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static quiet_t quiet;
+    def_pool_t pool;
+    if (!pool.read_text(reinterpret_cast<const char *>(data), size, "/fuzz.def")) return 0;
+    randomizer_t dice{uint32_t(size)};
+    walk_graphs(pool.get_first_object(), dice);
+
+    scene_t scene;
+    ai_set_animal_factory(make_animal);
+    {
+        ai_world_t world(scene);
+        world.load_script_points(pool.find("script_points"));
+        world.create_animals(pool.find("animals"), &pool);
+        ai_item_t items[4];
+        uint32_t n = 0;
+        for (const def_obj_t *o = pool.get_first_object(); o && n < 4; o = o->get_next(), ++n) {
+            items[n].load(*o, &pool, world);
+            ai_reaction_t r;
+            for (int32_t s = -1; s < 16; ++s)
+                for (int32_t g = 0; g < 3; ++g) items[n].react(s, g, r);
+            items[n].emit({float(n), 0, 0}, world);
+        }
+        for (int frame = 0; frame < 40; ++frame) {
+            scene.time += 0.5f;
+            world.update(0.5f);
+            for (uint32_t a = 0; a < world.get_animal_count(); ++a) {
+                ai_sensed_t sensed;
+                world.sense_stimuli(*world.get_animal(a), sensed);
+            }
+        }
+        for (uint32_t i = 0; i < n; ++i) world.remove_stimuli_of(&items[i]);
+    }
+    ai_set_animal_factory(nullptr);
+    return 0;
+}

@@ -1,0 +1,82 @@
+// Reads arbitrary bytes as a unit file into the game's map unit classes, then copies
+// every root and runs each unit's steps over what it took: a load that succeeds must
+// leave units whose operations stay in bounds (no table index outside its rows, no
+// integer conversion of a non-number). After each input every unit must be freed.
+// Later map unit classes join the registration below.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "game/world/fog.h"
+#include "game/world/sun.h"
+#include "game/world/temperature.h"
+#include "game/world/wind.h"
+#include "qrncore/system/messages.h"
+#include "qrncore/units/unit_load.h"
+#include "support/memory_file.h"
+
+namespace quarn {
+namespace {
+
+struct world_t {
+    world_t() : system(bank) {
+        system.set_default();
+        sun_u::register_class(bank);
+        fog_u::register_class(bank);
+        temperature_u::register_class(bank);
+        wind_u::register_class(bank);
+    }
+    unit_bank_t bank;
+    unit_system_t system;
+};
+
+// Every step a scene runs on the unit, at awkward times and steps too.
+void exercise(unit_base_t *unit) {
+    static const float times[] = {0.0f, 45000.0f, 86340.0f, -3600.0f, -1e30f, 1e30f};
+    if (auto *sun = unit_cast<sun_u>(unit)) {
+        for (float t : times) sun->recompute(t);
+        sun->set_azimuth(sun->get_azimuth() + 1.0f);
+        (void)sun->get_lit_color();
+    } else if (auto *fog = unit_cast<fog_u>(unit)) {
+        fog->update_density(650.0f);
+        fog->set_weather_density(0.005f);
+        fog->update_density(0.0f);
+        fog->set_light({1.0f, 1.0f, 1.0f, 1.0f});
+        (void)sun_u::compute_strength(1.0f, fog);
+    } else if (auto *wind = unit_cast<wind_u>(unit)) {
+        for (int i = 0; i < 50; ++i) wind->update(0.5f);
+        vec3_t d{0.0f, 0.0f, -1.0f};
+        wind->turn_direction(d, true);
+    } else if (auto *temperature = unit_cast<temperature_u>(unit)) {
+        temperature->update(0.1f);
+        temperature->change(1e30f, true);
+    }
+}
+
+}  // namespace
+}  // namespace quarn
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    using namespace quarn;
+    static world_t world;
+    // MAP_UNITS_LOG=1 shows what the reader and the classes log (for looking at a seed).
+    static std::unique_ptr<message_stdio_t> out(getenv("MAP_UNITS_LOG") ? new message_stdio_t : nullptr);
+    const uint32_t before = unit_base_t::get_live_count();
+    {
+        test::memory_file_t file(std::string(reinterpret_cast<const char *>(data), size), "/map/fuzz/units.unit");
+        file.set_fs_realm(FS_REALM_VIRTUAL);
+        unit_load_t loader(file, world.system);
+        if (loader.load()) {
+            for (uint32_t i = 0; i < loader.get_root_count(); ++i) {
+                unit_base_t *root = loader.get_root(i);
+                exercise(root);
+                owner_ptr_t<unit_base_t> copy(root->clone());
+                if (copy) exercise(copy.get());
+            }
+        }
+    }
+    unit_system_t::clean_garbage();
+    if (unit_base_t::get_live_count() != before) abort();  // a load left units behind
+    return 0;
+}
