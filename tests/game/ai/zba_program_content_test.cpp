@@ -1,4 +1,5 @@
-// The whitetail's behaviour file as the game loads it, with its packed model files:
+// The whitetail's behaviour file as the game loads it, with its packed model files
+// through the model library:
 // every behaviour, the complex transition and every simple transition compile, and
 // each runs to its end on recorded channels without a fault.
 #include <gtest/gtest.h>
@@ -6,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "game/ai/zba_model_channels.h"
+#include "game/visuals/models/model_anim.h"
+#include "game/visuals/models/model_desc.h"
+#include "game/visuals/models/model_geom.h"
 #include "zba_program_fixture.h"
 
 namespace quarn::test {
@@ -44,8 +49,7 @@ TEST_F(zba_program_content, the_whitetail_compiles_and_runs) {
     base_archive_t base;
     fs_device_t *builtin = ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
     ASSERT_NE(builtin, nullptr);
-    packed_models_t packed;
-    zba_set_model_source(&packed);
+    zba_set_model_source(&zba_model_library());
     c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD_REF, "/model/animal/whitetail/animal.zba", &zba_u::unit_descriptor);
     ASSERT_NE(item, nullptr);
     file = item;
@@ -85,9 +89,13 @@ TEST_F(zba_program_content, the_whitetail_compiles_and_runs) {
         EXPECT_EQ(log.texts(message_t::ERROR), std::vector<std::string>{});
         EXPECT_EQ(info.runtime()->programs.get_count(), info.behavior_count());
     }
-    // The file lets go of the packed model's descriptor before the source goes.
+    // The file, then the model files it held, before the archive goes.
     file.release();
     zba_free_unreferenced();
+    for (const unit_descriptor_t *d : {&model_desc_u::unit_descriptor, &model_anim_u::unit_descriptor}) {
+        _mm_mem_free_unreferenced(-1, d);
+        mm_remove_unreferenced(-1, d);
+    }
     ufs_unmount(builtin);
 }
 
