@@ -210,7 +210,8 @@ c_item_ptr_t compiler_t::link() {
 class file_lock_t {
 public:
     explicit file_lock_t(c_item_t *file) : m_lock(file) {
-        if (!m_lock.get_data()) error("[zba_vm:compile] cannot read the behaviour file %s", file ? file->get_name() : "(null)");
+        if (!m_lock.get_data())
+            error("[zba_vm:compile] cannot read the behaviour file %s", file ? file->get_name() : "(null)");
     }
     zba_info_t info() const { return zba_info_t(static_cast<uint8_t *>(m_lock.get_data())); }
     explicit operator bool() const { return m_lock.get_data() != nullptr; }

@@ -1,6 +1,8 @@
 #include "game/ai/zba_proc.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <new>
 
@@ -104,6 +106,13 @@ void free_channel(const run_t &r, zba_thread_t &t) {
     t.channel = -1;
 }
 
+// The animation's priority over the process's; a sum past the range of a priority
+// stays at its end.
+int32_t channel_priority(int32_t animation, int32_t process) {
+    const int64_t sum = int64_t(animation) + int64_t(process);
+    return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
 void start_animation(const run_t &r, zba_thread_t &t, uint32_t offset) {
     free_channel(r, t);
     const zba_item_t item(r.file.image(), offset);
@@ -111,7 +120,8 @@ void start_animation(const run_t &r, zba_thread_t &t, uint32_t offset) {
     int32_t channel = -1;
     if (r.channels) {
         channel = r.channels->play(animation, zba_channels_t::PLAY_ADD, zba_channels_t::PLAY_CLEAR,
-                                   animation.priority() + r.proc->priority, animation.super_weight());
+                                   channel_priority(animation.priority(), r.proc->priority),
+                                   animation.super_weight());
         if (channel >= 0) {
             r.channels->set_flags(channel, zba_channels_t::OWNER_ADVANCES);
             r.channels->set_stop_frame(channel, -1);
@@ -253,8 +263,13 @@ void zba_proc_t::step(zba_host_t &host, c_item_t *process, float dt) {
             zba_proc_lock_t program(p->source);
             c_item_lock_t file(p->file);
             if (!program || !file.get_data()) return;
-            const run_t r{host,         process, p.get(), program->code(), program->code_count,
-                          zba_info_t(static_cast<uint8_t *>(file.get_data())), host.get_channels()};
+            const run_t r{host,
+                          process,
+                          p.get(),
+                          program->code(),
+                          program->code_count,
+                          zba_info_t(static_cast<uint8_t *>(file.get_data())),
+                          host.get_channels()};
             bool running = false;
             zba_thread_t *threads = p->threads();
             for (uint32_t i = 0; i < p->thread_count; ++i) {
@@ -377,7 +392,12 @@ c_item_ptr_t zba_clone(zba_host_t &host, c_item_t *program, void *node, int32_t 
         item->unlock();
         return {};
     }
-    const run_t r{host,     item, p, source->code(), source->code_count, zba_info_t(static_cast<uint8_t *>(file.get_data())),
+    const run_t r{host,
+                  item,
+                  p,
+                  source->code(),
+                  source->code_count,
+                  zba_info_t(static_cast<uint8_t *>(file.get_data())),
                   channels};
     pre_run(r);
     item->unlock();

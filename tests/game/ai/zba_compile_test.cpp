@@ -147,6 +147,10 @@ TEST_F(zba_compile_listing, golden_listings) {
         EXPECT_EQ(header_of(program.get()).thread_count, c.expected.size());
     }
     EXPECT_EQ(log.texts(message_t::ERROR), lines_t{});
+    // One record of the file compiles alone as it does by its number.
+    const c_item_ptr_t record = zba_compile_record(file.get(), info().behavior(uint32_t(b_key)));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(listing(record.get()), cases[1].expected);
     // The file's durations follow the same stretch: a behaviour lasts as long as its
     // program runs.
     EXPECT_FLOAT_EQ(info().behavior(uint32_t(b_inside)).duration(), 4.8f);
@@ -250,7 +254,8 @@ TEST_F(zba_compile_listing, failures_give_no_program) {
          {b_long128},
          {},
          {},
-         {"[zba_vm] code compile buffer overflow [2048 bytes]", "[zba_vm:compile] behavior compile error in /zt/t.zba"}},
+         {"[zba_vm] code compile buffer overflow [2048 bytes]",
+          "[zba_vm:compile] behavior compile error in /zt/t.zba"}},
         {"a behaviour number out of range", {99}, {}, {}, {"[zba_vm:compile] cannot find behavior 99"}},
         {"a simple transition out of range", {}, {34}, {}, {"[zba_vm:compile] cannot find simple transition 34"}},
         {"an animation length of 0",

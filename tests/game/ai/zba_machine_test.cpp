@@ -95,6 +95,26 @@ TEST_F(zba_machine, clone_pre_runs_to_the_first_animation) {
     EXPECT_EQ(thread_of(two.get(), 2).channel, -1);
 }
 
+// A priority sum past the range of a priority stays at its end.
+TEST_F(zba_machine, priorities_add_up_to_the_ends_of_their_range) {
+    ASSERT_TRUE(load(R"("m" : "m.zmd" {
+  features { "body" { "stand" } }
+  animations { "high" : "walk.zma" { priority : "2147483647" } "low" : "look.zma" { priority : "-2147483648" } }
+  behaviors { "both" { channels { "a" { 0 anim { anim : "high" } } "b" { 0 anim { anim : "low" } } } } }
+})",
+                     "/p.zba"));
+    recording_host_t other(file.get(), &channels);
+    for (const int32_t priority : {10, -10}) {
+        const c_item_ptr_t program = compile("both");
+        ASSERT_TRUE(program);
+        c_item_ptr_t process = zba_clone(other, program.get(), nullptr, priority);
+        ASSERT_TRUE(process);
+        EXPECT_EQ(channels.channels[0].priority, priority > 0 ? INT32_MAX : INT32_MAX - 10);
+        EXPECT_EQ(channels.channels[1].priority, priority > 0 ? INT32_MIN + 10 : INT32_MIN);
+        zba_proc_t::release(other, process);
+    }
+}
+
 TEST_F(zba_machine, a_wait_not_yet_due_keeps_pc) {
     const c_item_ptr_t process = start("one");
     host->frame_step(0.5f);

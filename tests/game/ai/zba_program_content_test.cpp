@@ -50,7 +50,8 @@ TEST_F(zba_program_content, the_whitetail_compiles_and_runs) {
     fs_device_t *builtin = ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
     ASSERT_NE(builtin, nullptr);
     zba_set_model_source(&zba_model_library());
-    c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD_REF, "/model/animal/whitetail/animal.zba", &zba_u::unit_descriptor);
+    c_item_t *item =
+        mm_obtain_resource(MM_NAMED_LOAD_REF, "/model/animal/whitetail/animal.zba", &zba_u::unit_descriptor);
     ASSERT_NE(item, nullptr);
     file = item;
     item->release_ref();

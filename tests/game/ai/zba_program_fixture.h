@@ -87,10 +87,10 @@ protected:
         if (!transitions.empty()) text += "  transitions {\n" + transitions + "\n  }\n";
         return text + "}\n";
     }
-    // Loads text as the behaviour file; true when it loaded.
-    bool load(const std::string &text) {
-        mount.put("/t.zba", text);
-        c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD_REF, "/zt/t.zba", &zba_u::unit_descriptor);
+    // Loads text as the behaviour file (served at "/zt" + name); true when it loaded.
+    bool load(const std::string &text, const std::string &name = "/t.zba") {
+        mount.put(name, text);
+        c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD_REF, ("/zt" + name).c_str(), &zba_u::unit_descriptor);
         if (!item) return false;
         file = item;
         item->release_ref();
