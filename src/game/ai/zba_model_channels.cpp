@@ -2,13 +2,10 @@
 
 #include "game/ai/zba_info.h"
 #include "game/visuals/models/model_anim.h"
-#include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_inst.h"
 #include "game/visuals/models/model_lib.h"
 
 namespace quarn {
-
-// ---- channels ----
 
 bool zba_model_channels_t::is_loaded() const { return m_inst && m_inst->is_loaded(); }
 
@@ -49,25 +46,6 @@ void zba_model_channels_t::free(int32_t channel) {
 
 void zba_model_channels_t::set_flags(int32_t channel, uint32_t bits) {
     if (m_inst) m_inst->set_channel_flags(uint32_t(channel), bits);
-}
-
-// ---- the model source ----
-
-c_item_t *zba_model_library_t::obtain_descriptor(const char *path) {
-    model_desc_u *desc = model_desc_u_obtain(path);
-    return desc ? desc->get_item() : nullptr;
-}
-
-bool zba_model_library_t::animation_length(const char *path, float *seconds) {
-    const model_ref_t<model_anim_u> anim(model_anim_u_obtain(path));
-    if (!anim) return false;
-    *seconds = anim->get_length();
-    return true;
-}
-
-zba_model_library_t &zba_model_library() {
-    static zba_model_library_t library;
-    return library;
 }
 
 }  // namespace quarn

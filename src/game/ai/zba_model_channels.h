@@ -1,11 +1,8 @@
 #pragma once
 // The behaviour machine's channels (zba_channels.h) over a model instance or object of
-// the model library, and the behaviour files' model source (zba_model_source.h) over
-// the model library's resources. The game module installs the source when it
-// registers the behaviour loader; an animation instance gives its host the channels
-// of its model object.
+// the model library; an animation instance gives its host the channels of its model
+// object. (The behaviour files reach the model library through zba_model_link.h.)
 #include "game/ai/zba_channels.h"
-#include "game/ai/zba_model_source.h"
 
 namespace quarn {
 
@@ -37,17 +34,5 @@ public:
 private:
     model_inst_u *m_inst;
 };
-
-// Model descriptors and animations from the model library (model_desc_u_obtain,
-// model_anim_u_obtain).
-class zba_model_library_t : public zba_model_source_t {
-public:
-    // The descriptor's item, with the count the obtain function took for the caller.
-    c_item_t *obtain_descriptor(const char *path) override;
-    bool animation_length(const char *path, float *seconds) override;
-};
-
-// The one source the game module installs.
-zba_model_library_t &zba_model_library();
 
 }  // namespace quarn

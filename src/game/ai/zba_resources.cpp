@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "game/ai/zba_model_channels.h"
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
 #include "game/game_rows.h"
@@ -133,8 +132,6 @@ bool set_lock(const game_row_args_t &) {
 bool register_loader(const game_row_args_t &args) {
     if (!args.bank) return false;
     const bool classes = zba_register_classes(*args.bank);
-    // Behaviour files reach their models through the model library.
-    zba_set_model_source(&zba_model_library());
     return zba_register_loader() && classes;
 }
 
@@ -145,7 +142,6 @@ bool free_unreferenced(const game_row_args_t &) {
 
 bool unregister_loader(const game_row_args_t &) {
     zba_unregister_loader();
-    zba_set_model_source(nullptr);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "game/ai/zba_compile.h"
 #include "game/ai/zba_host.h"
 #include "game/ai/zba_model_channels.h"
+#include "game/ai/zba_model_link.h"
 #include "game/ai/zba_resources.h"
 #include "kernel/m_server.h"
 #include "zm_writer.h"
@@ -44,7 +45,7 @@ protected:
       0.5 info { info : "footstep" } } } }
   }
 })");
-        zba_set_model_source(&zba_model_library());
+        zba_set_model_source(&library);
     }
     void TearDown() override {
         file.release();
@@ -53,6 +54,7 @@ protected:
         model_lib_fixture_t::TearDown();
     }
 
+    zba_model_library_source_t library;
     c_item_ptr_t file;
 };
 

