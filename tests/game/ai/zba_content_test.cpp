@@ -10,13 +10,11 @@
 #include "game/ai/zba_info.h"
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
-#include "game/visuals/models/model_anim_view.h"
-#include "game/visuals/models/model_desc_view.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
-#include "support/fake_item.h"
 #include "support/message_capture.h"
 #include "support/test_paths.h"
+#include "zba_fixture.h"
 
 namespace quarn::test {
 namespace {
@@ -50,38 +48,6 @@ protected:
 
     fs_device_t *m_mount = nullptr;
     message_capture_t log;
-};
-
-// The model files as the build packs them into "base.tzk", read through their
-// checked views: a descriptor that opens gives a stand-in item, an animation that
-// opens its length.
-class packed_models_t : public zba_model_source_t {
-public:
-    c_item_t *obtain_descriptor(const char *path) override {
-        const std::vector<uint8_t> bytes = read(path);
-        model_desc_view_t view;
-        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return nullptr;
-        descriptor.add_ref();
-        return &descriptor;
-    }
-    bool animation_length(const char *path, float *seconds) override {
-        const std::vector<uint8_t> bytes = read(path);
-        model_anim_view_t view;
-        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return false;
-        *seconds = view.get_length();
-        return true;
-    }
-
-    fake_item_t descriptor;
-
-private:
-    static std::vector<uint8_t> read(const char *path) {
-        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
-        if (!f) return {};
-        std::vector<uint8_t> bytes(size_t(f->size()));
-        if (!bytes.empty() && !f->block_read(bytes.data(), uint32_t(bytes.size()), 0)) return {};
-        return bytes;
-    }
 };
 
 std::vector<std::string> states_of(const zba_feature_t &f) {
