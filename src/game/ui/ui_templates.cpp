@@ -1,7 +1,6 @@
 #include "game/ui/ui_templates.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "kernel/m_manager.h"
 #include "kernel/m_server.h"
@@ -17,11 +16,6 @@ namespace {
 // The end entry alone: the table of a store that holds nothing.
 const ui_template_name_t EMPTY_NAMES[1] = {{{0}, -1}};
 
-// Cuts the text at the longest a template text may be.
-void cut(mstring_t &text) {
-    if (text.length() > UI_TEMPLATE_TEXT_MAX) text.copy(text, 0, 0, UI_TEMPLATE_TEXT_MAX);
-}
-
 ui_template_class_t stores[] = {
     ui_template_class_t("/def/ui/btn.def"), ui_template_class_t("/def/ui/txt.def"),
     ui_template_class_t("/def/ui/sld.def"), ui_template_class_t("/def/ui/frm.def"),
@@ -31,29 +25,6 @@ ui_template_class_t stores[] = {
 static_assert(sizeof stores / sizeof stores[0] == size_t(ui_template_kind_t::COUNT));
 
 }  // namespace
-
-bool ui_template_fill(const char *text, const char *value, mstring_t &out) {
-    mstring_dyn_t work;
-    bool ok = work.copy(text ? text : "");
-    cut(work);
-    if (value && *value) {
-        mstring_dyn_t next, part;
-        char marker[16];
-        uint32_t n = 0;
-        for (const char *p = value;; ++n) {
-            const char *bar = strchr(p, '|');
-            const uint32_t length = bar ? uint32_t(bar - p) : uint32_t(strlen(p));
-            ok = part.copy(string(p), 0, 0, length) && ok;
-            snprintf(marker, sizeof marker, "%%%X", n);
-            ok = work.replace(next, string(marker), part) && ok;
-            cut(next);
-            ok = work.copy(next) && ok;
-            if (!bar) break;
-            p = bar + 1;
-        }
-    }
-    return out.copy(work) && ok;
-}
 
 // ---- ui_def_templates_t ----
 

@@ -14,6 +14,15 @@ namespace quarn::test {
 
 class controls_fixture_t : public ui_fixture_t {
 protected:
+    // No control logs an error unless the test says it expects one (missing
+    // materials and fonts of the templates show up here).
+    void TearDown() override {
+        if (!errors_expected) {
+            for (const auto &e : messages.entries()) EXPECT_NE(e.type, message_t::ERROR) << e.text;
+        }
+        ui_fixture_t::TearDown();
+    }
+
     // A window "t"/name of the layout body (the window's entities) closed by the test
     // handler; the table holds it.
     c_item_t *open(const std::string &body, const std::string &name = "w", uint32_t flags = 0) {
@@ -52,6 +61,7 @@ protected:
 
     c_item_t *window_item = nullptr;
     ui_window_t *window = nullptr;
+    bool errors_expected = false;
 };
 
 }  // namespace quarn::test

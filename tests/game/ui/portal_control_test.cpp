@@ -111,6 +111,7 @@ TEST_F(portal_control, events_inside_and_drawing_go_to_the_child) {
 }
 
 TEST_F(portal_control, a_child_that_cannot_be_made_leaves_the_portal_empty) {
+    errors_expected = true;
     ui_portal_t *p = portal("0 0 300 500", "/ui/none.esc");
     EXPECT_TRUE(messages.contains("[ui.comp.portal:portal] cannot spawn child '/ui/none.esc'"));
     EXPECT_EQ(p->get_child(), nullptr);

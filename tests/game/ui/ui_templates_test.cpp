@@ -84,6 +84,7 @@ TEST_F(ui_templates, the_main_menu_strip_fills_all_five_looks) {
 }
 
 TEST_F(ui_templates, a_missing_file_template_or_entry_answers_none) {
+    errors_expected = true;  // the missing file
     const std::string path = file("x.def",
                                   "def template00 { name: \"Only\" text: \"<%0>\" }\n"
                                   "def template01 { name: \"Second\" }\n");
