@@ -7,8 +7,11 @@
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_fixture.h"
+#include "game/unit_tree_file.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/units/unit_load.h"
 #include "support/memory_file.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 
@@ -136,6 +139,16 @@ owner_ptr_ret_t<unit_base_t> round_fixture_t::load_generic(const std::string &bo
     memory_file_t file("RozErere\n{\n" + body + "\n}\n", "/test/round.unit");
     unit_load_t loader(file, *system);
     return loader.load_tree_generic();
+}
+
+owner_ptr_ret_t<round_progression_u> round_fixture_t::load_shipped_rounds() {
+    fs_startup();
+    fs_device_t *mount = ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
+    EXPECT_NE(mount, nullptr);
+    owner_ptr_ret_t<round_progression_u> rounds = load_unit_tree<round_progression_u>(ROUND_PROGRESSION_PATH);
+    if (mount) ufs_unmount(mount);
+    fs_shutdown();
+    return rounds;
 }
 
 std::string trail_use_text(const std::string &name, const std::string &trail, const std::vector<std::string> &decoys,

@@ -98,6 +98,9 @@ protected:
         return unit_cast<T>(load_generic(body));
     }
     owner_ptr_ret_t<unit_base_t> load_generic(const std::string &body);
+    // "/script/round/rounds.unit" as the source tree ships it (data/builtin mounted at
+    // "/"), with the content's descriptions made first when asked.
+    owner_ptr_ret_t<round_progression_u> load_shipped_rounds();
 
     message_capture_t log;
     unit_bank_t bank;
