@@ -16,4 +16,9 @@ round_logic_u *round_progression_u::get_round(uint32_t number) const {
     return unit_cast<round_logic_u>(rounds[number - 1].get());
 }
 
+owner_ptr_ret_t<round_logic_u> round_progression_u::take_round(uint32_t number) {
+    if (!get_round(number)) return {};
+    return unit_cast<round_logic_u>(rounds[number - 1].release());
+}
+
 }  // namespace quarn

@@ -22,6 +22,10 @@ public:
     uint32_t get_round_count() const { return rounds.get_count(); }
     // Round number (1-based), or null out of range.
     round_logic_u *get_round(uint32_t number) const;
+    // Takes round number out of the progression for the caller to own (its slot is
+    // left empty), so that the rest of the progression can go; null out of range or
+    // when the slot holds no round.
+    owner_ptr_ret_t<round_logic_u> take_round(uint32_t number);
 
     array_dyn_t<owner_ptr_t<unit_base_t>> rounds;  // round_logic_u, in play order
 };

@@ -130,6 +130,16 @@ TEST_F(round_load, reads_every_attribute_and_counts_the_progression) {
     EXPECT_EQ(second->kill_limit, 20u) << "the default";
     EXPECT_EQ(second->sun_azimuth, 180.0f) << "the default";
     EXPECT_EQ(table_text(*second), "decoy:5 scoring:1");
+
+    // The game process keeps one round and lets the progression go.
+    owner_ptr_t<round_logic_u> kept(progression->take_round(1));
+    ASSERT_EQ(kept.get(), first);
+    EXPECT_EQ(progression->get_round(1), nullptr);
+    EXPECT_FALSE(progression->take_round(1));
+    EXPECT_FALSE(progression->take_round(5));
+    progression.reset();
+    EXPECT_TRUE(kept->is_alive());
+    EXPECT_STREQ(kept->get_trail(0)->trail_name.c_str(), "trails0.trail0");
 }
 
 TEST_F(round_load, refuses_units_of_other_classes_in_the_owned_arrays) {
