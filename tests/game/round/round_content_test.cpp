@@ -4,6 +4,9 @@
 // into "base.tzk") and captions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <map>
 #include <set>
 #include <string>
 
@@ -40,6 +43,35 @@ protected:
         round_fixture_t::TearDown();
     }
     static bool exists(const std::string &path) { return fs_stat(path.c_str(), nullptr, FS_REALM_VIRTUAL); }
+    // The names the unit file defines for units of the type, lower case as names
+    // are; false when the file is missing.
+    static bool defined_names(const std::string &path, const std::string &type, std::set<std::string> &out) {
+        auto_ptr_t<file_t> file(fs_open(path.c_str(), FS_REALM_VIRTUAL));
+        if (!file) return false;
+        std::string text(size_t(file->size()), '\0');
+        if (!text.empty() && !file->block_read(text.data(), uint32_t(text.size()), 0)) return false;
+        // "<type> : <name>" where a unit begins (after a blank, a brace or the start).
+        auto name_char = [](char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.'; };
+        for (size_t at = text.find(type); at != std::string::npos; at = text.find(type, at + 1)) {
+            if (at > 0 && !isspace(static_cast<unsigned char>(text[at - 1])) && text[at - 1] != '{' &&
+                text[at - 1] != '}')
+                continue;
+            size_t p = at + type.size();
+            while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
+            if (p >= text.size() || text[p] != ':') continue;
+            ++p;
+            while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
+            size_t end = p;
+            while (end < text.size() && name_char(text[end])) ++end;
+            if (end > p) out.insert(lower(text.substr(p, end - p).c_str()));
+        }
+        return true;
+    }
+    static std::string lower(const char *text) {
+        std::string s(text);
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(tolower(c)); });
+        return s;
+    }
 
     fs_archive_factory_t previous = nullptr;
     fs_device_t *builtin = nullptr;
@@ -116,6 +148,30 @@ TEST_F(round_content, the_progression_lists_30_rounds_in_three_tiers) {
         if (!ambient) {
             EXPECT_STREQ(trail->decoys_supported[0]->name_text().c_str(), "whitetail.female.animal.model.desc");
         }
+    }
+}
+
+TEST_F(round_content, every_round_names_trails_cameras_and_a_start_point_of_its_map) {
+    make_content_descs();
+    owner_ptr_t<round_progression_u> rounds(load_unit_tree<round_progression_u>(ROUND_PROGRESSION_PATH));
+    ASSERT_TRUE(rounds);
+    std::map<std::string, std::set<std::string>> trails, starts;
+    for (const char *map : {"valley", "cross", "peaks"}) {
+        const std::string folder = std::string("/map/") + map + "/";
+        if (!defined_names(folder + "landscape.trail.unit", "trail", trails[map]) ||
+            !defined_names(folder + "landscape.start.unit", "start_point", starts[map]))
+            GTEST_SKIP() << "the map " << map << " has no trail or start file yet";
+    }
+    for (uint32_t n = 1; n <= rounds->get_round_count(); ++n) {
+        SCOPED_TRACE(n);
+        const round_logic_u *round = rounds->get_round(n);
+        const std::string map = round->map_name.c_str();
+        EXPECT_TRUE(starts[map].count(lower(round->start_point_name.c_str()))) << round->start_point_name.c_str();
+        for (uint32_t i = 0; i < round->get_trail_count(); ++i) {
+            const char *name = round->get_trail(i)->trail_name.c_str();
+            EXPECT_TRUE(trails[map].count(lower(name))) << name;
+        }
+        for (const mstring_dyn_t &camera : round->cameras) EXPECT_TRUE(trails[map].count(lower(camera.c_str()))) << camera.c_str();
     }
 }
 
