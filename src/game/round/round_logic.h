@@ -55,8 +55,8 @@ public:
     };
 
     bool _call_post_load() override;
-    // Checks 3 and 4 of the load on the attributes as they are (also for rounds made
-    // in code): false, logged, when no period is 1.
+    // The occurrence table of the load, from the attributes as they are (also for
+    // rounds made in code): false, logged, when it does not end in a period of 1.
     bool build_occurrence_table();
     uint32_t get_occurrence_count() const { return m_occurrence_count; }
     const occurrence_t &get_occurrence(uint32_t i) const { return m_occurrences[i]; }
