@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -37,11 +38,14 @@ protected:
         fs_shutdown();
     }
 
-    // The sounds the build generates.
+    // The sounds the build generates: every list of data/sounds/.
     static std::string sound_list() {
-        std::ifstream in(test_source_dir() + "/data/sounds/sounds.list");
         std::stringstream text;
-        text << in.rdbuf();
+        for (const auto &entry : std::filesystem::directory_iterator(test_source_dir() + "/data/sounds"))
+            if (entry.path().extension() == ".list") {
+                std::ifstream in(entry.path());
+                text << in.rdbuf();
+            }
         return text.str();
     }
 
