@@ -87,6 +87,32 @@ public:
     void decision_step() override {
         if (script.script_step(command, *this)) dispatch(command);
     }
+    ai_mind_t *get_mind() override { return nullptr; }
+    float hearing_test(const vec3_t &, float, float) const override { return 0.5f; }
+    int32_t direction_sector(const vec3_t &, int32_t base) const override { return base; }
+    float get_species_relation(int32_t) const override { return 0.0f; }
+    float get_score_ratio() const override { return 0.5f; }
+    float get_scale() const override { return 1.0f; }
+    float get_pain() const override { return 0.0f; }
+    bool is_mortally_wounded() const override { return false; }
+    void on_appetite_reaction() override {}
+    void command_move(ai_command_t &c) override { dispatch(c); }
+    void command_wander(ai_command_t &c) override { dispatch(c); }
+    void command_feed(ai_command_t &c) override { dispatch(c); }
+    void command_drink(ai_command_t &c) override { dispatch(c); }
+    void command_appetite(ai_command_t &c) override { dispatch(c); }
+    void command_scrape(ai_command_t &c) override { dispatch(c); }
+    void command_rest(ai_command_t &c) override { dispatch(c); }
+    void command_search_mate(ai_command_t &c) override { dispatch(c); }
+    void command_flee(ai_command_t &c) override { dispatch(c); }
+    void command_fight_animal(ai_command_t &c) override { dispatch(c); }
+    void command_fight_tree(ai_command_t &c) override { dispatch(c); }
+    void command_pursue_animal(ai_command_t &c) override { dispatch(c); }
+    void command_hide(ai_command_t &c) override { dispatch(c); }
+    void command_sex(ai_command_t &c) override { dispatch(c); }
+    void command_serious_injury(ai_command_t &c) override { dispatch(c); }
+    void command_play_behavior(ai_command_t &c) override { dispatch(c); }
+    void command_restart_script(ai_command_t &c) override { dispatch(c); }
 
     // The script's host.
     float get_scene_time() const override { return world ? world->get_scene_time() : 0.0f; }
