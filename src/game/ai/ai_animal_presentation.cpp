@@ -369,14 +369,11 @@ int32_t ai_presentation_t::play_death(int32_t part_kind) {
 
 bool ai_presentation_t::on_behavior_end(uint32_t channel) {
     if (channel >= CHANNELS) return false;
-    channel_t &c = m_channels[channel];
-    if (c.queued == -1 || !m_animation) {
-        clear(channel);
-        return false;
-    }
-    c.current = c.queued;
-    c.queued = -1;
-    return start_current(channel, false) >= 0;
+    const int32_t next = m_channels[channel].queued;
+    clear(channel);
+    if (next == -1 || !m_animation) return false;
+    // Through play, so that a posture change waiting in the queue stands up first.
+    return play(next, channel, false) >= 0;
 }
 
 void ai_presentation_t::on_overlay_done(int32_t behavior) {

@@ -302,6 +302,19 @@ TEST_F(ai_presentation, a_short_stand_comes_between_lying_and_walking) {
         EXPECT_EQ(q.play(c.to, 0, false), 0);
         EXPECT_EQ(q.manner_of(animation.played(0)[0]) == AI_MANNER_SSTAND, c.stand_between) << c.from << " " << c.to;
     }
+    // A posture change that waited behind a busy channel stands up first too.
+    {
+        body_is(ai_presentation_t::BODY_LAY);
+        ai_presentation_t q(random);
+        ASSERT_TRUE(q.bind(&animation));
+        animation.calls.clear();
+        EXPECT_EQ(q.play(lay, 0, false), 0);
+        EXPECT_EQ(q.play(walk, 0, false), 1);
+        EXPECT_TRUE(q.on_behavior_end(0));
+        EXPECT_EQ(q.manner_of(animation.played(0).back()), AI_MANNER_SSTAND);
+        EXPECT_TRUE(q.on_behavior_end(0));
+        EXPECT_EQ(animation.played(0).back(), walk);
+    }
     // Only the body channel stands up first.
     body_is(ai_presentation_t::BODY_LAY);
     animation.calls.clear();
