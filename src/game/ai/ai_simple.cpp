@@ -86,11 +86,12 @@ const def_obj_t *ai_mind_t::find_preset(const def_obj_t *instance, const def_obj
 
 bool ai_mind_t::init(const ai_animal_setup_t &setup) {
     const def_obj_t *preset = find_preset(setup.entry, setup.gender, setup.species);
-    if (!preset) {
-        const char *name = setup.entry ? setup.entry->get_value("ai_presets") : nullptr;
-        warning("[ai] no AI preset (%s) for %s.%s: the animal's own values only", name && *name ? name : "default",
-                setup.species_name, setup.gender_name);
-    }
+    // Without a "default" the instance may give every value itself (a hand-written
+    // mission); a preset it names must exist.
+    const char *name = setup.entry ? setup.entry->get_value("ai_presets") : nullptr;
+    if (!preset && name && *name)
+        warning("[ai] no AI preset (%s) for %s.%s: the animal's own values only", name, setup.species_name,
+                setup.gender_name);
     if (!setup.gender) {
         error("[ai] missing AI species parameter %s", "fact_hunger");
         return false;
