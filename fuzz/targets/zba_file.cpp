@@ -157,7 +157,8 @@ void present(quarn::zba_info_t info) {
     const int32_t count = int32_t(info.behavior_count());
     for (int i = 0; i < 200; ++i) {
         const uint32_t channel = dice.rand_u(5);
-        const int32_t b = int32_t(dice.rand_u(uint32_t(count) + 2)) - 1;
+        // Behaviours of the file, or -1 (nothing); the owner never asks for others.
+        const int32_t b = int32_t(dice.rand_u(uint32_t(count) + 1)) - 1;
         switch (dice.rand_u(9)) {
             case 0: p.play(b, channel, dice.rand() < 0.5f); break;
             case 1: p.play_soft(b, channel); break;
@@ -173,6 +174,7 @@ void present(quarn::zba_info_t info) {
                 if (b >= 0 && b < count) p.behavior_is_c(b);
                 break;
         }
+        // Whatever the instance answered, the channels hold behaviours of the file.
         for (uint32_t c = 0; c < quarn::ai_presentation_t::CHANNELS; ++c)
             if (p.get_channel(c).current >= count || p.get_channel(c).queued >= count) abort();
     }
