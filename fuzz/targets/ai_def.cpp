@@ -209,15 +209,6 @@ void walk_graphs(const def_obj_t *o, randomizer_t &dice) {
 
 }  // namespace
 
-// The debug view draws through the kernel, which this target does not link; it reads
-// nothing of the input.
-void quarn::ai_world_t::debug_draw(const frustum_t *) {}
-// Nor does it have the kernel's resource manager: presentations take their graphs
-// from the input.
-extern "C" quarn::c_item_t *_mm_obtain_resource(int, const char *, const quarn::unit_descriptor_t *, uint32_t) {
-    return nullptr;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static quiet_t quiet;
     def_pool_t pool;

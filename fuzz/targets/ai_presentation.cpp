@@ -133,11 +133,6 @@ void present(quarn::zba_info_t info) {
 
 }  // namespace
 
-// This target has no resource manager: the graphs come from the text above.
-extern "C" quarn::c_item_t *_mm_obtain_resource(int, const char *, const quarn::unit_descriptor_t *, uint32_t) {
-    return nullptr;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static quiet_t quiet;
     quarn::zba_parser_t parser;
