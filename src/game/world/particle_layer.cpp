@@ -88,6 +88,11 @@ void particle_layer_t::set_intensity(float intensity) {
 bool particle_layer_t::attach(const r_parameter_array_t *scene_set, const char *material_path,
                               uint32_t vertices_per_particle, const float *texcoord_pattern) {
     detach();
+    // The front-end's records exist from its start, which makes the default buffer.
+    if (!gfx_get_default_buffer()) {
+        error("[env] The graphics front-end is not running: a weather layer cannot be drawn.");
+        return false;
+    }
     const uint32_t vertices = m_particles.get_count() * vertices_per_particle;
     m_positions.clear();
     m_texcoords.clear();

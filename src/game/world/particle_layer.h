@@ -78,8 +78,9 @@ public:
     // vertices_per_particle a particle (texture coordinates repeating pattern, two
     // floats a vertex), takes the material by path (a missing one is logged by the
     // material loader; the layer then draws nothing) and the scene's packet set (null:
-    // only the model packet). Attaching again starts over. False, logged, when there
-    // is no memory for the vertices or no model packet.
+    // only the model packet). Attaching again starts over. False, logged, when the
+    // graphics front-end is not running, or there is no memory for the vertices or no
+    // model packet.
     bool attach(const r_parameter_array_t *scene_set, const char *material_path, uint32_t vertices_per_particle,
                 const float *texcoord_pattern);
     void detach();
