@@ -32,6 +32,7 @@ TEST(material_parse, every_value) {
     reflection: "0.6 0.5"
     tile: "4 8"
     water_colour: "0.1 0.3 0.4 0.6"
+    substance: "16"
     size: "64 32.5"
     def textures {
         texture_sampler: "/texture/water.tga"
@@ -56,6 +57,7 @@ TEST(material_parse, every_value) {
     EXPECT_EQ(m.reflection, (vec2_t{0.6f, 0.5f}));
     EXPECT_EQ(m.tile, (vec2_t{4, 8}));
     EXPECT_EQ(m.water_colour, (vec4_t{0.1f, 0.3f, 0.4f, 0.6f}));
+    EXPECT_EQ(m.substance, 16u);
     EXPECT_EQ(m.size, (vec2_t{64, 32.5f}));
     EXPECT_STREQ(m.texture_for("texture_sampler"), "/texture/water.tga");
     EXPECT_STREQ(m.texture_for("texture_sampler[0]"), "/texture/grass.tga");
@@ -76,6 +78,7 @@ TEST(material_parse, defaults_and_a_base) {
     EXPECT_EQ(m.reflection, (vec2_t{0, 0}));
     EXPECT_EQ(m.tile, (vec2_t{1, 1}));
     EXPECT_EQ(m.water_colour, (vec4_t{0, 0, 0, 1}));
+    EXPECT_EQ(m.substance, 0u);
     EXPECT_EQ(m.size, (vec2_t{0, 0}));
     EXPECT_EQ(m.textures.get_count(), 0u);
 
@@ -112,6 +115,8 @@ TEST(material_parse, bad_files_fail_with_their_line) {
         {"def material { effect: \"/e/x\"\n specular_exponent: \"many\" }\n", "'specular_exponent' of 'material' is not"},
         {"def material { effect: \"/e/x\"\n tile: \"4 0\" }\n", "[material] /m/test.mat:1: tile sizes must be above 0 in 'material'"},
         {"def material { effect: \"/e/x\"\n tile: \"-1 4\" }\n", "tile sizes must be above 0"},
+        {"def material { effect: \"/e/x\"\n substance: \"256\" }\n", "[material] /m/test.mat:1: substance must be an index from 0 to 255"},
+        {"def material { effect: \"/e/x\"\n substance: \"water\" }\n", "'substance' of 'material' is not an integer"},
         {"def material { effect: \"/e/x\"\n size: \"8 -1\" }\n", "the size must be two finite numbers of 0 or more"},
         {"def material { effect: \"/e/x\"\n size: \"8\" }\n", "size"},
         {"def material { effect: \"/e/x\"\n def textures {\n def a { sampler: \"s\" } } }\n",

@@ -71,7 +71,7 @@ bool zm_def_reader_t::fail(const def_obj_t *o, const char *key, const char *fmt,
     va_start(args, fmt);
     vsnprintf(what, sizeof what, fmt, args);
     va_end(args);
-    quarn::error("[zmgen] %s: %s", where(o, key).c_str(), what);
+    quarn::error("%s %s: %s", m_tag.c_str(), where(o, key).c_str(), what);
     return false;
 }
 

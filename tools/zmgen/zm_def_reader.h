@@ -1,6 +1,7 @@
 #pragma once
 // Typed reading of a model description's definition objects (docs/formats/def.md),
-// with errors that name the file and line: "[zmgen] file:line: what is wrong". Keys
+// with errors that name the file and line: "[zmgen] file:line: what is wrong" (the
+// map writer reads its descriptions with it too, under its own tag). Keys
 // are looked up in the object and then along its base chain; children are the
 // object's own. Every reading leaves its output alone when the key is missing and
 // returns false only for a malformed value, which it reports.
@@ -20,8 +21,10 @@ using quarn::def_obj_t;
 
 class zm_def_reader_t {
 public:
-    // name stands for the file of objects that were made by code.
-    explicit zm_def_reader_t(std::string name) : m_name(std::move(name)) {}
+    // name stands for the file of objects that were made by code; tag opens every
+    // error line (the tool's own, "[zmgen]" by default).
+    explicit zm_def_reader_t(std::string name, std::string tag = "[zmgen]")
+        : m_name(std::move(name)), m_tag(std::move(tag)) {}
 
     // Reports a fault at the key of the object (its line), or at the object when the
     // key is null or missing; returns false.
@@ -58,6 +61,7 @@ private:
     std::string where(const def_obj_t *o, const char *key) const;
 
     std::string m_name;
+    std::string m_tag;
 };
 
 // Splits text at blanks, tabs and (when commas) commas.

@@ -37,7 +37,8 @@ void untrack(material_t *m) {
 }
 
 const char *const KEYS[] = {"effect",   "pass",    "flags",           "order",      "ambient",     "diffuse",
-                            "specular", "specular_exponent", "reflection", "tile", "water_colour", "size"};
+                            "specular", "specular_exponent", "reflection", "tile", "water_colour", "size",
+                            "substance"};
 
 bool known_key(const char *key) {
     for (const char *k : KEYS)
@@ -149,6 +150,17 @@ bool material_parse(const def_pool_t &pool, const char *path, material_t *out) {
         ok = false;
     }
     ok = read_vec(m, "water_colour", &out->water_colour.x, 4) && ok;
+    if (m->get_value("substance")) {
+        int32_t substance = 0;
+        if (!m->get_int("substance", substance)) {
+            ok = false;
+        } else if (substance < 0 || substance > 255) {
+            report(path, m->get_line(), "substance must be an index from 0 to 255 in", m->get_name());
+            ok = false;
+        } else {
+            out->substance = uint32_t(substance);
+        }
+    }
 
     for (const def_obj_t *child = m->get_first_child(); child; child = child->get_next()) {
         if (strcmp(child->get_name(), "textures") == 0) {

@@ -2,7 +2,7 @@
 // Materials: how a prototype is drawn. A material file (".mat", definition-file
 // syntax, docs/formats/material.md) names an effect and one of its passes and holds
 // the values the passes read: flags, draw order, textures by sampler, colours,
-// reflection, tile sizes, the water colour and extra render state.
+// reflection, tile sizes, the water colour, the substance and extra render state.
 //
 // Materials are resources of the class "material" (material_u): get_material(path)
 // obtains the named item, loaded and counted. Loading reads the file, asks the effect
@@ -56,6 +56,9 @@ public:
     vec2_t tile{1, 1};          // texture tile sizes in world x and z; above 0
     vec4_t water_colour{0, 0, 0, 1};
     vec2_t size{0, 0};          // the image size in UI reference units (width, height)
+    // What the surface is made of: an index of the substance list
+    // ("/material/material.db"); 16 (water) keeps terrain pieces out of ground queries.
+    uint32_t substance = 0;
     array_dyn_t<material_texture_t> textures;
     array_dyn_t<material_state_t> render_state;  // applied under flag 0x20000
 

@@ -70,4 +70,18 @@ bool gfx_sphere_visible(const sphere_t &sphere, const mat4_t &m) {
     return true;
 }
 
+bool gfx_box_visible(const aabox_t &box) {
+    if (!current.planes_valid) compute_planes();
+    for (const float *plane : current.planes) {
+        if (plane[0] == 0.0f && plane[1] == 0.0f && plane[2] == 0.0f) continue;
+        // The corner farthest along the plane's normal: when even it is behind, the
+        // whole box is.
+        const float x = plane[0] >= 0.0f ? box.max.x : box.min.x;
+        const float y = plane[1] >= 0.0f ? box.max.y : box.min.y;
+        const float z = plane[2] >= 0.0f ? box.max.z : box.min.z;
+        if (plane[0] * x + plane[1] * y + plane[2] * z + plane[3] < 0.0f) return false;
+    }
+    return true;
+}
+
 }  // namespace quarn

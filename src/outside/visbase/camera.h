@@ -4,6 +4,7 @@
 // that takes world positions into camera space and whether their bounding sphere can
 // be seen at all. Identity matrices until a camera is loaded.
 #include "outside/visbase/api.h"
+#include "qrncore/geometry/aabox.h"
 #include "qrncore/geometry/sphere.h"
 #include "qrncore/math/mat_sq.h"
 
@@ -22,5 +23,8 @@ VISBASE_API const mat4_t &gfx_camera_projection();
 // the current camera's view volume or cuts it (touching counts as visible). The
 // radius grows with the matrix's largest axis scale.
 VISBASE_API bool gfx_sphere_visible(const sphere_t &sphere, const mat4_t &matrix);
+// True when the world-space box is inside the current camera's view volume or cuts it
+// (conservative: a box near an edge of the volume may count as visible).
+VISBASE_API bool gfx_box_visible(const aabox_t &box);
 
 }  // namespace quarn

@@ -19,7 +19,7 @@
 namespace quarn {
 
 // One set of triangles: an indexed list, or a strip when it has no indices.
-struct triangle_set_t {
+struct QRNCORE_API triangle_set_t {
     static constexpr uint32_t FREE_KEY = 0xFFFFFFFF;
 
     bool is_free() const { return key == FREE_KEY; }

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "game/visuals/models/model_desc_view.h"
+#include "game/visuals/models/model_geom.h"
 #include "game/visuals/models/model_lib.h"
 #include "outside/qrnshared/resource_unit.h"
 #include "qrncore/strings/string_dyn.h"
@@ -19,7 +20,6 @@
 
 namespace quarn {
 
-class model_geom_u;
 class model_inst_u;
 class model_object_u;
 class model_packet_provider_t;

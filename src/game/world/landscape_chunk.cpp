@@ -1,0 +1,204 @@
+#include "game/world/landscape_chunk.h"
+
+#include "game/visuals/effects/coll_shapes.h"
+#include "game/visuals/models/model_coll.h"
+#include "game/visuals/models/model_object.h"
+#include "game/visuals/physics/physics_scene.h"
+#include "game/visuals/physics/physics_shape.h"
+#include "game/world/landscape_folder.h"
+#include "game/world/landscape_scene.h"
+#include "game/world/texture_substance.h"
+#include "outside/qrnshared/material.h"
+#include "qrncore/spatial/triangle_heap.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+QRN_UNIT_DEFINE(landscape_chunk_u, "landscape_chunk");
+
+namespace {
+
+// Collision groups of the terrain's shapes and the map objects standing on it.
+constexpr int GROUP_TERRAIN = 0;
+constexpr int GROUP_WATER = 1;
+constexpr int GROUP_OBJECTS = 2;
+// The substance of water: its pieces stay out of the triangle heap.
+constexpr uint32_t WATER_SUBSTANCE = 16;
+
+}  // namespace
+
+landscape_shape_class_t landscape_shape_class(uint32_t collision_material) {
+    switch (collision_material) {
+    case 1:
+        return {5, GROUP_TERRAIN};
+    case 16:
+        return {4, GROUP_WATER};
+    default:
+        return {3, GROUP_TERRAIN};
+    }
+}
+
+void landscape_chunk_u::on_construct() {
+    // The first chunk made loads the texture table, the last one destroyed frees it.
+    texture_db_request();
+    m_holds_texture_table = true;
+    m_own_packet = create_fw4pp_model_unit();
+}
+
+landscape_chunk_u::~landscape_chunk_u() { teardown(); }
+
+void landscape_chunk_u::on_destroy() { teardown(); }
+
+void landscape_chunk_u::teardown() {
+    release_bodies();
+    release_collision();
+    m_pieces.clear();
+    m_model.reset();
+    m_collision.reset();
+    m_own_packet.reset();
+    if (m_holds_texture_table) {
+        m_holds_texture_table = false;
+        texture_db_release();
+    }
+}
+
+void landscape_chunk_u::build(int32_t index, landscape_folder_u *folder, const aabox_t &box, physics_scene_t *) {
+    m_index = index;
+    m_box = m_current_box = box;
+    if (!folder || index < 0) return;
+    m_model = folder->get_chunk_model(uint32_t(index));
+    m_collision.reset(folder->get_chunk_collision(uint32_t(index)));
+    model_object_u *model = m_model.get();
+    if (!model) return;
+
+    landscape_folder_lock_t lock(folder);
+    const uint32_t pieces = model->get_piece_count();
+    for (uint32_t n = 0; n < pieces; ++n) {
+        owner_ptr_t<landscape_chunk_piece_u> piece(landscape_chunk_piece_u::create());
+        if (!piece) continue;
+        piece->set_piece(model, int32_t(n));
+        // The piece's texture transforms come from the record of its material slot; a
+        // slot the file has no record for gets the identity.
+        const uint32_t slot = model->get_piece(n).material_slot;
+        float layers[3][3];
+        for (uint32_t l = 0; l < 3; ++l) {
+            if (!lock.ok() || !lock.view().get_slot_layer(uint32_t(index), slot, l, layers[l])) {
+                layers[l][0] = 1.0f;
+                layers[l][1] = layers[l][2] = 0.0f;
+                if (lock.ok() && folder->first_missing_slot())
+                    warning("[game] Landscape '%s' chunk %d: piece %u uses material slot %u, beyond the file's %u "
+                            "slots; its textures keep their coordinates.",
+                            folder->get_path(), index, n, slot, lock.view().get_slot_count());
+            }
+        }
+        piece->set_uv_layers(layers);
+        r_parameter_array_t &packets = piece->get_packets();
+        landscape_fill_scene_slots(packets);
+        packets.set(FW_SLOT_MODEL, m_own_packet.get());
+        packets.set(FW_SLOT_TERRAIN_UV, piece->get_uv_packet());
+        m_pieces.append(std::move(piece));
+    }
+    // Every prototype draws with the packets of its piece; the object keeps the chunk's
+    // model packet placed.
+    model->set_packets(nullptr, m_own_packet.get());
+    for (uint32_t n = 0; n < m_pieces.get_count() && n < pieces; ++n)
+        if (r_proto_t *proto = model->get_proto(n)) proto->parameters = &m_pieces[n]->get_packets();
+}
+
+void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int mask) {
+    m_idle_time = -1.0f;
+    if (!scene) return;
+    if (scene->get_pair_collides(mask, GROUP_TERRAIN) && m_collision && !m_collision_ready) {
+        m_shape_scene = scene;
+        coll_model_to_physics_shapes(m_collision->view(), 0, 0, 1.0f, *scene, nullptr, m_collision_shapes);
+        for (physics_shape_t *s : m_collision_shapes) {
+            const landscape_shape_class_t c = landscape_shape_class(uint32_t(s->get_material()));
+            s->set_material(c.material);
+            s->set_collision_group(c.group);
+            s->set_draw_mode(PHYSICS_DRAW_NEVER);
+            s->set_user_data(this);
+        }
+        m_collision_ready = true;
+    }
+    if (!scene->get_pair_collides(mask, GROUP_OBJECTS)) return;
+    if (!m_bodies_ready) {
+        // The bodies and plants make their shapes here (none stand on the chunk yet).
+        m_bodies_ready = true;
+        m_region_count = 0;
+    }
+    for (uint32_t r = 0; r < m_region_count; ++r) {
+        if (m_regions[r].intersects(box)) {
+            const aabox_t hit = m_regions[r];
+            for (uint32_t k = r; k > 0; --k) m_regions[k] = m_regions[k - 1];
+            m_regions[0] = hit;
+            return;
+        }
+    }
+    // A fourth region disables every body shape before the new region's are enabled.
+    if (m_region_count == MAX_REGIONS) m_region_count = 0;
+    aabox_t region = box;
+    region.min -= vec3_t{5.0f, 5.0f, 5.0f};
+    region.max += vec3_t{5.0f, 5.0f, 5.0f};
+    for (uint32_t k = m_region_count; k > 0; --k) m_regions[k] = m_regions[k - 1];
+    m_regions[0] = region;
+    ++m_region_count;
+}
+
+void landscape_chunk_u::deactivate(physics_scene_t *, bool timed) {
+    if (!m_bodies_ready && !m_collision_ready) return;
+    if (timed) {
+        if (m_idle_time == -1.0f) m_idle_time = 0.0f;
+        if (m_idle_time > DISABLE_DELAY && m_bodies_ready && m_region_count > 0) m_region_count = 0;
+        if (m_idle_time < RELEASE_DELAY) return;
+    }
+    m_idle_time = -1.0f;
+    release_collision();
+    release_bodies();
+}
+
+void landscape_chunk_u::release_collision() {
+    for (physics_shape_t *s : m_collision_shapes) delete s;
+    m_collision_shapes.clear();
+    m_collision_ready = false;
+}
+
+void landscape_chunk_u::release_bodies() {
+    m_bodies_ready = false;
+    m_region_count = 0;
+}
+
+void landscape_chunk_u::add_to_heap(triangle_heap_t &heap) {
+    model_object_u *model = m_model.get();
+    if (m_in_heap || !model || !model->is_alive() || m_index < 0) return;
+    for (uint32_t n = 0; n < m_pieces.get_count(); ++n) {
+        const model_piece_t &p = model->get_piece(n);
+        const material_t *material = material_of(model->get_piece_material(n));
+        if (material && material->substance == WATER_SUBSTANCE) continue;
+        if (!heap.append(p.vertex_count, p.positions, p.index_count, p.indices, uint32_t(m_index), sizeof(vec3_t),
+                         m_pieces[n].get())) {
+            // A chunk half in the heap would have queries miss the rest of it.
+            error("[game] The landscape's triangle heap refused chunk %d (piece %u); its triangles stay out of "
+                  "the ground queries.",
+                  m_index, n);
+            heap.remove(uint32_t(m_index));
+            return;
+        }
+    }
+    m_in_heap = true;
+}
+
+void landscape_chunk_u::remove_from_heap(triangle_heap_t &heap) {
+    if (!m_in_heap) return;
+    heap.remove(uint32_t(m_index));
+    m_in_heap = false;
+}
+
+void landscape_chunk_u::update_timers(float dt) {
+    if (m_idle_time != -1.0f) m_idle_time += dt;
+}
+
+void landscape_chunk_u::draw() {
+    if (model_object_u *model = m_model.get()) model->draw();
+}
+
+}  // namespace quarn

@@ -1,0 +1,123 @@
+#pragma once
+// landscape_chunk_u (unit type "landscape_chunk"): one chunk of the terrain. It holds
+// the chunk's model split into pieces (landscape_chunk_piece_u), its collision model
+// and, while it is active, the physics shapes made from it; it puts its triangles into
+// the landscape's triangle heap while the viewer is near, and retires everything after
+// an idle delay (docs/world.md, "Terrain").
+//
+// States: inactive (no shapes, not in the heap) -> active (in range or asked for by a
+// query: collision shapes, in the heap) -> idle (left range: out of the heap at once,
+// the idle clock runs; body shapes disabled after 1 s, everything released after 5 s)
+// -> inactive. Coming back in range while idle makes it active again at once.
+//
+// The bodies and plants standing on the chunk (their shapes, regions, merged models)
+// join through the world; their lists stay empty until it adds them.
+#include <cstdint>
+
+#include "game/visuals/models/model_coll.h"
+#include "game/visuals/models/model_lib.h"
+#include "game/visuals/models/model_object.h"
+#include "game/visuals/shaders/fw_packets.h"
+#include "game/world/landscape_chunk_piece.h"
+#include "qrncore/collections/arrays/array_dyn.h"
+#include "qrncore/geometry/aabox.h"
+#include "qrncore/units/unit.h"
+#include "qrncore/units/unit_class.h"
+#include "qrncore/units/unit_ptr.h"
+
+namespace quarn {
+
+class landscape_folder_u;
+class model_coll_u;
+class model_object_u;
+class physics_scene_t;
+class physics_shape_t;
+class triangle_heap_t;
+
+// Scene materials and collision groups of the terrain's shapes, by the physics
+// material the collision model gives them.
+struct landscape_shape_class_t {
+    int material;
+    int group;
+};
+landscape_shape_class_t landscape_shape_class(uint32_t collision_material);
+
+class landscape_chunk_u : public unit_t {
+    QRN_UNIT_CLASS(landscape_chunk_u, unit_t);
+
+public:
+    ~landscape_chunk_u() override;
+
+    // Seconds a chunk stays idle before it lets go of everything it made.
+    static constexpr float RELEASE_DELAY = 5.0f;
+    // Seconds before the body shapes of an idle chunk are disabled.
+    static constexpr float DISABLE_DELAY = 1.0f;
+    // Regions in which a chunk enables body shapes at most.
+    static constexpr uint32_t MAX_REGIONS = 3;
+
+    // Takes chunk `index` of the folder: its box, model (split into pieces that read
+    // their slot records) and collision model. Packets: the scene's camera, fog and
+    // light with the chunk's own model packet, and each piece's texture transform.
+    void build(int32_t index, landscape_folder_u *folder, const aabox_t &box, physics_scene_t *scene);
+
+    // Makes the chunk active for a box: terrain collision when the mask collides with
+    // the terrain group (and the chunk has a collision model), then the bodies' shapes
+    // when it collides with the map-object group.
+    void activate(physics_scene_t *scene, const aabox_t &box, int mask);
+    // Timed: the idle clock starts (or runs on) and everything goes once it passes the
+    // release delay; untimed: everything goes at once.
+    void deactivate(physics_scene_t *scene, bool timed);
+    // Appends the triangles of every piece that is not water to the heap under the
+    // chunk's index (once). A heap that refuses a piece leaves the whole chunk out
+    // (logged).
+    void add_to_heap(triangle_heap_t &heap);
+    void remove_from_heap(triangle_heap_t &heap);
+    // The idle clock runs while it is not -1.
+    void update_timers(float dt);
+    // Queues the chunk's model.
+    void draw();
+
+    int32_t get_index() const { return m_index; }
+    const aabox_t &get_box() const { return m_box; }
+    const aabox_t &get_current_box() const { return m_current_box; }
+    model_object_u *get_model() const { return m_model.get(); }
+    model_coll_u *get_collision() const { return m_collision.get(); }
+    uint32_t get_piece_count() const { return m_pieces.get_count(); }
+    landscape_chunk_piece_u *get_piece(uint32_t n) const { return m_pieces[n].get(); }
+    uint32_t get_shape_count() const { return m_collision_shapes.get_count(); }
+    physics_shape_t *get_shape(uint32_t n) const { return m_collision_shapes[n]; }
+    bool is_collision_ready() const { return m_collision_ready; }
+    bool is_bodies_ready() const { return m_bodies_ready; }
+    bool is_in_heap() const { return m_in_heap; }
+    float get_idle_time() const { return m_idle_time; }
+    uint32_t get_region_count() const { return m_region_count; }
+    fw4pp_model_u *get_own_packet() const { return m_own_packet.get(); }
+
+protected:
+    void on_construct();
+    void on_destroy();
+
+private:
+    void release_collision();
+    void release_bodies();
+    void teardown();
+
+    owner_ptr_t<model_object_u> m_model;
+    array_dyn_t<owner_ptr_t<landscape_chunk_piece_u>> m_pieces;
+    model_ref_t<model_coll_u> m_collision;
+    array_dyn_t<physics_shape_t *> m_collision_shapes;
+    physics_scene_t *m_shape_scene = nullptr;
+    int32_t m_index = -1;
+    aabox_t m_box;
+    aabox_t m_current_box;
+    bool m_bodies_ready = false;
+    bool m_collision_ready = false;
+    float m_idle_time = -1.0f;
+    aabox_t m_regions[MAX_REGIONS];
+    uint32_t m_region_count = 0;
+    bool m_in_heap = false;
+    owner_ptr_t<fw4pp_model_u> m_own_packet;
+    bool m_holds_texture_table = false;
+};
+
+}  // namespace quarn
