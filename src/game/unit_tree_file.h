@@ -12,6 +12,9 @@ namespace quarn {
 // with "load_unit_tree() - Failed to open file (%s)" or "load_unit_tree() - Failed to
 // load unit tree from file (%s)" logged, otherwise (the reader logs its reason too).
 owner_ptr_ret_t<unit_base_t> load_unit_tree(const char *path, const unit_descriptor_t &root_class);
+// The same for a class that may be missing (null: a class the game does not have
+// yet, which no root can be: an existing file fails with the second message).
+owner_ptr_ret_t<unit_base_t> load_unit_tree(const char *path, const unit_descriptor_t *root_class);
 
 template <class T>
 owner_ptr_ret_t<T> load_unit_tree(const char *path) {

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "game/game_data.h"
+#include "game/unit_tree_file.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"
 #include "game/world/environment_preset.h"
-#include "game/world/world_unit_tree.h"
 #include "kernel/cvars.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
@@ -165,7 +165,7 @@ bool environment_u::apply_preset(const char *map_name, const environment_preset_
     grass_path.printf("/map/%s/grass.unit", map);
     const unit_descriptor_t *grass_class =
         get_system() ? get_system()->find_unit_type(string(GRASS_TYPE)) : nullptr;
-    m_grass = unit_cast<unit_t>(load_world_unit_tree(grass_path.c_str(), grass_class));
+    m_grass = unit_cast<unit_t>(load_unit_tree(grass_path.c_str(), grass_class));
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "game/world/environment_preset.h"
 
-#include "game/world/world_unit_tree.h"
+#include "game/unit_tree_file.h"
 
 namespace quarn {
 
@@ -32,7 +32,7 @@ mstring_dyn_t environment_preset_path(const char *map_name, const char *preset_n
 }
 
 owner_ptr_ret_t<environment_preset_u> load_environment_preset(const char *map_name, const char *preset_name) {
-    return load_world_unit_tree<environment_preset_u>(environment_preset_path(map_name, preset_name).c_str());
+    return load_unit_tree<environment_preset_u>(environment_preset_path(map_name, preset_name).c_str());
 }
 
 }  // namespace quarn
