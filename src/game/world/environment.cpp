@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "game/game_data.h"
-#include "game/unit_tree_file.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"
@@ -11,6 +10,7 @@
 #include "kernel/cvars.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
+#include "qrncore/units/unit_load_tree.h"
 
 namespace quarn {
 
@@ -165,7 +165,11 @@ bool environment_u::apply_preset(const char *map_name, const environment_preset_
     grass_path.printf("/map/%s/grass.unit", map);
     const unit_descriptor_t *grass_class =
         get_system() ? get_system()->find_unit_type(string(GRASS_TYPE)) : nullptr;
-    m_grass = unit_cast<unit_t>(load_unit_tree(grass_path.c_str(), grass_class));
+    // Until the game has a grass class no file can hold a map's grass: the load is then
+    // asked for the environment's own class, which is never registered, so no file can
+    // make it, and it fails with its message as it would for a missing file.
+    m_grass = unit_cast<unit_t>(
+        load_unit_tree(grass_path.c_str(), grass_class ? *grass_class : environment_u::unit_descriptor));
     return true;
 }
 

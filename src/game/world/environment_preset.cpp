@@ -1,6 +1,6 @@
 #include "game/world/environment_preset.h"
 
-#include "game/unit_tree_file.h"
+#include "qrncore/units/unit_load_tree.h"
 
 namespace quarn {
 

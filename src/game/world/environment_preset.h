@@ -52,7 +52,7 @@ private:
 // The path of a map's preset: "/map/<map>/environment/<preset>.unit".
 mstring_dyn_t environment_preset_path(const char *map_name, const char *preset_name);
 // The preset of that map and name from its file; null, with one of the two messages
-// of load_unit_tree (game/unit_tree_file.h), when the file is missing or does not
+// of load_unit_tree (qrncore/units/unit_load_tree.h), when the file is missing or does not
 // load, or when its root is not an environment_preset_u.
 owner_ptr_ret_t<environment_preset_u> load_environment_preset(const char *map_name, const char *preset_name);
 

@@ -149,6 +149,10 @@ TEST_F(model_content, rigid_models) {
         {"/model/weapon/projectile/flash/projectile", {"default"}},
         {"/model/particle/sun", {"default"}},
         {"/model/object/gift/object", {"default"}},
+        {"/model/animal/whitetail/antlers/spike", {"default"}},
+        {"/model/animal/whitetail/antlers/fork", {"default"}},
+        {"/model/animal/whitetail/antlers/basket", {"default"}},
+        {"/model/animal/whitetail/antlers/crown", {"default"}},
     };
     for (const case_t &c : cases) {
         SCOPED_TRACE(c.stem);

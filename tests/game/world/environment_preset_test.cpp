@@ -44,7 +44,7 @@ TEST_F(environment_preset, every_map_ships_its_presets_with_the_table_values) {
             owner_ptr_t<environment_preset_u> p(load_environment_preset(map, s.name));
             if (std::string(map) == "peaks" && std::string(s.name) == "violet") {
                 EXPECT_FALSE(p);
-                EXPECT_TRUE(log.contains("[game] load_unit_tree() - Failed to open file (/map/peaks/environment/violet.unit)"));
+                EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/peaks/environment/violet.unit)"));
                 continue;
             }
             ASSERT_TRUE(p);
@@ -80,11 +80,11 @@ TEST_F(environment_preset, a_missing_a_broken_or_a_foreign_file_gives_its_messag
     struct {
         const char *map, *preset, *message;
     } cases[] = {
-        {"valley", "hail", "[game] load_unit_tree() - Failed to open file (/map/valley/environment/hail.unit)"},
-        {"nowhere", "clear", "[game] load_unit_tree() - Failed to open file (/map/nowhere/environment/clear.unit)"},
-        {"test", "broken", "[game] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/broken.unit)"},
-        {"test", "foreign", "[game] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/foreign.unit)"},
-        {"test", "two", "[game] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/two.unit)"},
+        {"valley", "hail", "[unit] load_unit_tree() - Failed to open file (/map/valley/environment/hail.unit)"},
+        {"nowhere", "clear", "[unit] load_unit_tree() - Failed to open file (/map/nowhere/environment/clear.unit)"},
+        {"test", "broken", "[unit] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/broken.unit)"},
+        {"test", "foreign", "[unit] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/foreign.unit)"},
+        {"test", "two", "[unit] load_unit_tree() - Failed to load unit tree from file (/map/test/environment/two.unit)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.preset);
@@ -178,7 +178,7 @@ TEST_F(environment_preset, applying_copies_the_climate_and_lists_it_with_the_lay
     EXPECT_TRUE(sky->get_sun_disc());
 
     // No grass for the map yet: its load says so and leaves none.
-    EXPECT_TRUE(log.contains("[game] load_unit_tree() - Failed to open file (/map/valley/grass.unit)"));
+    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/valley/grass.unit)"));
     EXPECT_EQ(env->get_grass(), nullptr);
 }
 
@@ -212,7 +212,7 @@ TEST_F(environment_preset, a_second_preset_replaces_the_climate_and_enters_each_
     // The sky took the new look; the grass was asked for again.
     EXPECT_EQ(env->get_skybox()->get_sky()->get_look(),
               uint32_t(env->get_skybox()->get_sky()->get_desc()->find_look("flat_f")));
-    EXPECT_TRUE(log.contains("[game] load_unit_tree() - Failed to open file (/map/cross/grass.unit)"));
+    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/cross/grass.unit)"));
 }
 
 TEST_F(environment_preset, a_preset_without_its_climate_is_refused_and_nothing_changes) {
