@@ -1,22 +1,13 @@
 #pragma once
-// Unit trees in files of the virtual tree (realm 1): one root and what it owns, read
-// into the default unit system and written through a temporary file, so a failed save
+// Unit trees in files of the virtual tree (realm 1): read by the core's load_unit_tree
+// into the default unit system, written through a temporary file, so a failed save
 // keeps the old file.
+#include "qrncore/units/unit_load_tree.h"
 #include "qrncore/units/unit_ptr.h"
 #include "qrncore/units/unit_save.h"
 #include "qrncore/units/unit_structs.h"
 
 namespace quarn {
-
-// The one root of the file, of the class root_class or one derived from it; null,
-// with "load_unit_tree() - Failed to open file (%s)" or "load_unit_tree() - Failed to
-// load unit tree from file (%s)" logged, otherwise (the reader logs its reason too).
-owner_ptr_ret_t<unit_base_t> load_unit_tree(const char *path, const unit_descriptor_t &root_class);
-
-template <class T>
-owner_ptr_ret_t<T> load_unit_tree(const char *path) {
-    return unit_cast<T>(load_unit_tree(path, T::unit_descriptor));
-}
 
 // Writes the unit and the units it reaches by the traversal mode as unit text to
 // "<path>.tmp", which then takes the place of path. False, with "save_unit_tree() -
