@@ -78,6 +78,15 @@ class not_a_scene_object_u : public unit_t {
     QRN_UNIT_CLASS(not_a_scene_object_u, unit_t);
 };
 
+// A named unit of the hookup files (and of the herd writer's model descriptions): one
+// attribute, "scale".
+class hookup_thing_u : public unit_t {
+    QRN_UNIT_CLASS(hookup_thing_u, unit_t);
+
+public:
+    float scale = 1.0f;
+};
+
 // A unit the scene may own; counts the live ones.
 class owned_thing_u : public unit_base_t {
     QRN_UNIT_CLASS(owned_thing_u, unit_base_t);
@@ -97,6 +106,7 @@ protected:
     unit_bank_t bank;
     unit_system_t *system = nullptr;
     uint32_t live_before = 0;
+    bool ui_was_running = false;
 };
 
 }  // namespace quarn::test

@@ -50,6 +50,7 @@ protected:
     // Unmounts "base.tzk" (a test of missing content).
     void unmount_base();
     // The update list of the scene after its pending changes.
+    // The units of the scene's update list, in update order.
     std::vector<updatable_t *> update_list();
 
     weather_test_ctrl_u *ctrl = nullptr;
