@@ -281,8 +281,6 @@ void scene_root_t::apply_list_changes() {
 
 vec4_t scene_root_t::get_fog_color() const { return {0.0f, 0.0f, 0.0f, 0.0f}; }
 
-void scene_root_t::update_camera_and_lights() {}
-
 void scene_root_t::activate() {
     if (ui_pinsert(POINTER_WINDOW) >= 0) ui_pshow(0);
     apply_list_changes();

@@ -150,8 +150,14 @@ public:
     virtual scene_object_t *get_player() = 0;
     // Zero by default.
     virtual vec4_t get_fog_color() const;
-    // Fills the light, fog and camera packets for the frame; nothing by default.
+    // Fills the light, fog and camera packets for the frame from the active view (turned
+    // by the view rotation), the environment's sun and fog, the game data's view
+    // settings and the view the game process pushed, and loads camera 1 into the
+    // renderer (scene_lights.cpp).
     virtual void update_camera_and_lights();
+    // The share k of the sun's diffuse colour that the time-of-day light (light 3)
+    // takes as ambient: 0.4 at noon, down to 0.2 six hours away and beyond.
+    static float time_of_day_share(float hours);
     // Once, when the controller becomes current: inserts the pointer window at pointer
     // layer 0 and shows it, applies the list changes and empties the kernel's key-code
     // queue.

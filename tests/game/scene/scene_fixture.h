@@ -40,7 +40,8 @@ private:
 // A view and a player with the neutral defaults.
 class still_view_t : public scene_view_t {
 public:
-    placement_t get_placement() const override { return {}; }
+    placement_t get_placement() const override { return placement; }
+    placement_t placement;
 };
 class idle_player_t : public scene_object_t {
 public:
