@@ -12,6 +12,7 @@
 #include "game/session/front_end_session.h"
 #include "game/visuals/effects/bits.h"
 #include "game/world/environment.h"
+#include "kernel/gfx.h"
 #include "kernel/input.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -51,9 +52,11 @@ scene_root_t::~scene_root_t() {
 }
 
 void scene_root_t::create_scene_parts() {
-    // Without the definition file (a scene without the game's data; the archive stored
-    // in the program always has it) the scene has no decal or trail kinds.
-    m_bits = new bits_t(have_files() && fs_file_exists(BITS_FILE, FS_REALM_VIRTUAL) ? BITS_FILE : nullptr);
+    // Without the graphics front-end or the definition file (a scene of a test; the
+    // archive stored in the program always has the file) the scene has no decal or
+    // trail kinds.
+    const bool kinds = gfx_get_default_buffer() && have_files() && fs_file_exists(BITS_FILE, FS_REALM_VIRTUAL);
+    m_bits = new bits_t(kinds ? BITS_FILE : nullptr);
     m_bits->set_scene_packets(&m_packet_sets[SHARED_PACKET_SET]);
     add_list_object(&m_bits_part);
     m_ai_world = new ai_world_t(*this);
