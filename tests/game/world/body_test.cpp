@@ -1,0 +1,308 @@
+// Bodies and plants: descriptions with their model instances, animation and collision
+// model, instances with their world boxes, physics shapes and segment tests, plant
+// shadows, parts and heights.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "game/visuals/effects/projected_decal.h"
+#include "game/visuals/physics/physics_shape.h"
+#include "game/world/body.h"
+#include "game/world/plant.h"
+#include "kernel/m_server.h"
+#include "landscape_fixture.h"
+#include "qrncore/units/unit_load.h"
+#include "support/math_compare.h"
+#include "support/memory_file.h"
+#include "support/message_capture.h"
+#include "zm_description.h"
+#include "zm_writer.h"
+
+namespace quarn::test {
+namespace {
+
+// A tree of one bone: a trunk 1 × 12 × 1 standing on the origin (part "trunk") and a
+// crown 4 × 4 × 4 around (0, 8, 0) (part "DefaultPart"); collision: the trunk's box;
+// an animation "sway" of two frames turning the bone. size scales every length; the
+// crown's part may be named otherwise and the collision left out.
+std::string tree_text(float size = 1.0f, bool default_part = true, bool collision = true) {
+    return "def model {\n"
+           "    scale: \"" + std::to_string(size) + "\"\n"
+           "    materials: \"bark\"\n"
+           "    def bones { def root {} }\n"
+           "    def parts {\n"
+           "        def trunk { def wood { def post { shape: \"box\" size: \"1 12 1\" position: \"0 6 0\" } } }\n"
+           "        def " + std::string(default_part ? "DefaultPart" : "leaves") +
+           " { def leaves { def crown { shape: \"box\" size: \"4 4 4\" position: \"0 8 0\" } } }\n"
+           "    }\n"
+           "    def looks { def default { bark: \"/t/bark.mat\" } }\n"
+           + std::string(collision ? "    def collision {\n"
+                                     "        materials: \"wood\"\n"
+                                     "        def material_sets { def default { wood: \"1\" } }\n"
+                                     "        def sets { def trunk { def post { shape: \"box\" size: \"1 12 1\""
+                                     " position: \"0 6 0\" } } }\n"
+                                     "    }\n"
+                                   : "") +
+           "    def animations {\n"
+           "        def sway { loop: \"yes\" frame_time: \"0.5\" def a { def root { ypr: \"0 0 0\" } }"
+           " def b { def root { ypr: \"0 0 10\" } } }\n"
+           "    }\n"
+           "}\n";
+}
+
+class body_test : public landscape_fixture_t {
+protected:
+    void SetUp() override {
+        landscape_fixture_t::SetUp();
+        for (const unit_descriptor_t *d : classes) ASSERT_TRUE(get_engine_ubank()->register_class(d));
+        put("bark.mat", "def material {\n    effect: \"/effect/fw4/fw_dif\"\n}\n");
+        ASSERT_TRUE(write_file(base.file("material/decal/simple.mat"),
+                               "def material {\n    effect: \"/effect/generic/dry\"\n    flags: \"0x12\"\n}\n"));
+        write_model(tree_text(), "tree", "oak");
+        write_model(tree_text(), "tree", "acatia");
+        write_model(tree_text(0.25f), "bush", "bush");
+        write_model(tree_text(1.0f, false), "tree", "bare");
+        write_model(tree_text(1.0f, true, false), "rock", "rock");
+        // The slope map's ground at x / 4 over (0, 0)-(16, 16), all chunks active.
+        load_map(map_slope_text(), "slope");
+        view_at({8, 2, 8});
+        landscape->update(0.1f);
+    }
+    void TearDown() override {
+        loader.reset();
+        file.reset();
+        for (const unit_descriptor_t *d : classes) get_engine_ubank()->unregister_class(d);
+        landscape_fixture_t::TearDown();
+    }
+
+    void write_model(const std::string &text, const std::string &folder, const std::string &name) {
+        zmgen::zm_model_t model;
+        ASSERT_TRUE(zmgen::zm_read_description_text(text, name.c_str(), model));
+        ASSERT_TRUE(write_file(base.file("map/model/" + folder + "/.keep"), ""));
+        ASSERT_TRUE(zmgen::zm_write_model(model, base.file("map/model/" + folder), name));
+    }
+    bool load(const std::string &body) {
+        loader.reset();
+        file = std::make_unique<memory_file_t>("RozErere\n{\n" + body + "\n}\n", "/map/test/objects.unit");
+        loader = std::make_unique<unit_load_t>(*file, *unit_system_t::get_default());
+        return loader->load();
+    }
+    template <class T>
+    T *root(uint32_t i) const {
+        return i < loader->get_root_count() ? unit_cast<T>(loader->get_root(i)) : nullptr;
+    }
+
+    static constexpr const unit_descriptor_t *classes[] = {&body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
+                                                            &plant_desc_u::unit_descriptor,
+                                                            &plant_inst_u::unit_descriptor};
+    message_capture_t messages;
+    std::unique_ptr<memory_file_t> file;
+    std::unique_ptr<unit_load_t> loader;
+};
+
+// A description line: type, name, model, further attributes.
+std::string desc(const char *type, const char *name, const char *model, const std::string &more = "") {
+    return std::string(type) + " : " + name + " { model_file: \"/map/model/" + model + "\" look: \"default\"" +
+           " variant: \"default\" " + more + " }\n";
+}
+
+TEST_F(body_test, a_description_makes_its_instances_and_the_instances_take_the_first_one) {
+    ASSERT_TRUE(load(desc("body_desc", "d.oak", "tree/oak.ma",
+                          "unique_instances: 3 is_collidable: yes model_anim: \"/map/model/tree/sway.ma\"") +
+                     "body_inst : .i { body_desc: d.oak placement: (10, 0, 4) 2 (1; 0, 0, 0) }"));
+    body_desc_u *d = root<body_desc_u>(0);
+    body_inst_u *inst = root<body_inst_u>(1);
+    ASSERT_TRUE(d && inst);
+    EXPECT_STREQ(d->m_model_file.c_str(), "/map/model/tree/oak.zmc") << "the extension is replaced in place";
+    EXPECT_STREQ(d->m_model_anim.c_str(), "/map/model/tree/sway.zma");
+    ASSERT_EQ(d->get_instance_count(), 3u);
+    EXPECT_NE(d->get_instance(0), d->get_instance(2));
+    EXPECT_NE(d->get_collision(), nullptr);
+    EXPECT_EQ(d->get_look_index(), 0);
+    EXPECT_EQ(d->get_part_indices(), nullptr);
+    EXPECT_EQ(d->make_ground_shadow(*landscape, inst->get_placement()), nullptr) << "bodies cast no shadow";
+    // Every instance plays the animation in a loop at full weight.
+    for (uint32_t i = 0; i < 3; ++i) {
+        model_inst_u *m = d->get_instance(i);
+        ASSERT_EQ(m->get_active_count(), 1u);
+        EXPECT_FLOAT_EQ(m->get_channel(m->get_active(0)).weight, 1.0f);
+        EXPECT_FALSE(m->is_static());
+    }
+
+    // The world box: the model box (x -2..2, y 0..12) through the placement (scale 2).
+    ASSERT_TRUE(d->init_unit());
+    ASSERT_TRUE(inst->init_unit());
+    EXPECT_TRUE(vec_near(inst->get_world_box().min, vec3_t{6, 0, 0}, TOL_UNIT));
+    EXPECT_TRUE(vec_near(inst->get_world_box().max, vec3_t{14, 24, 8}, TOL_UNIT));
+
+    // The scene animates the description's instances once it has queued it.
+    const model_inst_u *first = d->get_instance(0);
+    ctrl()->update(0.25f);
+    EXPECT_FLOAT_EQ(first->get_channel(first->get_active(0)).animation_time, 0.25f);
+    d->cleanup_unit();
+    ctrl()->update(0.25f);
+    EXPECT_FLOAT_EQ(first->get_channel(first->get_active(0)).animation_time, 0.25f) << "out of the list";
+}
+
+TEST_F(body_test, plants_size_their_shadow_from_the_model_width_and_are_tall_above_ten) {
+    struct case_t {
+        const char *model;
+        float scale;
+        vec3_t half_size;  // before the instance's scale
+        bool tall;
+    } cases[] = {
+        {"tree/acatia.ma", 1.0f, {1.6f, 8.0f, 1.6f}, true},
+        {"tree/oak.ma", 1.0f, {2.64f, 8.0f, 2.64f}, true},
+        {"tree/oak.ma", 0.5f, {2.64f, 8.0f, 2.64f}, true},
+        {"bush/bush.ma", 1.0f, {0.66f, 2.0f, 0.66f}, false},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.model);
+        ASSERT_TRUE(load(desc("plant_desc", "p", c.model) + "plant_inst : .i { body_desc: p placement: (6, 1.5, 6) " +
+                         std::to_string(c.scale) + " (1; 0, 0, 0) }"));
+        plant_desc_u *p = root<plant_desc_u>(0);
+        plant_inst_u *inst = root<plant_inst_u>(1);
+        ASSERT_TRUE(p && inst);
+        EXPECT_TRUE(vec_near(p->get_shadow_size(), c.half_size, TOL_UNIT));
+        EXPECT_EQ(p->is_tall(), c.tall);
+        ASSERT_NE(p->get_part_indices(), nullptr);
+        ASSERT_EQ(p->get_part_indices()->get_count(), 1u);
+        EXPECT_EQ((*p->get_part_indices())[0], 1u);
+        ASSERT_NE(p->get_shadow_material(), nullptr);
+
+        // The shadow: the slope's triangles within the box × the scale, unrotated,
+        // drawn with the shadow material.
+        std::unique_ptr<decal_mesh_t> shadow = p->make_ground_shadow(*landscape, inst->get_placement());
+        ASSERT_NE(shadow, nullptr);
+        EXPECT_EQ(shadow->get_proto()->material, p->get_shadow_material());
+        const vec3_t half = c.half_size * c.scale;
+        for (uint32_t v = 0; v < shadow->get_vertex_count(); ++v) {
+            const vec3_t q = shadow->get_position(v);
+            EXPECT_LE(std::fabs(q.x - 6.0f), half.x + TOL_TRIG);
+            EXPECT_LE(std::fabs(q.z - 6.0f), half.z + TOL_TRIG);
+            EXPECT_NEAR(q.y, q.x / 4, TOL_TRIG);
+        }
+        loader.reset();
+    }
+}
+
+TEST_F(body_test, load_failures_name_what_is_missing) {
+    struct case_t {
+        const char *what;
+        std::string text;
+        bool loads;
+        const char *message;
+    } cases[] = {
+        {"no model", desc("body_desc", "d", "tree/elm.ma"), false,
+         "[d] unable to load model '/map/model/tree/elm.zmd'"},
+        {"no animation", desc("body_desc", "d", "tree/oak.ma", "model_anim: \"/map/model/tree/none.ma\""), false,
+         "[d] unable to load model anim '/map/model/tree/none.zma'"},
+        {"an unknown look", desc("body_desc", "d", "tree/oak.ma", "look: \"winter\""), false,
+         "[d] unable to allocate instance"},
+        {"no collision model: a warning only", desc("body_desc", "d", "rock/rock.ma", "is_collidable: yes"), true,
+         nullptr},
+        {"a plant without DefaultPart", desc("plant_desc", "d", "tree/bare.ma"), false,
+         "Cannot find part 'DefaultPart' in model /map/model/tree/bare.zmc"},
+        {"a plant instance of a body", desc("body_desc", "d", "tree/oak.ma") + "plant_inst : .i { body_desc: d }",
+         false, "plant_inst_u body_desc should point to plant_desc not body_desc!"},
+        {"an instance without description", "body_inst : .i { }", false, "[body_inst_u] no body_desc specified."},
+        {"an instance of scale 0",
+         desc("body_desc", "d", "tree/oak.ma") + "body_inst : .i { body_desc: d placement: (0, 0, 0) 0 (1; 0, 0, 0) }",
+         false, "scale 0: it must be a finite number above 0"},
+        {"an instance of scale -1",
+         desc("body_desc", "d", "tree/oak.ma") + "body_inst : .i { body_desc: d placement: (0, 0, 0) -1 (1; 0, 0, 0) }",
+         false, "scale -1"},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        EXPECT_EQ(load(c.text), c.loads);
+        if (c.message) {
+            EXPECT_TRUE(messages.contains(c.message));
+        }
+    }
+    // The last loadable case: a warning, and a body without shapes.
+    ASSERT_TRUE(load(desc("body_desc", "d", "rock/rock.ma", "is_collidable: yes")));
+    EXPECT_TRUE(messages.contains("Failed to load collision model for (/map/model/rock/rock.zmc)"));
+    body_desc_u *d = root<body_desc_u>(0);
+    EXPECT_EQ(d->get_collision(), nullptr);
+    array_dyn_t<physics_shape_t *> shapes;
+    EXPECT_FALSE(d->build_instance_shapes(placement_scale_t(), *scene, shapes));
+    EXPECT_EQ(shapes.get_count(), 0u);
+}
+
+TEST_F(body_test, an_instance_without_a_model_instance_has_the_box_of_its_position) {
+    owner_ptr_t<body_desc_u> d(body_desc_u::create());
+    owner_ptr_t<body_inst_u> inst(body_inst_u::create());
+    inst->m_body_desc = d.get();
+    inst->m_placement.position = {3, 4, 5};
+    ASSERT_TRUE(inst->init_unit());
+    EXPECT_EQ(inst->get_world_box().min, (vec3_t{3, 4, 5}));
+    EXPECT_EQ(inst->get_world_box().max, (vec3_t{3, 4, 5}));
+    model_hit_t hit;
+    EXPECT_FALSE(inst->test_segment_world(hit, {3, 10, 5}, {3, -10, 5}));
+}
+
+TEST_F(body_test, instance_shapes_are_map_objects_that_carry_their_instance) {
+    ASSERT_TRUE(load(desc("body_desc", "d", "tree/oak.ma", "is_collidable: yes") +
+                     "body_inst : .i { body_desc: d placement: (4, 1, 4) 2 (1; 0, 0, 0) }"));
+    body_inst_u *inst = root<body_inst_u>(1);
+    const uint32_t before = scene->get_shape_count();
+    ASSERT_TRUE(inst->create_shapes(*scene));
+    ASSERT_EQ(inst->get_shape_count(), 1u);
+    physics_shape_t *shape = inst->get_shape(0);
+    EXPECT_EQ(shape->get_material(), 2);
+    EXPECT_EQ(shape->get_collision_group(), 2);
+    EXPECT_EQ(shape->get_user_data(), inst);
+    EXPECT_EQ(shape->get_type(), PHYSICS_SHAPE_BOX);
+    EXPECT_TRUE(vec_near(shape->get_world_position(), vec3_t{4, 13, 4}, TOL_UNIT)) << "the box's centre, scaled";
+    EXPECT_FLOAT_EQ(shape->get_sizes()[1], 24.0f);
+    inst->disable_shapes();
+    EXPECT_FALSE(shape->is_enabled());
+    inst->enable_shapes();
+    EXPECT_TRUE(shape->is_enabled());
+    ASSERT_TRUE(inst->create_shapes(*scene)) << "again: the old shapes go first";
+    EXPECT_EQ(scene->get_shape_count(), before + 1);
+    inst->delete_shapes();
+    EXPECT_EQ(inst->get_shape_count(), 0u);
+    EXPECT_EQ(scene->get_shape_count(), before);
+    ASSERT_TRUE(inst->create_shapes(*scene));
+    loader.reset();
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(scene->get_shape_count(), before) << "an instance's shapes go with it";
+}
+
+TEST_F(body_test, segment_tests_go_through_the_placement_and_plants_test_their_default_part) {
+    const quat_t turn = axis_angle({0, 1, 0}, 90);
+    ASSERT_TRUE(load(desc("plant_desc", "p", "tree/oak.ma") +
+                     "plant_inst : .i { body_desc: p placement: (20, 5, 0) 2 (" + std::to_string(turn.w) + "; 0, " +
+                     std::to_string(turn.y) + ", 0) }"));
+    plant_desc_u *p = root<plant_desc_u>(0);
+    plant_inst_u *inst = root<plant_inst_u>(1);
+    // Down through the crown beside the trunk (world x 16..24, y 17..25): its top at 25.
+    model_hit_t hit;
+    ASSERT_TRUE(inst->test_segment_world(hit, {23, 40, 1}, {23, -40, 1}));
+    EXPECT_TRUE(vec_near(hit.point, vec3_t{23, 25, 1}, TOL_TRIG));
+    EXPECT_TRUE(vec_near(vec3_t{hit.plane.x, hit.plane.y, hit.plane.z}, vec3_t{0, 1, 0}, TOL_TRIG));
+    EXPECT_NEAR(hit.distance, 15.0f, TOL_TRIG) << "world units from p0";
+    // Along x at the height of the trunk, beside the crown: the trunk's face at x 19.
+    ASSERT_TRUE(inst->test_segment_world(hit, {0, 9, 0}, {40, 9, 0}));
+    EXPECT_TRUE(vec_near(hit.point, vec3_t{19, 9, 0}, TOL_TRIG));
+    EXPECT_TRUE(vec_near(vec3_t{hit.plane.x, hit.plane.y, hit.plane.z}, vec3_t{-1, 0, 0}, TOL_TRIG));
+    EXPECT_FALSE(inst->test_segment_world(hit, {0, 40, 30}, {40, 40, 30}));
+
+    // In model space: the trunk alone is no hit of the default part, the crown is.
+    array_dyn_t<model_hit_t> hits;
+    hits.append(model_hit_t{});
+    EXPECT_FALSE(p->test_segment_part({-5, 2, 0}, {5, 2, 0}, hits));
+    EXPECT_EQ(hits.get_count(), 0u);
+    ASSERT_TRUE(p->test_segment_part({-5, 8, 0}, {5, 8, 0}, hits));
+    ASSERT_EQ(hits.get_count(), 1u);
+    EXPECT_EQ(hits[0].part, 1);
+    EXPECT_TRUE(vec_near(hits[0].point, vec3_t{-2, 8, 0}, TOL_TRIG));
+}
+
+}  // namespace
+}  // namespace quarn::test
