@@ -9,7 +9,12 @@
 
 #include "game/visuals/effects/projected_decal.h"
 #include "game/visuals/physics/physics_shape.h"
+#include "game/visuals/physics/physics_body.h"
 #include "game/world/body.h"
+#include "game/world/body_actor.h"
+#include "game/world/flagpole.h"
+#include "game/world/environment.h"
+#include "game/world/wind.h"
 #include "game/world/plant.h"
 #include "kernel/m_server.h"
 #include "landscape_fixture.h"
@@ -25,7 +30,7 @@ namespace {
 
 // A tree of one bone: a trunk 1 × 12 × 1 standing on the origin (part "trunk") and a
 // crown 4 × 4 × 4 around (0, 8, 0) (part "DefaultPart"); collision: the trunk's box;
-// an animation "sway" of two frames turning the bone. size scales every length; the
+// animations "sway" and "calm" of two frames turning the bone. size scales every length; the
 // crown's part may be named otherwise and the collision left out.
 std::string tree_text(float size = 1.0f, bool default_part = true, bool collision = true) {
     return "def model {\n"
@@ -48,6 +53,8 @@ std::string tree_text(float size = 1.0f, bool default_part = true, bool collisio
            "    def animations {\n"
            "        def sway { loop: \"yes\" frame_time: \"0.5\" def a { def root { ypr: \"0 0 0\" } }"
            " def b { def root { ypr: \"0 0 10\" } } }\n"
+           "        def calm { loop: \"yes\" frame_time: \"2\" def a { def root { ypr: \"0 0 0\" } }"
+           " def b { def root { ypr: \"0 0 1\" } } }\n"
            "    }\n"
            "}\n";
 }
@@ -94,9 +101,10 @@ protected:
         return i < loader->get_root_count() ? unit_cast<T>(loader->get_root(i)) : nullptr;
     }
 
-    static constexpr const unit_descriptor_t *classes[] = {&body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
-                                                            &plant_desc_u::unit_descriptor,
-                                                            &plant_inst_u::unit_descriptor};
+    static constexpr const unit_descriptor_t *classes[] = {
+        &body_desc_u::unit_descriptor,       &body_inst_u::unit_descriptor,       &plant_desc_u::unit_descriptor,
+        &plant_inst_u::unit_descriptor,      &body_actor_desc_u::unit_descriptor, &body_actor_inst_u::unit_descriptor,
+        &flagpole_inst_u::unit_descriptor};
     message_capture_t messages;
     std::unique_ptr<memory_file_t> file;
     std::unique_ptr<unit_load_t> loader;
@@ -302,6 +310,93 @@ TEST_F(body_test, segment_tests_go_through_the_placement_and_plants_test_their_d
     ASSERT_EQ(hits.get_count(), 1u);
     EXPECT_EQ(hits[0].part, 1);
     EXPECT_TRUE(vec_near(hits[0].point, vec3_t{-2, 8, 0}, TOL_TRIG));
+}
+
+TEST_F(body_test, a_body_actor_falls_in_the_scene_and_its_speed_is_capped) {
+    ASSERT_TRUE(load("body_actor_desc : .d { model_file: \"/map/model/tree/oak.ma\" look: \"default\" }\n"
+                     "body_actor_inst : .i { body_actor_desc: .d placement: (4, 30, 4) 1 (1; 0, 0, 0) }"));
+    body_actor_inst_u *actor = root<body_actor_inst_u>(1);
+    ASSERT_NE(actor, nullptr);
+    EXPECT_STREQ(actor->get_desc()->m_model_file.c_str(), "/map/model/tree/oak.zmc");
+    messages.clear();
+    EXPECT_FALSE(actor->init_unit()) << "the test's scene has no world";
+    EXPECT_TRUE(messages.contains("finds no world to move in"));
+
+    scene->set_gravity_local({0, -9.81f, 0});
+    const uint32_t shapes_before = scene->get_shape_count();
+    ASSERT_TRUE(actor->init_in_scene(*scene));
+    physics_body_t *body = actor->get_body();
+    ASSERT_NE(body, nullptr);
+    ASSERT_EQ(actor->get_shape_count(), 1u);
+    EXPECT_EQ(scene->get_shape_count(), shapes_before + 1);
+    // The model's sphere (about the trunk and crown) and its distance from the origin.
+    const sphere_t sphere = actor->get_object()->get_geom()->get_bounding_sphere(-1);
+    EXPECT_FLOAT_EQ(actor->get_radius(), sphere.radius + length(sphere.center));
+    EXPECT_NE(actor->get_object()->get_model_packet(), nullptr) << "a model packet of its own";
+
+    // Falling: the scene carries it down and its update takes the pose.
+    for (int i = 0; i < 10; ++i) {
+        server.step(0.1f);
+        ctrl()->update(0.1f);
+    }
+    EXPECT_LT(actor->get_placement().position.y, 29.0f);
+    EXPECT_TRUE(vec_near(actor->get_placement().position, body->get_world_interpolated_pose().position, 0.0f));
+
+    // The caps: a component above its limit is cut to it; one below stays.
+    ASSERT_TRUE(body->set_linear_velocity({30, -50, 2}));
+    ASSERT_TRUE(body->set_angular_velocity({100, 0, 0}));
+    actor->on_step(body);
+    EXPECT_TRUE(vec_near(body->get_linear_velocity(), vec3_t{10, -50, 2}, TOL_UNIT));
+    EXPECT_TRUE(vec_near(body->get_angular_velocity(), vec3_t{62.831856f, 0, 0}, TOL_TRIG));
+
+    actor->cleanup_unit();
+    EXPECT_EQ(actor->get_body(), nullptr);
+    EXPECT_EQ(scene->get_shape_count(), shapes_before);
+}
+
+TEST_F(body_test, a_flag_pole_turns_into_the_wind_and_switches_its_animation_only_out_of_view) {
+    ASSERT_TRUE(load("flagpole_inst : .f { placement: (8, 2, 8) 1 (1; 0, 0, 0)"
+                     " model_file: \"/map/model/tree/oak.ma\" look: \"default\""
+                     " no_wind_animation: \"/map/model/tree/calm.ma\" wind_animation: \"/map/model/tree/sway\" }"));
+    flagpole_inst_u *pole = root<flagpole_inst_u>(0);
+    ASSERT_NE(pole, nullptr);
+    EXPECT_TRUE(vec_near(pole->get_world_box().max, vec3_t{10, 14, 10}, TOL_UNIT));
+    ASSERT_TRUE(pole->init_unit());
+    EXPECT_EQ(pole->get_current_animation(), flagpole_inst_u::ANIMATION_CALM);
+
+    // A view that sees the pole: looking down at it from above.
+    movable_view_t &v = ctrl()->view;
+    v.has_frustum = true;
+    v.frustum.update({8, 40, 8}, axis_angle({1, 0, 0}, -90));
+    wind_u *wind = ctrl()->get_environment()->get_wind();
+    ASSERT_TRUE(wind->set_value(&wind_u::unit_attributes[0], 3.0f));
+    wind->set_base_direction({1, 0, 1});
+    ASSERT_GT(wind->get_strength(), 0);
+
+    ctrl()->update(1.0f);
+    const vec3_t facing = pole->get_placement().rotation.get_cartes();
+    vec3_t along = wind->get_direction();
+    along.y = 0;
+    EXPECT_TRUE(vec_near(facing, normalized(along), TOL_TRIG)) << "it faces the wind";
+    for (int i = 0; i < 5; ++i) ctrl()->update(1.0f);
+    EXPECT_EQ(pole->get_current_animation(), flagpole_inst_u::ANIMATION_CALM) << "in view: no switch at the check";
+    EXPECT_NEAR(pole->get_check_timer(), 4.0f, TOL_UNIT);
+
+    v.frustum.update({8, 40, 8}, axis_angle({1, 0, 0}, 90));  // looking up, away
+    for (int i = 0; i < 3; ++i) ctrl()->update(1.0f);
+    EXPECT_EQ(pole->get_current_animation(), flagpole_inst_u::ANIMATION_CALM) << "not before the check";
+    ctrl()->update(1.0f);
+    EXPECT_EQ(pole->get_current_animation(), flagpole_inst_u::ANIMATION_WIND);
+
+    ASSERT_TRUE(wind->set_value(&wind_u::unit_attributes[0], 0.0f));
+    wind->reinitialise();
+    for (int i = 0; i < 5; ++i) ctrl()->update(1.0f);
+    EXPECT_EQ(pole->get_current_animation(), flagpole_inst_u::ANIMATION_CALM) << "calm again, out of view";
+    pole->cleanup_unit();
+
+    messages.clear();
+    EXPECT_FALSE(load("flagpole_inst : .f { model_file: \"/map/model/rock/rock.ma\" }"));
+    EXPECT_TRUE(messages.contains("Failed to load collision model for (/map/model/rock/rock.zmc)"));
 }
 
 }  // namespace
