@@ -234,8 +234,11 @@ bool fs_rmdir(const string &path, fs_realm_t realm) {
 }
 
 bool fs_stat(const string &path, fs_stat_t *out, fs_realm_t realm) {
+    // Devices write their answer; a caller that asks only whether the path exists
+    // passes no record.
+    fs_stat_t unused;
     fs_device_t *device = realm_device(realm);
-    return device && device->stat(path, out);
+    return device && device->stat(path, out ? out : &unused);
 }
 
 auto_ptr_t<fs_dirlist_t>::ret_t fs_read_dir(const string &path, bool full_paths, fs_realm_t realm) {
