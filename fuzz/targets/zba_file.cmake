@@ -1,7 +1,8 @@
-# The behaviour-file scanner and parser with the block views, durations and dump, from
-# the game's sources (they need only the core and the outside layer's items).
+# The behaviour-file scanner and parser with the block views, durations and dump, and
+# the compiler and machine over the kernel's memory manager, from the game's sources.
 set(zba_dir ${PROJECT_SOURCE_DIR}/src/game/ai)
 fernwold_fuzz_target(zba_file ${CMAKE_CURRENT_SOURCE_DIR}/targets/zba_file.cpp
   SOURCES ${zba_dir}/zba_text.cpp ${zba_dir}/zba_scan.cpp ${zba_dir}/zba_parse.cpp ${zba_dir}/zba_info.cpp
-          ${zba_dir}/zba_program_cache.cpp ${zba_dir}/zba_dump.cpp
-  LIBS qrnshared)
+          ${zba_dir}/zba_program_cache.cpp ${zba_dir}/zba_dump.cpp ${zba_dir}/zba_compile.cpp
+          ${zba_dir}/zba_proc.cpp ${zba_dir}/zba_host.cpp ${zba_dir}/zba_listing.cpp
+  LIBS fernwold_kernel)

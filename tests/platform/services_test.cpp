@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/user_dirs.h"
+#include "platform/user_name.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 
@@ -109,6 +113,22 @@ TEST(platform_user_dirs, documents_from_the_environment) {
     EXPECT_STREQ(out, "/tmp");
     ASSERT_TRUE(program_dir(out, sizeof out));
     EXPECT_EQ(out[0], '/');
+}
+
+// The effective user's login name, as the user database has it; a buffer too small
+// for it gets nothing.
+TEST(platform_user, the_name_is_the_effective_users_login_name) {
+    const passwd *entry = getpwuid(geteuid());
+    const std::string expected = entry && entry->pw_name ? entry->pw_name : "";
+    char name[257] = "left over";
+    ASSERT_TRUE(user_name(name, sizeof name));
+    EXPECT_EQ(std::string(name), expected);
+    if (!expected.empty()) {
+        char small[257];
+        EXPECT_FALSE(user_name(small, expected.size()));  // no room for the terminator
+        EXPECT_STREQ(small, "");
+    }
+    EXPECT_FALSE(user_name(name, 0));
 }
 
 }  // namespace

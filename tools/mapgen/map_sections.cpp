@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "map_objects.h"
+#include "map_environment.h"
 
 namespace mapgen {
 
@@ -13,6 +14,7 @@ const std::vector<map_section_t> &map_sections() {
         {"starts", &map_check_starts, &map_write_starts},
         {"trails", &map_check_trails, &map_write_trails},
         {"objects", &map_check_objects, &map_write_objects},
+        {"environment", &map_check_environment, &map_write_environment},
     };
     return sections;
 }

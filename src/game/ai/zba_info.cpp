@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "game/ai/zba_compile.h"
 #include "game/ai/zba_model_source.h"
 #include "qrncore/spatial/le_bytes.h"
 #include "qrncore/system/messages.h"
@@ -194,18 +195,11 @@ void zba_info_t::compute_durations() {
         const uint32_t channels = b.channel_count();
         for (uint32_t c = 0; c < channels; ++c) {
             const zba_channel_t channel = b.channel(c);
-            float shift = 0.0f, duration = 0.0f;
-            zba_item_t item = channel.first_item();
-            for (uint32_t i = 0, n = channel.item_count(); i < n; ++i, item = item.next()) {
-                const float t = item.time() + shift;
-                if (t > duration) duration = t;
-                if (item.kind() != ITEM_ANIM) continue;
-                float end = t + item.length();
-                if (item.proportional()) {
-                    const float real = animation(uint32_t(item.animation())).length() * item.length();
-                    end = t + real;
-                    shift += real - item.length();
-                }
+            float duration = 0.0f;
+            for (zba_channel_walk_t walk(*this, channel); walk.next();) {
+                const uint32_t kind = walk.item().kind();
+                if (kind > ITEM_WEIGHT) break;
+                const float end = walk.time() + (kind == ITEM_ANIM ? walk.length() : 0.0f);
                 if (end > duration) duration = end;
             }
             set_f32(channel.offset() + C_DURATION, duration);
@@ -217,12 +211,78 @@ void zba_info_t::compute_durations() {
     for (uint32_t i = 0, n = complex_count(); i < n; ++i) behavior_duration(complex_transition(i));
 }
 
+// ---- the channel walk ----
+
+zba_channel_walk_t::zba_channel_walk_t(const zba_info_t &file, const zba_channel_t &channel)
+    : m_file(file), m_channel(channel), m_count(channel.item_count()) {}
+
+bool zba_channel_walk_t::next() {
+    if (m_index >= m_count) return false;
+    m_item = m_index == 0 ? m_channel.first_item() : m_item.next();
+    ++m_index;
+    const uint32_t kind = m_item.kind();
+    m_length = 0.0f;
+    if (kind > ITEM_WEIGHT) {
+        // Its size is unknown, so nothing after it can be found.
+        m_count = m_index;
+        m_time = m_item.time() + m_shift;
+        return true;
+    }
+    float t = m_item.time() + m_shift;
+    if (m_span) {
+        // An item at the span's end in the file's time plays at its real end; the
+        // 0.001 s lets an item written at the end count as after it.
+        if (t >= m_span_start + m_factor - 0.001f) {
+            t += m_real - m_factor;
+            m_shift += m_real - m_factor;
+            m_span = false;
+        } else {
+            t = m_span_start + (t - m_span_start) * m_natural;
+        }
+    }
+    if (kind == ITEM_ANIM) {
+        m_length = m_item.length();
+        const int32_t animation = m_item.animation();
+        if (m_item.proportional() && animation >= 0 && uint32_t(animation) < m_file.animation_count()) {
+            m_span = true;
+            m_span_start = t;
+            m_natural = m_file.animation(uint32_t(animation)).length();
+            m_factor = m_length;
+            m_real = m_natural * m_factor;
+            m_length = m_real;
+        }
+    }
+    m_time = t;
+    return true;
+}
+
 void zba_info_t::unload() {
     for (uint32_t i = 0, n = animation_count(); i < n; ++i) set_f32(animation(i).offset() + N_LENGTH, 1.0f);
     if (m_runtime) {
         m_runtime->programs.clear();
         m_runtime->model.release();
     }
+}
+
+c_item_ptr_t zba_info_t::compiled_behavior(int32_t behavior) const {
+    if (m_runtime)
+        if (c_item_t *cached = m_runtime->programs.find_behavior(behavior)) return c_item_ptr_t(cached);
+    c_item_ptr_t program = zba_compile(m_runtime ? m_runtime->item : nullptr, &behavior, 1, nullptr, 0, nullptr, 0);
+    // A program the cache cannot keep (no memory) still serves this caller.
+    if (program && m_runtime) m_runtime->programs.put_behavior(behavior, program.get());
+    return program;
+}
+
+c_item_ptr_t zba_info_t::compiled_transition(int32_t from, int32_t to, const int32_t *complex, uint32_t complex_count,
+                                             const int32_t *simple, uint32_t simple_count) const {
+    const bool keyed = m_runtime && from >= 0 && to >= 0;
+    if (keyed)
+        if (c_item_t *cached = m_runtime->programs.find_transition(from, to)) return c_item_ptr_t(cached);
+    if (complex_count == 0 && simple_count == 0) return {};
+    c_item_ptr_t program =
+        zba_compile(m_runtime ? m_runtime->item : nullptr, nullptr, 0, complex, complex_count, simple, simple_count);
+    if (program && keyed) m_runtime->programs.put_transition(from, to, program.get());
+    return program;
 }
 
 }  // namespace quarn

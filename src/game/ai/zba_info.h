@@ -143,6 +143,39 @@ public:
     zba_item_t item() const { return zba_item_t(m_image, m_offset + zba_layout::S_ITEM); }
 };
 
+class zba_info_t;
+
+// A channel's items with the times and lengths they play at. A proportional animation
+// plays once over its natural length times its length factor; the items that fall
+// inside its span (its time plus the factor) stretch with it, and every later item
+// moves by the difference. The durations of a file and the compiled programs both
+// follow it, so a behaviour lasts as long as its program runs.
+class zba_channel_walk_t {
+public:
+    zba_channel_walk_t(const zba_info_t &file, const zba_channel_t &channel);
+
+    // Moves to the next item; false past the last one. An item of no known kind is
+    // given once (with its own time and length 0) and ends the walk.
+    bool next();
+    const zba_item_t &item() const { return m_item; }
+    // When the item plays, in seconds from the channel's start.
+    float time() const { return m_time; }
+    // An animation item: the seconds it plays; 0 for any other.
+    float length() const { return m_length; }
+
+private:
+    const zba_info_t &m_file;
+    zba_channel_t m_channel;
+    zba_item_t m_item;
+    uint32_t m_index = 0;
+    uint32_t m_count = 0;
+    float m_time = 0.0f;
+    float m_length = 0.0f;
+    float m_shift = 0.0f;  // what the spans closed so far added
+    bool m_span = false;   // a proportional span is open
+    float m_span_start = 0.0f, m_natural = 0.0f, m_factor = 0.0f, m_real = 0.0f;
+};
+
 class zba_info_t {
 public:
     // A file with no block (is_null).
@@ -188,6 +221,17 @@ public:
     // Every natural length back to 1.0, the compiled programs and the model
     // descriptor let go.
     void unload();
+
+    // The program of a behaviour (zba_compile.h), with a reference for the caller:
+    // the one cached, or one compiled now and cached. Null (logged) when it does not
+    // compile; a file without a runtime item cannot compile.
+    c_item_ptr_t compiled_behavior(int32_t behavior) const;
+    // The program of the transition from one behaviour to another: the one cached
+    // under the pair; when none is and lists are given, one compiled from them
+    // (complex transitions, then simple ones), cached when both numbers are
+    // behaviours (not -1). Null when none is cached and no list is given.
+    c_item_ptr_t compiled_transition(int32_t from, int32_t to, const int32_t *complex, uint32_t complex_count,
+                                     const int32_t *simple, uint32_t simple_count) const;
 
 private:
     uint32_t header(uint32_t field) const;

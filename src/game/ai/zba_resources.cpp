@@ -16,7 +16,6 @@ namespace quarn {
 
 QRN_UNIT_DEFINE(zba_u, "zba");
 QRN_UNIT_DEFINE(zba_inst_u, "zba_inst");
-QRN_UNIT_DEFINE(zba_proc_u, "zba_proc");
 
 namespace {
 

@@ -748,6 +748,27 @@ owner_ptr_ret_t<unit_base_t> unit_load_t::load_named_tree_generic(const string &
     return found;
 }
 
+owner_ptr_ret_t<unit_base_t> unit_load_t::load_first_tree_as(const unit_descriptor_t &wanted) {
+    if (!load()) return {};
+    const uint32_t count = m_roots.get_count();
+    if (count == 0) {
+        error("[unit] There were no units in the file '%s'.", path());
+        reset();
+        return {};
+    }
+    owner_ptr_ret_t<unit_base_t> root = m_roots[0].release();
+    for (uint32_t i = 1; i < count; ++i) {
+        // Counted here for a moment: back to what others count when this goes.
+        ref_ptr_t<unit_base_t> other(m_roots[i].release().take());
+    }
+    if (root && !unit_system_t::inherits_from(root->get_descriptor(), &wanted)) {
+        report_bad_type(root.get(), wanted);
+        root = owner_ptr_ret_t<unit_base_t>();
+    }
+    reset();
+    return root;
+}
+
 void unit_load_t::report_bad_type(unit_base_t *unit, const unit_descriptor_t &expected) {
     error("[unit] The unit '%s' in file '%s' has type '%s', but the code expected '%s' type.",
           unit->name_text().c_str(), path(), class_of(unit), expected.class_name->c_str());

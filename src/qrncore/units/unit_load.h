@@ -65,6 +65,12 @@ public:
     owner_ptr_ret_t<T> load_tree() {
         return unit_cast<T>(load_tree_as(T::unit_descriptor));
     }
+    // load, then the first root (the first unit the file mentions that no owned pointer
+    // took) when it is alive and of the wanted class or one derived from it (another
+    // class is reported; null). The other roots, units the file defines for the first
+    // to point to, are let go as references: each lives on while something counts it
+    // and goes to the garbage list otherwise.
+    owner_ptr_ret_t<unit_base_t> load_first_tree_as(const unit_descriptor_t &wanted);
     // Releases everything the last load holds.
     void reset();
 

@@ -70,7 +70,7 @@ TEST_F(ai_content, every_graph_loads_cleanly_covers_the_urges_and_reaches_its_st
             }
         }
     }
-    EXPECT_EQ(species, (std::set<std::string>{"whitetail", "moose", "grizzly"}));
+    EXPECT_EQ(species, (std::set<std::string>{"whitetail", "moose", "grizzly", "squirrel"}));
     // The whitetail has a graph for every activity.
     for (uint32_t i = 0; i < AI_PROCESSOR_UNDEFINED; ++i)
         EXPECT_NE(pool.find((std::string("ai.whitetail.") + ai_processor_name(i)).c_str()), nullptr)

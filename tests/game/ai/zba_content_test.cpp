@@ -10,13 +10,11 @@
 #include "game/ai/zba_info.h"
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
-#include "game/visuals/models/model_anim_view.h"
-#include "game/visuals/models/model_desc_view.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
-#include "support/fake_item.h"
 #include "support/message_capture.h"
 #include "support/test_paths.h"
+#include "zba_fixture.h"
 
 namespace quarn::test {
 namespace {
@@ -50,38 +48,6 @@ protected:
 
     fs_device_t *m_mount = nullptr;
     message_capture_t log;
-};
-
-// The model files as the build packs them into "base.tzk", read through their
-// checked views: a descriptor that opens gives a stand-in item, an animation that
-// opens its length.
-class packed_models_t : public zba_model_source_t {
-public:
-    c_item_t *obtain_descriptor(const char *path) override {
-        const std::vector<uint8_t> bytes = read(path);
-        model_desc_view_t view;
-        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return nullptr;
-        descriptor.add_ref();
-        return &descriptor;
-    }
-    bool animation_length(const char *path, float *seconds) override {
-        const std::vector<uint8_t> bytes = read(path);
-        model_anim_view_t view;
-        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return false;
-        *seconds = view.get_length();
-        return true;
-    }
-
-    fake_item_t descriptor;
-
-private:
-    static std::vector<uint8_t> read(const char *path) {
-        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
-        if (!f) return {};
-        std::vector<uint8_t> bytes(size_t(f->size()));
-        if (!bytes.empty() && !f->block_read(bytes.data(), uint32_t(bytes.size()), 0)) return {};
-        return bytes;
-    }
 };
 
 std::vector<std::string> states_of(const zba_feature_t &f) {
@@ -156,29 +122,41 @@ TEST_F(zba_content, the_whitetail_holds_every_name_the_animals_use) {
             << info.animation(a).path();
 }
 
-// With the packed models: every animation the file names is a model file, and
-// the lengths come from them.
-TEST_F(zba_content, the_whitetail_initialises_with_its_packed_model) {
+// With the packed models: every animation each behaviour file names is a model file,
+// and the lengths come from them.
+TEST_F(zba_content, every_behaviour_file_initialises_with_its_packed_model) {
     const fs_archive_factory_t previous = fs_set_archive_factory(zip_device_create);
     fs_device_t *base = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
     ASSERT_NE(base, nullptr);
-    zba_parser_t parser;
-    ASSERT_TRUE(parser.parse_file("/model/animal/whitetail/animal.zba"));
-    zba_runtime_t runtime;
-    zba_info_t info(parser.image(), &runtime);
-    packed_models_t models;
-    EXPECT_TRUE(info.init(&models));
-    EXPECT_TRUE(log.texts(message_t::ERROR).empty()) << log.texts(message_t::ERROR)[0];
-    EXPECT_EQ(runtime.model.get(), &models.descriptor);
-    std::map<std::string, float> lengths;
-    for (uint32_t a = 0; a < info.animation_count(); ++a) lengths[info.animation(a).name()] = info.animation(a).length();
-    EXPECT_EQ(lengths["walk"], 1.0f);
-    EXPECT_EQ(lengths["trot"], 0.8f);
-    EXPECT_EQ(lengths["gallop"], 0.6f);
-    EXPECT_EQ(lengths["lay_down"], 1.5f);
-    const zba_behavior_t walk = info.behavior(uint32_t(info.find_behavior("walk")));
-    EXPECT_EQ(walk.duration(), 1.0f) << "one proportional cycle";
-    info.unload();
+    for (const char *file : {"/model/animal/whitetail/animal.zba", "/model/animal/moose/animal.zba",
+                             "/model/animal/grizzly/animal.zba", "/model/ambient/squirrel/ambient.zba"}) {
+        SCOPED_TRACE(file);
+        zba_parser_t parser;
+        ASSERT_TRUE(parser.parse_file(file));
+        zba_runtime_t runtime;
+        zba_info_t info(parser.image(), &runtime);
+        packed_models_t models;
+        EXPECT_TRUE(info.init(&models));
+        EXPECT_TRUE(log.texts(message_t::ERROR).empty()) << log.texts(message_t::ERROR)[0];
+        EXPECT_EQ(runtime.model.get(), &models.descriptor);
+        const std::string folder = std::string(file).substr(0, std::string(file).rfind('/') + 1);
+        for (uint32_t a = 0; a < info.animation_count(); ++a)
+            EXPECT_EQ(std::string(info.animation(a).path()).rfind(folder, 0), 0u) << info.animation(a).path();
+        for (uint32_t b = 0; b < info.behavior_count(); ++b)
+            EXPECT_GT(info.behavior(b).duration(), 0.0f) << info.behavior(b).name();
+        if (std::string(file) == "/model/animal/whitetail/animal.zba") {
+            std::map<std::string, float> lengths;
+            for (uint32_t a = 0; a < info.animation_count(); ++a)
+                lengths[info.animation(a).name()] = info.animation(a).length();
+            EXPECT_EQ(lengths["walk"], 1.0f);
+            EXPECT_EQ(lengths["trot"], 0.8f);
+            EXPECT_EQ(lengths["gallop"], 0.6f);
+            EXPECT_EQ(lengths["lay_down"], 1.5f);
+            const zba_behavior_t walk = info.behavior(uint32_t(info.find_behavior("walk")));
+            EXPECT_EQ(walk.duration(), 1.0f) << "one proportional cycle";
+        }
+        info.unload();
+    }
     ufs_unmount(base);
     fs_set_archive_factory(previous);
 }

@@ -6,12 +6,16 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "game/ai/zba_dump.h"
 #include "game/ai/zba_info.h"
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
+#include "game/visuals/models/model_anim_view.h"
+#include "game/visuals/models/model_desc_view.h"
 #include "qrncore/qrnutils/ufs/fs.h"
+#include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/strings/string_dyn.h"
 #include "support/fake_item.h"
 #include "support/message_capture.h"
@@ -43,6 +47,57 @@ public:
     std::map<std::string, fake_item_t> descriptors;
     std::map<std::string, float> lengths;
     std::vector<std::string> asked;
+};
+
+// The model files as the build packs them into "base.tzk", read through their
+// checked views: a descriptor that opens gives a stand-in item, an animation that
+// opens its length.
+class packed_models_t : public zba_model_source_t {
+public:
+    c_item_t *obtain_descriptor(const char *path) override {
+        const std::vector<uint8_t> bytes = read(path);
+        model_desc_view_t view;
+        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return nullptr;
+        descriptor.add_ref();
+        return &descriptor;
+    }
+    bool animation_length(const char *path, float *seconds) override {
+        const std::vector<uint8_t> bytes = read(path);
+        model_anim_view_t view;
+        if (bytes.empty() || !view.open(bytes.data(), bytes.size(), path)) return false;
+        *seconds = view.get_length();
+        return true;
+    }
+
+    fake_item_t descriptor;
+
+private:
+    static std::vector<uint8_t> read(const char *path) {
+        auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
+        if (!f) return {};
+        std::vector<uint8_t> bytes(size_t(f->size()));
+        if (!bytes.empty() && !f->block_read(bytes.data(), uint32_t(bytes.size()), 0)) return {};
+        return bytes;
+    }
+};
+
+// The packed "base.tzk" of the build mounted at the root while it lives.
+class base_archive_t {
+public:
+    base_archive_t() : m_previous(fs_set_archive_factory(zip_device_create)) {
+        m_device = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
+        EXPECT_NE(m_device, nullptr);
+    }
+    ~base_archive_t() {
+        if (m_device) ufs_unmount(m_device);
+        fs_set_archive_factory(m_previous);
+    }
+    base_archive_t(const base_archive_t &) = delete;
+    base_archive_t &operator=(const base_archive_t &) = delete;
+
+private:
+    fs_archive_factory_t m_previous;
+    fs_device_t *m_device = nullptr;
 };
 
 // Files served from memory at "/zt" while it lives, with the file system started.

@@ -40,6 +40,9 @@ TEST_F(model_content_draw, every_model_draws_with_the_materials_it_names) {
         "/model/weapon/projectile/bullet/projectile.zmd", "/model/weapon/projectile/casing/projectile.zmd",
         "/model/weapon/projectile/flash/projectile.zmd",  "/model/skybox/model.zmd",
         "/model/particle/sun.zmd",                  "/model/object/gift/object.zmd",
+        "/model/ambient/squirrel/ambient.zmd",      "/model/animal/whitetail/antlers/spike.zmd",
+        "/model/animal/whitetail/antlers/fork.zmd", "/model/animal/whitetail/antlers/basket.zmd",
+        "/model/animal/whitetail/antlers/crown.zmd",
     };
     model_packets_for_all_t all(&packets->array);
     for (const char *path : models) {

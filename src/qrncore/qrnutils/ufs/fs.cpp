@@ -234,8 +234,8 @@ bool fs_rmdir(const string &path, fs_realm_t realm) {
 }
 
 bool fs_stat(const string &path, fs_stat_t *out, fs_realm_t realm) {
-    // Devices write their answer; a caller that asks only whether the path exists
-    // passes no record.
+    // Devices write their answer unasked: a caller that only tests for the path gives
+    // no record.
     fs_stat_t unused;
     fs_device_t *device = realm_device(realm);
     return device && device->stat(path, out ? out : &unused);

@@ -78,7 +78,7 @@ QRNCORE_API auto_ptr_t<file_t>::ret_t fs_append(const string &path, fs_realm_t r
 QRNCORE_API bool fs_remove(const string &path, fs_realm_t realm);
 QRNCORE_API bool fs_mkdir(const string &path, fs_realm_t realm);
 QRNCORE_API bool fs_rmdir(const string &path, fs_realm_t realm);
-// Whether the path exists, and (when out is not null) what it is.
+// out may be null when only the existence of the path is asked.
 QRNCORE_API bool fs_stat(const string &path, fs_stat_t *out, fs_realm_t realm);
 QRNCORE_API auto_ptr_t<fs_dirlist_t>::ret_t fs_read_dir(const string &path, bool full_paths, fs_realm_t realm);
 // The stat succeeds and names a file / a directory.

@@ -273,6 +273,8 @@ TEST_F(fs_fixture, directory_devices_on_the_operating_system) {
     ASSERT_TRUE(fs_stat("/x/y/z.txt", &st, FS_REALM_VIRTUAL));
     EXPECT_EQ(st.type, FS_TYPE_FILE);
     EXPECT_GT(st.time, 116444736000000000u);
+    EXPECT_TRUE(fs_stat("/x/y/z.txt", nullptr, FS_REALM_VIRTUAL));  // existence alone
+    EXPECT_FALSE(fs_stat("/x/y/none.txt", nullptr, FS_REALM_VIRTUAL));
 
     EXPECT_TRUE(fs_mkdir("/m/n/o", FS_REALM_VIRTUAL));
     EXPECT_TRUE(fs_mkdir("/m/n/o", FS_REALM_VIRTUAL));

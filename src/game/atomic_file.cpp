@@ -1,0 +1,44 @@
+#include "game/atomic_file.h"
+
+#include "kernel/kernel_files.h"
+#include "qrncore/qrnutils/ufs/fs.h"
+#include "qrncore/system/messages.h"
+
+namespace quarn {
+
+atomic_write_result_t write_file_atomically(const char *path, atomic_writer_t writer, void *context) {
+    fs_path_t temp;
+    if (!temp.printf("%s.tmp", path)) {
+        error("[game] The path '%s' is too long for its temporary file.", path);
+        return ATOMIC_WRITE_NOT_CREATED;
+    }
+    auto_ptr_t<file_t> file = kernel_file_open(temp, KERNEL_FILE_WRITE);
+    if (!file) return ATOMIC_WRITE_NOT_CREATED;
+    const bool written = writer(file, context);
+    file.reset();  // closed before it is moved
+    if (!written) {
+        kernel_file_remove(temp);
+        return ATOMIC_WRITE_NOT_WRITTEN;
+    }
+    if (!kernel_file_replace(temp, string(path))) {
+        error("[game] The file '%s' could not take the place of '%s': the old file is kept.", temp.c_str(), path);
+        kernel_file_remove(temp);
+        return ATOMIC_WRITE_NOT_REPLACED;
+    }
+    return ATOMIC_WRITE_DONE;
+}
+
+bool copy_file_atomically(const char *to, const char *from) {
+    auto_ptr_t<file_t> source = fs_open(string(from), FS_REALM_VIRTUAL);
+    if (!source) {
+        error("[game] The file '%s' cannot be copied to '%s': it does not open.", from, to);
+        return false;
+    }
+    const atomic_write_result_t result =
+        write_file_atomically(to, [&](auto_ptr_t<file_t> &target) { return fs_copy(*target, *source); });
+    if (result == ATOMIC_WRITE_NOT_CREATED || result == ATOMIC_WRITE_NOT_WRITTEN)
+        error("[game] The file '%s' could not be copied to '%s'.", from, to);
+    return result == ATOMIC_WRITE_DONE;
+}
+
+}  // namespace quarn
