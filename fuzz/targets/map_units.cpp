@@ -4,11 +4,10 @@
 // integer conversion of a non-number). A weather preset is also applied to an
 // environment of its own, which then runs frames, weather steps and draws (the
 // graphics front-end's records exist; there is no memory manager, so no material and
-// no sky model). After each input every unit must be freed.
-// The map objects join them: trails (followed at awkward distances), start points,
-// attraction areas, sound loops, bodies, plants, body actors and flag poles (whose
-// models cannot load here: the target has no memory manager, so their loads fail,
-// which must stay orderly).
+// no sky model). The map objects join them: trails (followed at awkward distances),
+// start points, attraction areas, sound loops, bodies, plants, body actors and flag
+// poles (whose models cannot load here, so their loads fail, which must stay
+// orderly). After each input every unit must be freed.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -48,17 +47,17 @@ struct world_t {
         fog_u::register_class(bank);
         temperature_u::register_class(bank);
         wind_u::register_class(bank);
+        environment_preset_u::register_class(bank);
+        rain_u::register_class(bank);
+        snow_u::register_class(bank);
+        skybox_u::register_class(bank);
+        gfx_start();
         for (const unit_descriptor_t *d :
              {&trail_u::unit_descriptor, &start_point_u::unit_descriptor, &attract_area_u::unit_descriptor,
               &sound_loop_u::unit_descriptor, &body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
               &plant_desc_u::unit_descriptor, &plant_inst_u::unit_descriptor, &body_actor_desc_u::unit_descriptor,
               &body_actor_inst_u::unit_descriptor, &flagpole_inst_u::unit_descriptor})
             bank.register_class(d);
-        environment_preset_u::register_class(bank);
-        rain_u::register_class(bank);
-        snow_u::register_class(bank);
-        skybox_u::register_class(bank);
-        gfx_start();
     }
     unit_bank_t bank;
     unit_system_t system;
@@ -117,6 +116,8 @@ void exercise(unit_base_t *unit) {
     } else if (auto *actor = unit_cast<body_actor_inst_u>(unit)) {
         actor->init_unit();  // no scene here: refused
         actor->cleanup_unit();
+    } else if (auto *game_unit = unit_cast<game_unit_u>(unit)) {
+        if (game_unit->init_unit()) game_unit->cleanup_unit();
     } else if (auto *rain = unit_cast<rain_u>(unit)) {
         exercise_layer(*rain);
     } else if (auto *snow = unit_cast<snow_u>(unit)) {
@@ -142,8 +143,6 @@ void exercise(unit_base_t *unit) {
             }
             environment->update_skybox();
         }
-    } else if (auto *game_unit = unit_cast<game_unit_u>(unit)) {
-        if (game_unit->init_unit()) game_unit->cleanup_unit();
     }
 }
 

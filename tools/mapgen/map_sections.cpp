@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "map_environment.h"
 #include "map_objects.h"
+#include "map_environment.h"
 
 namespace mapgen {
 

@@ -54,7 +54,7 @@ std::unique_ptr<decal_mesh_t> plant_desc_u::make_ground_shadow(landscape_u &land
     if (!m_shadow_material) return nullptr;
     std::unique_ptr<decal_mesh_t> mesh =
         landscape.build_projected_mesh(placement.position, m_shadow_size * placement.scale, quat_t());
-    if (mesh) mesh->get_proto()->set_material(m_shadow_material);
+    if (mesh) mesh->set_material_item(m_shadow_material);
     return mesh;
 }
 

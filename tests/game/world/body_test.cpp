@@ -108,7 +108,7 @@ TEST_F(body_test, plants_size_their_shadow_from_the_model_width_and_are_tall_abo
         // drawn with the shadow material.
         std::unique_ptr<decal_mesh_t> shadow = p->make_ground_shadow(*landscape, inst->get_placement());
         ASSERT_NE(shadow, nullptr);
-        EXPECT_EQ(shadow->get_proto()->material, p->get_shadow_material());
+        EXPECT_EQ(shadow->get_material(), p->get_shadow_material());
         const vec3_t half = c.half_size * c.scale;
         for (uint32_t v = 0; v < shadow->get_vertex_count(); ++v) {
             const vec3_t q = shadow->get_position(v);

@@ -1,8 +1,8 @@
 // The maps' objects as the build packs them into "base.tzk": the three unit files of
 // every map load side by side with the game's classes (models, collision, parts and
 // sounds found), every trail keeps off the water, no plant or body stands on a trail,
-// and the valley has what round 1 is written against: the player's start on the flat
-// centre and twelve round trails crossing its view within rifle range.
+// and every stage of a map has what its rounds are written against: the player's start
+// and twelve round trails crossing its view within rifle range.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -131,46 +131,72 @@ TEST_F(map_objects_content, every_map_loads_its_objects_side_by_side) {
     }
 }
 
-TEST_F(map_objects_content, valley_round_trails_cross_the_players_view_within_rifle_range) {
+// The round trails of every stage of a map cross the view of the stage's start within
+// rifle range, and its second intro camera ends behind the player looking the player's
+// way (the names are those the rounds look up).
+TEST_F(map_objects_content, every_stages_round_trails_cross_the_players_view_within_rifle_range) {
+    const struct {
+        const char *map;
+        int stages;
+    } maps[] = {{"valley", 2}, {"cross", 4}, {"peaks", 4}};
+    for (const auto &m : maps) {
+        ASSERT_TRUE(load_map_units(m.map)) << m.map;
+        for (int s = 0; s < m.stages; ++s) {
+            const std::string stage = std::to_string(s);
+            SCOPED_TRACE(std::string(m.map) + " stage " + stage);
+            const start_point_u *start =
+                unit_cast<start_point_u>(unit_system_t::find_unit(("PlayerStart.startPoint" + stage).c_str()));
+            ASSERT_NE(start, nullptr);
+            EXPECT_EQ(start->get_category(), start_point_u::CATEGORY_hunter);
+            const vec3_t eye = start->get_placement().position;
+            const vec3_t facing = start->get_placement().rotation.get_cartes();
+            const float limit = start->get_view_limit();
+
+            std::vector<std::string> names;
+            for (int i = 0; i < 10; ++i) names.push_back("trails" + stage + ".trail" + std::to_string(i));
+            for (int i = 0; i < 2; ++i) names.push_back("ambient.stage" + stage + ".trail" + std::to_string(i));
+            for (const std::string &name : names) {
+                SCOPED_TRACE(name);
+                const trail_u *t = unit_cast<trail_u>(unit_system_t::find_unit(name.c_str()));
+                ASSERT_NE(t, nullptr);
+                float nearest = 1e9f, in_view = 0.0f;
+                const std::vector<vec3_t> points = samples(*t, 0.5f);
+                for (size_t i = 0; i < points.size(); ++i) {
+                    const vec3_t d = points[i] - eye;
+                    const float distance = std::hypot(d.x, d.z);
+                    nearest = std::fmin(nearest, distance);
+                    const float angle = std::acos((d.x * facing.x + d.z * facing.z) / distance) * DEGREES;
+                    if (distance >= 40.0f && distance <= 90.0f && angle <= limit && i) in_view += 0.5f;
+                }
+                EXPECT_GE(nearest, 40.0f);
+                EXPECT_LE(nearest, 90.0f);
+                EXPECT_GE(in_view, 40.0f) << "units of the trail within range and in view";
+                for (uint32_t n = 0; n < t->get_node_count(); ++n) EXPECT_GT(t->get_speed(n), 0.0f);
+            }
+            for (int i = 0; i < 2; ++i) {
+                const std::string camera = "cameras" + stage + ".trail" + std::to_string(i);
+                const trail_u *t = unit_cast<trail_u>(unit_system_t::find_unit(camera.c_str()));
+                ASSERT_NE(t, nullptr) << camera;
+                EXPECT_GE(t->get_node_count(), 4u);
+            }
+            const trail_u *down = unit_cast<trail_u>(unit_system_t::find_unit(("cameras" + stage + ".trail1").c_str()));
+            const vec3_t last = down->get_rotation(down->get_node_count() - 1).get_cartes();
+            EXPECT_GT(last.x * facing.x + last.z * facing.z, 0.9f);
+            const vec3_t end = down->get_position(down->get_node_count() - 1);
+            EXPECT_LT(std::hypot(end.x - eye.x, end.z - eye.z), 8.0f) << "the camera ends at the player";
+        }
+        files.clear();
+        free_cached();
+    }
+}
+
+TEST_F(map_objects_content, the_valleys_first_start_is_on_the_flat_centre) {
     ASSERT_TRUE(load_map_units("valley"));
     const start_point_u *start = unit_cast<start_point_u>(unit_system_t::find_unit("PlayerStart.startPoint0"));
     ASSERT_NE(start, nullptr);
     const vec3_t eye = start->get_placement().position;
-    EXPECT_LT(std::hypot(eye.x, eye.z), 10.0f) << "near the flat centre";
+    EXPECT_LT(std::hypot(eye.x, eye.z), 10.0f);
     EXPECT_NEAR(eye.y, 1.5f, 0.01f);
-    const vec3_t facing = start->get_placement().rotation.get_cartes();
-    const float limit = start->get_view_limit();
-
-    std::vector<std::string> names;
-    for (int i = 1; i <= 10; ++i) names.push_back("valley.hunt" + std::string(i < 10 ? "0" : "") + std::to_string(i));
-    names.insert(names.end(), {"valley.ambient01", "valley.ambient02"});
-    for (const std::string &name : names) {
-        SCOPED_TRACE(name);
-        const trail_u *t = unit_cast<trail_u>(unit_system_t::find_unit(name.c_str()));
-        ASSERT_NE(t, nullptr);
-        float nearest = 1e9f, in_view = 0.0f;
-        const std::vector<vec3_t> points = samples(*t, 0.5f);
-        for (size_t i = 0; i < points.size(); ++i) {
-            const vec3_t d = points[i] - eye;
-            const float distance = std::hypot(d.x, d.z);
-            nearest = std::fmin(nearest, distance);
-            const float angle = std::acos((d.x * facing.x + d.z * facing.z) / distance) * DEGREES;
-            if (distance >= 40.0f && distance <= 90.0f && angle <= limit && i) in_view += 0.5f;
-        }
-        EXPECT_GE(nearest, 40.0f);
-        EXPECT_LE(nearest, 90.0f);
-        EXPECT_GE(in_view, 40.0f) << "units of the trail within range and in view";
-        for (uint32_t n = 0; n < t->get_node_count(); ++n) EXPECT_GT(t->get_speed(n), 0.0f);
-    }
-    for (const char *camera : {"valley.camera01", "valley.camera02"}) {
-        const trail_u *t = unit_cast<trail_u>(unit_system_t::find_unit(camera));
-        ASSERT_NE(t, nullptr) << camera;
-        EXPECT_GE(t->get_node_count(), 4u);
-    }
-    // The second camera ends behind the player, looking the player's way.
-    const trail_u *down = unit_cast<trail_u>(unit_system_t::find_unit("valley.camera02"));
-    const vec3_t last = down->get_rotation(down->get_node_count() - 1).get_cartes();
-    EXPECT_GT(last.x * facing.x + last.z * facing.z, 0.9f);
 }
 
 }  // namespace
