@@ -77,8 +77,8 @@ public:
     // The roots of a successful load.
     uint32_t get_root_count() const { return m_roots.get_count(); }
     unit_base_t *get_root(uint32_t i) const { return m_roots[i].get(); }
-    // Hands root i over to the caller; the loader then holds null in its place.
-    owner_ptr_ret_t<unit_base_t> take_root(uint32_t i) { return m_roots[i].release(); }
+    // Hands root i over to the caller; the loader's slot ends empty.
+    owner_ptr_ret_t<unit_base_t> take_root(uint32_t i) { return owner_ptr_ret_t<unit_base_t>(m_roots[i]); }
 
 protected:
     // Logs "[unit] The unit '%s' in file '%s' has type '%s', but the code expected
