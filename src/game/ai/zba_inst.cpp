@@ -226,6 +226,11 @@ bool zba_inst_t::is_running(uint32_t c) const {
     return ch && node_running(ch->current);
 }
 
+bool zba_inst_t::in_transition(uint32_t c) const {
+    const channel_t *ch = channel(c);
+    return ch && ch->current && ch->current->kind == ZBA_NODE_TRANSITION;
+}
+
 uint32_t zba_inst_t::get_overlay_count(uint32_t c) const {
     const channel_t *ch = channel(c);
     return ch ? ch->overlay_count : 0;

@@ -132,6 +132,8 @@ public:
     int32_t get_behavior(uint32_t c) const;
     // Whether channel c's behaviour or transition still runs.
     bool is_running(uint32_t c) const;
+    // Whether channel c runs a transition (its behaviour waits behind it).
+    bool in_transition(uint32_t c) const;
     uint32_t get_overlay_count(uint32_t c) const;
     // Play nodes in use (the channels' behaviours, transitions, held and fading
     // behaviours and overlays).
