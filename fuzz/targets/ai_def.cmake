@@ -1,11 +1,13 @@
 # Definition text read as the AI reads it: state graphs ("/def/ai.def"), mission
-# entries with scripts and script points, and attractant items. The AI sources are
-# compiled in directly; they need the core library, the definition files and the
-# navigation only.
+# entries with minds, presentations, scripts and script points, and attractant items.
+# The AI sources are compiled in directly, over the kernel (whose memory manager is not
+# started: resources are not found) for the behaviour programs the views compile.
 set(ai_dir ${PROJECT_SOURCE_DIR}/src/game/ai)
 fernwold_fuzz_target(ai_def ${CMAKE_CURRENT_SOURCE_DIR}/targets/ai_def.cpp
   SOURCES ${ai_dir}/ai_value_tokens.cpp ${ai_dir}/ai_manners.cpp ${ai_dir}/ai_processor.cpp
           ${ai_dir}/ai_command.cpp ${ai_dir}/ai_script.cpp ${ai_dir}/ai_item.cpp ${ai_dir}/ai_animal.cpp
-          ${ai_dir}/ai_world.cpp ${ai_dir}/ai_sector.cpp ${ai_dir}/ai_nav_path.cpp ${ai_dir}/ai_navigation.cpp
-          ${ai_dir}/ai_nav_search.cpp
-  LIBS qrnshared)
+          ${ai_dir}/ai_world.cpp ${ai_dir}/ai_world_debug.cpp ${ai_dir}/ai_sector.cpp ${ai_dir}/ai_nav_path.cpp ${ai_dir}/ai_navigation.cpp
+          ${ai_dir}/ai_nav_search.cpp ${ai_dir}/ai_simple.cpp ${ai_dir}/ai_animal_presentation.cpp
+          ${ai_dir}/zba_info.cpp ${ai_dir}/zba_program_cache.cpp ${ai_dir}/zba_compile.cpp ${ai_dir}/zba_proc.cpp
+          ${ai_dir}/zba_host.cpp ${ai_dir}/zba_listing.cpp
+  LIBS fernwold_kernel)

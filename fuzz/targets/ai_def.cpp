@@ -2,22 +2,28 @@
 // definitions:
 // - every object of the pool is loaded as a state graph, which is then forced and
 //   walked with urge values drawn from a generator seeded by the input;
-// - the pool is the game definition and the mission: "script_points" are read, the
-//   "animals" object makes animals (small stand-ins) whose entries' "script" blocks
-//   are read and stepped with the clock running, and every top-level object is read
-//   as an attractant item, asked for the reaction of each species and gender, and
-//   emitted into the world, which then fades its stimuli.
+// - the pool is the game definition, "/def/ai.def" and the mission: "script_points"
+//   are read, the "animals" object makes animals (small stand-ins) whose minds are
+//   initialised from their entries and species (presets, rates, calls) with the
+//   species' state graphs in their presentations, whose entries' "script" blocks are
+//   read, and which then decide frame by frame with the clock running (an animal
+//   whose mind does not initialise steps its script alone); every top-level object
+//   is read as an attractant item, asked for the reaction of each species and
+//   gender, and emitted into the world, which then fades its stimuli.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "game/ai/ai_animal.h"
+#include "game/ai/ai_animal_presentation.h"
 #include "game/ai/ai_item.h"
 #include "game/ai/ai_processor.h"
 #include "game/ai/ai_script.h"
+#include "game/ai/ai_simple.h"
 #include "game/ai/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
+#include "kernel/m_server.h"
 #include "qrncore/system/messages.h"
 
 namespace {
@@ -41,27 +47,47 @@ public:
 
 float urges[7] = {0.1f, 0.9f, 0.3f, 0.0f, 0.5f, 0.2f, 0.7f};
 
-// An animal with a mind of nothing but its script.
+// An animal with a mind and a presentation (without an animation instance) when its
+// definitions give one, else with its script alone.
 class animal_t : public ai_animal_t, public ai_script_host_t {
 public:
+    ~animal_t() override {
+        delete mind;
+        delete presentation;
+    }
     void set_name(const char *n) override { strncpy(name, n, sizeof name - 1); }
     bool setup(const ai_animal_setup_t &s) override {
         world = s.world;
         int32_t g = 0;
         if (s.gender) s.gender->get_int("gender", g);
         gender = g - 1;
+        if (s.species) s.species->get_int("index", species);
+        // Spread out, so that they see each other.
+        position = {float(s.index % 5) * 30.0f, 0.0f, float(s.index / 5) * 30.0f};
+        presentation = new ai_presentation_t(world->get_random());
+        presentation->load_processors(s.game, s.species_name);
+        mind = new ai_mind_t(*this, *world);
+        mind->set_presentation(presentation);
+        minded = mind->init(s);
         return !s.entry->get_value("broken");
     }
-    void start() override {}
+    void start() override {
+        if (minded) mind->start();
+    }
     void load_mission_script(const def_obj_t &entry) override {
-        if (const def_obj_t *s = entry.find("script")) script.load_script(*s, *this);
+        const def_obj_t *s = entry.find("script");
+        if (!s) return;
+        if (minded)
+            mind->load_script(*s);
+        else
+            script.load_script(*s, *this);
     }
     const char *get_name() const override { return name; }
-    int32_t get_species_index() const override { return 3; }
+    int32_t get_species_index() const override { return species; }
     int32_t get_gender_index() const override { return gender; }
     bool is_removed() const override { return removed; }
     void set_removed() override { removed = true; }
-    vec3_t get_position() const override { return {}; }
+    vec3_t get_position() const override { return position; }
     quat_t get_rotation() const override { return quat_t(); }
     vec3_t get_head_offset(vec3_t *head) const override { return *head = vec3_t(); }
     vec3_t get_facing() const override { return {0, 0, -1}; }
@@ -85,7 +111,51 @@ public:
     void on_mate(ai_animal_t *, bool) override {}
     bool cancel() override { return false; }
     void decision_step() override {
-        if (script.script_step(command, *this)) dispatch(command);
+        if (!minded) {
+            if (script.script_step(command, *this)) dispatch(command);
+            return;
+        }
+        // The activity changes now and then, as the command handlers would change it.
+        randomizer_t &r = world->get_random();
+        if (r.rand() < 0.2f) presentation->change_processor(r.rand_u(10), mind->get_processor_value());
+        mind->set_processor_value(r.rand());
+        if (r.rand() < 0.1f) mind->on_alarm(r.rand() - 0.5f, r.rand() - 0.5f, {r.rand(), 0, r.rand()});
+        if (r.rand() < 0.1f) mind->on_call(r.rand());
+        mind->set_hold(r.rand() < 0.2f);
+        mind->step();
+        if (mind->flight_level() < 0.0f || mind->flight_level() > 1.0f) abort();
+        for (uint32_t n = 0; n < AI_NEED_COUNT; ++n)
+            if (!(mind->get_need(n) >= 0.0f && mind->get_need(n) <= 1.0f)) abort();
+    }
+    ai_mind_t *get_mind() override { return minded ? mind : nullptr; }
+    float hearing_test(const vec3_t &, float, float) const override { return 0.5f; }
+    int32_t direction_sector(const vec3_t &, int32_t base) const override { return base; }
+    float get_species_relation(int32_t s) const override { return float(s % 5) * 0.4f - 0.8f; }
+    float get_score_ratio() const override { return 0.5f; }
+    float get_scale() const override { return 1.0f; }
+    float get_pain() const override { return float(gender) * 0.25f; }
+    bool is_mortally_wounded() const override { return false; }
+    void on_appetite_reaction() override {}
+    // Commands end at once, so that every step decides anew.
+    void command_move(ai_command_t &c) override { dispatch(c); }
+    void command_wander(ai_command_t &c) override { dispatch(c); }
+    void command_feed(ai_command_t &c) override { dispatch(c); }
+    void command_drink(ai_command_t &c) override { dispatch(c); }
+    void command_appetite(ai_command_t &c) override { dispatch(c); }
+    void command_scrape(ai_command_t &c) override { dispatch(c); }
+    void command_rest(ai_command_t &c) override { dispatch(c); }
+    void command_search_mate(ai_command_t &c) override { dispatch(c); }
+    void command_flee(ai_command_t &c) override { dispatch(c); }
+    void command_fight_animal(ai_command_t &c) override { dispatch(c); }
+    void command_fight_tree(ai_command_t &c) override { dispatch(c); }
+    void command_pursue_animal(ai_command_t &c) override { dispatch(c); }
+    void command_hide(ai_command_t &c) override { dispatch(c); }
+    void command_sex(ai_command_t &c) override { dispatch(c); }
+    void command_serious_injury(ai_command_t &c) override { dispatch(c); }
+    void command_play_behavior(ai_command_t &c) override { dispatch(c); }
+    void command_restart_script(ai_command_t &c) override {
+        if (minded) mind->get_script().restart_script(*mind);
+        dispatch(c);
     }
 
     // The script's host.
@@ -105,6 +175,11 @@ public:
 
     char name[64] = "unnamed";
     int32_t gender = 0;
+    int32_t species = 3;
+    vec3_t position;
+    ai_presentation_t *presentation = nullptr;
+    ai_mind_t *mind = nullptr;
+    bool minded = false;
     bool removed = false;
     vec3_t heading{0, 0, -1};
     ai_nav_path_t path;
@@ -133,10 +208,6 @@ void walk_graphs(const def_obj_t *o, randomizer_t &dice) {
 }
 
 }  // namespace
-
-// The debug view draws through the kernel, which this target does not link; it reads
-// nothing of the input.
-void quarn::ai_world_t::debug_draw(const frustum_t *) {}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static quiet_t quiet;

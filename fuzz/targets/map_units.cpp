@@ -1,17 +1,26 @@
 // Reads arbitrary bytes as a unit file into the game's map unit classes, then copies
 // every root and runs each unit's steps over what it took: a load that succeeds must
 // leave units whose operations stay in bounds (no table index outside its rows, no
-// integer conversion of a non-number). After each input every unit must be freed.
-// Later map unit classes join the registration below.
+// integer conversion of a non-number). A weather preset is also applied to an
+// environment of its own, which then runs frames, weather steps and draws (the
+// graphics front-end's records exist; there is no memory manager, so no material and
+// no sky model). After each input every unit must be freed. Later map unit classes
+// join the registration below.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "game/world/environment.h"
+#include "game/world/environment_preset.h"
 #include "game/world/fog.h"
+#include "game/world/rain.h"
+#include "game/world/skybox.h"
+#include "game/world/snow.h"
 #include "game/world/sun.h"
 #include "game/world/temperature.h"
 #include "game/world/wind.h"
+#include "kernel/gfx.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
 #include "support/memory_file.h"
@@ -26,10 +35,29 @@ struct world_t {
         fog_u::register_class(bank);
         temperature_u::register_class(bank);
         wind_u::register_class(bank);
+        environment_preset_u::register_class(bank);
+        rain_u::register_class(bank);
+        snow_u::register_class(bank);
+        skybox_u::register_class(bank);
+        gfx_start();
     }
     unit_bank_t bank;
     unit_system_t system;
 };
+
+// A layer attached and run through intensities, camera jumps and draws.
+template <class L>
+void exercise_layer(L &layer) {
+    layer.attach(nullptr);
+    layer.get_layer().switch_on();
+    for (float intensity : {0.5f, 0.0005f, 1.0f, 2.0f}) {
+        layer.set_intensity(intensity);
+        layer.move_with_camera({1e30f, -100.0f, 0.25f});
+        layer.update(0.1f);
+        layer.update(-1e30f);
+        layer.draw();
+    }
+}
 
 // Every step a scene runs on the unit, at awkward times and steps too.
 void exercise(unit_base_t *unit) {
@@ -51,6 +79,31 @@ void exercise(unit_base_t *unit) {
     } else if (auto *temperature = unit_cast<temperature_u>(unit)) {
         temperature->update(0.1f);
         temperature->change(1e30f, true);
+    } else if (auto *rain = unit_cast<rain_u>(unit)) {
+        exercise_layer(*rain);
+    } else if (auto *snow = unit_cast<snow_u>(unit)) {
+        snow->set_wind({1e30f, 0.0f, -3.0f});
+        exercise_layer(*snow);
+    } else if (auto *sky = unit_cast<skybox_u>(unit)) {
+        sky->set_sky("fuzz", "flat");
+        sky->move_clouds(1e30f, {1.0f, 0.0f, 0.0f}, 2.0f);
+        sky->draw_sky({1e30f, -1e30f, 0.0f}, nullptr);
+    } else if (auto *preset = unit_cast<environment_preset_u>(unit)) {
+        owner_ptr_t<environment_u> environment(environment_u::create());
+        if (environment && environment->apply_preset("fuzz", preset)) {
+            environment->get_temperature()->set_temperature(-1.0f);
+            environment->set_weather_condition(1.0f, 0.0f);
+            for (int i = 0; i < 6; ++i) {
+                environment->update(0.25f);
+                for (unit_base_t *child : {static_cast<unit_base_t *>(environment->get_rain()),
+                                           static_cast<unit_base_t *>(environment->get_snow())})
+                    if (auto *layer = dynamic_cast<updatable_t *>(child)) {
+                        layer->update(0.25f);
+                        layer->draw();
+                    }
+            }
+            environment->update_skybox();
+        }
     }
 }
 

@@ -2,13 +2,17 @@
 
 #include <cstring>
 
+#include "map_environment.h"
+
 namespace mapgen {
 
 const std::vector<map_section_t> &map_sections() {
     // One row per section, for example
     //     {"objects", &check_objects, &write_objects},
     // with the functions in a source file of their own beside this one.
-    static const std::vector<map_section_t> sections = {};
+    static const std::vector<map_section_t> sections = {
+        {"environment", &map_check_environment, &map_write_environment},
+    };
     return sections;
 }
 

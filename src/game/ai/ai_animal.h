@@ -14,6 +14,8 @@ namespace quarn {
 
 class ai_animal_t;
 class ai_item_t;
+class ai_mind_t;
+struct ai_command_t;
 class ai_nav_path_t;
 class ai_world_t;
 class def_obj_t;
@@ -134,6 +136,49 @@ public:
     // ---- AI ----
     // One decision step of the animal's mind; the AI world runs two per frame.
     virtual void decision_step() = 0;
+
+    // ---- what a mind reads of its animal and of the others (docs/animal-ai.md) ----
+    // The animal's mind, or null for one without.
+    virtual ai_mind_t *get_mind() = 0;
+    // How well the animal hears the point: 1 up to near, 0 from far on.
+    virtual float hearing_test(const vec3_t &point, float near_distance, float far_distance) const = 0;
+    // Where the point lies from the facing: base ahead, base + 1 / base + 2 ahead to
+    // the left / right, base + 3 / base + 4 behind to the left / right.
+    virtual int32_t direction_sector(const vec3_t &point, int32_t base) const = 0;
+    // The animal's relation towards the species of that index ("species_interaction"):
+    // below 0 the species threatens it, above 0 it is prey; near 0 neutral.
+    virtual float get_species_relation(int32_t species_index) const = 0;
+    // What the animal weighs as others see it: score ÷ the kind's top score, and size.
+    virtual float get_score_ratio() const = 0;
+    virtual float get_scale() const = 0;
+    // The pain felt this step (0 for none), and whether a wound will kill it.
+    virtual float get_pain() const = 0;
+    virtual bool is_mortally_wounded() const = 0;
+    // The movement state toward the target (1 out of reach, 3 on the way, 5 roaming,
+    // 10 near, 20 arrived), which mission scripts test.
+    virtual int32_t get_navigation_state() const = 0;
+    // A sexual stimulus has worked on an animal whose command is "appetite".
+    virtual void on_appetite_reaction() = 0;
+
+    // ---- command handlers: the mind dispatches its command to the one of its kind
+    // (docs/animal-ai.md lists them); a handler moves the command's phase along ----
+    virtual void command_move(ai_command_t &command) = 0;
+    virtual void command_wander(ai_command_t &command) = 0;
+    virtual void command_feed(ai_command_t &command) = 0;
+    virtual void command_drink(ai_command_t &command) = 0;
+    virtual void command_appetite(ai_command_t &command) = 0;
+    virtual void command_scrape(ai_command_t &command) = 0;
+    virtual void command_rest(ai_command_t &command) = 0;
+    virtual void command_search_mate(ai_command_t &command) = 0;
+    virtual void command_flee(ai_command_t &command) = 0;
+    virtual void command_fight_animal(ai_command_t &command) = 0;
+    virtual void command_fight_tree(ai_command_t &command) = 0;
+    virtual void command_pursue_animal(ai_command_t &command) = 0;
+    virtual void command_hide(ai_command_t &command) = 0;
+    virtual void command_sex(ai_command_t &command) = 0;
+    virtual void command_serious_injury(ai_command_t &command) = 0;
+    virtual void command_play_behavior(ai_command_t &command) = 0;
+    virtual void command_restart_script(ai_command_t &command) = 0;
 };
 
 // Makes an animal for the gender's "type" ("deer", or any other text); null when it

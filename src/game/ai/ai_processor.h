@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "game/ai/ai_manners.h"
+#include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/strings/string_dyn.h"
@@ -17,6 +18,8 @@ class def_obj_t;
 
 class ai_processor_t {
 public:
+    QRN_GAME_ALLOC
+
     // "chains_count" and "states_count" are at most this (the numbered keys have two
     // digits).
     static constexpr int32_t MAX_COUNT = 100;

@@ -124,6 +124,7 @@ public:
 
     bool is_active() const { return m_active; }
     void set_alerted() { m_alerted = true; }
+    bool is_alerted() const { return m_alerted; }
     void set_hit() { m_hit = true; }
     uint32_t get_command_count() const { return m_commands.get_count(); }
     const ai_script_command_t &get_command(uint32_t i) const { return m_commands[i]; }

@@ -115,6 +115,8 @@ public:
     // alive until the update or draw after its removal.
     bool add_list_object(updatable_t *object);
     bool remove_list_object(updatable_t *object);
+    // The update list as it stands (pending changes not yet applied), in update order.
+    const scene_list_t<updatable_t> &get_update_list() const { return m_update_list; }
     // Units the scene owns for its lifetime: takes the unit over; when no list node
     // can be had the unit is destroyed and released at once (false).
     bool add_object(owner_ptr_ret_t<unit_base_t> unit);

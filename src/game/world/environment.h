@@ -1,11 +1,13 @@
 #pragma once
 // environment_u ("environment"): the weather and light of the running scene. The scene
 // root makes one per scene and updates it every frame. It owns the sun, the fog, the
-// temperature and the wind, keeps the time of day (10 game seconds a real second until
+// temperature, the wind, the rain, the snow, the sky box and the grass, keeps the time of day (10 game seconds a real second until
 // the map start-up freezes it), drifts one weather condition (0..1) toward targets
 // drawn around the preset's value and turns it into rain, snow, extra fog and sun
 // strength, and derives the scene colour and brightness that the renderer, the
 // particles and the animals read. It also writes the view distance into the game data.
+// A map's weather preset (apply_preset) replaces the climate units, switches the rain
+// and snow on, sets the sky and loads the map's grass.
 //
 // Its type is made in code, never read from a file, so it is not registered with the
 // unit bank; a copy is a new environment (fresh children, no state copied).
@@ -13,9 +15,14 @@
 
 #include "game/scene/updatable.h"
 #include "game/world/fog.h"
+#include "game/world/rain.h"
+#include "game/world/scene_colour.h"
+#include "game/world/skybox.h"
+#include "game/world/snow.h"
 #include "game/world/sun.h"
 #include "game/world/temperature.h"
 #include "game/world/wind.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"
 #include "qrncore/units/unit.h"
 #include "qrncore/units/unit_class.h"
@@ -23,11 +30,7 @@
 
 namespace quarn {
 
-// A colour as four bytes.
-struct scene_colour_t {
-    uint8_t r = 255, g = 255, b = 255, a = 255;
-    bool operator==(const scene_colour_t &) const = default;
-};
+class environment_preset_u;
 
 class environment_u : public unit_t, public updatable_t {
     QRN_UNIT_CLASS(environment_u, unit_t);
@@ -44,6 +47,11 @@ public:
     static constexpr float VIEW_FOV = 60.0f;
     // g_zclip while the variable is not registered.
     static constexpr float DEFAULT_VIEW_DISTANCE_FACTOR = 0.5f;
+    // The preset's variability × change speed × this is the drift per game second
+    // (1 / 10800: three game hours).
+    static constexpr float WEATHER_SPEED_SCALE = 0.00009259259f;
+    // The unit type of a map's grass.
+    static constexpr const char *GRASS_TYPE = "grass";
 
     // The children; made with the environment (null only when its unit system could
     // not make them) and released by its destroy.
@@ -51,6 +59,11 @@ public:
     fog_u *get_fog() const { return m_fog.get(); }
     wind_u *get_wind() const { return m_wind.get(); }
     temperature_u *get_temperature() const { return m_temperature.get(); }
+    rain_u *get_rain() const { return m_rain.get(); }
+    snow_u *get_snow() const { return m_snow.get(); }
+    skybox_u *get_skybox() const { return m_skybox.get(); }
+    // The map's grass (its unit, "/map/<map>/grass.unit") when it is alive, else null.
+    unit_t *get_grass() const { return m_grass && m_grass->is_alive() ? m_grass.get() : nullptr; }
 
     // Seconds since midnight.
     float get_time_of_day() const { return m_time_of_day; }
@@ -61,7 +74,7 @@ public:
     float get_weather_base() const { return m_weather_base; }
     float get_weather_variability() const { return m_weather_variability; }
     float get_weather_speed() const { return m_weather_speed; }
-    // Rain and snow of the last weather step, 0..1 each.
+    // Rain and snow of the last weather step, 0..1 each (what the layers were given).
     float get_rain_amount() const { return m_rain_amount; }
     float get_snow_amount() const { return m_snow_amount; }
     // The scene colour's mean, dimmed by the fog (nothing clamps it).
@@ -94,9 +107,22 @@ public:
     // The far plane for a view distance factor.
     float far_plane_for(float view_distance_factor) const;
 
-    // The sky's frame step, which the game process calls once a frame inside its
-    // render frame. The environment has no sky box yet, so there is nothing to draw.
-    void update_skybox() {}
+    // Copies a map's weather preset into the scene, in this order: the temperature,
+    // fog, sun and wind are replaced by copies of the preset's (each replaced one leaves
+    // the update list and is let go at the next update, when the list no longer holds
+    // it); the snow and the rain are attached to the current scene's packet set 1 and
+    // switched on; the new temperature, sun and wind, then the snow and the rain (each
+    // layer only once over all presets) enter the current scene's update list; the sky
+    // gets the preset's look in the map's variant (and enters the list once); the
+    // condition starts at the preset's, drifts at variability × change speed / 10800
+    // and draws its first target; the map's grass is loaded again. A null preset, or
+    // one without its sun, fog, temperature or wind, is refused (logged, false) and
+    // nothing changes; so when a copy cannot be made.
+    bool apply_preset(const char *map_name, const environment_preset_u *preset);
+
+    // Draws the sky box at the current camera (the game process calls it once a frame
+    // inside its render frame); true when the sun disc was drawn.
+    bool update_skybox();
 
     // The frame update: the clock, the camera movement, and every WEATHER_INTERVAL
     // seconds a weather step over the game time since the last, then the colours.
@@ -113,13 +139,29 @@ private:
     // Makes the children in the environment's unit system and runs the first weather
     // step.
     void on_construct();
-    // Releases the children: sun, fog, temperature, wind.
+    // Releases the children: sun, fog, temperature, rain, snow, wind, sky box, grass
+    // (each first out of the update list when it is in it).
     void on_destroy();
+    // Takes a replaced climate unit out of the update list and keeps it until the
+    // next update (the list must not point at a released unit before it applied the
+    // removal).
+    void retire(owner_ptr_t<unit_base_t> unit, updatable_t *listed);
+    // The current scene's camera position, or none.
+    bool camera_position(vec3_t &out) const;
 
     owner_ptr_t<sun_u> m_sun;
     owner_ptr_t<fog_u> m_fog;
     owner_ptr_t<temperature_u> m_temperature;
     owner_ptr_t<wind_u> m_wind;
+    owner_ptr_t<snow_u> m_snow;
+    owner_ptr_t<rain_u> m_rain;
+    owner_ptr_t<skybox_u> m_skybox;
+    owner_ptr_t<unit_t> m_grass;
+    // Whether the climate units (temperature, sun, wind) and the layers are in the
+    // current scene's update list.
+    bool m_climate_listed = false;
+    bool m_layers_listed = false;
+    array_dyn_t<owner_ptr_t<unit_base_t>> m_retired;
 
     float m_time_of_day = START_TIME;
     float m_weather_timer = 0.0f;

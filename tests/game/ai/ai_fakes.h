@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "game/ai/ai_animal.h"
+#include "game/ai/ai_command.h"
 #include "game/ai/ai_attract_area.h"
 #include "game/ai/ai_item.h"
 #include "game/ai/ai_nav_path.h"
@@ -142,6 +144,53 @@ public:
         if (fake_animals) fake_animals->journal.push_back("decide " + name);
     }
 
+    ai_mind_t *get_mind() override { return mind; }
+    float hearing_test(const vec3_t &p, float, float far_distance) const override {
+        return length(p - position) <= far_distance ? 1.0f : 0.0f;
+    }
+    // Ahead within 45 degrees of the facing is base; otherwise base + 1 to the left
+    // (x below 0), base + 2 to the right.
+    int32_t direction_sector(const vec3_t &p, int32_t base) const override {
+        const vec3_t d = p - position;
+        if (dot(d, facing) >= 0.7071f * length(d)) return base;
+        return d.x < 0.0f ? base + 1 : base + 2;
+    }
+    float get_species_relation(int32_t species_index) const override {
+        auto it = relations.find(species_index);
+        return it == relations.end() ? 0.0f : it->second;
+    }
+    float get_score_ratio() const override { return score_ratio; }
+    float get_scale() const override { return scale; }
+    float get_pain() const override { return pain; }
+    bool is_mortally_wounded() const override { return mortal; }
+    int32_t get_navigation_state() const override { return navigation_state; }
+    void on_appetite_reaction() override { ++appetite_reactions; }
+
+    // Every handler notes the kind and phase it was given.
+    void command_move(ai_command_t &c) override { handled(c); }
+    void command_wander(ai_command_t &c) override { handled(c); }
+    void command_feed(ai_command_t &c) override { handled(c); }
+    void command_drink(ai_command_t &c) override { handled(c); }
+    void command_appetite(ai_command_t &c) override { handled(c); }
+    void command_scrape(ai_command_t &c) override { handled(c); }
+    void command_rest(ai_command_t &c) override { handled(c); }
+    void command_search_mate(ai_command_t &c) override { handled(c); }
+    void command_flee(ai_command_t &c) override { handled(c); }
+    void command_fight_animal(ai_command_t &c) override { handled(c); }
+    void command_fight_tree(ai_command_t &c) override { handled(c); }
+    void command_pursue_animal(ai_command_t &c) override { handled(c); }
+    void command_hide(ai_command_t &c) override { handled(c); }
+    void command_sex(ai_command_t &c) override { handled(c); }
+    void command_serious_injury(ai_command_t &c) override { handled(c); }
+    void command_play_behavior(ai_command_t &c) override { handled(c); }
+    void command_restart_script(ai_command_t &c) override { handled(c); }
+
+    struct handled_t {
+        int32_t kind, phase, argument;
+        ai_animal_t *target;
+    };
+    void handled(const ai_command_t &c) { commands.push_back({c.kind, c.phase, c.argument, c.target}); }
+
     struct group_event_t {
         ai_animal_t *source;
         vec3_t position;
@@ -162,6 +211,14 @@ public:
     int reevaluations = 0, navigation_updates = 0, decisions = 0, reaction_queries = 0;
     std::vector<group_event_t> group_events;
     ai_reaction_table_t reactions;
+
+    ai_mind_t *mind = nullptr;
+    std::map<int32_t, float> relations;  // by species index
+    float score_ratio = 0.5f, scale = 1.0f, pain = 0.0f;
+    bool mortal = false;
+    int32_t navigation_state = 3;
+    int appetite_reactions = 0;
+    std::vector<handled_t> commands;
 };
 
 inline ai_animal_t *make_fake_animal(const char *type) { return new fake_animal_t(type); }

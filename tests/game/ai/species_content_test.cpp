@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -37,11 +38,14 @@ protected:
         fs_shutdown();
     }
 
-    // The sounds the build generates.
+    // The sounds the build generates: every list of data/sounds/.
     static std::string sound_list() {
-        std::ifstream in(test_source_dir() + "/data/sounds/sounds.list");
         std::stringstream text;
-        text << in.rdbuf();
+        for (const auto &entry : std::filesystem::directory_iterator(test_source_dir() + "/data/sounds"))
+            if (entry.path().extension() == ".list") {
+                std::ifstream in(entry.path());
+                text << in.rdbuf();
+            }
         return text.str();
     }
 
@@ -92,7 +96,9 @@ TEST_F(species_content, every_kind_and_gender_holds_what_is_read_of_it) {
         EXPECT_TRUE(kind->get_real("score_max", score_max) && score_max > 0.0f);
         float spoor = 0.0f;
         EXPECT_TRUE(kind->get_real("spoor_dist", spoor) && spoor > 0.0f);
-        if (k != "squirrel") EXPECT_STRNE(kind->get_dvalue("trail_type", ""), "");
+        if (k != "squirrel") {
+            EXPECT_STRNE(kind->get_dvalue("trail_type", ""), "");
+        }
         // One whole number per species index, 0 to 9.
         std::stringstream fields(kind->get_dvalue("species_interaction", ""));
         std::string field;
@@ -154,7 +160,9 @@ TEST_F(species_content, every_kind_and_gender_holds_what_is_read_of_it) {
             }
             const std::string scoring = g->get_dvalue("scoring_type", "");
             EXPECT_TRUE(scoring == "size" || scoring == "antlers" || scoring == "none") << scoring;
-            if (scoring == "antlers") EXPECT_TRUE(fs_file_exists(g->get_dvalue("antlers", ""), FS_REALM_VIRTUAL));
+            if (scoring == "antlers") {
+                EXPECT_TRUE(fs_file_exists(g->get_dvalue("antlers", ""), FS_REALM_VIRTUAL));
+            }
         }
         EXPECT_GE(genders, 1u);
         EXPECT_TRUE(log.entries().empty()) << log.entries()[0].text;

@@ -113,12 +113,20 @@ TEST_F(ui_classes, a_factory_without_memory_returns_its_lock_and_a_release_retur
 TEST_F(ui_classes, the_module_rows_start_and_stop_the_layer_with_its_texts) {
     const game_row_table_t &rows = game_row_table_t::linked();
     std::vector<std::string> names;
+    int32_t last_order = 0;
     for (uint32_t i = 0; i < rows.count(); ++i) {
         const game_row_t &r = rows.get(i);
-        if (r.step == game_step_t::REGISTER_UI_COMPONENTS || r.step == game_step_t::GUARD_LOCALISATION ||
-            r.step == game_step_t::GUARD_MARKUP || r.step == game_step_t::PASS_UI_RECACHE ||
-            r.step == game_step_t::STOP_MARKUP || r.step == game_step_t::STOP_LOCALISATION_API)
-            names.push_back(game_row_table_t::row_name(r));
+        const std::string name = game_row_table_t::row_name(r);
+        if (r.step == game_step_t::REGISTER_UI_COMPONENTS) {
+            // Every component the game has, in the order of the table.
+            EXPECT_GT(ui_component_order(name.c_str()), last_order) << name;
+            last_order = ui_component_order(name.c_str());
+            if (name == "ui.window" || name == "ui.comp.group") names.push_back(name);
+        } else if (r.step == game_step_t::GUARD_LOCALISATION || r.step == game_step_t::GUARD_MARKUP ||
+                   r.step == game_step_t::PASS_UI_RECACHE || r.step == game_step_t::STOP_MARKUP ||
+                   r.step == game_step_t::STOP_LOCALISATION_API) {
+            names.push_back(name);
+        }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"ui.window", "ui.comp.group", "lcl_set_callback", "ui_init",
                                                "ui_recache", "ui_shutdown", "lcl_api_release"}));

@@ -10,6 +10,7 @@
 // - a probe standing for the module's guard, whose hold count is the number of live
 //   objects of the game's classes (each holds one lock);
 // - layouts from memory (layout(path, text)), consulted before the files;
+// - a screen size of the test's choice (screen), 1024 x 768 until set;
 // - fixed steps (step): the clock moves FRAME seconds, the kernel runs one pass (the
 //   input front-end reads the scripted device when one is in use), the UI one frame;
 // - events injected directly (key, pointer, click) or through the scripted input
@@ -38,6 +39,19 @@ namespace quarn::test {
 class ui_guard_probe_t : public vprocess_t {
 public:
     ui_guard_probe_t() : vprocess_t(0) { set_name("guard probe"); }
+};
+
+// A render context that reports a chosen screen size (0 x 0 until set: the layer then
+// keeps 1024 x 768).
+class ui_test_context_t : public r_context_t {
+public:
+    ui_test_context_t() : r_context_t(nullptr) {}
+    void get_size(int32_t *width, int32_t *height) override {
+        if (width) *width = screen_width;
+        if (height) *height = screen_height;
+    }
+    int32_t screen_width = 0;
+    int32_t screen_height = 0;
 };
 
 class ui_fixture_t : public kernel_fixture_t {
@@ -70,6 +84,11 @@ protected:
 
     // ---- frames ----
     void step(int frames = 1);
+    // The screen size the next steps report; the layer keeps the last size it read.
+    void screen(int32_t width, int32_t height) {
+        context.screen_width = width;
+        context.screen_height = height;
+    }
     // The last frame's draw log as text (r_draw_log_t::dump).
     std::string dump() const;
     // The texts of the last frame's glyph records in drawing order, parted by ",".
@@ -84,7 +103,7 @@ protected:
     int32_t module_holds() const { return guard.hold_count; }
 
     ui_guard_probe_t guard;
-    r_context_t context{nullptr};
+    ui_test_context_t context;
     temp_dir_t dir;
     message_capture_t messages;
     std::unique_ptr<scripted_input_device_t> device;

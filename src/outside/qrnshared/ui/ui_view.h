@@ -53,6 +53,9 @@ enum ui_offset_flag_t : uint32_t {
 // notify() with a negative value: texts must be rendered again (language, screen
 // size); every view drops what it rendered.
 constexpr int32_t UI_NOTIFY_RECACHE = -1;
+// notify() flag: an interaction with the view ended (a drag was let go, a choice was
+// made); controls that hold something open close it.
+constexpr int32_t UI_NOTIFY_END_INTERACTION = 0x8;
 
 // What a view hands to its window's layer in zml_precache: rendered buffers with a
 // tint each. The window keeps one list per view.
