@@ -52,9 +52,12 @@ struct zba_inst_t::channel_t {
 
 namespace {
 
+// The play nodes of every instance.
 bmem_manager_t &node_pool() {
-    static bmem_manager_t pool;
-    pool.set_pars(sizeof(zba_play_node_t), 64);
+    struct pool_t : bmem_manager_t {
+        pool_t() { set_pars(sizeof(zba_play_node_t), 64); }
+    };
+    static pool_t pool;
     return pool;
 }
 

@@ -126,7 +126,7 @@ protected:
     std::vector<std::string> warnings() { return log.texts(message_t::WARNING); }
 
     zba_recorder_t channels;
-    recording_listener_t listener;
+    zba_recording_listener_t listener;
     c_item_ptr_t instance;
     zba_inst_t *inst = nullptr;
 };

@@ -10,7 +10,7 @@
 
 namespace quarn::test {
 
-class recording_listener_t : public zba_listener_t {
+class zba_recording_listener_t : public zba_listener_t {
 public:
     void notify(uint32_t kind, zba_value_t value, uint32_t channel) override {
         std::string line = std::to_string(frame) + " " + std::to_string(kind) + " ";

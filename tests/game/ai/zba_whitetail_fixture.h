@@ -93,7 +93,7 @@ protected:
     fs_device_t *base = nullptr;
     fs_device_t *builtin = nullptr;
     zba_model_library_source_t models;
-    recording_listener_t listener;
+    zba_recording_listener_t listener;
     c_item_ptr_t instance;
     zba_inst_t *inst = nullptr;
 };
