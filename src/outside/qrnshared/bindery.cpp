@@ -2,6 +2,7 @@
 
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/system/messages.h"
+#include "qrncore/units/unit_bank.h"
 
 namespace quarn {
 
@@ -31,6 +32,10 @@ bool bindery_t::update_cmd(cmd_t &command, int queue_id) {
     }
     error("[qrnshared] No kernel to bind the command '%s' with", command.name);
     return false;
+}
+
+bool bindery_t::update_class(unit_bank_t &bank, const unit_descriptor_t &descriptor) {
+    return m_phase == REGISTER ? bank.register_class(&descriptor) : bank.unregister_class(&descriptor);
 }
 
 }  // namespace quarn

@@ -33,9 +33,9 @@ void copy_with_model_packet(r_parameter_array_t &out, const r_parameter_array_t 
     out.set(1, packet);
 }
 
-// The packet array for an effect class: the class, its parents up to effect_u, then
-// the provider's default.
-r_parameter_array_t *packets_for(model_packet_provider_t *provider, const unit_descriptor_t *effect_class) {
+}  // namespace
+
+r_parameter_array_t *model_packets_for(model_packet_provider_t *provider, const unit_descriptor_t *effect_class) {
     if (!provider) return nullptr;
     for (const unit_descriptor_t *d = effect_class; d; d = d->parent) {
         if (r_parameter_array_t *array = provider->get_packets(d)) return array;
@@ -43,8 +43,6 @@ r_parameter_array_t *packets_for(model_packet_provider_t *provider, const unit_d
     }
     return provider->get_packets(nullptr);
 }
-
-}  // namespace
 
 // ---- model_object_u ----
 
@@ -105,7 +103,7 @@ void model_object_u::apply_materials(model_packet_provider_t *provider) {
         const material_t *material = material_of(p->material);
         const effect_u *effect = material ? material->effect.get() : nullptr;
         if (!effect) continue;
-        p->parameters = packets_for(provider, effect->get_descriptor());
+        p->parameters = model_packets_for(provider, effect->get_descriptor());
         if (!p->parameters)
             warning("[model] Client failed to provide the parameter packet array for use with effect class '%s'.",
                     effect->get_descriptor()->class_name->c_str());

@@ -43,6 +43,11 @@ private:
     r_parameter_array_t *m_array;
 };
 
+// The array the provider gives for an effect class: the class's, else its parents'
+// up to effect_u, else the provider's default (null class); null when none (or no
+// provider).
+r_parameter_array_t *model_packets_for(model_packet_provider_t *provider, const unit_descriptor_t *effect_class);
+
 // Placement modes: below 2 the node's absolute placement places the object; from 2
 // the draw matrix does.
 constexpr uint32_t MODEL_PLACE_BY_NODE = 0;
