@@ -2,13 +2,17 @@
 
 #include <cmath>
 
+#include "game/scene/base_ctrl.h"
+#include "game/ui/button_control.h"
 #include "game/ui/find_item.h"
 #include "game/ui/screen_ctrl.h"
+#include "game/ui/uifx_view.h"
 #include "kernel/input.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "outside/qrnshared/ui/ui_group.h"
 #include "outside/qrnshared/ui/ui_window.h"
 #include "qrncore/system/messages.h"
 
@@ -30,6 +34,18 @@ bool contains(const array_dyn_t<int32_t> &ids, int32_t id) {
     return false;
 }
 
+uifx_text_view_t *uifx_view_of(const c_item_t *item) { return dynamic_cast<uifx_text_view_t *>(ui_view_of(item)); }
+
+// The markup a button shows now: its pressed look while a check or radio button is
+// down, else its normal look.
+const char *focus_markup(const ui_view_t *view) {
+    const auto *button = dynamic_cast<const ui_button_t *>(view);
+    if (!button) return "";
+    const bool pressed = (button->button_type == ui_button_t::CHECK || button->button_type == ui_button_t::RADIO) &&
+                         button->down;
+    return (pressed ? button->p_zml : button->n_zml).c_str();
+}
+
 }  // namespace
 
 base_handler_t::base_handler_t() = default;
@@ -43,6 +59,7 @@ void base_handler_t::on_wcreate() {
     m_silent_ids.clear();
     m_sounding_ids.clear();
     m_reported_ids.clear();
+    build_uifx_cache();
     if (!*get_name()) {
         if (ui_window_t *window = get_window()) set_name(window->window_name.c_str());
     }
@@ -50,6 +67,7 @@ void base_handler_t::on_wcreate() {
 }
 
 void base_handler_t::on_wdestroy() {
+    m_uifx_cache.clear();
     m_caption_view.release();
     m_caption_shown = false;
     m_silent_ids.clear();
@@ -77,6 +95,10 @@ void base_handler_t::handler() {
         // frame; the rest of this frame waits with it.
         if (!apply_pointer_state()) return;
     }
+    for (const c_item_ptr_t &item : m_uifx_cache) {
+        uifx_text_view_t *view = uifx_view_of(item.get());
+        if (view && view->is_idle()) park_uifx_view(view);
+    }
     m_idle_time += float(sys_get_lastdelta());
 }
 
@@ -87,8 +109,75 @@ bool base_handler_t::apply_pointer_state() {
         groups[i] = ui_view_of(find_item_by_id(pointer, i + 1));
         if (!groups[i]) return false;
     }
-    for (uint32_t i = 0; i < 3; ++i) groups[i]->show(i + 1 == m_pointer_state);
+    for (uint32_t i = 0; i < 3; ++i) {
+        const bool current = i + 1 == m_pointer_state;
+        groups[i]->show(current);
+        // The shape's own effect runs while it shows; a layout without it has none.
+        uifx_text_view_t *effect = uifx_view_of(find_item_by_id(pointer, POINTER_EFFECT_BASE + int32_t(i) + 1));
+        if (!effect) continue;
+        if (current) effect->start();
+        else effect->stop();
+    }
     m_pointer_state = POINTER_NONE;
+    return true;
+}
+
+// ---- the UIFX cache ----
+
+void base_handler_t::build_uifx_cache() {
+    m_uifx_cache.clear();
+    ui_group_t *group = ui_as_group(ui_view_of(find_item(UIFX_CACHE_ITEM)));
+    if (!group) return;
+    // Only effect views can run effects: anything else in the group is left alone.
+    for (uint32_t i = 0; i < group->child_count(); ++i)
+        if (uifx_view_of(group->child_item(i))) m_uifx_cache.append(c_item_ptr_t(group->child_item(i)));
+}
+
+void base_handler_t::park_uifx_view(ui_view_t *view) {
+    if (auto *effect = dynamic_cast<uifx_text_view_t *>(view)) effect->stop();
+    if (view->rect == ui_rect_t{}) return;
+    view->rect = ui_rect_t{};
+    view->changed(UI_CHANGED_SIZE);
+}
+
+void base_handler_t::run_uifx(const ui_rect_t &rect, const char *text, const char *effect_name, int32_t layer,
+                              int32_t id) {
+    uifx_text_view_t *view = nullptr;
+    for (const c_item_ptr_t &item : m_uifx_cache) {
+        uifx_text_view_t *candidate = uifx_view_of(item.get());
+        if (candidate && candidate->is_idle()) {
+            view = candidate;
+            break;
+        }
+    }
+    if (!view) {
+        // All busy: the effect is only decoration, so it is dropped.
+        if (m_uifx_cache.is_empty()) error("UIFX not available - missing UIFX cache (9999)");
+        return;
+    }
+    view->rect = rect;
+    view->changed(UI_CHANGED_SIZE);
+    view->set_value("text", text ? text : "");
+    view->set_value("effect_name", effect_name ? effect_name : "");
+    char id_text[16];
+    snprintf(id_text, sizeof id_text, "%u", id == -1 ? 0xFFFFFFFFu : uint32_t(id + UIFX_ID_BASE));
+    view->set_value("id", id_text);
+    if (ui_window_t *window = get_window()) window->layer_change(view->get_item(), layer);
+    view->start();
+}
+
+void base_handler_t::stop_uifx(int32_t id) {
+    for (const c_item_ptr_t &item : m_uifx_cache) {
+        uifx_text_view_t *view = uifx_view_of(item.get());
+        if (view && (id == -1 || view->id == id + UIFX_ID_BASE)) park_uifx_view(view);
+    }
+}
+
+bool base_handler_t::uifx_idle() const {
+    for (const c_item_ptr_t &item : m_uifx_cache) {
+        const uifx_text_view_t *view = uifx_view_of(item.get());
+        if (view && !view->is_idle()) return false;
+    }
     return true;
 }
 
@@ -161,6 +250,7 @@ void base_handler_t::pointer_entered(ui_view_t *view) {
         m_caption_shown = false;
     }
     if (!(view->view_flags & UI_VIEW_BUTTON)) return;
+    run_uifx(view->rect, focus_markup(view), FOCUS_EFFECT, view->layer - 1, -1);
     play_ui_sound(FOCUS_SOUND);
     m_pointer_state = POINTER_ACTIVE;
 }

@@ -7,7 +7,9 @@
 // - a caption line (the item 999 anywhere in the window) showing the caption of the
 //   view or list item under the pointer;
 // - an idle timer: seconds since the last key, button or larger pointer move;
-// - the pause of the hunt while an in-game dialog is up (show_in_game, hide_in_game).
+// - the pause of the hunt while an in-game dialog is up (show_in_game, hide_in_game);
+// - the UIFX cache: the effect views of the window's group 9999, in which any screen
+//   code runs a named UI effect over any rectangle of the screen (run_uifx).
 //
 // Screens reach their items through ui_item (or ui_get<T>): a layout that lacks an
 // item is data gone wrong, not a programming error, so the lookup logs it once per
@@ -44,6 +46,12 @@ public:
     static constexpr int32_t SOUND_TAG_DIALOG = 20;
     // Effect views run from the cache carry this plus the caller's id.
     static constexpr int32_t UIFX_ID_BASE = 10000;
+    // The group of the window whose effect views are the cache.
+    static constexpr int32_t UIFX_CACHE_ITEM = 9999;
+    static constexpr const char *FOCUS_EFFECT = "uifx.button.focus";
+    // In the pointer layout: the groups 1-3 of the shapes and, 100 above each, the
+    // effect view that runs while its shape shows.
+    static constexpr int32_t POINTER_EFFECT_BASE = 100;
 
     base_handler_t();
     ~base_handler_t() override;
@@ -69,6 +77,18 @@ public:
     virtual const char *query_caption(ui_view_t *view, ui_act_param_t *param);
     // An effect run with that id ended.
     virtual void on_effect_done(int32_t id);
+
+    // ---- the UIFX cache ----
+    // Runs the named effect over rect showing the markup text, in that layer of the
+    // window; id (-1: none) comes back through on_effect_done when the effect ends.
+    // The first idle view of the cache takes it and starts at its next frame; with
+    // every view busy the request is dropped; without a cache it is logged.
+    void run_uifx(const ui_rect_t &rect, const char *text, const char *effect_name, int32_t layer, int32_t id);
+    // Stops the cache views run with that id (every one for -1), without on_effect_done.
+    void stop_uifx(int32_t id);
+    // No view of the cache has a start pending or a live effect.
+    bool uifx_idle() const;
+    uint32_t get_uifx_cache_size() const { return m_uifx_cache.get_count(); }
 
     // ---- sounds ----
     // Plays the file once at volume 0.5; nothing when the sound cannot be made.
@@ -129,6 +149,9 @@ protected:
 private:
     // False when the pointer layout lacks one of its groups (the state stays).
     bool apply_pointer_state();
+    void build_uifx_cache();
+    // Stopped and moved out of the way (an empty rectangle).
+    static void park_uifx_view(ui_view_t *view);
     void track_idle(uint32_t type, const ui_act_param_t *param);
     void leave_caption(ui_view_t *view);
     void pointer_entered(ui_view_t *view);
@@ -136,6 +159,7 @@ private:
     array_dyn_t<int32_t> m_silent_ids;    // ascending
     array_dyn_t<int32_t> m_sounding_ids;  // ascending
     array_dyn_t<int32_t> m_reported_ids;  // ids already logged missing
+    array_dyn_t<c_item_ptr_t> m_uifx_cache;  // the effect views of group 9999, in child order
     c_item_ptr_t m_caption_view;          // the view whose caption shows, or none
     mstring_dyn_t m_caption_text;
     bool m_caption_shown = false;

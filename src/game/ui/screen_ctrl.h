@@ -5,10 +5,12 @@
 // from, found by its registered name ("hunt_ctrl", "menu_ctrl"), so they build and
 // run whether or not those classes are linked: without such a type nothing is one.
 //
-// Pausing the hunt and ending the loading splash are the game process's; the screens
-// reach them through screen_process_t, which the game process installs while it
-// runs. Without one, pausing does nothing and the splash is ended through the UI
-// layer alone.
+// Pausing the hunt, ending the loading splash, the graphics mode, the language and web
+// links are the game process's; the screens reach them through screen_process_t,
+// which the game process implements and installs (set_screen_process) while it runs.
+// Without one, pausing does nothing and the splash is ended through the UI layer
+// alone. (The other way round, the game process reaches the loading screen's handler
+// through loading_screen_t, loading_screen.h.)
 namespace quarn {
 
 class base_ctrl_u;
@@ -30,6 +32,13 @@ public:
     // Ends the loading splash: the UI splash cleared, the loading window removed, the
     // controller running.
     virtual void close_splash() = 0;
+    // Asks for a graphics mode switch at the next frame; false for a mode line that
+    // does not parse.
+    virtual bool request_mode(const char *driver, const char *device, const char *mode_line, bool fullscreen) = 0;
+    // Loads the texts of the language; the UI renders again at the next frame.
+    virtual void set_language(const char *language) = 0;
+    // Opens the translation of the key in the web browser.
+    virtual void open_link(const char *key) = 0;
 
 protected:
     ~screen_process_t() = default;

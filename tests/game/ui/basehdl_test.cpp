@@ -6,6 +6,7 @@
 #include "game/ui/button_control.h"
 #include "game/ui/list_control.h"
 #include "game/ui/text_control.h"
+#include "game/ui/uifx_view.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -17,9 +18,9 @@ namespace {
 class base_handler : public screens_fixture_t {
 protected:
     // The window "t"/"w": a caption line, a text with a caption, three buttons.
-    void open_standard() {
+    void open_standard(int cache = 2) {
         open_screen(
-            "entity ui.comp.common.text { id: \"999\" coords: \"0 0 1024 20\" }\n"
+            uifx_cache(cache) + "entity ui.comp.common.text { id: \"999\" coords: \"0 0 1024 20\" }\n"
             "entity ui.test.text { id: \"5\" coords: \"10 700 200 720\" caption: \"Hello\" }\n"
             "entity ui.comp.button { id: \"1\" coords: \"10 600 100 630\" n_zml: \"one\" }\n"
             "entity ui.comp.button { id: \"2\" coords: \"10 550 100 580\" n_zml: \"two\" }\n"
@@ -286,6 +287,114 @@ TEST_F(base_handler, effect_ends_report_the_callers_id) {
     // Effects of the cache carry 10000 + the caller's id: 10000 is the caller's 0.
     // Views a layout places keep their own small ids; -1 is never reported.
     EXPECT_EQ(test_screen_handler_t::effects_done, (std::vector<int32_t>{0, 5, 7, 10000}));
+}
+
+// The state of a cache view: "id layer effect_name" while it has work, "-" idle.
+std::string cache_view(base_handler_t *screen, uifx_text_view_t *v) {
+    (void)screen;
+    if (v->is_idle()) return "-";
+    return std::to_string(v->id) + " " + std::to_string(v->layer) + " " + v->effect_name.c_str();
+}
+
+TEST_F(base_handler, effects_run_in_the_first_idle_cache_view_and_report_the_callers_id) {
+    load_effects();
+    open_screen(uifx_cache(2) + "entity ui.test.text { id: \"5\" coords: \"10 700 200 720\" }\n");
+    ASSERT_EQ(screen->get_uifx_cache_size(), 2u);
+    uifx_text_view_t *a = get<uifx_text_view_t>(9000), *b = get<uifx_text_view_t>(9001);
+    EXPECT_TRUE(screen->uifx_idle());
+
+    const ui_rect_t r{10.0f, 200.0f, 720.0f, 700.0f};
+    screen->run_uifx(r, "Hi", "uifx.test.short", 3, 0);
+    screen->run_uifx(r, "Ho", "uifx.test.short", 4, 6);
+    EXPECT_EQ(cache_view(screen, a), "10000 3 uifx.test.short") << "id 0 carries 10000";
+    EXPECT_EQ(cache_view(screen, b), "10006 4 uifx.test.short") << "the first view's start is pending";
+    EXPECT_TRUE(a->rect == r);
+    EXPECT_STREQ(b->text.c_str(), "Ho");
+    screen->run_uifx(r, "Full", "uifx.test.short", 5, 7);
+    EXPECT_STREQ(b->text.c_str(), "Ho") << "a full cache drops the request";
+    EXPECT_FALSE(screen->uifx_idle());
+
+    step(10);
+    EXPECT_TRUE(screen->uifx_idle());
+    EXPECT_EQ(test_screen_handler_t::effects_done, (std::vector<int32_t>{0, 6}));
+    step();
+    EXPECT_TRUE(a->rect == ui_rect_t{}) << "idle views are parked";
+
+    // No id: the end is not reported; a stop ends only the views of its id.
+    test_screen_handler_t::effects_done.clear();
+    screen->run_uifx(r, "x", "uifx.test.short", 1, -1);
+    screen->run_uifx(r, "y", "uifx.test.short", 1, 2);
+    EXPECT_EQ(a->id, -1);
+    step();
+    screen->stop_uifx(2);
+    EXPECT_TRUE(b->is_idle());
+    EXPECT_FALSE(a->is_idle());
+    step(10);
+    EXPECT_TRUE(test_screen_handler_t::effects_done.empty());
+    screen->run_uifx(r, "x", "uifx.test.short", 1, 8);
+    screen->run_uifx(r, "y", "uifx.test.short", 1, 9);
+    screen->stop_uifx(-1);
+    EXPECT_TRUE(screen->uifx_idle());
+}
+
+TEST_F(base_handler, without_a_cache_effects_are_logged_and_the_screen_works_on) {
+    load_effects();
+    open_standard(0);
+    EXPECT_EQ(screen->get_uifx_cache_size(), 0u);
+    errors_expected = true;
+    messages.clear();
+    screen->run_uifx(ui_rect_t{}, "x", "uifx.test.short", 0, 1);
+    ASSERT_EQ(messages.entries().size(), 1u);
+    EXPECT_NE(messages.entries()[0].text.find("UIFX not available - missing UIFX cache (9999)"), std::string::npos)
+        << messages.entries()[0].text;
+    EXPECT_TRUE(screen->uifx_idle());
+}
+
+TEST_F(base_handler, a_button_under_the_pointer_gets_the_focus_effect_of_its_look) {
+    load_effects();
+    open_screen(uifx_cache(1) +
+                "entity ui.comp.button { id: \"1\" layer: \"4\" coords: \"10 600 100 630\" n_zml: \"one\" p_zml: \"ONE\" }\n"
+                "entity ui.comp.button { id: \"2\" coords: \"10 550 100 580\" n_zml: \"two\" p_zml: \"TWO\"\n"
+                "  button_type: \"check\" }\n");
+    uifx_text_view_t *fx = get<uifx_text_view_t>(9000);
+    act(UI_ACT_POINTER_ENTER, 1);
+    EXPECT_EQ(cache_view(screen, fx), "-1 3 uifx.button.focus");
+    EXPECT_STREQ(fx->text.c_str(), "one");
+    EXPECT_TRUE(fx->rect == get<ui_view_t>(1)->rect);
+    screen->stop_uifx(-1);
+    get<ui_button_t>(2)->down = true;
+    act(UI_ACT_POINTER_ENTER, 2);
+    EXPECT_STREQ(fx->text.c_str(), "TWO") << "a check button that is down shows its pressed look";
+    step(40);
+    EXPECT_TRUE(test_screen_handler_t::effects_done.empty());
+    sounds();
+}
+
+TEST_F(base_handler, each_pointer_shape_runs_its_own_effect) {
+    load_effects();
+    std::string groups;
+    for (int i = 1; i <= 3; ++i)
+        groups += "  entity ui.comp.group { id: \"" + std::to_string(i) + "\" }\n  entity ui.comp.uifx.text { id: \"" +
+                  std::to_string(100 + i) + "\" coords: \"0 0 32 32\" text: \"*\" effect_name: \"uifx.button.focus\" }\n";
+    layout("/ui/pointer/test.esc", "entity ui.window { coords: \"0 0 32 32\"\n" + groups + "}\n");
+    ASSERT_EQ(ui_pinsert("/ui/pointer/test.esc"), 0);
+    open_standard();
+    ui_view_t *pointer = ui_view_of(ui_pget(0));
+    auto running = [&]() {
+        std::string s;
+        for (int32_t i = 1; i <= 3; ++i)
+            s += dynamic_cast<uifx_text_view_t *>(ui_view_of(find_item_by_id(pointer, 100 + i)))->is_idle() ? "0" : "1";
+        return s;
+    };
+    step();
+    EXPECT_EQ(running(), "100");
+    act(UI_ACT_POINTER_ENTER, 1);
+    step();
+    EXPECT_EQ(running(), "010");
+    screen->set_pointer_state(base_handler_t::POINTER_LINK);
+    step();
+    EXPECT_EQ(running(), "001");
+    sounds();
 }
 
 TEST_F(base_handler, a_missing_item_is_logged_once_and_skipped) {

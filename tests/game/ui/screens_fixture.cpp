@@ -11,6 +11,7 @@
 #include "qrncore/system/dl_lib.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
+#include "uifx_fixture.h"
 
 namespace quarn::test {
 
@@ -55,6 +56,8 @@ void screens_fixture_t::TearDown() {
     snd_shutdown_devices();
     snd_stop();
     hw_device_remove(&sound_device);
+    m_effects.reset();
+    m_effects_file.reset();
     unit_system_t::clean_garbage();
     controls_fixture_t::TearDown();
     sonbase_shutdown();
@@ -105,6 +108,27 @@ std::string screens_fixture_t::sounds() {
         out += (out.empty() ? "" : " | ") + std::string(line);
     }
     return out;
+}
+
+void screens_fixture_t::load_effects(const std::string &units) {
+    unit_system_t *system = unit_system_t::get_default();
+    ASSERT_TRUE(register_uifx_classes(system->get_bank()));
+    const std::string text =
+        "RozErere\n{\n"
+        "uifx_scale : uifx.test.short { color: 2 color[0]: (1, 1, 1, 1) color[1]: (1, 1, 1, 1) scale: 2 scale[0]: 1\n"
+        "    scale[1]: 1 time: 2 time[0]: 0.1 time[1]: 1 }\n"
+        "uifx_button_focus : uifx.button.focus { }\n" +
+        units + "}\n";
+    m_effects_file = std::make_unique<memory_file_t>(text, "/t/effects.unit");
+    m_effects = std::make_unique<unit_load_t>(*m_effects_file, *system);
+    ASSERT_TRUE(m_effects->load());
+}
+
+std::string screens_fixture_t::uifx_cache(int n) {
+    std::string body = "entity ui.comp.group { id: \"9999\"";
+    for (int i = 0; i < n; ++i)
+        body += " entity ui.comp.uifx.text { id: \"" + std::to_string(9000 + i) + "\" coords: \"0 0 0 0\" }";
+    return body + " }\n";
 }
 
 int32_t screens_fixture_t::impulse_counter() { return inp_state ? inp_state->impulse_handling : 0; }

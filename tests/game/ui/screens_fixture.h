@@ -7,6 +7,7 @@
 // - a recording game process installed for the screens (pause, close of the splash);
 // - "ui.test.screen", a handler on base_handler_t that reports list captions and the
 //   effect ids it hears.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "game/ui/basehdl.h"
 #include "game/ui/screen_ctrl.h"
 #include "kernel/recording_sound_device.h"
+#include "qrncore/units/unit_load.h"
+#include "support/memory_file.h"
 
 namespace quarn::test {
 
@@ -52,6 +55,12 @@ public:
         calls.push_back(p ? "pause" : "resume");
     }
     void close_splash() override { calls.push_back("close_splash"); }
+    bool request_mode(const char *, const char *, const char *mode_line, bool) override {
+        calls.push_back(std::string("mode ") + mode_line);
+        return true;
+    }
+    void set_language(const char *language) override { calls.push_back(std::string("language ") + language); }
+    void open_link(const char *key) override { calls.push_back(std::string("link ") + key); }
     bool paused = false;
     std::vector<std::string> calls;
 };
@@ -83,6 +92,12 @@ protected:
     std::string sounds();
     // The input front-end's impulse counter.
     static int32_t impulse_counter();
+    // The effect classes registered and these effect instances loaded (unit text
+    // without its header), alive until the test ends. "uifx.test.short" (0.1 s) and
+    // "uifx.button.focus" (0.5 s) are always among them.
+    void load_effects(const std::string &units = "");
+    // A group 9999 of n effect views (ids 9000 + i), as a layout body line.
+    static std::string uifx_cache(int n);
 
     recording_sound_device_t sound_device{"snddev"};
     recording_screen_process_t process;
@@ -90,6 +105,8 @@ protected:
 
 private:
     size_t m_sound_calls = 0;
+    std::unique_ptr<memory_file_t> m_effects_file;
+    std::unique_ptr<unit_load_t> m_effects;
 };
 
 }  // namespace quarn::test
