@@ -340,6 +340,12 @@ bool base_handler_t::set_item_value(int32_t id, const char *name, const char *te
     return view && view->set_value(name, text ? text : "");
 }
 
+bool base_handler_t::set_item_text(int32_t id, const char *text) {
+    ui_view_t *view = ui_view(id);
+    if (!view) return false;
+    return view->try_set_value("value", text ? text : "") || view->set_value("text", text ? text : "");
+}
+
 const char *base_handler_t::layout_name() const {
     ui_window_t *window = get_window();
     return window ? window->path.c_str() : "";

@@ -131,6 +131,9 @@ public:
     // Sets an attribute of the item from text (false when it is missing, logged, or
     // the attribute does not take the text).
     bool set_item_value(int32_t id, const char *name, const char *text);
+    // Sets what the item shows: the "value" of a templated text or button, else the
+    // "text" (false when it is missing, logged, or takes neither).
+    bool set_item_text(int32_t id, const char *text);
     // The layout path of the window, for messages.
     const char *layout_name() const;
 
