@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "game/game_data.h"
+#include "game/game_module.h"
+#include "game/ui/find_item.h"
+#include "game/ui/uifx_hookup.h"
 #include "game/session/score.h"
 #include "game/session/window_desc.h"
 #include "game/ui/confirmhdl.h"
@@ -16,6 +19,7 @@
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "screens_fixture.h"
+#include "uifx_fixture.h"
 
 namespace quarn::test {
 namespace {
@@ -31,6 +35,8 @@ protected:
     void TearDown() override {
         set_game_data(nullptr);
         game_data.reset();
+        ui_shutdown();
+        game_module_uifx_hookup().clear();
         cmd_unregister_command(&quit);
         cvar_unregister_variable(&splash_index);
         screens_fixture_t::TearDown();
@@ -219,6 +225,42 @@ TEST_F(screens, the_confirm_stripes_show_unless_the_opener_cleared_the_flag_once
     ui_whide(window_item);
     ui_wshow(window_item);
     EXPECT_TRUE(stripes());
+}
+
+TEST_F(screens, the_pointer_and_the_cache_run_the_games_own_effects) {
+    ASSERT_TRUE(register_uifx_classes(unit_system_t::get_default()->get_bank()));
+    ASSERT_TRUE(uifx_load_hookup());
+    ASSERT_EQ(ui_pinsert("/ui/pointer/main.esc"), 0);
+    ui_pshow(0);
+    auto *splash = open_real<menu_splash_handler_t>(WINDOW_SPLASH_LOAD);
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(screen->get_uifx_cache_size(), 30u);
+
+    ui_view_t *pointer = ui_view_of(ui_pget(0));
+    auto state = [&]() {
+        std::string s;
+        for (int32_t i = 1; i <= 3; ++i) {
+            s += ui_view_of(find_item_by_id(pointer, i))->visible ? "1" : "0";
+            auto *fx = dynamic_cast<uifx_text_view_t *>(ui_view_of(find_item_by_id(pointer, 100 + i)));
+            s += fx && fx->get_effect() ? "+" : "-";
+        }
+        return s;
+    };
+    step(2);
+    EXPECT_EQ(state(), "1+0-0-");
+    screen->set_pointer_state(base_handler_t::POINTER_ACTIVE);
+    step(2);
+    EXPECT_EQ(state(), "0-1+0-");
+    screen->set_pointer_state(base_handler_t::POINTER_LINK);
+    step(2);
+    EXPECT_EQ(state(), "0-0-1+");
+
+    splash->start_loading(true);
+    splash->finish_loading();
+    step();
+    EXPECT_FALSE(screen->uifx_idle()) << "'loading' fades with the game's fade-out";
+    step(200);
+    EXPECT_TRUE(screen->uifx_idle());
 }
 
 }  // namespace
