@@ -11,6 +11,7 @@
 #include "game/scene/updatable.h"
 #include "game/session/front_end_session.h"
 #include "game/visuals/effects/bits.h"
+#include "game/visuals/fader.h"
 #include "game/world/environment.h"
 #include "kernel/gfx.h"
 #include "kernel/input.h"
@@ -43,6 +44,8 @@ scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
     create_scene_parts();
     load_hookup_units();
+    m_flasher = std::make_unique<color_flasher_t>();
+    add_list_object(m_flasher.get());
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
@@ -94,21 +97,25 @@ void scene_root_t::load_hookup_units() {
     }
     std::sort(names.begin(), names.end(),
               [](const mstring_dyn_t &a, const mstring_dyn_t &b) { return strcmp(a.c_str(), b.c_str()) < 0; });
-    unit_system_t *system = unit_system_t::get_default();
     for (const mstring_dyn_t &name : names) {
         mstring_dyn_t path;
         path.printf("%s/%s", HOOKUP_FOLDER, name.c_str());
-        auto_ptr_t<file_t> file(fs_open(path, FS_REALM_VIRTUAL));
-        bool loaded = false;
-        if (file && system) {
-            unit_load_t loader(*file, *system, nullptr, path.c_str());
-            if (loader.load()) {
-                loaded = true;
-                for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
-            }
-        }
-        if (!loaded) error("Failed to load hookup units '%s'", path.c_str());
+        load_hookup_file(path.c_str());
     }
+}
+
+bool scene_root_t::load_hookup_file(const char *path) {
+    unit_system_t *system = unit_system_t::get_default();
+    auto_ptr_t<file_t> file(have_files() ? fs_open(path, FS_REALM_VIRTUAL) : nullptr);
+    if (file && system) {
+        unit_load_t loader(*file, *system, nullptr, path);
+        if (loader.load()) {
+            for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
+            return true;
+        }
+    }
+    error("Failed to load hookup units '%s'", path);
+    return false;
 }
 
 void scene_root_t::register_animal(ai_animal_t &animal) {
@@ -221,10 +228,13 @@ void scene_root_t::teardown_scene() {
     m_world.reset();
     m_environment.reset();
     release_scene_parts();
+    m_flasher.reset();
     close_windows();
 }
 
-void scene_root_t::flash_color(uint32_t, float, float) {}
+void scene_root_t::flash_color(uint32_t colour, float fade_in, float fade_out) {
+    if (m_flasher) m_flasher->flash(colour, fade_in, fade_out);
+}
 
 bool scene_root_t::set_time_factor(float factor) {
     if (!std::isfinite(factor)) {
