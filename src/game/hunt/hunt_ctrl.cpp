@@ -88,7 +88,6 @@ void hunt_ctrl_u::on_construct() {
         error("[game] The hunt has no hunter: no '%s' row makes one", HUNTER_FACTORY);
         m_no_player_logged = true;
     }
-    m_ragdoll_base = ragdoll_base_for(cpu_get_cpu_speed());
 
     if (m_player) {
         if (world_u *world = get_world()) m_player->attach_to_scene(world->get_physics_scene());
@@ -102,8 +101,7 @@ void hunt_ctrl_u::on_construct() {
         if (const game_data_t *data = get_game_data())
             score->round = data->is_party_mode() ? data->party_round : data->round_index;
     }
-    m_ragdoll_total_limit = 0;
-    for (uint32_t level = 0; level < RAGDOLL_LEVELS; ++level) m_ragdoll_total_limit += get_ragdoll_limit(level);
+    set_ragdoll_base(ragdoll_base_for(cpu_get_cpu_speed()));
 }
 
 void hunt_ctrl_u::teardown_scene() {
@@ -540,9 +538,14 @@ void hunt_ctrl_u::show_reload_prompt() {
 
 // ---- ragdolls ----
 
-uint32_t hunt_ctrl_u::get_ragdoll_limit(uint32_t level) const {
-    // 1.3 as stored in single precision.
-    return uint32_t(std::floor(std::pow(double(1.3f), double(level)) * double(m_ragdoll_base)));
+uint32_t hunt_ctrl_u::ragdoll_limit(uint32_t base, uint32_t level) {
+    return uint32_t(std::floor(std::pow(double(1.3f), double(level)) * double(base)));
+}
+
+void hunt_ctrl_u::set_ragdoll_base(uint32_t base) {
+    m_ragdoll_base = base ? base : 1;
+    m_ragdoll_total_limit = 0;
+    for (uint32_t level = 0; level < RAGDOLL_LEVELS; ++level) m_ragdoll_total_limit += get_ragdoll_limit(level);
 }
 
 uint32_t hunt_ctrl_u::pick_ragdoll_level() const {

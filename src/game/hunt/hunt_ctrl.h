@@ -163,8 +163,14 @@ public:
     void play_voiceover_named(const char *name, bool delayed);
 
     // ---- ragdolls ----
+    // The base of a processor speed: mhz / 450, at least 1.
     static uint32_t ragdoll_base_for(unsigned mhz);
-    uint32_t get_ragdoll_limit(uint32_t level) const;
+    // floor(1.3^level × base), 1.3 as stored in single precision.
+    static uint32_t ragdoll_limit(uint32_t base, uint32_t level);
+    // The budget of another base (the processor's at construction); the counts stay.
+    void set_ragdoll_base(uint32_t base);
+    uint32_t get_ragdoll_base() const { return m_ragdoll_base; }
+    uint32_t get_ragdoll_limit(uint32_t level) const { return ragdoll_limit(m_ragdoll_base, level); }
     uint32_t get_ragdoll_total_limit() const { return m_ragdoll_total_limit; }
     uint32_t get_ragdolls_alive() const { return m_ragdolls_alive; }
     uint32_t get_ragdoll_count(uint32_t level) const { return m_ragdolls_by_level[level < 2 ? level : 2]; }

@@ -153,11 +153,11 @@ void hunt_fixture_t::install_rows(bool hunter, bool intro) {
     game_module_set_rows(&rows_table);
 }
 
-test_hunt_ctrl_u *hunt_fixture_t::start_hunt() {
+test_hunt_ctrl_u *hunt_fixture_t::start_hunt(bool activate) {
     set_current_ctrl(test_hunt_ctrl_u::create());
     hunt = unit_cast<test_hunt_ctrl_u>(get_current_ctrl());
     if (!hunt) return nullptr;
-    hunt->activate();
+    if (activate) hunt->activate();
     hunt->show_hud();
     return hunt;
 }

@@ -184,8 +184,8 @@ protected:
 
     // Installs the factory rows (either may be left out).
     void install_rows(bool hunter = true, bool intro = true);
-    // A new hunt made current, its HUD shown.
-    test_hunt_ctrl_u *start_hunt();
+    // A new hunt made current, activated (when asked) and its HUD shown.
+    test_hunt_ctrl_u *start_hunt(bool activate = true);
     // A voice table named so with one line (caption: the name; sound:
     // "sound/<name>.ogg"), held until the end.
     voiceover_table_u *make_voice(const std::string &name, uint32_t priority = 1);
