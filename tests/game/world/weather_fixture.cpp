@@ -1,5 +1,6 @@
 #include "weather_fixture.h"
 
+#include "game/visuals/fader.h"
 #include "kernel/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
