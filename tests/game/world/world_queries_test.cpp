@@ -66,7 +66,9 @@ TEST_F(world_queries_test, the_ground_is_found_within_five_doubling_tries) {
     for (const auto &k : cases) {
         physics_ray_hit_t hit;
         EXPECT_EQ(w->find_ground(hit, {1, k.height, 1}, world_u::MASK_TERRAIN), k.found) << k.height;
-        if (k.found) EXPECT_NEAR(hit.position.y, 0.0f, 1e-3f) << k.height;
+        if (k.found) {
+            EXPECT_NEAR(hit.position.y, 0.0f, 1e-3f) << k.height;
+        }
     }
 }
 
@@ -100,9 +102,13 @@ TEST_F(world_queries_test, the_filtered_trace_counts_a_body_only_where_its_model
     };
     for (const auto &k : cases) {
         EXPECT_EQ(w->trace_segment(hit, k.p0, k.p1, world_u::MASK_SHOT), k.plain) << k.what;
-        if (k.plain) EXPECT_EQ(hit.shape->get_collision_group(), world_u::GROUP_OBJECTS) << k.what;
+        if (k.plain) {
+            EXPECT_EQ(hit.shape->get_collision_group(), world_u::GROUP_OBJECTS) << k.what;
+        }
         EXPECT_EQ(w->trace_segment_filtered(hit, k.p0, k.p1, world_u::MASK_SHOT), k.filtered) << k.what;
-        if (k.filtered) EXPECT_NEAR(hit.position.y, k.filtered_y, 1e-3f) << k.what;
+        if (k.filtered) {
+            EXPECT_NEAR(hit.position.y, k.filtered_y, 1e-3f) << k.what;
+        }
     }
 }
 
