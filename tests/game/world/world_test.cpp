@@ -3,6 +3,7 @@
 
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
+#include "game/world/landscape.h"
 #include "world_unit_fixture.h"
 
 namespace quarn::test {
@@ -102,6 +103,19 @@ TEST_F(world_test, attraction_areas_move_out_of_the_game_units_and_the_rest_keep
     EXPECT_EQ(types, (std::vector<std::string>{"plant_desc", "body_desc", "plant_inst", "plant_inst", "body_inst",
                                                "trail"}));
     EXPECT_EQ(messages.texts(message_t::ERROR), std::vector<std::string>{});
+}
+
+TEST_F(world_test, a_second_load_replaces_the_first) {
+    write_fixture_models();
+    world_u *w = load_world(objects_map(), "objs");
+    const uint32_t units = w->get_game_unit_count();
+    w->load("/map/objs/");
+    EXPECT_EQ(w->get_game_unit_count(), units);
+    EXPECT_EQ(w->get_attract_areas().get_area_count(), 2u);
+    uint32_t plants = 0;
+    for (uint32_t c = 0; c < w->get_landscape()->get_chunk_count(); ++c)
+        plants += w->get_landscape()->get_chunk(c)->get_plant_count();
+    EXPECT_EQ(plants, 2u);
 }
 
 TEST_F(world_test, unit_files_that_fail_stop_the_load_with_their_message) {
