@@ -4,6 +4,9 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
 #include "game/world/landscape.h"
+#include "kernel/cvars.h"
+#include "kernel/debug_lines.h"
+#include "game/visuals/physics/physics_shape.h"
 #include "world_unit_fixture.h"
 
 namespace quarn::test {
@@ -76,6 +79,30 @@ TEST_F(world_test, two_worlds_live_at_once_and_the_global_server_follows_the_liv
     newer.reset();
     unit_system_t::clean_garbage();
     EXPECT_EQ(physics_server_t::get_global(), &server) << "the fixture's server is the one left";
+}
+
+TEST_F(world_test, collision_shapes_near_the_camera_are_drawn_only_with_g_colbox) {
+    ASSERT_TRUE(put_map(map_slope_text(), "bare"));
+    world_u *w = make_world();
+    w->load("/map/bare/");
+    physics_scene_t *scene = w->get_physics_scene();
+    physics_shape_t *near = scene->create_shape(), *far = scene->create_shape();
+    const physics_pose_t near_at({4, 1, 4}, quat_t()), far_at({4, 1, 60}, quat_t());
+    ASSERT_TRUE(near->create_box(nullptr, {1, 1, 1}, &near_at));
+    ASSERT_TRUE(far->create_box(nullptr, {1, 1, 1}, &far_at));
+    view_at({4, 2, 8});
+    cvar_t colbox{"g_colbox", "0"};
+    cvar_register_variable(&colbox);
+    debug_lines_flush(nullptr);
+    w->draw();
+    EXPECT_EQ(debug_lines_count(), 0u) << "g_colbox 0: the landscape only";
+    colbox.set_value_text("1");
+    w->draw();
+    EXPECT_EQ(debug_lines_count(), 12u) << "the near box's edges; the far one is beyond 30";
+    debug_lines_flush(nullptr);
+    cvar_unregister_variable(&colbox);
+    delete near;
+    delete far;
 }
 
 TEST_F(world_test, a_folder_without_game_units_gives_terrain_and_no_message) {
