@@ -1,10 +1,15 @@
-// The shipped maps load into worlds as the build packs them into "base.tzk": terrain,
-// units initialised (the sound loops with the sound front-end's sounds), every body
-// and plant in a chunk, and ground under the player's start. The impact sounds are
-// in the content too.
+// The shipped maps load into worlds as the build packs them into "base.tzk" (after the
+// emitters' hookup, as the scene loads them): terrain, units initialised (the sound
+// loops with the sound front-end's sounds), every body and plant in a chunk, and ground
+// under the player's start. The impact emitters and sounds are in the content too.
 #include <gtest/gtest.h>
 
+#include "game/visuals/effects/particle_gen.h"
+#include "game/visuals/models/model_object.h"
+#include "game/visuals/models/model_template.h"
+#include "game/visuals/effects/particle_set.h"
 #include "game/world/landscape.h"
+#include "game/world/particle_emitter.h"
 #include "kernel/sound.h"
 #include "outside/sonbase/sonbase.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
@@ -24,10 +29,18 @@ protected:
         previous = fs_set_archive_factory(zip_device_create);
         archive = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
         ASSERT_NE(archive, nullptr);
+        // The emitters' templates and particle sets, as the scene loads its hookups
+        // before the map (the waterfall of cross copies one).
+        for (const unit_descriptor_t *d : particle_classes)
+            if (get_engine_ubank()->register_class(d)) registered.push_back(d);
+        ASSERT_TRUE(load_path("/script/hookup/emitters.unit")) << ::testing::PrintToString(messages.texts(message_t::ERROR));
     }
     void TearDown() override {
         world.reset();
+        loader.reset();
+        file.reset();
         unit_system_t::clean_garbage();
+        for (const unit_descriptor_t *d : registered) get_engine_ubank()->unregister_class(d);
         snd_stop();
         free_cached();
         if (archive) ufs_unmount(archive);
@@ -38,6 +51,10 @@ protected:
 
     fs_archive_factory_t previous = nullptr;
     fs_device_t *archive = nullptr;
+    static constexpr const unit_descriptor_t *particle_classes[] = {
+        &model_template_u::unit_descriptor, &model_object_u::unit_descriptor, &particle_gen_u::unit_descriptor,
+        &particle_set_u::unit_descriptor, &particle_emitter_u::unit_descriptor};
+    std::vector<const unit_descriptor_t *> registered;
 };
 
 TEST_F(world_content, every_map_loads_into_a_world_with_its_bodies_on_chunks) {
@@ -66,6 +83,18 @@ TEST_F(world_content, every_map_loads_into_a_world_with_its_bodies_on_chunks) {
         ASSERT_TRUE(w->get_ground_probe(probe, start->get_placement().position + vec3_t{0, 2, 0}));
         EXPECT_NEAR(probe.ground_height, start->get_placement().position.y, 0.1f);
     }
+}
+
+TEST_F(world_content, every_throw_emitter_of_the_impacts_is_a_template_of_the_hookups) {
+    for (int32_t s = 0; s <= 17; ++s) {
+        const char *name = throw_emitter_name(s);
+        if (!name) continue;
+        auto *emitter = unit_cast<particle_emitter_u>(unit_system_t::find_unit(name));
+        EXPECT_NE(emitter, nullptr) << name;
+        // The scene's impacts fire a copy of it.
+        EXPECT_TRUE(world_scene_impacts().trigger_emitter(name, placement_t({1, 2, 3}, quat_t()))) << name;
+    }
+    EXPECT_NE(unit_cast<particle_emitter_u>(unit_system_t::find_unit(world_u::WATER_EMITTER)), nullptr);
 }
 
 TEST_F(world_content, the_impact_sounds_are_in_the_content) {
