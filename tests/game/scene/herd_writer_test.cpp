@@ -10,6 +10,8 @@
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/numerics/randomizer.h"
+#include "qrncore/qrnutils/ufs/fs.h"
+#include "support/test_paths.h"
 
 namespace quarn::test {
 
@@ -59,6 +61,32 @@ TEST(species_curve, values_before_between_and_after_the_hours_and_refused_lists)
         if (c.error) EXPECT_EQ(errors, std::vector<std::string>{c.error});
         else EXPECT_TRUE(errors.empty());
     }
+}
+
+TEST(species_curve, the_shipped_species_have_their_day_curves_and_a_default_preset) {
+    fs_startup();
+    fs_device_t *mount = ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
+    ASSERT_NE(mount, nullptr);
+    {
+        def_pool_t game;
+        ASSERT_TRUE(game.read_from("/def/game.def"));
+        message_capture_t log;
+        for (const char *name : {"whitetail", "moose", "grizzly"}) {
+            SCOPED_TRACE(name);
+            const def_obj_t *species = game.find((std::string("species.") + name).c_str());
+            ASSERT_NE(species, nullptr);
+            for (const char *key : {"thirst_pattern", "rest_pattern"})
+                for (float hour : {0.0f, 7.5f, 12.0f, 23.0f}) {
+                    const float v = read_species_curve(*species, key, hour, -1.0f);
+                    EXPECT_GE(v, 0.0f);
+                    EXPECT_LE(v, 1.0f);
+                }
+            EXPECT_NE(species->find("ai_presets.default"), nullptr);
+        }
+        EXPECT_TRUE(log.texts(message_t::ERROR).empty());
+    }
+    ufs_unmount(mount);
+    fs_shutdown();
 }
 
 class herd_writer : public world_unit_fixture_t {
