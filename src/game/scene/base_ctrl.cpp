@@ -13,6 +13,8 @@
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"
+#include "game/world/landscape.h"
+#include "game/world/world.h"
 #include "kernel/gfx.h"
 #include "kernel/input.h"
 #include "kernel/sys.h"
@@ -110,7 +112,16 @@ void scene_root_t::load_hookup_units() {
                 for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
             }
         }
-        if (!loaded) error("Failed to load hookup units '%s'", path.c_str());
+        if (!loaded) error("[game] Failed to load hookup units '%s'", path.c_str());
+    }
+}
+
+void scene_root_t::load_world(const char *map_folder) {
+    world_u *world = get_world();
+    if (world) world->load(map_folder);
+    if (m_ai_world) {
+        m_ai_world->load_navigation(map_folder);
+        m_ai_world->set_world_link(world ? &world->get_attract_areas() : nullptr);
     }
 }
 
