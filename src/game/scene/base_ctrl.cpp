@@ -13,6 +13,8 @@
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"
+#include "game/world/landscape.h"
+#include "game/world/world.h"
 #include "kernel/gfx.h"
 #include "kernel/input.h"
 #include "kernel/sys.h"
@@ -104,6 +106,15 @@ void scene_root_t::load_hookup_units() {
     }
 }
 
+void scene_root_t::load_world(const char *map_folder) {
+    world_u *world = get_world();
+    if (world) world->load(map_folder);
+    if (m_ai_world) {
+        m_ai_world->load_navigation(map_folder);
+        m_ai_world->set_world_link(world ? &world->get_attract_areas() : nullptr);
+    }
+}
+
 bool scene_root_t::load_hookup_file(const char *path) {
     unit_system_t *system = unit_system_t::get_default();
     auto_ptr_t<file_t> file(have_files() ? fs_open(path, FS_REALM_VIRTUAL) : nullptr);
@@ -114,7 +125,7 @@ bool scene_root_t::load_hookup_file(const char *path) {
             return true;
         }
     }
-    error("Failed to load hookup units '%s'", path);
+    error("[game] Failed to load hookup units '%s'", path);
     return false;
 }
 

@@ -80,6 +80,9 @@ public:
     ai_world_t *get_ai_navigation() const { return m_ai_world; }
     antler_cache_t *get_antler_cache() const { return m_antler_cache; }
     bits_t *get_bits() const { return m_bits; }
+    // Loads a map folder ("/map/<area>/"): the world loads it, then the AI world loads
+    // its "sector.ai" and is linked to the world's attraction areas, in that order.
+    void load_world(const char *map_folder);
     // The units loaded from the hookup files, file by file in sorted name order.
     uint32_t get_hookup_count() const { return m_hookup_units.get_count(); }
     unit_base_t *get_hookup_unit(uint32_t index) const {
@@ -89,8 +92,8 @@ public:
     // hookup units; false, logged "Failed to load hookup units '<path>'", when it
     // cannot.
     bool load_hookup_file(const char *path);
-    // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds); nothing
-    // while the scene has no colour flasher.
+    // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds) through the
+    // scene's colour flasher (visuals/fader.h), which is in the update list.
     void flash_color(uint32_t colour, float fade_in, float fade_out);
     color_flasher_t *get_flasher() const { return m_flasher.get(); }
 

@@ -27,6 +27,20 @@ public:
     void pop_view(scene_view_t *view);
     const scene_list_t<scene_view_t> &get_views() const { return m_views; }
 
+    // ---- map start-up (map_startup.cpp) ----
+    // The game definition to hand the animals.
+    static constexpr const char *GAME_DEFINITION = "/def/game.def";
+    // The preset tried when the mission's weather cannot be had.
+    static constexpr const char *FALLBACK_WEATHER = "clear";
+    // Starts the mission with the game definition held (obtained through the resource
+    // manager and locked while the map starts), then updates the environment once.
+    // False when the game definition cannot be had (nothing is loaded).
+    bool start_mission(const def_pool_t &mission);
+    // Loads the mission's map, weather, wind and time of day, places the player at
+    // its start point and lets the AI world create its animals; nothing without a
+    // game definition ("cannot load /defs/game.def").
+    void start_map(const def_pool_t &mission, const def_pool_t *game);
+
     // The first view, or null when none is pushed.
     scene_view_t *get_view() override;
     // The environment fog's light colour with alpha 1 (zero without a fog).
@@ -42,6 +56,8 @@ protected:
     void teardown_scene() override;
 
 private:
+    // The mission's weather (else the fallback) applied to the environment.
+    void apply_weather(const char *area, const char *weather);
     // The world's hit receiver goes first into the target list.
     void on_construct();
 

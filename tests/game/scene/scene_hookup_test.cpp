@@ -61,7 +61,7 @@ TEST_F(scene_hookups, files_load_in_sorted_order_and_a_broken_one_is_skipped_wit
     EXPECT_EQ(names_of(*ctrl), (std::vector<std::string>{"hook.a1", "hook.a2", "hook.b", "hook.d"}));
     const std::vector<std::string> errors = log.texts(message_t::ERROR);
     ASSERT_FALSE(errors.empty());
-    EXPECT_EQ(errors.back(), "Failed to load hookup units '/script/hookup/c.unit'");
+    EXPECT_EQ(errors.back(), "[game] Failed to load hookup units '/script/hookup/c.unit'");
     EXPECT_EQ(unit_system_t::find_unit("hook.c"), nullptr);
     EXPECT_EQ(unit_system_t::find_unit("hook.bak"), nullptr);
 }

@@ -1,6 +1,8 @@
 // The world's ground and segment queries on maps written by the map writer.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_shape.h"
 #include "game/world/landscape.h"
@@ -66,7 +68,9 @@ TEST_F(world_queries_test, the_ground_is_found_within_five_doubling_tries) {
     for (const auto &k : cases) {
         physics_ray_hit_t hit;
         EXPECT_EQ(w->find_ground(hit, {1, k.height, 1}, world_u::MASK_TERRAIN), k.found) << k.height;
-        if (k.found) EXPECT_NEAR(hit.position.y, 0.0f, 1e-3f) << k.height;
+        if (k.found) {
+            EXPECT_NEAR(hit.position.y, 0.0f, 1e-3f) << k.height;
+        }
     }
 }
 
@@ -78,6 +82,21 @@ TEST_F(world_queries_test, a_segment_of_no_length_hits_nothing) {
     EXPECT_FALSE(w->trace_segment_filtered(hit, p, p, world_u::MASK_SHOT));
     EXPECT_FALSE(w->trace_segment(hit, p, p + vec3_t{0, 1e-5f, 0}, world_u::MASK_TERRAIN));
     EXPECT_TRUE(w->trace_segment(hit, p + vec3_t{0, 1, 0}, p - vec3_t{0, 1, 0}, world_u::MASK_TERRAIN));
+}
+
+TEST_F(world_queries_test, points_that_are_not_finite_find_nothing_and_log_nothing) {
+    world_u *w = load_world(map_pond_text(), "pond");
+    messages.clear();
+    const float nan = std::nanf(""), inf = INFINITY;
+    physics_ray_hit_t hit;
+    ground_probe_t probe;
+    for (const vec3_t &p : {vec3_t{nan, 0, 1}, vec3_t{1, inf, 1}, vec3_t{1, 0, -inf}}) {
+        EXPECT_FALSE(w->find_ground(hit, p, world_u::MASK_TERRAIN));
+        EXPECT_FALSE(w->get_ground_probe(probe, p));
+        EXPECT_FALSE(w->trace_segment(hit, p, {1, 1, 1}, world_u::MASK_TERRAIN));
+        EXPECT_FALSE(w->trace_segment_filtered(hit, {1, 1, 1}, p, world_u::MASK_SHOT));
+    }
+    EXPECT_TRUE(messages.entries().empty());
 }
 
 TEST_F(world_queries_test, the_filtered_trace_counts_a_body_only_where_its_model_is) {
@@ -100,9 +119,13 @@ TEST_F(world_queries_test, the_filtered_trace_counts_a_body_only_where_its_model
     };
     for (const auto &k : cases) {
         EXPECT_EQ(w->trace_segment(hit, k.p0, k.p1, world_u::MASK_SHOT), k.plain) << k.what;
-        if (k.plain) EXPECT_EQ(hit.shape->get_collision_group(), world_u::GROUP_OBJECTS) << k.what;
+        if (k.plain) {
+            EXPECT_EQ(hit.shape->get_collision_group(), world_u::GROUP_OBJECTS) << k.what;
+        }
         EXPECT_EQ(w->trace_segment_filtered(hit, k.p0, k.p1, world_u::MASK_SHOT), k.filtered) << k.what;
-        if (k.filtered) EXPECT_NEAR(hit.position.y, k.filtered_y, 1e-3f) << k.what;
+        if (k.filtered) {
+            EXPECT_NEAR(hit.position.y, k.filtered_y, 1e-3f) << k.what;
+        }
     }
 }
 
