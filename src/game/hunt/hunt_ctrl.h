@@ -37,21 +37,11 @@ class scene_view_t;
 class simple_shadow_u;
 class sound_u;
 class target_u;
+class trail_camera_t;
 class unit_t;
 class vital_part_t;
 class voiceover_table_u;
 class voiceover_u;
-
-// The intro camera flight as the hunt runs it: a view that says when it is over. The
-// cameras' trail camera is one; the hunt makes it through intro_factory_t.
-class intro_view_t : public updatable_t, public scene_view_t {
-public:
-    virtual bool is_finished() const = 0;
-};
-// Makes the intro flight on the named camera trail (a live unit of the map); null
-// when the name is no trail.
-using intro_view_factory_fn_t = intro_view_t *(const char *trail_name);
-inline constexpr const char INTRO_VIEW_FACTORY[] = "intro_view.create";
 
 class hunt_ctrl_u : public game_ctrl_u {
     QRN_UNIT_CLASS(hunt_ctrl_u, game_ctrl_u);
@@ -218,13 +208,10 @@ public:
     int32_t get_pending_priority() const { return m_pending_priority; }
     float get_voice_countdown() const { return m_voice_countdown; }
     simple_shadow_u *get_shadow_batch() const;
-    intro_view_t *get_intro_view() const { return m_intro_view.get(); }
+    trail_camera_t *get_intro_view() const { return m_intro_view.get(); }
 
 protected:
     void teardown_scene() override;
-    // Loads the map's world ("/map/<name>/"); false when it cannot. Nothing without a
-    // world of the map's class (a scene of a test).
-    virtual bool load_round_world(const char *map_name);
     // The high-score table whose first entry is the record to beat (the session's).
     virtual const score_table_u *get_high_score_table() const;
 
@@ -237,7 +224,7 @@ private:
         uint32_t round = 0;
     };
     struct intro_deleter_t {
-        void operator()(intro_view_t *view) const;
+        void operator()(trail_camera_t *view) const;
     };
     struct hunter_deleter_t {
         void operator()(hunter_t *hunter) const;
@@ -265,8 +252,8 @@ private:
     kill_stats_t m_stats;
     int32_t m_state = STATE_RUNNING;
     std::unique_ptr<hunter_t, hunter_deleter_t> m_player;
-    std::unique_ptr<intro_view_t, intro_deleter_t> m_intro_view;
-    std::unique_ptr<intro_view_t, intro_deleter_t> m_retired_intro;
+    std::unique_ptr<trail_camera_t, intro_deleter_t> m_intro_view;
+    std::unique_ptr<trail_camera_t, intro_deleter_t> m_retired_intro;
     c_item_ptr_t m_hud_window;
     float m_time_limit = FAR_AWAY;
     float m_time_left = FAR_AWAY;

@@ -43,11 +43,6 @@ std::string printed(const char *format, ...) {
 
 hunter_t *make_hunter(hunt_ctrl_u &) { return new recording_hunter_t; }
 
-intro_view_t *make_intro(const char *trail_name) {
-    hunt_journal.push_back(std::string("intro ") + trail_name);
-    return new recording_intro_t;
-}
-
 }  // namespace
 
 std::string take_journal() {
@@ -120,7 +115,6 @@ void hunt_fixture_t::SetUp() {
     data->reset_scores();
     set_game_data(data.get());
     hunt_journal.clear();
-    recording_intro_t::finished = false;
     test_hunt_ctrl_u::table = nullptr;
     install_rows();
 }
@@ -143,10 +137,9 @@ void hunt_fixture_t::TearDown() {
     sonbase_shutdown();
 }
 
-void hunt_fixture_t::install_rows(bool hunter, bool intro) {
+void hunt_fixture_t::install_rows(bool hunter) {
     rows.clear();
     if (hunter) rows.push_back(game_factory_row(HUNTER_FACTORY, &make_hunter));
-    if (intro) rows.push_back(game_factory_row(INTRO_VIEW_FACTORY, &make_intro));
     rows_list = {"hunt_test_rows", rows.data(), uint32_t(rows.size())};
     game_module_set_rows(nullptr);
     EXPECT_TRUE(rows_table.build(rows.empty() ? nullptr : &rows_list));
@@ -180,6 +173,21 @@ void hunt_fixture_t::make_all_voices() {
                              "vo.good_shot", "vo.new_record", "vo.kill.chain", "vo.missed", "vo.danger",
                              "vo.danger.left", "vo.danger.right"})
         make_voice(name);
+}
+
+trail_u *hunt_fixture_t::make_trail(const std::string &name, const std::vector<vec3_t> &nodes) {
+    owner_ptr_t<trail_u> trail(trail_u::create());
+    EXPECT_TRUE(trail->set_name(name.c_str())) << name;
+    for (const vec3_t &p : nodes) {
+        trail->m_position.append(p);
+        trail->m_rotation.append(quat_t());
+        trail->m_speed.append(1.0f);
+        trail->m_behavior.append(BEHAVIOR_walk);
+    }
+    EXPECT_TRUE(trail->prepare());
+    trail_u *made = trail.get();
+    held.emplace_back(std::move(trail));
+    return made;
 }
 
 void hunt_fixture_t::set_best_score(uint32_t best) {
