@@ -286,7 +286,10 @@ void hunt_ctrl_u::activate() {
                 m_player->set_position(hit.position + vec3_t{0.0f, HUNTER_EYE_LIFT, 0.0f});
         }
     }
-    // The grass around the hunter is primed by the grass itself once it exists.
+    const environment_u *environment = get_environment();
+    unit_t *grass = environment ? environment->get_grass() : nullptr;
+    auto *prime = game_module_factory<grass_prime_fn_t>(GRASS_PRIME);
+    if (grass && prime && m_player) prime(grass, m_player->get_position());
 
     const game_data_t *data = get_game_data();
     const uint32_t round_index = data ? (data->is_party_mode() ? data->party_round : data->round_index) : 1;
@@ -351,7 +354,7 @@ void hunt_ctrl_u::update(float dt) {
 
     if (round_logic_u *round = get_round()) {
         round->set_intro_running(m_intro_view != nullptr);
-        round->update(dt * get_time_factor(), 1.0f);
+        round->update(dt * get_time_factor(), m_target_speed_factor);
     }
 
     if (m_state == STATE_WON) {

@@ -43,6 +43,11 @@ class vital_part_t;
 class voiceover_table_u;
 class voiceover_u;
 
+// Primes a map's grass around the viewer before the first frame. The grass offers it
+// as a factory row; without the row the grass fills in on its own frames.
+using grass_prime_fn_t = void(unit_t *grass, const vec3_t &viewer);
+inline constexpr const char GRASS_PRIME[] = "grass.prime";
+
 class hunt_ctrl_u : public game_ctrl_u {
     QRN_UNIT_CLASS(hunt_ctrl_u, game_ctrl_u);
 
@@ -189,6 +194,9 @@ public:
     float get_close_left() const { return m_close_left; }
     round_logic_u *get_round() const;
     score_u *get_round_score() const;
+    // How fast the round's animals walk (1; a party gift may change it).
+    float get_target_speed_factor() const { return m_target_speed_factor; }
+    void set_target_speed_factor(float factor) { m_target_speed_factor = factor; }
     uint32_t get_multiplier() const { return m_multiplier; }
     void set_multiplier(uint32_t multiplier) { m_multiplier = multiplier; }
     uint32_t get_kill_chain() const { return m_kill_chain; }
@@ -273,6 +281,7 @@ private:
     float m_ambient_gain = 1.0f;
     owner_ptr_t<unit_base_t> m_ambient_loop;  // sound_u
     uint32_t m_multiplier = 1;
+    float m_target_speed_factor = 1.0f;
     owner_ptr_t<unit_base_t> m_shadow_batch;  // simple_shadow_u
     owner_ptr_t<unit_base_t> m_pending_voice;  // voiceover_u
     int32_t m_pending_priority = 0;

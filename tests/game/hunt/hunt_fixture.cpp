@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/game_module.h"
+#include "game/round/target_spawners.h"
 #include "game/scene/current_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "game/voiceover/voiceover.h"
@@ -42,6 +43,13 @@ std::string printed(const char *format, ...) {
 }
 
 hunter_t *make_hunter(hunt_ctrl_u &) { return new recording_hunter_t; }
+
+owner_ptr_ret_t<target_u> spawn_warning_animal(unit_base_t *, trail_u *, const char *, uint32_t) {
+    owner_ptr_ret_t<test_target_u> target = test_target_u::create();
+    target->warns = true;
+    target->warn_position = {0.0f, 0.0f, -30.0f};
+    return target;
+}
 
 }  // namespace
 
@@ -116,6 +124,7 @@ void hunt_fixture_t::SetUp() {
     set_game_data(data.get());
     hunt_journal.clear();
     test_hunt_ctrl_u::table = nullptr;
+    test_target_u::warnings_on = true;
     install_rows();
 }
 
@@ -137,9 +146,16 @@ void hunt_fixture_t::TearDown() {
     sonbase_shutdown();
 }
 
-void hunt_fixture_t::install_rows(bool hunter) {
+void test_target_u::update(float) {
+    if (!warns || !warnings_on) return;
+    if (auto *hunt = unit_cast<hunt_ctrl_u>(get_current_ctrl()))
+        hunt->warn_danger(warn_position.x, warn_position.y, warn_position.z, false);
+}
+
+void hunt_fixture_t::install_rows(bool hunter, bool animals) {
     rows.clear();
     if (hunter) rows.push_back(game_factory_row(HUNTER_FACTORY, &make_hunter));
+    if (animals) rows.push_back(game_factory_row(ANIMAL_TARGET_SPAWNER, &spawn_warning_animal));
     rows_list = {"hunt_test_rows", rows.data(), uint32_t(rows.size())};
     game_module_set_rows(nullptr);
     EXPECT_TRUE(rows_table.build(rows.empty() ? nullptr : &rows_list));

@@ -139,11 +139,15 @@ public:
     bool is_dangerous() const override { return dangerous; }
     bool is_ambient() const override { return ambient; }
     bool has_trophy() const override { return trophy; }
-    void update(float) override {}
+    // A dangerous one warns the hunt from its update, as the animals do.
+    void update(float) override;
     void draw() override {}
     bool is_finished() const override { return false; }
     bool intersect(shot_record_t &, vec3_t &, const placement_t &, const vec3_t &) override { return false; }
 
+    bool warns = false;
+    vec3_t warn_position{0.0f, 0.0f, 0.0f};
+    static inline bool warnings_on = true;
     uint32_t points = 30;
     bool dangerous = false;
     bool ambient = false;
@@ -174,8 +178,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Installs the hunter's factory row, or none.
-    void install_rows(bool hunter = true);
+    // Installs the hunter's factory row (or none) and, when asked, an animal spawner
+    // whose targets warn the hunt of a danger 30 ahead each update (while
+    // test_target_u::warnings_on).
+    void install_rows(bool hunter = true, bool animals = false);
     // A live trail named so along the nodes, held until the end.
     trail_u *make_trail(const std::string &name, const std::vector<vec3_t> &nodes);
     // A new hunt made current, activated (when asked) and its HUD shown.
