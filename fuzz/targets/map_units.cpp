@@ -4,21 +4,42 @@
 // integer conversion of a non-number). A weather preset is also applied to an
 // environment of its own, which then runs frames, weather steps and draws (the
 // graphics front-end's records exist; there is no memory manager, so no material and
-// no sky model). After each input every unit must be freed. Later map unit classes
-// join the registration below.
+// no sky model). The map objects join them: trails (followed at awkward distances),
+// start points, attraction areas, sound loops, bodies, plants, body actors and flag
+// poles (whose models cannot load here, so their loads fail, which must stay
+// orderly), and particle emitters over the particle sets the same input defines,
+// started and fired in a scene of their own and run through their lists. After each
+// input every unit must be freed.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "game/world/attract_area.h"
+#include "game/world/body.h"
+#include "game/world/body_actor.h"
 #include "game/world/environment.h"
 #include "game/world/environment_preset.h"
+#include "game/scene/base_ctrl.h"
+#include "game/scene/current_ctrl.h"
+#include "game/scene/scene_object.h"
+#include "game/scene/scene_view.h"
+#include "game/visuals/effects/particle_gen.h"
+#include "game/visuals/effects/particle_set.h"
+#include "game/world/flagpole.h"
+#include "game/world/particle_emitter.h"
 #include "game/world/fog.h"
+#include "game/world/plant.h"
 #include "game/world/rain.h"
 #include "game/world/skybox.h"
 #include "game/world/snow.h"
+#include "game/world/sound_loop.h"
+#include "game/world/start_point.h"
 #include "game/world/sun.h"
 #include "game/world/temperature.h"
+#include "game/world/trail.h"
+#include "game/world/trail_follower.h"
 #include "game/world/wind.h"
 #include "kernel/gfx.h"
 #include "qrncore/system/messages.h"
@@ -27,6 +48,26 @@
 
 namespace quarn {
 namespace {
+
+// The scene fired emitters run in.
+class still_view_t : public scene_view_t {
+public:
+    placement_t get_placement() const override { return {}; }
+};
+class idle_player_t : public scene_object_t {
+public:
+    void update(float) override {}
+};
+class fuzz_ctrl_u : public base_ctrl_u {
+    QRN_UNIT_CLASS(fuzz_ctrl_u, base_ctrl_u);
+
+public:
+    scene_view_t *get_view() override { return &view; }
+    scene_object_t *get_player() override { return &player; }
+    still_view_t view;
+    idle_player_t player;
+};
+QRN_UNIT_DEFINE(fuzz_ctrl_u, "fuzz_ctrl");
 
 struct world_t {
     world_t() : system(bank) {
@@ -40,6 +81,13 @@ struct world_t {
         snow_u::register_class(bank);
         skybox_u::register_class(bank);
         gfx_start();
+        for (const unit_descriptor_t *d :
+             {&trail_u::unit_descriptor, &start_point_u::unit_descriptor, &attract_area_u::unit_descriptor,
+              &sound_loop_u::unit_descriptor, &body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
+              &plant_desc_u::unit_descriptor, &plant_inst_u::unit_descriptor, &body_actor_desc_u::unit_descriptor,
+              &body_actor_inst_u::unit_descriptor, &flagpole_inst_u::unit_descriptor,
+              &particle_emitter_u::unit_descriptor, &particle_set_u::unit_descriptor, &particle_gen_u::unit_descriptor})
+            bank.register_class(d);
     }
     unit_bank_t bank;
     unit_system_t system;
@@ -79,6 +127,37 @@ void exercise(unit_base_t *unit) {
     } else if (auto *temperature = unit_cast<temperature_u>(unit)) {
         temperature->update(0.1f);
         temperature->change(1e30f, true);
+    } else if (auto *trail = unit_cast<trail_u>(unit)) {
+        static const float steps[] = {0.0f, 0.5f, -3.0f, 1e-30f, 7.0f, std::nanf(""), 1e30f, 2.0f};
+        for (uint32_t s = 0; s < trail->get_segment_count(); ++s) (void)trail->get_segment(s).length();
+        trail->debug_draw();
+        owner_ptr_t<trail_follower_u> follower(create_trail_follower(trail));
+        if (follower)
+            for (float d : steps) follower->advance(d);
+    } else if (auto *area = unit_cast<attract_area_u>(unit)) {
+        (void)area->get_centre(), (void)area->get_radius(), (void)area->get_category(), (void)area->get_debug_color();
+    } else if (auto *loop = unit_cast<sound_loop_u>(unit)) {
+        loop->init_unit();  // no sound front-end here: refused
+        loop->cleanup_unit();
+    } else if (auto *body = unit_cast<body_inst_u>(unit)) {
+        body->init_unit();
+        model_hit_t hit;
+        body->test_segment_world(hit, {0.0f, 100.0f, 0.0f}, {0.0f, -100.0f, 0.0f});
+    } else if (auto *actor = unit_cast<body_actor_inst_u>(unit)) {
+        actor->init_unit();  // no scene here: refused
+        actor->cleanup_unit();
+    } else if (auto *emitter = unit_cast<particle_emitter_u>(unit)) {
+        set_current_ctrl(fuzz_ctrl_u::create());
+        base_ctrl_u *ctrl = get_current_ctrl();
+        emitter->start(false);
+        trigger_emitter(emitter->name_text().c_str(), placement_t({1e30f, 0.0f, -2.0f}, quat_t(0.0f, 0.0f, 1.0f, 0.0f)));
+        for (float dt : {0.0f, 0.05f, 0.37f, 7.0f, -1.0f, 61.0f, 1e-30f, 0.5f}) {
+            ctrl->update(dt);
+            ctrl->draw();
+        }
+        set_current_ctrl(nullptr);  // the fired copies go with the scene
+    } else if (auto *game_unit = unit_cast<game_unit_u>(unit)) {
+        if (game_unit->init_unit()) game_unit->cleanup_unit();
     } else if (auto *rain = unit_cast<rain_u>(unit)) {
         exercise_layer(*rain);
     } else if (auto *snow = unit_cast<snow_u>(unit)) {

@@ -129,6 +129,13 @@ struct map_t {
     float height_at(float x, float z) const;
     // The normal of the height field at (x, z), from differences one spacing apart.
     vec3_t normal_at(float x, float z) const;
+    // The height of the written ground mesh at (x, z): the heights of the sample grid
+    // (one spacing apart from the terrain's low corner) on the triangle of its cell
+    // that holds the point, as the builder splits cells. Points beyond the terrain
+    // take its edge.
+    float ground_at(float x, float z) const;
+    // Whether (x, z) lies on the terrain (edges included).
+    bool on_terrain(float x, float z) const;
 
     uint32_t find_texture(const std::string &name) const;
     uint32_t find_material(const std::string &name) const;

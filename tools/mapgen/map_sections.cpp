@@ -2,15 +2,18 @@
 
 #include <cstring>
 
+#include "map_objects.h"
 #include "map_environment.h"
 
 namespace mapgen {
 
 const std::vector<map_section_t> &map_sections() {
-    // One row per section, for example
-    //     {"objects", &check_objects, &write_objects},
-    // with the functions in a source file of their own beside this one.
+    // One row per section, with the functions in a source file of their own beside
+    // this one.
     static const std::vector<map_section_t> sections = {
+        {"starts", &map_check_starts, &map_write_starts},
+        {"trails", &map_check_trails, &map_write_trails},
+        {"objects", &map_check_objects, &map_write_objects},
         {"environment", &map_check_environment, &map_write_environment},
     };
     return sections;

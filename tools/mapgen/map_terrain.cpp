@@ -128,6 +128,28 @@ vec3_t map_t::normal_at(float x, float z) const {
     return n;
 }
 
+float map_t::ground_at(float x, float z) const {
+    const map_landscape_t &l = landscape;
+    const float s = l.spacing;
+    const float cells_x = std::floor((l.hi.x - l.lo.x) / s + 0.5f), cells_z = std::floor((l.hi.y - l.lo.y) / s + 0.5f);
+    const float gu = std::clamp((x - l.lo.x) / s, 0.0f, cells_x), gv = std::clamp((z - l.lo.y) / s, 0.0f, cells_z);
+    // The cell (i, j) holding the point; the last row and column belong to the cell
+    // before them.
+    const float i = std::min(std::floor(gu), std::max(cells_x - 1.0f, 0.0f));
+    const float j = std::min(std::floor(gv), std::max(cells_z - 1.0f, 0.0f));
+    const float u = gu - i, v = gv - j;
+    const float x0 = l.lo.x + i * s, z0 = l.lo.y + j * s;
+    const float a = height_at(x0, z0), b = height_at(x0 + s, z0), c = height_at(x0, z0 + s);
+    // Triangles (a, c, b) and (b, c, d): the diagonal runs from b to c.
+    if (u + v <= 1.0f) return a + u * (b - a) + v * (c - a);
+    const float d = height_at(x0 + s, z0 + s);
+    return d + (1.0f - u) * (c - d) + (1.0f - v) * (b - d);
+}
+
+bool map_t::on_terrain(float x, float z) const {
+    return x >= landscape.lo.x && x <= landscape.hi.x && z >= landscape.lo.y && z <= landscape.hi.y;
+}
+
 uint32_t map_t::find_texture(const std::string &name) const {
     for (size_t i = 0; i < textures.size(); ++i)
         if (textures[i].name == name) return uint32_t(i);

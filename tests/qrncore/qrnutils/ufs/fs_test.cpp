@@ -187,6 +187,8 @@ TEST_F(fs_fixture, listings_merge_mounts_and_hide_duplicates) {
     EXPECT_EQ(st.time, 0u);
     ASSERT_TRUE(fs_stat("", &st, FS_REALM_VIRTUAL));
     EXPECT_EQ(st.type, FS_TYPE_DIRECTORY);
+    EXPECT_TRUE(fs_stat("/dir/other.txt", nullptr, FS_REALM_VIRTUAL)) << "no record: only whether it exists";
+    EXPECT_FALSE(fs_stat("/dir/none.txt", nullptr, FS_REALM_VIRTUAL));
     EXPECT_TRUE(fs_directory_exists("/dir", FS_REALM_VIRTUAL));
     EXPECT_TRUE(fs_file_exists("/dir/other.txt", FS_REALM_VIRTUAL));
     EXPECT_FALSE(fs_file_exists("/dir", FS_REALM_VIRTUAL));
