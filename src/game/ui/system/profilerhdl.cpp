@@ -89,7 +89,6 @@ void system_profiler_handler_t::on_wshow() {
     ui_handler_t::on_wshow();
     const profiler_frame_iterator_t &it = profiler_pause();
     m_live = m_shown = it.current % PROFILER_SLOTS;
-    m_refresh = REFRESH;
     refresh();
 }
 
@@ -107,7 +106,6 @@ void system_profiler_handler_t::handler() {
     m_refresh -= float(context ? context->frame_time : 0.0);
     if (m_refresh > 0.0f) return;
     refresh();
-    m_refresh = REFRESH;
 }
 
 bool system_profiler_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_param_t *param) {
@@ -208,6 +206,8 @@ uint32_t system_profiler_handler_t::clamp_offset(uint32_t count) {
 void system_profiler_handler_t::add_row(const char *text) { m_rows.append(mstring_dyn_t(text)); }
 
 void system_profiler_handler_t::refresh() {
+    // Every refresh starts the live frame's countdown again.
+    m_refresh = REFRESH;
     // A profiler brought up anew (a test's own) makes the old nodes void.
     if (profiler_tree() != m_root) {
         m_root = m_node = profiler_tree();

@@ -64,6 +64,9 @@ public:
 
     uint32_t get_mode() const { return m_mode; }
     uint32_t get_offset(uint32_t mode) const { return mode < MODE_COUNT ? m_offset[mode] : 0; }
+    void set_offset(uint32_t mode, uint32_t offset) {
+        if (mode < MODE_COUNT) m_offset[mode] = offset;
+    }
     uint32_t get_pass() const { return m_pass; }
     const profiler_node_t *get_current_node() const { return m_node; }
     const profiler_zone_t *get_zone() const { return m_zone; }
