@@ -2,6 +2,8 @@
 // layouts.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "game/game_data.h"
 #include "game/game_module.h"
 #include "game/ui/find_item.h"
@@ -17,7 +19,10 @@
 #include "kernel/cvars.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
+#include "kernel/m_server.h"
+#include "outside/qrnshared/def_resource.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "screens_fixture.h"
 #include "uifx_fixture.h"
 
@@ -113,6 +118,37 @@ TEST_F(screens, the_splash_turns_pictures_and_tips_with_the_index) {
     splash->start_loading(false);
     EXPECT_EQ(shown(20), " ") << "a mission shows no tip";
     step(2);  // it draws with its pictures and texts
+}
+
+TEST_F(screens, the_tip_is_the_index_modulo_the_count_or_none) {
+    // Tips files over the stored one.
+    std::filesystem::create_directories(dir.file("def"));
+    fs_device_t *mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.file("def").c_str(), "/def", false, 70);
+    ASSERT_NE(mount, nullptr);
+    ASSERT_TRUE(localise());
+    auto *splash = open_real<menu_splash_handler_t>(WINDOW_SPLASH_LOAD);
+    ASSERT_NE(splash, nullptr);
+    struct case_t {
+        const char *tips, *shown;
+    };
+    const case_t cases[] = {
+        {"def tips { count: \"4\" tip00: \"a\" tip01: \"b\" tip02: \"c\" tip03: \"d\" }", "@@b@@"},  // 5 mod 4
+        {"def tips { count: \"0\" tip00: \"a\" }", " "},
+        {"def tips { count: \"-3\" tip00: \"a\" }", " "},
+        {"def tips { count: \"9\" tip00: \"a\" }", " "},  // no tip05
+        {"def other { count: \"3\" }", " "},
+    };
+    for (const case_t &c : cases) {
+        put("def/tips.def", std::string(c.tips) + "\n");
+        // The resource manager reads the new file.
+        _mm_mem_free_unreferenced(-1, &def_resource_u::unit_descriptor);
+        mm_remove_unreferenced(-1, &def_resource_u::unit_descriptor);
+        splash_index.set("4");
+        splash->start_loading(true);
+        EXPECT_EQ(shown(20), c.shown) << c.tips;
+    }
+    ui_wremove(window_item);
+    ufs_unmount(mount);
 }
 
 TEST_F(screens, a_round_splash_waits_for_a_release_once_loaded) {
