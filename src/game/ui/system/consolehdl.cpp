@@ -57,7 +57,8 @@ void system_console_handler_t::handler() {
 
 bool system_console_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_param_t *param) {
     ui_window_t *window = get_window();
-    if (!window || !view || view->get_window() != window || !param) return ui_handler_t::handle(view, type, param);
+    const bool ours = window && view && (view == window || view->get_window() == window);
+    if (!ours || !param) return ui_handler_t::handle(view, type, param);
     if (type == UI_ACT_ACTIVATE && view->id == INPUT_ITEM) {
         const char *text = param->text ? param->text : "";
         while (is_blank(*text)) ++text;
