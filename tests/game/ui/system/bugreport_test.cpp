@@ -105,6 +105,16 @@ TEST_F(bug_report, showing_holds_the_hunt_and_hiding_gives_pause_and_pointer_bac
     }
 }
 
+TEST_F(bug_report, the_window_shows_its_texts_in_the_language) {
+    ASSERT_TRUE(localise());
+    ASSERT_NE(show(), nullptr);
+    step();
+    const std::string t = texts();
+    for (const char *shown : {"Bug report", "Problem at position < 0.0 0.0 0.0 >", "Report", "Cancel"})
+        EXPECT_NE(t.find(shown), std::string::npos) << shown << " in " << t;
+    EXPECT_EQ(t.find("@@"), std::string::npos) << t;
+}
+
 TEST_F(bug_report, in_a_game_started_from_the_menu_it_closes_at_once) {
     data.set_mode(game_data_t::MODE_PLAY);
     ASSERT_NE(show(), nullptr);

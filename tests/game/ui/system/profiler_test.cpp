@@ -2,6 +2,7 @@
 // holds known times: frame texts, the three views' rows, drilling and the keys.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,24 @@ TEST_F(profiler_view, the_frame_text_follows_left_and_right_from_the_live_frame)
     EXPECT_TRUE(cmd_execute("profiler"));
     EXPECT_FALSE(ui_wis_shown(window_item));
     EXPECT_EQ(ui_wget("system_07", "profiler"), window_item) << "inserted once";
+}
+
+TEST_F(profiler_view, rows_and_sums_show_in_their_columns_and_keys_taken_are_not_consumed) {
+    ASSERT_TRUE(localise());
+    handler_t *h = open_view();
+    ASSERT_NE(h, nullptr);
+    key_press(handler_t::KEY_LEFT);
+    const std::string t = texts();
+    for (const char *shown : {"Profiler", "-1", ",+physics,", ",+render,", ",60.0,", "LEVEL", "TOTAL", "/PROFILED_CODE"})
+        EXPECT_NE(t.find(shown), std::string::npos) << shown << " in " << t;
+    EXPECT_EQ(t.find("@@"), std::string::npos) << t;
+    for (size_t at = t.find('%'); at != std::string::npos; at = t.find('%', at + 1))
+        EXPECT_FALSE(at + 1 < t.size() && isxdigit(static_cast<unsigned char>(t[at + 1])))
+            << "a template marker left unfilled: " << t;
+    ui_act_param_t param;
+    param.word0 = handler_t::KEY_L;
+    EXPECT_FALSE(h->handle(window, UI_ACT_KEY_DOWN, &param));
+    EXPECT_EQ(h->get_mode(), handler_t::MODE_FLAT);
 }
 
 TEST_F(profiler_view, the_tree_rows_of_a_frame_and_drilling_in_and_up) {
