@@ -33,6 +33,8 @@ void screens_set_paused(bool paused) {
     if (installed) installed->set_paused(paused);
 }
 
+bool screens_is_paused() { return installed && installed->is_paused(); }
+
 void screens_close_splash() {
     if (installed) {
         installed->close_splash();

@@ -29,6 +29,8 @@ class screen_process_t {
 public:
     // While paused the game process skips the controller's update.
     virtual void set_paused(bool paused) = 0;
+    // The flag set_paused left (false unless the process keeps one).
+    virtual bool is_paused() const { return false; }
     // Ends the loading splash: the UI splash cleared, the loading window removed, the
     // controller running.
     virtual void close_splash() = 0;
@@ -50,6 +52,8 @@ screen_process_t *get_screen_process();
 
 // Through the installed process: nothing without one.
 void screens_set_paused(bool paused);
+// Through the installed process: false without one.
+bool screens_is_paused();
 // Through the installed process; without one the UI splash is cleared and the window
 // "splash"/"load" removed.
 void screens_close_splash();

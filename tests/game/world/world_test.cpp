@@ -1,6 +1,8 @@
 // The world unit: its physics set-up, map loading and start points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
 #include "game/world/landscape.h"
@@ -172,7 +174,9 @@ TEST_F(world_test, a_failing_unit_init_empties_the_units_and_logs_once) {
     EXPECT_EQ(w->get_game_unit_count(), 0u);
     const auto errors = messages.texts(message_t::ERROR);
     EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
-                            [](const std::string &t) { return t.find("Failed to initialize world units.") != std::string::npos; }),
+                            [](const std::string &t) {
+                                return t.find("Failed to initialize world units.") != std::string::npos;
+                            }),
               1);
 }
 
@@ -227,7 +231,8 @@ TEST_F(world_test, extracting_keeps_the_order_of_both_arrays) {
     EXPECT_STREQ(dest[1]->name_text().c_str(), "body.rock");
     std::vector<std::string> rest;
     for (const auto &u : source) rest.push_back(u->get_descriptor()->class_name->c_str());
-    EXPECT_EQ(rest, (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
+    EXPECT_EQ(rest,
+              (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
     extract_units_of_type(dest, source, trail_u::unit_descriptor);
     EXPECT_EQ(dest.get_count(), 2u);
     EXPECT_EQ(source.get_count(), 5u);
