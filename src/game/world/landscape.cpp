@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "game/game_rows.h"
+#include "game/world/body.h"
 #include "game/world/landscape_scene.h"
+#include "game/world/plant.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -128,6 +130,39 @@ void landscape_u::prepare_region(const aabox_t &box, int mask) {
     for (landscape_chunk_u *c : found) c->activate(m_scene, box, mask);
 }
 
+bool landscape_u::add_unit_to_chunk(body_inst_u *unit) {
+    if (!unit) return false;
+    const vec3_t p = unit->get_placement().position;
+    array_dyn_t<landscape_chunk_u *> found;
+    find_chunks(aabox_t(p, p), found);
+    for (landscape_chunk_u *c : found) {
+        if (c->get_current_box().contains(p)) {
+            c->add_unit(unit);
+            return true;
+        }
+    }
+    return false;
+}
+
+void landscape_u::rebuild_chunk_index(const std::function<void(body_inst_u &)> &light) {
+    if (!m_chunk_index) return;
+    m_chunk_index = std::make_unique<spatialhash_t>(200.0f, 2.0f, 1, 3.0f);
+    for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) {
+        c->recompute_box();
+        m_chunk_index->insert(c->get_current_box().min, c->get_current_box().max, c.get());
+    }
+    if (light)
+        for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) {
+            for (uint32_t i = 0; i < c->get_body_count(); ++i) light(*c->get_body(i));
+            for (uint32_t i = 0; i < c->get_plant_count(); ++i) light(*c->get_plant(i));
+        }
+    for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) c->deactivate(m_scene, false);
+}
+
+void landscape_u::release_units() {
+    for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) c->forget_units(m_scene);
+}
+
 // ---- drawing ----
 
 void landscape_u::draw() {
@@ -146,7 +181,7 @@ void landscape_u::draw() {
     uint32_t drawn = 0;
     for (landscape_chunk_u *c : m_draw_order) {
         if (!landscape_box_in_view(c->get_current_box())) continue;
-        c->draw();
+        c->draw(this);
         ++drawn;
     }
     if (landscape_chunk_stats_enabled()) message("Chunks rendered:  %u", drawn);

@@ -9,6 +9,7 @@
 // The world makes it and calls load, update, draw and the queries; every query first
 // readies the chunks around its box (prepare_region).
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "game/visuals/shaders/fw_packets.h"
@@ -25,6 +26,7 @@
 
 namespace quarn {
 
+class body_inst_u;
 class decal_mesh_t;
 class physics_scene_t;
 
@@ -77,6 +79,17 @@ public:
     void draw();
     // Readies every chunk whose box meets the box for a query with the mask.
     void prepare_region(const aabox_t &box, int mask);
+
+    // Gives the body or plant to the first chunk (of those the hash answers for its
+    // position) whose current box holds its position; false when none does.
+    bool add_unit_to_chunk(body_inst_u *unit);
+    // Recomputes every chunk's current box (its bodies' boxes included) and rebuilds
+    // the spatial hash over them, has light set the lighting of every body and plant,
+    // then retires every chunk at once.
+    void rebuild_chunk_index(const std::function<void(body_inst_u &)> &light);
+    // Every chunk retired at once and its bodies and plants forgotten (before the
+    // units that hold them go).
+    void release_units();
 
     // Walks the triangles of the chunks that meet the volume: the first triangle
     // containing the query's point (projected along its flattest axis) / the first

@@ -10,10 +10,14 @@
 // the idle clock runs; body shapes disabled after 1 s, everything released after 5 s)
 // -> inactive. Coming back in range while idle makes it active again at once.
 //
-// The bodies and plants standing on the chunk (their shapes, regions, merged models)
-// join through the world; their lists stay empty until it adds them.
+// The bodies and plants standing on the chunk (not owned: the world holds them) get
+// their physics shapes made when the chunk first becomes active for a mask that sees
+// map objects, enabled in at most three regions around what asked, disabled after
+// 1 s idle and deleted with the chunk's collision. They are drawn as merged models
+// built on the chunk's first draw.
 #include <cstdint>
 
+#include "game/visuals/effects/merged_model.h"
 #include "game/visuals/models/model_coll.h"
 #include "game/visuals/models/model_lib.h"
 #include "game/visuals/models/model_object.h"
@@ -27,7 +31,11 @@
 
 namespace quarn {
 
+class body_inst_u;
+class decal_mesh_t;
 class landscape_folder_u;
+class landscape_u;
+class plant_inst_u;
 class model_coll_u;
 class model_object_u;
 class physics_scene_t;
@@ -74,8 +82,26 @@ public:
     void remove_from_heap(triangle_heap_t &heap);
     // The idle clock runs while it is not -1.
     void update_timers(float dt);
-    // Queues the chunk's model.
-    void draw();
+    // Queues the chunk's model, then the merged models of its bodies and plants and the
+    // plants' ground shadows (built on the first draw; the shadows are cut out of the
+    // owner's terrain, none without it).
+    void draw(landscape_u *owner = nullptr);
+
+    // A plant goes to the plants, any other body to the bodies.
+    void add_unit(body_inst_u *unit);
+    // Deactivated at once, then its bodies, plants and merged models dropped.
+    void forget_units(physics_scene_t *scene);
+    // The chunk's box enlarged by the world boxes of its bodies and plants.
+    void recompute_box();
+    uint32_t get_body_count() const { return m_bodies.get_count(); }
+    body_inst_u *get_body(uint32_t i) const { return m_bodies[i]; }
+    uint32_t get_plant_count() const { return m_plants.get_count(); }
+    plant_inst_u *get_plant(uint32_t i) const { return m_plants[i]; }
+    uint32_t get_merged_model_count() const { return m_merged_models.get_count(); }
+    merged_model_u *get_merged_model(uint32_t i) const { return m_merged_models[i].get(); }
+    uint32_t get_shadow_count() const { return m_shadows.get_count(); }
+    decal_mesh_t *get_shadow(uint32_t i) const { return m_shadows[i]; }
+    const aabox_t &get_region(uint32_t i) const { return m_regions[i]; }
 
     int32_t get_index() const { return m_index; }
     const aabox_t &get_box() const { return m_box; }
@@ -100,6 +126,11 @@ protected:
 private:
     void release_collision();
     void release_bodies();
+    // Every body and plant, in that order.
+    template <class F>
+    void for_each_body(F f);
+    void build_merged_models(landscape_u *owner);
+    void release_shadows();
     void teardown();
 
     owner_ptr_t<model_object_u> m_model;
@@ -118,6 +149,11 @@ private:
     bool m_in_heap = false;
     owner_ptr_t<fw4pp_model_u> m_own_packet;
     bool m_holds_texture_table = false;
+    array_dyn_t<body_inst_u *> m_bodies;
+    array_dyn_t<plant_inst_u *> m_plants;
+    array_dyn_t<owner_ptr_t<merged_model_u>> m_merged_models;
+    array_dyn_t<decal_mesh_t *> m_shadows;  // owned
+    bool m_merged = false;
 };
 
 }  // namespace quarn
