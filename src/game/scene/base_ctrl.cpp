@@ -1,15 +1,27 @@
 #include "game/scene/base_ctrl.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
+#include "game/ai/antler_cache.h"
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
+#include "game/session/front_end_session.h"
+#include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"
+#include "game/world/landscape.h"
+#include "game/world/world.h"
+#include "kernel/gfx.h"
+#include "kernel/input.h"
 #include "kernel/sys.h"
+#include "outside/qrnshared/ui/ui.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
+#include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -21,6 +33,9 @@ namespace {
 // The reseed spreads the kernel's random value over 0..99999.
 constexpr float RESEED_RANGE = 100000.0f;
 
+// Whether the virtual file system is started (a scene of a test may run without it).
+bool have_files() { return fs_get_device(FS_REALM_VIRTUAL) != nullptr; }
+
 }  // namespace
 
 scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
@@ -29,12 +44,117 @@ scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     // The environment's type is made in code, not read from files: it is never
     // registered, so it is made by its class.
     adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
+    create_scene_parts();
+    load_hookup_units();
     m_flasher = std::make_unique<color_flasher_t>();
     add_list_object(m_flasher.get());
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
-scene_root_t::~scene_root_t() { release_objects(); }
+scene_root_t::~scene_root_t() {
+    release_objects();
+    release_scene_parts();
+}
+
+void scene_root_t::create_scene_parts() {
+    // Without the graphics front-end or the definition file (a scene of a test; the
+    // archive stored in the program always has the file) the scene has no decal or
+    // trail kinds.
+    const bool kinds = gfx_get_default_buffer() && have_files() && fs_file_exists(BITS_FILE, FS_REALM_VIRTUAL);
+    m_bits = new bits_t(kinds ? BITS_FILE : nullptr);
+    m_bits->set_scene_packets(&m_packet_sets[SHARED_PACKET_SET]);
+    add_list_object(&m_bits_part);
+    m_ai_world = new ai_world_t(*this);
+    add_list_object(&m_ai_part);
+    m_antler_cache = new antler_cache_t();
+    antler_set_packet_provider(this);
+}
+
+void scene_root_t::release_scene_parts() {
+    if (antler_get_packet_provider() == static_cast<antler_packet_provider_t *>(this))
+        antler_set_packet_provider(nullptr);
+    delete m_ai_world;
+    m_ai_world = nullptr;
+    delete m_antler_cache;
+    m_antler_cache = nullptr;
+    delete m_bits;
+    m_bits = nullptr;
+}
+
+void scene_root_t::load_hookup_units() {
+    // No folder, no hookup units (a scene without the game's data).
+    if (!have_files() || !fs_directory_exists(HOOKUP_FOLDER, FS_REALM_VIRTUAL)) return;
+    auto_ptr_t<fs_dirlist_t> listing(fs_read_dir(HOOKUP_FOLDER, false, FS_REALM_VIRTUAL));
+    if (!listing) return;
+    static constexpr char SUFFIX[] = ".unit";
+    constexpr size_t SUFFIX_LENGTH = sizeof SUFFIX - 1;
+    array_dyn_t<mstring_dyn_t> names;
+    for (const fs_direntry_t &entry : *listing) {
+        if (entry.type != FS_TYPE_FILE) continue;
+        const char *name = entry.name.c_str();
+        const size_t length = strlen(name);
+        // "a.unit.bak" and "unit" are no hookup files.
+        if (length < SUFFIX_LENGTH || memcmp(name + length - SUFFIX_LENGTH, SUFFIX, SUFFIX_LENGTH) != 0) continue;
+        names.append(entry.name);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const mstring_dyn_t &a, const mstring_dyn_t &b) { return strcmp(a.c_str(), b.c_str()) < 0; });
+    unit_system_t *system = unit_system_t::get_default();
+    for (const mstring_dyn_t &name : names) {
+        mstring_dyn_t path;
+        path.printf("%s/%s", HOOKUP_FOLDER, name.c_str());
+        auto_ptr_t<file_t> file(fs_open(path, FS_REALM_VIRTUAL));
+        bool loaded = false;
+        if (file && system) {
+            unit_load_t loader(*file, *system, nullptr, path.c_str());
+            if (loader.load()) {
+                loaded = true;
+                for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
+            }
+        }
+        if (!loaded) error("[game] Failed to load hookup units '%s'", path.c_str());
+    }
+}
+
+void scene_root_t::load_world(const char *map_folder) {
+    world_u *world = get_world();
+    if (world) world->load(map_folder);
+    if (m_ai_world) {
+        m_ai_world->load_navigation(map_folder);
+        m_ai_world->set_world_link(world ? &world->get_attract_areas() : nullptr);
+    }
+}
+
+void scene_root_t::register_animal(ai_animal_t &animal) {
+    if (auto *object = dynamic_cast<updatable_t *>(&animal)) add_list_object(object);
+}
+
+const r_parameter_array_t *scene_root_t::get_shared_packets() { return &m_packet_sets[SHARED_PACKET_SET]; }
+
+void scene_root_t::bits_part_t::update(float dt) {
+    if (bits_t *bits = m_scene.get_bits()) bits->update(dt);
+}
+
+void scene_root_t::bits_part_t::draw() {
+    if (bits_t *bits = m_scene.get_bits()) {
+        bits->prepare_parameters();
+        bits->render();
+    }
+}
+
+void scene_root_t::ai_part_t::update(float dt) {
+    ai_world_t *ai = m_scene.get_ai_navigation();
+    if (!ai) return;
+    if (environment_u *environment = m_scene.get_environment()) ai->set_light_factor(environment->get_brightness());
+    ai->update(dt);
+}
+
+void scene_root_t::ai_part_t::draw() {
+    ai_world_t *ai = m_scene.get_ai_navigation();
+    if (!ai) return;
+    scene_view_t *view = m_scene.get_view();
+    ai->debug_draw(view ? view->get_frustum() : nullptr);
+}
 
 void scene_root_t::create_packets() {
     unit_system_t *system = get_system();
@@ -102,14 +222,19 @@ void scene_root_t::teardown_scene() {
     for (auto &camera : m_cameras) camera.reset();
     m_model.reset();
     release_objects();
-    // The lists hold no object: nothing may point at the world or the environment once
-    // they are gone.
+    // Destroyed before they are released: their names are free at once, so the next
+    // controller can load the same files in the same pass.
+    for (auto &unit : m_hookup_units) unit.reset();
+    m_hookup_units.clear();
+    // The lists hold no object: nothing may point at the world, the environment, the
+    // animals or the bits once they are gone.
     m_pending_adds.clear();
     m_pending_removes.clear();
     m_update_list.clear();
     m_targets.clear();
     m_world.reset();
     m_environment.reset();
+    release_scene_parts();
     m_flasher.reset();
     close_windows();
 }
@@ -176,9 +301,11 @@ void scene_root_t::apply_list_changes() {
 
 vec4_t scene_root_t::get_fog_color() const { return {0.0f, 0.0f, 0.0f, 0.0f}; }
 
-void scene_root_t::update_camera_and_lights() {}
-
-void scene_root_t::activate() { apply_list_changes(); }
+void scene_root_t::activate() {
+    if (ui_pinsert(POINTER_WINDOW) >= 0) ui_pshow(0);
+    apply_list_changes();
+    inp_reset_keycode_queue();
+}
 
 void scene_root_t::update(float dt) {
     ++m_frame_count;
@@ -198,6 +325,9 @@ bool scene_root_t::has_overlay_pass() const { return false; }
 
 void scene_root_t::draw_overlay() {}
 
-void scene_root_t::close_windows() {}
+void scene_root_t::close_windows() {
+    ui_premove(0);
+    if (front_end_session_t *session = get_front_end_session()) session->close_all_windows();
+}
 
 }  // namespace quarn

@@ -19,11 +19,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "game/ai/ai_world.h"
+#include "game/ai/antler_units.h"
 #include "game/scene/scene_list.h"
 #include "game/scene/target_list.h"
+#include "game/scene/updatable.h"
 #include "game/visuals/shaders/fw_packets.h"
 #include "outside/qrnshared/parameter_packet.h"
 #include "qrncore/math/quat.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/units/unit.h"
@@ -42,7 +46,7 @@ class antler_cache_t;
 class bits_t;
 class color_flasher_t;
 
-class scene_root_t : public unit_t {
+class scene_root_t : public unit_t, private ai_scene_link_t, private antler_packet_provider_t {
 public:
     static constexpr uint32_t LIGHT_PACKETS = 8;
     static constexpr uint32_t CAMERA_PACKETS = 5;
@@ -52,8 +56,17 @@ public:
     // Teardown (below), then the unit's own end.
     void destroy() override;
 
-    // The scene's objects. The world is null while its type is not registered; the
-    // other three stay null until the scene owns them.
+    // Where the hookup units are read from: every file of this folder whose name ends in
+    // ".unit", in sorted order.
+    static constexpr const char *HOOKUP_FOLDER = "/script/hookup";
+    // The decals and trails.
+    static constexpr const char *BITS_FILE = "/def/bits.def";
+    // The pointer window that activate shows at pointer layer 0.
+    static constexpr const char *POINTER_WINDOW = "/ui/pointer/main.esc";
+    // The packet set the bits and the antler parts draw with (camera 1, fog, light 3).
+    static constexpr uint32_t SHARED_PACKET_SET = 1;
+
+    // The scene's objects. The world is null while its type is not registered.
     template <class W = world_u>
     W *get_world() const {
         return unit_cast<W>(m_world.get());
@@ -64,9 +77,17 @@ public:
     }
     unit_t *get_world_unit() const { return m_world.get(); }
     unit_t *get_environment_unit() const { return m_environment.get(); }
-    ai_world_t *get_ai_navigation() const { return nullptr; }
-    antler_cache_t *get_antler_cache() const { return nullptr; }
-    bits_t *get_bits() const { return nullptr; }
+    ai_world_t *get_ai_navigation() const { return m_ai_world; }
+    antler_cache_t *get_antler_cache() const { return m_antler_cache; }
+    bits_t *get_bits() const { return m_bits; }
+    // Loads a map folder ("/map/<area>/"): the world loads it, then the AI world loads
+    // its "sector.ai" and is linked to the world's attraction areas, in that order.
+    void load_world(const char *map_folder);
+    // The units loaded from the hookup files, file by file in sorted name order.
+    uint32_t get_hookup_count() const { return m_hookup_units.get_count(); }
+    unit_base_t *get_hookup_unit(uint32_t index) const {
+        return index < m_hookup_units.get_count() ? m_hookup_units[index].get() : nullptr;
+    }
     // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds) through the
     // scene's colour flasher (visuals/fader.h), which is in the update list.
     void flash_color(uint32_t colour, float fade_in, float fade_out);
@@ -76,7 +97,7 @@ public:
 
     // The clock: seconds of unscaled frame time since construction, and the number of
     // updates run.
-    float get_scene_time() const { return m_scene_time; }
+    float get_scene_time() const override { return m_scene_time; }
     uint32_t get_frame_count() const { return m_frame_count; }
     // Slow motion: the update list gets the frame time times the factor.
     float get_time_factor() const { return m_time_factor; }
@@ -86,7 +107,7 @@ public:
     // x × (1 + factor) / 2: sounds bend their rate only halfway in slow motion.
     float get_sound_time_scale(float x) const;
     // The scene's random source; every scene user draws from it with rand_u.
-    randomizer_t &get_random() { return m_random; }
+    randomizer_t &get_random() override { return m_random; }
 
     // UI effects hold the scene while they run; the game process lets a controller go
     // only at a count of 0. Lowering at 0 is refused (logged).
@@ -135,9 +156,17 @@ public:
     virtual scene_object_t *get_player() = 0;
     // Zero by default.
     virtual vec4_t get_fog_color() const;
-    // Fills the light, fog and camera packets for the frame; nothing by default.
+    // Fills the light, fog and camera packets for the frame from the active view (turned
+    // by the view rotation), the environment's sun and fog, the game data's view
+    // settings and the view the game process pushed, and loads camera 1 into the
+    // renderer (scene_lights.cpp).
     virtual void update_camera_and_lights();
-    // Once, when the controller becomes current: applies the list changes.
+    // The share k of the sun's diffuse colour that the time-of-day light (light 3)
+    // takes as ambient: 0.4 at noon, down to 0.2 six hours away and beyond.
+    static float time_of_day_share(float hours);
+    // Once, when the controller becomes current: inserts the pointer window at pointer
+    // layer 0 and shows it, applies the list changes and empties the kernel's key-code
+    // queue.
     virtual void activate();
     // Counts the frame, advances the clock by dt, applies the list changes and
     // updates the list with dt × the time factor.
@@ -146,23 +175,59 @@ public:
     virtual void draw();
     virtual bool has_overlay_pass() const;
     virtual void draw_overlay();
-    // Closes what the scene keeps open on the screen; nothing by default. The game
-    // process calls it while the busy count holds the scene, and destroy last.
+    // Removes pointer layer 0 and closes every window the front-end session holds
+    // open. The game process calls it while the busy count holds the scene, and
+    // destroy last.
     virtual void close_windows();
 
 protected:
-    // Construction: the packets and their sets, the world and the environment, and the
-    // random source (42, then reseeded from the kernel's random sequence).
+    // Construction: the packets and their sets, the world and the environment, the bits,
+    // the AI world, the antler cache (and its packet provider), the hookup units, and
+    // the random source (42, then reseeded from the kernel's random sequence).
     explicit scene_root_t(unit_system_t *system);
     ~scene_root_t() override;
 
     // The scene's teardown, run by destroy: the packet sets, the packets, the owned
-    // units, the lists, the world and the environment, then close_windows. A derived
-    // controller overrides it to let go of its own parts, then calls this one.
+    // units, the hookup units (each destroyed, so its name is free at once), the lists,
+    // the world and the environment, the AI world, the antler cache and the bits, then
+    // close_windows. A derived controller overrides it to let go of its own parts, then
+    // calls this one.
     virtual void teardown_scene();
 
 private:
+    // The bits and the AI world in the update list.
+    class bits_part_t : public updatable_t {
+    public:
+        explicit bits_part_t(scene_root_t &scene) : m_scene(scene) {}
+        void update(float dt) override;
+        void draw() override;
+
+    private:
+        scene_root_t &m_scene;
+    };
+    class ai_part_t : public updatable_t {
+    public:
+        explicit ai_part_t(scene_root_t &scene) : m_scene(scene) {}
+        // The environment's brightness becomes the light factor, then the AI world's
+        // frame.
+        void update(float dt) override;
+        // The AI world's debug view, culled by the active view's volume.
+        void draw() override;
+
+    private:
+        scene_root_t &m_scene;
+    };
+
+    // ai_scene_link_t (the clock and the generator are the public accessors): an
+    // animal joining the scene enters the update list when it is a scene object.
+    void register_animal(ai_animal_t &animal) override;
+    // antler_packet_provider_t: the shared packet set.
+    const r_parameter_array_t *get_shared_packets() override;
+
     void create_packets();
+    void create_scene_parts();
+    void load_hookup_units();
+    void release_scene_parts();
     void create_scene_unit(owner_ptr_t<unit_t> &slot, const char *type_name);
     // Holds the unit in the slot and queues it; one that is no scene object is refused.
     void adopt_scene_unit(owner_ptr_t<unit_t> &slot, owner_ptr_ret_t<unit_base_t> unit, const char *type_name);
@@ -188,6 +253,12 @@ private:
     float m_time_factor = 1.0f;
     uint32_t m_frame_count = 0;
     quat_t m_view_rotation;
+    ai_world_t *m_ai_world = nullptr;          // owned
+    antler_cache_t *m_antler_cache = nullptr;  // owned
+    bits_t *m_bits = nullptr;                  // owned
+    bits_part_t m_bits_part{*this};
+    ai_part_t m_ai_part{*this};
+    array_dyn_t<owner_ptr_t<unit_base_t>> m_hookup_units;
 };
 
 class base_ctrl_u : public scene_root_t {

@@ -26,6 +26,11 @@ vptrlist_node_t *scene_list_base_t::append_ptr(void *p) {
     return m_list.append(p);
 }
 
+vptrlist_node_t *scene_list_base_t::prepend_ptr(void *p) {
+    if (!take_from_budget()) return nullptr;
+    return m_list.insert(p);
+}
+
 bool scene_list_base_t::remove_ptr(const void *p) {
     vptrlist_node_t *node = m_list.find_ptr(p);
     if (!node) return false;

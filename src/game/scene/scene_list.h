@@ -33,6 +33,8 @@ public:
 protected:
     // The new last node, or null when no node can be had.
     vptrlist_node_t *append_ptr(void *p);
+    // The new first node, or null when no node can be had.
+    vptrlist_node_t *prepend_ptr(void *p);
     // Unlinks the first node that holds p; false when none does.
     bool remove_ptr(const void *p);
     bool contains_ptr(const void *p) const { return m_list.find_ptr(p) != nullptr; }
@@ -63,6 +65,7 @@ public:
 
     // Appends the object at the end: the new node, or null when no node can be had.
     vptrlist_node_t *append(T *object) { return append_ptr(object); }
+    vptrlist_node_t *prepend(T *object) { return prepend_ptr(object); }
     // Unlinks the first node that holds the object; false when it is not there.
     bool remove(const T *object) { return remove_ptr(object); }
     bool contains(const T *object) const { return contains_ptr(object); }

@@ -19,6 +19,9 @@ struct window_desc_t {
 inline constexpr window_desc_t WINDOW_GAME_FINISHED = {"game", "finished", 0, 0, "/ui/gfinished.esc"};
 inline constexpr window_desc_t WINDOW_DIALOG_MATCHROUND = {"dialog", "matchround", 0, 0, "/ui/gmatchround.esc"};
 
+// The round's intro screen over the trail camera's flight.
+inline constexpr window_desc_t WINDOW_GAME_START_ROUND = {"game", "start_round", 0, 0, "/ui/gstart.esc"};
+
 // The screens around loading and idling: the loading screen (the game process's
 // show_loading) and the screen over the screensaver's scene.
 inline constexpr window_desc_t WINDOW_SPLASH_LOAD = {"splash", "load", 0, 0, "/ui/sload.esc"};

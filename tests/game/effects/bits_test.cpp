@@ -9,6 +9,10 @@
 
 #include "../models/model_lib_fixture.h"
 #include "game/visuals/effects/bits.h"
+#include "kernel/gfx.h"
+#include "qrncore/units/unit_bank.h"
+#include "qrncore/units/unit_system.h"
+#include "support/message_capture.h"
 #include "support/test_paths.h"
 
 namespace quarn::test {
@@ -52,6 +56,26 @@ struct quad_t {
     }
     vec3_t a, b, c, d;  // (-s,-s), (-s,+s), (+s,+s), (+s,-s)
 };
+
+TEST(bits_without_graphics, no_kinds_are_made_and_the_reason_is_logged) {
+    // The front-end's record pools exist only while it runs: making a kind before its
+    // start would write through them.
+    ASSERT_EQ(gfx_get_default_buffer(), nullptr);
+    unit_bank_t bank;
+    unit_system_t system(bank);
+    unit_system_t *previous = unit_system_t::get_default();
+    system.set_default();
+    {
+        message_capture_t log;
+        bits_t bits("/def/bits.def");
+        EXPECT_EQ(bits.get_kind_count(), 0u);
+        EXPECT_EQ(log.texts(message_t::ERROR),
+                  std::vector<std::string>{
+                      "[bits] The graphics front-end is not running: no decal or trail kinds from '/def/bits.def'"});
+    }
+    unit_system_t::clean_garbage();
+    if (previous) previous->set_default();
+}
 
 TEST_F(bits_test, a_decal_kind_keeps_its_marks_in_a_ring) {
     bits_t &b = make(decal("bullet_hole", "64", "0.06"));

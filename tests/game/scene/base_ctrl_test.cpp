@@ -56,9 +56,7 @@ TEST_F(base_ctrl, construction_colours_the_flat_and_lit_lights_and_fills_four_pa
     EXPECT_EQ(ctrl->get_scene_time(), 0.0f);
     EXPECT_EQ(ctrl->get_time_factor(), 1.0f);
     EXPECT_TRUE(ctrl->get_view_rotation().is_identity());
-    EXPECT_EQ(ctrl->get_ai_navigation(), nullptr);
-    EXPECT_EQ(ctrl->get_bits(), nullptr);
-    EXPECT_EQ(ctrl->get_antler_cache(), nullptr);
+    EXPECT_TRUE(ctrl->get_ai_navigation() && ctrl->get_bits() && ctrl->get_antler_cache());
     const vec4_t fog = ctrl->get_fog_color();
     EXPECT_TRUE(same(fog, vec4_t{0, 0, 0, 0}));
     EXPECT_FALSE(ctrl->has_overlay_pass());

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/scene/scene_list.h"
+#include "outside/qrnshared/ui/ui.h"
 
 namespace quarn::test {
 
@@ -10,6 +11,7 @@ QRN_UNIT_DEFINE(test_ctrl_u, "test_ctrl");
 QRN_UNIT_DEFINE(test_world_u, "world");
 QRN_UNIT_DEFINE(not_a_scene_object_u, "world");
 QRN_UNIT_DEFINE(owned_thing_u, "owned_thing");
+QRN_UNIT_DEFINE(hookup_thing_u, "hookup_thing", QRN_ATTR(scale, UNIT_ATTR_FLOAT, "scale"));
 
 namespace {
 
@@ -41,6 +43,7 @@ void test_ctrl_u::close_windows() {
 }
 
 void scene_fixture_t::SetUp() {
+    ui_was_running = ui_is_running();
     live_before = unit_base_t::get_live_count();
     system = new unit_system_t(bank);
     system->set_default();
@@ -52,6 +55,8 @@ void scene_fixture_t::TearDown() {
     scene_list_set_node_budget(-1);
     unit_system_t::clean_garbage();
     delete system;
+    // activate starts the UI layer for its pointer window.
+    if (!ui_was_running && ui_is_running()) ui_shutdown();
     EXPECT_EQ(unit_base_t::get_live_count(), live_before) << "units leaked";
 }
 

@@ -40,7 +40,8 @@ private:
 // A view and a player with the neutral defaults.
 class still_view_t : public scene_view_t {
 public:
-    placement_t get_placement() const override { return {}; }
+    placement_t get_placement() const override { return placement; }
+    placement_t placement;
 };
 class idle_player_t : public scene_object_t {
 public:
@@ -78,6 +79,15 @@ class not_a_scene_object_u : public unit_t {
     QRN_UNIT_CLASS(not_a_scene_object_u, unit_t);
 };
 
+// A named unit of the hookup files (and of the herd writer's model descriptions): one
+// attribute, "scale".
+class hookup_thing_u : public unit_t {
+    QRN_UNIT_CLASS(hookup_thing_u, unit_t);
+
+public:
+    float scale = 1.0f;
+};
+
 // A unit the scene may own; counts the live ones.
 class owned_thing_u : public unit_base_t {
     QRN_UNIT_CLASS(owned_thing_u, unit_base_t);
@@ -97,6 +107,7 @@ protected:
     unit_bank_t bank;
     unit_system_t *system = nullptr;
     uint32_t live_before = 0;
+    bool ui_was_running = false;
 };
 
 }  // namespace quarn::test

@@ -56,8 +56,9 @@ std::vector<updatable_t *> weather_fixture_t::update_list() {
     std::vector<updatable_t *> list;
     if (!ctrl) return list;
     ctrl->apply_list_changes();
+    // The scene's own parts (bits, AI world) are no units: only the units are listed.
     for (updatable_t *o : ctrl->get_update_list())
-        if (o != ctrl->get_flasher()) list.push_back(o);
+        if (dynamic_cast<unit_base_t *>(o)) list.push_back(o);
     return list;
 }
 

@@ -49,7 +49,8 @@ protected:
     void put_map_file(const std::string &name, const std::string &text);
     // Unmounts "base.tzk" (a test of missing content).
     void unmount_base();
-    // The update list of the scene after its pending changes, without its colour flasher.
+    // The units of the scene's update list after its pending changes, in update order
+    // (the colour flasher and the scene's other parts are no units).
     std::vector<updatable_t *> update_list();
 
     weather_test_ctrl_u *ctrl = nullptr;

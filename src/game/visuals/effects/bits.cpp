@@ -89,6 +89,12 @@ bits_t::~bits_t() {
 // ---- construction ----
 
 void bits_t::build_kinds(const char *path) {
+    // The front-end's packet and prototype records exist from its start, which makes
+    // the default buffer.
+    if (!gfx_get_default_buffer()) {
+        error("[bits] The graphics front-end is not running: no decal or trail kinds from '%s'", path);
+        return;
+    }
     def_pool_t pool;
     if (!pool.read_from(path)) {
         error("[bits] No bits: the definition file '%s' does not read", path);
