@@ -52,7 +52,7 @@ GAME_MODULE_ROWS(grass, game_class_row(grass_property_u::unit_descriptor),
 
 void grass_set_density_changed() { density_changed = true; }
 
-bool grass_density_changed() { return density_changed; }
+bool grass_density_change_pending() { return density_changed; }
 
 float grass_density() {
     const cvar_t *v = cvar_get("g_grass_density");

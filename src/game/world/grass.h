@@ -33,7 +33,7 @@ class landscape_u;
 // The density setting changed: every grass throws its cells away at its next draw.
 void grass_set_density_changed();
 // Whether it changed since the last draw that saw it (tests).
-bool grass_density_changed();
+bool grass_density_change_pending();
 // "g_grass_density" (0 when it is not registered; a value that is not a number is 0).
 float grass_density();
 
