@@ -7,7 +7,9 @@
 // no sky model). The map objects join them: trails (followed at awkward distances),
 // start points, attraction areas, sound loops, bodies, plants, body actors and flag
 // poles (whose models cannot load here, so their loads fail, which must stay
-// orderly). After each input every unit must be freed.
+// orderly), and particle emitters over the particle sets the same input defines,
+// started and fired in a scene of their own and run through their lists. After each
+// input every unit must be freed.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -19,7 +21,14 @@
 #include "game/world/body_actor.h"
 #include "game/world/environment.h"
 #include "game/world/environment_preset.h"
+#include "game/scene/base_ctrl.h"
+#include "game/scene/current_ctrl.h"
+#include "game/scene/scene_object.h"
+#include "game/scene/scene_view.h"
+#include "game/visuals/effects/particle_gen.h"
+#include "game/visuals/effects/particle_set.h"
 #include "game/world/flagpole.h"
+#include "game/world/particle_emitter.h"
 #include "game/world/fog.h"
 #include "game/world/grass.h"
 #include "game/world/plant.h"
@@ -45,6 +54,26 @@
 namespace quarn {
 namespace {
 
+// The scene fired emitters run in.
+class still_view_t : public scene_view_t {
+public:
+    placement_t get_placement() const override { return {}; }
+};
+class idle_player_t : public scene_object_t {
+public:
+    void update(float) override {}
+};
+class fuzz_ctrl_u : public base_ctrl_u {
+    QRN_UNIT_CLASS(fuzz_ctrl_u, base_ctrl_u);
+
+public:
+    scene_view_t *get_view() override { return &view; }
+    scene_object_t *get_player() override { return &player; }
+    still_view_t view;
+    idle_player_t player;
+};
+QRN_UNIT_DEFINE(fuzz_ctrl_u, "fuzz_ctrl");
+
 struct world_t {
     world_t() : system(bank) {
         system.set_default();
@@ -62,8 +91,9 @@ struct world_t {
               &sound_loop_u::unit_descriptor, &body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
               &plant_desc_u::unit_descriptor, &plant_inst_u::unit_descriptor, &body_actor_desc_u::unit_descriptor,
               &body_actor_inst_u::unit_descriptor, &flagpole_inst_u::unit_descriptor,
-             &model_template_u::unit_descriptor, &grass_property_u::unit_descriptor,
-             &grass_set_u::unit_descriptor, &grass_cell_u::unit_descriptor, &grass_u::unit_descriptor})
+              &particle_emitter_u::unit_descriptor, &particle_set_u::unit_descriptor, &particle_gen_u::unit_descriptor,
+              &model_template_u::unit_descriptor, &grass_property_u::unit_descriptor, &grass_set_u::unit_descriptor,
+              &grass_cell_u::unit_descriptor, &grass_u::unit_descriptor})
             bank.register_class(d);
         // The game's substances, for the grass sets' names.
         static const char substances[] =
@@ -130,6 +160,16 @@ void exercise(unit_base_t *unit) {
     } else if (auto *actor = unit_cast<body_actor_inst_u>(unit)) {
         actor->init_unit();  // no scene here: refused
         actor->cleanup_unit();
+    } else if (auto *emitter = unit_cast<particle_emitter_u>(unit)) {
+        set_current_ctrl(fuzz_ctrl_u::create());
+        base_ctrl_u *ctrl = get_current_ctrl();
+        emitter->start(false);
+        trigger_emitter(emitter->name_text().c_str(), placement_t({1e30f, 0.0f, -2.0f}, quat_t(0.0f, 0.0f, 1.0f, 0.0f)));
+        for (float dt : {0.0f, 0.05f, 0.37f, 7.0f, -1.0f, 61.0f, 1e-30f, 0.5f}) {
+            ctrl->update(dt);
+            ctrl->draw();
+        }
+        set_current_ctrl(nullptr);  // the fired copies go with the scene
     } else if (auto *game_unit = unit_cast<game_unit_u>(unit)) {
         if (game_unit->init_unit()) game_unit->cleanup_unit();
     } else if (auto *grass = unit_cast<grass_u>(unit)) {

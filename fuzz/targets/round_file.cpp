@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as a unit file into the round and voice-over classes. Every
-// round that loads is resolved against two stand-in trails ("t0", "t1"), scheduled in
+// round that loads is resolved against two trails ("t0", "t1"), scheduled in
 // single and in party play and run for a minute of frames through spawners that make
 // small targets, which finish after a few steps; every voice table is asked for lines.
 // Descriptions "d0" and "d1" exist for the supported arrays to name. After each input
@@ -17,18 +17,13 @@
 #include "game/round/trail_use.h"
 #include "game/scene/target.h"
 #include "game/voiceover/voiceover.h"
+#include "game/world/trail.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
 #include "support/memory_file.h"
 
 namespace quarn {
 namespace fuzz {
-
-// The map's trails are found by the class's fingerprint.
-class trail_u : public unit_t {
-    QRN_UNIT_CLASS(trail_u, unit_t);
-};
-QRN_UNIT_DEFINE(trail_u, "trail");
 
 class desc_u : public unit_t {
     QRN_UNIT_CLASS(desc_u, unit_t);
@@ -53,22 +48,30 @@ public:
 };
 QRN_UNIT_DEFINE(small_target_u, "small_target");
 
-owner_ptr_ret_t<target_u> spawn_animal(unit_base_t *, unit_t *, const char *, uint32_t random_value) {
+owner_ptr_ret_t<target_u> spawn_animal(unit_base_t *, trail_u *, const char *, uint32_t random_value) {
     if (random_value % 7 == 0) return {};  // now and then a spawn fails
     return small_target_u::create();
 }
-owner_ptr_ret_t<target_u> spawn_gift(unit_t *, const char *, uint32_t) { return small_target_u::create(); }
+owner_ptr_ret_t<target_u> spawn_gift(trail_u *, const char *, uint32_t) { return small_target_u::create(); }
 
 struct world_t {
     world_t() : system(bank) {
         system.set_default();
         for (const unit_descriptor_t *d :
              {&round_logic_u::unit_descriptor, &round_progression_u::unit_descriptor, &trail_use_u::unit_descriptor,
-              &voiceover_u::unit_descriptor, &voiceover_table_u::unit_descriptor})
+              &voiceover_u::unit_descriptor, &voiceover_table_u::unit_descriptor, &trail_u::unit_descriptor})
             bank.register_class(d);
         for (const char *name : {"t0", "t1"}) {
-            trails[held] = trail_u::create();
-            trails[held++]->set_name(name);
+            owner_ptr_ret_t<trail_u> trail = trail_u::create();
+            trail->set_name(name);
+            for (float x : {0.0f, 10.0f}) {
+                trail->m_position.append({x, 0.0f, 0.0f});
+                trail->m_rotation.append(quat_t());
+                trail->m_speed.append(1.0f);
+                trail->m_behavior.append(BEHAVIOR_walk);
+            }
+            trail->prepare();
+            trails[held++] = std::move(trail);
         }
         for (const char *name : {"d0", "d1"}) {
             trails[held] = desc_u::create();

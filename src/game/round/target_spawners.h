@@ -16,19 +16,19 @@
 namespace quarn {
 
 class target_u;
+class trail_u;
 class unit_base_t;
-class unit_t;
 
-// trail is the trail use's resolved trail (a live unit of the map's trails).
+// trail is the trail use's resolved trail (a live trail of the map).
 //
 // An animal target that walks the trail: description is an element of the trail
 // use's supported array for the kind, bonus the name of the bonus it carries ("" for
 // none), random_value (0..998) seeds its draws. The animal adds itself to the scene's
 // target list.
-using animal_target_spawn_fn_t = owner_ptr_ret_t<target_u>(unit_base_t *description, unit_t *trail, const char *bonus,
+using animal_target_spawn_fn_t = owner_ptr_ret_t<target_u>(unit_base_t *description, trail_u *trail, const char *bonus,
                                                          uint32_t random_value);
 // A gift target of the named party gift; the trail use adds it to the target list.
-using gift_target_spawn_fn_t = owner_ptr_ret_t<target_u>(unit_t *trail, const char *gift, uint32_t random_value);
+using gift_target_spawn_fn_t = owner_ptr_ret_t<target_u>(trail_u *trail, const char *gift, uint32_t random_value);
 
 inline constexpr const char ANIMAL_TARGET_SPAWNER[] = "animal_target.spawn";
 inline constexpr const char GIFT_TARGET_SPAWNER[] = "gift_target.spawn";

@@ -54,7 +54,7 @@ void trail_use_u::release_targets(array_dyn_t<owner_ptr_t<target_u>> &targets) {
 }
 
 bool trail_use_u::resolve_trail() {
-    unit_t *trail = round_find_trail(trail_name.c_str());
+    trail_u *trail = round_find_trail(trail_name.c_str());
     if (!trail) {
         error("[game] Trail (%s) does not exist", trail_name.c_str());
         m_trail.reset();

@@ -10,6 +10,7 @@
 
 #include "game/round/spawn_entry.h"
 #include "game/scene/target.h"
+#include "game/world/trail.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit.h"
@@ -26,7 +27,7 @@ public:
     // Looks the trail up among the live units by trail_name and holds it. False, with
     // "Trail (%s) does not exist" logged, when no live trail has that name.
     bool resolve_trail();
-    unit_t *get_trail() const { return m_trail.get(); }
+    trail_u *get_trail() const { return m_trail.get(); }
 
     // The supported array of a kind: 0 decoys, 1 scoring, 2 dangerous, 3 ambients;
     // any other kind gives the decoys.
@@ -69,15 +70,15 @@ private:
     static void update_targets(array_dyn_t<owner_ptr_t<target_u>> &targets, float dt);
     static void release_targets(array_dyn_t<owner_ptr_t<target_u>> &targets);
 
-    ref_ptr_t<unit_t> m_trail;
+    ref_ptr_t<trail_u> m_trail;
     array_dyn_t<owner_ptr_t<target_u>> m_animals;
     array_dyn_t<owner_ptr_t<target_u>> m_gifts;
 };
 
-// The live trail of the map with that name, or null. A trail is a live unit of the
-// map's trail class.
-unit_t *round_find_trail(const char *name);
-// The trail's debug drawing.
-void round_draw_trail(unit_t *trail);
+// The live trail of the map with that name, or null (no unit of that name, or one of
+// another class).
+trail_u *round_find_trail(const char *name);
+// The trail's debug drawing (under g_ai_debug).
+void round_draw_trail(const trail_u *trail);
 
 }  // namespace quarn

@@ -6,6 +6,7 @@
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
+#include "game/visuals/fader.h"
 #include "game/world/environment.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
@@ -28,6 +29,8 @@ scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     // The environment's type is made in code, not read from files: it is never
     // registered, so it is made by its class.
     adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
+    m_flasher = std::make_unique<color_flasher_t>();
+    add_list_object(m_flasher.get());
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
@@ -107,10 +110,13 @@ void scene_root_t::teardown_scene() {
     m_targets.clear();
     m_world.reset();
     m_environment.reset();
+    m_flasher.reset();
     close_windows();
 }
 
-void scene_root_t::flash_color(uint32_t, float, float) {}
+void scene_root_t::flash_color(uint32_t colour, float fade_in, float fade_out) {
+    if (m_flasher) m_flasher->flash(colour, fade_in, fade_out);
+}
 
 bool scene_root_t::set_time_factor(float factor) {
     if (!std::isfinite(factor)) {

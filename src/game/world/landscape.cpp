@@ -181,7 +181,7 @@ void landscape_u::draw() {
     uint32_t drawn = 0;
     for (landscape_chunk_u *c : m_draw_order) {
         if (!landscape_box_in_view(c->get_current_box())) continue;
-        c->draw();
+        c->draw(this);
         ++drawn;
     }
     if (landscape_chunk_stats_enabled()) message("Chunks rendered:  %u", drawn);

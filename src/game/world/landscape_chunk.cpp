@@ -2,6 +2,7 @@
 
 #include "game/visuals/effects/coll_shapes.h"
 #include "game/visuals/effects/merged_model.h"
+#include "game/visuals/effects/projected_decal.h"
 #include "game/visuals/models/model_coll.h"
 #include "game/visuals/models/model_object.h"
 #include "game/visuals/physics/physics_scene.h"
@@ -68,6 +69,7 @@ void landscape_chunk_u::teardown() {
     m_bodies.clear();
     m_plants.clear();
     m_merged_models.clear();
+    release_shadows();
     release_collision();
     m_pieces.clear();
     m_model.reset();
@@ -133,7 +135,7 @@ void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int
             s->set_material(c.material);
             s->set_collision_group(c.group);
             s->set_draw_mode(PHYSICS_DRAW_NEVER);
-            s->set_user_data(this);
+            s->set_user_data(static_cast<unit_base_t *>(this));
         }
         m_collision_ready = true;
     }
@@ -229,10 +231,16 @@ void landscape_chunk_u::update_timers(float dt) {
     if (m_idle_time != -1.0f) m_idle_time += dt;
 }
 
-void landscape_chunk_u::draw() {
+void landscape_chunk_u::draw(landscape_u *owner) {
     if (model_object_u *model = m_model.get()) model->draw();
-    if (!m_merged && (!m_bodies.is_empty() || !m_plants.is_empty())) build_merged_models();
+    if (!m_merged && (!m_bodies.is_empty() || !m_plants.is_empty())) build_merged_models(owner);
     for (owner_ptr_t<merged_model_u> &m : m_merged_models) m->queue_render();
+    for (decal_mesh_t *shadow : m_shadows) shadow->queue();
+}
+
+void landscape_chunk_u::release_shadows() {
+    for (decal_mesh_t *shadow : m_shadows) delete shadow;
+    m_shadows.clear();
 }
 
 void landscape_chunk_u::add_unit(body_inst_u *unit) {
@@ -246,6 +254,7 @@ void landscape_chunk_u::add_unit(body_inst_u *unit) {
 void landscape_chunk_u::forget_units(physics_scene_t *scene) {
     deactivate(scene, false);
     m_merged_models.clear();
+    release_shadows();
     m_merged = false;
     m_bodies.clear();
     m_plants.clear();
@@ -336,12 +345,18 @@ void merge_group(const array_dyn_t<T *> &units, bool plants, const vec3_t &camer
 
 }  // namespace
 
-void landscape_chunk_u::build_merged_models() {
+void landscape_chunk_u::build_merged_models(landscape_u *owner) {
     m_merged = true;
     vec3_t camera{0.0f, 0.0f, 0.0f};
     landscape_camera_position(camera);
     merge_group(m_bodies, false, camera, m_merged_models);
     merge_group(m_plants, true, camera, m_merged_models);
+    if (!owner) return;
+    for (plant_inst_u *p : m_plants) {
+        body_desc_u *desc = p->get_desc();
+        std::unique_ptr<decal_mesh_t> shadow = desc ? desc->make_ground_shadow(*owner, p->get_placement()) : nullptr;
+        if (shadow) m_shadows.append(shadow.release());
+    }
 }
 
 }  // namespace quarn

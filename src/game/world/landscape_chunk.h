@@ -32,7 +32,9 @@
 namespace quarn {
 
 class body_inst_u;
+class decal_mesh_t;
 class landscape_folder_u;
+class landscape_u;
 class plant_inst_u;
 class model_coll_u;
 class model_object_u;
@@ -80,9 +82,10 @@ public:
     void remove_from_heap(triangle_heap_t &heap);
     // The idle clock runs while it is not -1.
     void update_timers(float dt);
-    // Queues the chunk's model, then the merged models of its bodies and plants (built
-    // on the first draw).
-    void draw();
+    // Queues the chunk's model, then the merged models of its bodies and plants and the
+    // plants' ground shadows (built on the first draw; the shadows are cut out of the
+    // owner's terrain, none without it).
+    void draw(landscape_u *owner = nullptr);
 
     // A plant goes to the plants, any other body to the bodies.
     void add_unit(body_inst_u *unit);
@@ -96,6 +99,8 @@ public:
     plant_inst_u *get_plant(uint32_t i) const { return m_plants[i]; }
     uint32_t get_merged_model_count() const { return m_merged_models.get_count(); }
     merged_model_u *get_merged_model(uint32_t i) const { return m_merged_models[i].get(); }
+    uint32_t get_shadow_count() const { return m_shadows.get_count(); }
+    decal_mesh_t *get_shadow(uint32_t i) const { return m_shadows[i]; }
     const aabox_t &get_region(uint32_t i) const { return m_regions[i]; }
 
     int32_t get_index() const { return m_index; }
@@ -124,7 +129,8 @@ private:
     // Every body and plant, in that order.
     template <class F>
     void for_each_body(F f);
-    void build_merged_models();
+    void build_merged_models(landscape_u *owner);
+    void release_shadows();
     void teardown();
 
     owner_ptr_t<model_object_u> m_model;
@@ -146,6 +152,7 @@ private:
     array_dyn_t<body_inst_u *> m_bodies;
     array_dyn_t<plant_inst_u *> m_plants;
     array_dyn_t<owner_ptr_t<merged_model_u>> m_merged_models;
+    array_dyn_t<decal_mesh_t *> m_shadows;  // owned
     bool m_merged = false;
 };
 

@@ -115,6 +115,11 @@ void world_u::setup_physics() {
 
 void world_u::load(const char *folder) {
     const std::string base = folder ? folder : "";
+    // A second load replaces what the first one brought (its bodies would otherwise
+    // stand twice on the new chunks, its areas twice in the list).
+    m_landscape->release_units();
+    release_units();
+    m_attract_areas.clear();
     m_landscape->load((base + "landscape.lnd").c_str(), m_scene);
 
     unit_array_t loaded;

@@ -8,6 +8,7 @@
 #include "game/visuals/physics/physics_body.h"
 #include "game/visuals/physics/physics_shape.h"
 #include "game/world/landscape.h"
+#include "game/world/particle_emitter.h"
 #include "game/world/plant.h"
 #include "game/world/world.h"
 #include "kernel/sound.h"
@@ -52,9 +53,8 @@ public:
     }
 };
 
-bool scene_impacts_t::trigger_emitter(const char *, const placement_t &) {
-    // The scene's emitter templates arrive with the particle emitters.
-    return false;
+bool scene_impacts_t::trigger_emitter(const char *name, const placement_t &placement) {
+    return quarn::trigger_emitter(name, placement);
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ aabox_t segment_box(const vec3_t &p0, const vec3_t &p1) { return aabox_t(v_min(p
 bool segment_ray(const vec3_t &p0, const vec3_t &p1, vec3_t &direction, float &length) {
     const vec3_t d = p1 - p0;
     const float l2 = length_squared(d);
-    if (!(l2 > vec_traits_t<float>::EPSILON)) return false;
+    // Also false for ends that are not finite (the scene would log the ray).
+    if (!(l2 > vec_traits_t<float>::EPSILON) || !std::isfinite(l2) || !std::isfinite(p0.x + p0.y + p0.z))
+        return false;
     length = std::sqrt(l2);
     direction = d / length;
     return true;
@@ -43,7 +45,8 @@ bool segment_ray(const vec3_t &p0, const vec3_t &p1, vec3_t &direction, float &l
 }  // namespace
 
 bool world_u::find_ground(physics_ray_hit_t &hit, const vec3_t &p, int mask) {
-    if (!m_scene) return false;
+    // The scene would refuse (and log) rays from a point that is not finite.
+    if (!m_scene || !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
     m_landscape->prepare_region(aabox_t({p.x - GROUND_REGION_HALF, -GROUND_REGION_HEIGHT, p.z - GROUND_REGION_HALF},
                                         {p.x + GROUND_REGION_HALF, GROUND_REGION_HEIGHT, p.z + GROUND_REGION_HALF}),
                                 mask);

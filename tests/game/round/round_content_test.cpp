@@ -158,9 +158,8 @@ TEST_F(round_content, every_round_names_trails_cameras_and_a_start_point_of_its_
     std::map<std::string, std::set<std::string>> trails, starts;
     for (const char *map : {"valley", "cross", "peaks"}) {
         const std::string folder = std::string("/map/") + map + "/";
-        if (!defined_names(folder + "landscape.trail.unit", "trail", trails[map]) ||
-            !defined_names(folder + "landscape.start.unit", "start_point", starts[map]))
-            GTEST_SKIP() << "the map " << map << " has no trail or start file yet";
+        ASSERT_TRUE(defined_names(folder + "landscape.trail.unit", "trail", trails[map])) << map;
+        ASSERT_TRUE(defined_names(folder + "landscape.start.unit", "start_point", starts[map])) << map;
     }
     for (uint32_t n = 1; n <= rounds->get_round_count(); ++n) {
         SCOPED_TRACE(n);

@@ -15,7 +15,6 @@
 
 namespace quarn::test {
 
-QRN_UNIT_DEFINE(trail_u, "trail");
 QRN_UNIT_DEFINE(stand_in_desc_u, "stand_in_desc");
 QRN_UNIT_DEFINE(fake_target_u, "fake_target");
 
@@ -28,7 +27,7 @@ std::string with_number(const std::string &what, double value) {
 }
 
 // Makes a target as the real spawners would, or fails as told.
-owner_ptr_ret_t<target_u> make_target(std::string label, unit_t *trail) {
+owner_ptr_ret_t<target_u> make_target(std::string label, trail_u *trail) {
     spawner_record_t &r = recorded_spawns;
     r.calls.push_back(label);
     if (r.fail_next > 0) {
@@ -43,7 +42,7 @@ owner_ptr_ret_t<target_u> make_target(std::string label, unit_t *trail) {
     return target;
 }
 
-owner_ptr_ret_t<target_u> spawn_animal(unit_base_t *description, unit_t *trail, const char *bonus, uint32_t random) {
+owner_ptr_ret_t<target_u> spawn_animal(unit_base_t *description, trail_u *trail, const char *bonus, uint32_t random) {
     std::string label = "animal " + (description ? description->name_text().c_str() : std::string("-")) + " [" +
                         bonus + "]" + with_number("", random);
     owner_ptr_ret_t<target_u> target = make_target(std::move(label), trail);
@@ -53,7 +52,7 @@ owner_ptr_ret_t<target_u> spawn_animal(unit_base_t *description, unit_t *trail, 
     return target;
 }
 
-owner_ptr_ret_t<target_u> spawn_gift(unit_t *trail, const char *gift, uint32_t random) {
+owner_ptr_ret_t<target_u> spawn_gift(trail_u *trail, const char *gift, uint32_t random) {
     return make_target("gift " + std::string(gift) + with_number("", random), trail);
 }
 
@@ -79,7 +78,6 @@ void round_fixture_t::SetUp() {
     recorded_spawns = {};
     fake_target_u::journal.clear();
     fake_target_u::destroyed = 0;
-    trail_u::draws = 0;
     // No spawner until a test installs them.
     rows_table.build(nullptr);
     game_module_set_rows(&rows_table);
@@ -115,6 +113,13 @@ test_ctrl_u *round_fixture_t::make_scene(uint32_t seed) {
 trail_u *round_fixture_t::make_trail(const std::string &name) {
     owner_ptr_ret_t<trail_u> trail = trail_u::create();
     EXPECT_TRUE(trail->set_name(name.c_str())) << name;
+    for (float x : {0.0f, 10.0f}) {
+        trail->m_position.append({x, 0.0f, 0.0f});
+        trail->m_rotation.append(quat_t());
+        trail->m_speed.append(1.5f);
+        trail->m_behavior.append(BEHAVIOR_walk);
+    }
+    EXPECT_TRUE(trail->prepare());
     trail_u *made = trail.get();
     held.emplace_back(std::move(trail));
     return made;

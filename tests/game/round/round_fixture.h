@@ -1,7 +1,7 @@
 #pragma once
 // What the round tests share: a unit bank with the round and voice-over classes, a
-// default unit system, a scene (a test controller made current on request), stand-ins
-// for the map's trails and the animal model descriptions, and two recording spawners
+// default unit system, a scene (a test controller made current on request), the map's
+// trails (two nodes each), stand-ins for the animal model descriptions, and two recording spawners
 // installed as the module's factory rows. At the end every unit must be gone.
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "game/round/trail_use.h"
 #include "game/scene/target.h"
 #include "game/voiceover/voiceover.h"
+#include "game/world/trail.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
 #include "support/message_capture.h"
@@ -21,14 +22,6 @@
 namespace quarn::test {
 
 class test_ctrl_u;
-
-// Stands for a trail of the map (the rounds find trails by the class's fingerprint).
-class trail_u : public unit_t {
-    QRN_UNIT_CLASS(trail_u, unit_t);
-
-public:
-    static inline int draws = 0;
-};
 
 // Stands for an animal model description; any class will do for the rounds.
 class stand_in_desc_u : public unit_t {
@@ -52,7 +45,7 @@ public:
     void on_hit(const vec3_t &, projectile_u *, shot_record_t &, const placement_t &, const vec3_t &) override {}
 
     std::string label;        // "animal <desc> <bonus> <random>" or "gift <name> <random>"
-    unit_t *trail = nullptr;  // the trail it was spawned on
+    trail_u *trail = nullptr;  // the trail it was spawned on
     int updates = 0;
     std::vector<float> steps;
     int finish_after_updates = -1;  // finished once this many updates ran (-1: never)
@@ -85,7 +78,7 @@ protected:
     void install_spawners(bool animals = true, bool gifts = true);
     // A test controller made current, with its generator seeded.
     test_ctrl_u *make_scene(uint32_t seed = 7);
-    // Live stand-ins named so (trails and descriptions), held until the end.
+    // Live trails and stand-in descriptions named so, held until the end.
     trail_u *make_trail(const std::string &name);
     stand_in_desc_u *make_desc(const std::string &name);
     // The descriptions the shipped rounds name.

@@ -9,6 +9,9 @@
 #include "game/round/round_fixture.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_fixture.h"
+#include "kernel/cvars.h"
+#include "kernel/debug_lines.h"
+#include "outside/qrnshared/cvar.h"
 
 namespace quarn::test {
 namespace {
@@ -233,6 +236,22 @@ TEST_F(round_update, an_animal_takes_the_description_its_random_value_draws) {
     EXPECT_FALSE(use->spawn_animal(SPAWN_AMBIENT, "", 1));
     EXPECT_FALSE(use->spawn_animal(17, "", 1));
     EXPECT_EQ(recorded_spawns.calls.size(), 4u);
+}
+
+TEST_F(round_update, a_round_draws_its_trails_only_under_the_debug_variable) {
+    make_scene();
+    owner_ptr_t<round_logic_u> round(make_round(10, 1));
+    ASSERT_TRUE(round);
+    EXPECT_EQ(round->get_trail(0)->get_trail(), unit_system_t::find_unit("trails0.trail0"));
+    debug_lines_flush(nullptr);
+    round->draw();
+    EXPECT_EQ(debug_lines_count(), 0u);
+    cvar_t variable{"g_ai_debug", "1"};
+    cvar_register_variable(&variable);
+    round->draw();
+    EXPECT_EQ(debug_lines_count(), 2u) << "one segment on each of the two trails";
+    debug_lines_flush(nullptr);
+    cvar_unregister_variable(&variable);
 }
 
 }  // namespace

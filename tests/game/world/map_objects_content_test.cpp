@@ -13,6 +13,10 @@
 
 #include "game/ai/ai_navigation.h"
 #include "game/ai/ai_sector.h"
+#include "game/visuals/effects/particle_gen.h"
+#include "game/visuals/effects/visual_objects.h"
+#include "game/visuals/models/model_lib.h"
+#include "kernel/m_server.h"
 #include "map_objects_fixture.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"
@@ -21,6 +25,7 @@ namespace quarn::test {
 namespace {
 
 constexpr float DEGREES = 57.29578f;
+constexpr const char EMITTERS[] = "/script/hookup/emitters.unit";
 
 class map_objects_content : public map_objects_fixture_t {
 protected:
@@ -29,21 +34,29 @@ protected:
         previous = fs_set_archive_factory(zip_device_create);
         archive = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
         ASSERT_NE(archive, nullptr);
+        ASSERT_TRUE(visual_objects_register(*get_engine_ubank()));
+        ASSERT_TRUE(model_register_classes(*get_engine_ubank()));
     }
     void TearDown() override {
         files.clear();
         loader.reset();
         free_cached();
+        visual_objects_unregister();
         if (archive) ufs_unmount(archive);
         fs_set_archive_factory(previous);
         map_objects_fixture_t::TearDown();
     }
 
-    // Loads the map's three files, each kept loaded, as the game has them at once.
+    // Loads the emitters' hookup file, then the map's three files, each kept loaded, as
+    // the game has them at once (the map's emitters copy the hookup's particle sets).
     bool load_map_units(const std::string &map) {
         files.clear();
-        for (const char *file : {"landscape.game.unit", "landscape.trail.unit", "landscape.start.unit"}) {
-            if (!load_path(("/map/" + map + "/" + file).c_str())) return false;
+        for (std::string path : {std::string(EMITTERS), "/map/" + map + "/landscape.game.unit",
+                                 "/map/" + map + "/landscape.trail.unit", "/map/" + map + "/landscape.start.unit"}) {
+            if (!load_path(path.c_str())) {
+                ADD_FAILURE() << path << ": " << (messages.entries().empty() ? "" : messages.entries().back().text);
+                return false;
+            }
             files.push_back(std::move(loader));
             loaded.push_back(std::move(file_holder));
         }
@@ -188,6 +201,38 @@ TEST_F(map_objects_content, every_stages_round_trails_cross_the_players_view_wit
         files.clear();
         free_cached();
     }
+}
+
+// The emitters the world fires where a bullet hits (one for each substance it names)
+// copy particle sets whose quads load; each fired copy runs out. The waterfall on
+// "cross" runs from the start, for ever.
+TEST_F(map_objects_content, the_hookups_hold_the_impact_emitters_and_cross_its_waterfall) {
+    ASSERT_TRUE(load_map_units("cross"));
+    for (const char *substance : {"snow", "meadow", "grass", "leaves", "dirt", "sand", "mud_dry", "gravel", "rock",
+                                  "metal", "water"}) {
+        const std::string name = std::string("emitter.throw.") + substance;
+        SCOPED_TRACE(name);
+        const particle_emitter_u *e = unit_cast<particle_emitter_u>(unit_system_t::find_unit(name.c_str()));
+        ASSERT_NE(e, nullptr);
+        EXPECT_FALSE(e->m_loop);
+        EXPECT_FALSE(e->m_autostart);
+        ASSERT_FALSE(e->m_emit_stop_times.is_empty());
+        ASSERT_NE(e->get_particle_set(), nullptr);
+        const particle_gen_u *g = e->get_particle_set()->get_generator(0);
+        ASSERT_NE(g, nullptr);
+        ASSERT_NE(g->get_model(), nullptr);
+        EXPECT_TRUE(g->get_model()->is_loaded());
+        // The pause after the burst outlives the longest particle (life + 20 %).
+        ASSERT_EQ(e->m_emit_stop_times.get_count(), 2u);
+        EXPECT_GE(e->m_emit_stop_times[1], 1.2f * g->m_time_to_live);
+    }
+    const particle_emitter_u *spray = unit_cast<particle_emitter_u>(unit_system_t::find_unit("cross.waterfall"));
+    ASSERT_NE(spray, nullptr);
+    EXPECT_STREQ(spray->m_hookup.c_str(), "particle.cross.waterfall");
+    EXPECT_TRUE(spray->m_autostart && spray->m_loop);
+    EXPECT_GT(spray->m_init_time, 0.0f);
+    ASSERT_NE(spray->get_particle_set(), nullptr);
+    EXPECT_TRUE(spray->get_particle_set()->get_generator(0)->get_model()->is_loaded());
 }
 
 TEST_F(map_objects_content, the_valleys_first_start_is_on_the_flat_centre) {

@@ -11,6 +11,7 @@
 #include "game/world/body.h"
 #include "game/world/body_actor.h"
 #include "game/world/flagpole.h"
+#include "game/world/particle_emitter.h"
 #include "game/world/plant.h"
 #include "game/world/sound_loop.h"
 #include "game/world/start_point.h"
@@ -122,7 +123,7 @@ protected:
         &body_desc_u::unit_descriptor,       &body_inst_u::unit_descriptor,       &plant_desc_u::unit_descriptor,
         &plant_inst_u::unit_descriptor,      &body_actor_desc_u::unit_descriptor, &body_actor_inst_u::unit_descriptor,
         &flagpole_inst_u::unit_descriptor,   &trail_u::unit_descriptor,           &start_point_u::unit_descriptor,
-        &sound_loop_u::unit_descriptor,      &attract_area_u::unit_descriptor};
+        &sound_loop_u::unit_descriptor,      &attract_area_u::unit_descriptor,    &particle_emitter_u::unit_descriptor};
     message_capture_t messages;
     std::unique_ptr<memory_file_t> file;
     std::unique_ptr<unit_load_t> loader;

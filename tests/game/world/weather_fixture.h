@@ -49,7 +49,7 @@ protected:
     void put_map_file(const std::string &name, const std::string &text);
     // Unmounts "base.tzk" (a test of missing content).
     void unmount_base();
-    // The update list of the scene after its pending changes.
+    // The update list of the scene after its pending changes, without its colour flasher.
     std::vector<updatable_t *> update_list();
 
     weather_test_ctrl_u *ctrl = nullptr;

@@ -154,7 +154,7 @@ TEST_F(world_bodies_test, plants_are_lit_by_the_ground_under_them) {
     oak->m_placement = at;
 }
 
-TEST_F(world_bodies_test, the_first_draw_merges_the_plants_by_model) {
+TEST_F(world_bodies_test, the_first_draw_merges_the_plants_by_model_and_cuts_their_shadows) {
     world_u *w = load_grove();
     EXPECT_EQ(chunk->get_merged_model_count(), 0u);
     view_at({32, 1, 32});
@@ -163,8 +163,15 @@ TEST_F(world_bodies_test, the_first_draw_merges_the_plants_by_model) {
     ASSERT_EQ(chunk->get_merged_model_count(), 2u);
     EXPECT_EQ(chunk->get_merged_model(0)->get_model(), plant(0)->get_desc()->get_instance(0));
     EXPECT_EQ(chunk->get_merged_model(1)->get_model(), plant(4)->get_desc()->get_instance(0));
+    // Every plant's shadow lies on the ground under it, drawn with the shadow material.
+    ASSERT_EQ(chunk->get_shadow_count(), 5u);
+    for (uint32_t i = 0; i < 5; ++i) {
+        EXPECT_GT(chunk->get_shadow(i)->get_index_count(), 0u) << i;
+        EXPECT_EQ(chunk->get_shadow(i)->get_material(), plant(i)->get_plant_desc()->get_shadow_material()) << i;
+    }
     w->draw();
     EXPECT_EQ(chunk->get_merged_model_count(), 2u) << "built once";
+    EXPECT_EQ(chunk->get_shadow_count(), 5u);
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 // The world unit: its physics set-up, map loading and start points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
+#include "game/world/landscape.h"
+#include "kernel/cvars.h"
+#include "kernel/debug_lines.h"
+#include "game/visuals/physics/physics_shape.h"
 #include "world_unit_fixture.h"
 
 namespace quarn::test {
@@ -77,6 +83,30 @@ TEST_F(world_test, two_worlds_live_at_once_and_the_global_server_follows_the_liv
     EXPECT_EQ(physics_server_t::get_global(), &server) << "the fixture's server is the one left";
 }
 
+TEST_F(world_test, collision_shapes_near_the_camera_are_drawn_only_with_g_colbox) {
+    ASSERT_TRUE(put_map(map_slope_text(), "bare"));
+    world_u *w = make_world();
+    w->load("/map/bare/");
+    physics_scene_t *scene = w->get_physics_scene();
+    physics_shape_t *near = scene->create_shape(), *far = scene->create_shape();
+    const physics_pose_t near_at({4, 1, 4}, quat_t()), far_at({4, 1, 60}, quat_t());
+    ASSERT_TRUE(near->create_box(nullptr, {1, 1, 1}, &near_at));
+    ASSERT_TRUE(far->create_box(nullptr, {1, 1, 1}, &far_at));
+    view_at({4, 2, 8});
+    cvar_t colbox{"g_colbox", "0"};
+    cvar_register_variable(&colbox);
+    debug_lines_flush(nullptr);
+    w->draw();
+    EXPECT_EQ(debug_lines_count(), 0u) << "g_colbox 0: the landscape only";
+    colbox.set_value_text("1");
+    w->draw();
+    EXPECT_EQ(debug_lines_count(), 12u) << "the near box's edges; the far one is beyond 30";
+    debug_lines_flush(nullptr);
+    cvar_unregister_variable(&colbox);
+    delete near;
+    delete far;
+}
+
 TEST_F(world_test, a_folder_without_game_units_gives_terrain_and_no_message) {
     ASSERT_TRUE(put_map(map_slope_text(), "bare"));
     messages.clear();
@@ -102,6 +132,19 @@ TEST_F(world_test, attraction_areas_move_out_of_the_game_units_and_the_rest_keep
     EXPECT_EQ(types, (std::vector<std::string>{"plant_desc", "body_desc", "plant_inst", "plant_inst", "body_inst",
                                                "trail"}));
     EXPECT_EQ(messages.texts(message_t::ERROR), std::vector<std::string>{});
+}
+
+TEST_F(world_test, a_second_load_replaces_the_first) {
+    write_fixture_models();
+    world_u *w = load_world(objects_map(), "objs");
+    const uint32_t units = w->get_game_unit_count();
+    w->load("/map/objs/");
+    EXPECT_EQ(w->get_game_unit_count(), units);
+    EXPECT_EQ(w->get_attract_areas().get_area_count(), 2u);
+    uint32_t plants = 0;
+    for (uint32_t c = 0; c < w->get_landscape()->get_chunk_count(); ++c)
+        plants += w->get_landscape()->get_chunk(c)->get_plant_count();
+    EXPECT_EQ(plants, 2u);
 }
 
 TEST_F(world_test, unit_files_that_fail_stop_the_load_with_their_message) {
@@ -131,7 +174,9 @@ TEST_F(world_test, a_failing_unit_init_empties_the_units_and_logs_once) {
     EXPECT_EQ(w->get_game_unit_count(), 0u);
     const auto errors = messages.texts(message_t::ERROR);
     EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
-                            [](const std::string &t) { return t.find("Failed to initialize world units.") != std::string::npos; }),
+                            [](const std::string &t) {
+                                return t.find("Failed to initialize world units.") != std::string::npos;
+                            }),
               1);
 }
 
@@ -186,7 +231,8 @@ TEST_F(world_test, extracting_keeps_the_order_of_both_arrays) {
     EXPECT_STREQ(dest[1]->name_text().c_str(), "body.rock");
     std::vector<std::string> rest;
     for (const auto &u : source) rest.push_back(u->get_descriptor()->class_name->c_str());
-    EXPECT_EQ(rest, (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
+    EXPECT_EQ(rest,
+              (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
     extract_units_of_type(dest, source, trail_u::unit_descriptor);
     EXPECT_EQ(dest.get_count(), 2u);
     EXPECT_EQ(source.get_count(), 5u);

@@ -1,0 +1,110 @@
+// The shipped maps load into worlds as the build packs them into "base.tzk" (after the
+// emitters' hookup, as the scene loads them): terrain, units initialised (the sound
+// loops with the sound front-end's sounds), every body and plant in a chunk, and ground
+// under the player's start. The impact emitters and sounds are in the content too.
+#include <gtest/gtest.h>
+
+#include "game/visuals/effects/particle_gen.h"
+#include "game/visuals/models/model_object.h"
+#include "game/visuals/models/model_template.h"
+#include "game/visuals/effects/particle_set.h"
+#include "game/world/landscape.h"
+#include "game/world/particle_emitter.h"
+#include "kernel/sound.h"
+#include "outside/sonbase/sonbase.h"
+#include "qrncore/qrnutils/ufs/zip_device.h"
+#include "qrncore/system/dl_lib.h"
+#include "support/test_paths.h"
+#include "world_unit_fixture.h"
+
+namespace quarn::test {
+namespace {
+
+class world_content : public world_unit_fixture_t {
+protected:
+    void SetUp() override {
+        world_unit_fixture_t::SetUp();
+        sonbase_init(dl_lib_t::get_main_handle());
+        snd_start(get_engine_ubank(), unit_system_t::get_default());
+        previous = fs_set_archive_factory(zip_device_create);
+        archive = ufs_mount(FS_DEVICE_ZIP, (test_bin_dir() + "/base.tzk").c_str(), "", true, 50);
+        ASSERT_NE(archive, nullptr);
+        // The emitters' templates and particle sets, as the scene loads its hookups
+        // before the map (the waterfall of cross copies one).
+        for (const unit_descriptor_t *d : particle_classes)
+            if (get_engine_ubank()->register_class(d)) registered.push_back(d);
+        ASSERT_TRUE(load_path("/script/hookup/emitters.unit"))
+            << ::testing::PrintToString(messages.texts(message_t::ERROR));
+    }
+    void TearDown() override {
+        world.reset();
+        loader.reset();
+        file.reset();
+        unit_system_t::clean_garbage();
+        for (const unit_descriptor_t *d : registered) get_engine_ubank()->unregister_class(d);
+        snd_stop();
+        free_cached();
+        if (archive) ufs_unmount(archive);
+        fs_set_archive_factory(previous);
+        world_unit_fixture_t::TearDown();
+        sonbase_shutdown();
+    }
+
+    fs_archive_factory_t previous = nullptr;
+    fs_device_t *archive = nullptr;
+    static constexpr const unit_descriptor_t *particle_classes[] = {
+        &model_template_u::unit_descriptor, &model_object_u::unit_descriptor, &particle_gen_u::unit_descriptor,
+        &particle_set_u::unit_descriptor, &particle_emitter_u::unit_descriptor};
+    std::vector<const unit_descriptor_t *> registered;
+};
+
+TEST_F(world_content, every_map_loads_into_a_world_with_its_bodies_on_chunks) {
+    for (const char *map : {"valley", "peaks", "cross"}) {
+        SCOPED_TRACE(map);
+        messages.clear();
+        world_u *w = make_world();
+        w->load(("/map/" + std::string(map) + "/").c_str());
+        EXPECT_EQ(messages.texts(message_t::ERROR), std::vector<std::string>{});
+        EXPECT_EQ(messages.texts(message_t::WARNING), std::vector<std::string>{});
+        landscape_u *l = w->get_landscape();
+        ASSERT_EQ(l->get_chunk_count(), 16u);
+        uint32_t bodies = 0, in_chunks = 0;
+        for (uint32_t i = 0; i < w->get_game_unit_count(); ++i)
+            bodies += unit_cast<body_inst_u>(w->get_game_unit(i)) ? 1 : 0;
+        for (uint32_t c = 0; c < l->get_chunk_count(); ++c)
+            in_chunks += l->get_chunk(c)->get_body_count() + l->get_chunk(c)->get_plant_count();
+        EXPECT_GT(bodies, 0u);
+        EXPECT_EQ(in_chunks, bodies);
+        EXPECT_GT(w->get_attract_areas().get_area_count(), 0u);
+
+        array_dyn_t<owner_ptr_t<unit_base_t>> starts;
+        ASSERT_TRUE(load_start_points(starts, map));
+        ASSERT_GT(starts.get_count(), 0u);
+        ground_probe_t probe;
+        const start_point_u *start = unit_cast<start_point_u>(starts[0].get());
+        ASSERT_TRUE(w->get_ground_probe(probe, start->get_placement().position + vec3_t{0, 2, 0}));
+        EXPECT_NEAR(probe.ground_height, start->get_placement().position.y, 0.1f);
+    }
+}
+
+TEST_F(world_content, every_throw_emitter_of_the_impacts_is_a_template_of_the_hookups) {
+    for (int32_t s = 0; s <= 17; ++s) {
+        const char *name = throw_emitter_name(s);
+        if (!name) continue;
+        auto *emitter = unit_cast<particle_emitter_u>(unit_system_t::find_unit(name));
+        EXPECT_NE(emitter, nullptr) << name;
+        // The scene's impacts fire a copy of it.
+        EXPECT_TRUE(world_scene_impacts().trigger_emitter(name, placement_t({1, 2, 3}, quat_t()))) << name;
+    }
+    EXPECT_NE(unit_cast<particle_emitter_u>(unit_system_t::find_unit(world_u::WATER_EMITTER)), nullptr);
+}
+
+TEST_F(world_content, the_impact_sounds_are_in_the_content) {
+    for (int32_t s = -1; s <= 17; ++s)
+        for (float r : {0.25f, 0.75f})
+            EXPECT_TRUE(fs_stat(bullet_hit_sound(s, r), nullptr, FS_REALM_VIRTUAL)) << bullet_hit_sound(s, r);
+    EXPECT_TRUE(fs_stat(world_u::BODY_HIT_SOUND, nullptr, FS_REALM_VIRTUAL));
+}
+
+}  // namespace
+}  // namespace quarn::test
