@@ -8,8 +8,11 @@
 // start points, attraction areas, sound loops, bodies, plants, body actors and flag
 // poles (whose models cannot load here, so their loads fail, which must stay
 // orderly), and particle emitters over the particle sets the same input defines,
-// started and fired in a scene of their own and run through their lists. After each
-// input every unit must be freed.
+// started and fired in a scene of their own and run through their lists. The grass
+// with its sets and kinds: model templates need the memory manager's resource tie, so
+// they are no class here and a kind always fails its load; the grass itself is grown
+// at awkward viewers (without a landscape nothing grows). After each input every unit
+// must be freed.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -42,7 +45,6 @@
 #include "game/world/trail.h"
 #include "game/world/trail_follower.h"
 #include "game/world/wind.h"
-#include "game/visuals/models/model_template.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
 #include "outside/qrnshared/cvar.h"
@@ -92,8 +94,8 @@ struct world_t {
               &plant_desc_u::unit_descriptor, &plant_inst_u::unit_descriptor, &body_actor_desc_u::unit_descriptor,
               &body_actor_inst_u::unit_descriptor, &flagpole_inst_u::unit_descriptor,
               &particle_emitter_u::unit_descriptor, &particle_set_u::unit_descriptor, &particle_gen_u::unit_descriptor,
-              &model_template_u::unit_descriptor, &grass_property_u::unit_descriptor, &grass_set_u::unit_descriptor,
-              &grass_cell_u::unit_descriptor, &grass_u::unit_descriptor})
+              &grass_property_u::unit_descriptor, &grass_set_u::unit_descriptor, &grass_cell_u::unit_descriptor,
+              &grass_u::unit_descriptor})
             bank.register_class(d);
         // The game's substances, for the grass sets' names.
         static const char substances[] =

@@ -112,7 +112,16 @@ TEST_F(grass_test, flat_ground_grows_the_kinds_of_its_substance_only) {
     ASSERT_EQ(grass->get_set_count(), 1u);
     EXPECT_EQ(grass->get_set(0)->get_substance_index(), 5);
     EXPECT_EQ(grass->m_models.get_count(), 1u);
+    // In the scene's update list, drawn with its first camera, its fog, its second
+    // light and a model packet of its own.
     EXPECT_TRUE(grass->is_listed());
+    ctrl()->apply_list_changes();
+    const updatable_t *listed = grass.get();
+    EXPECT_TRUE(ctrl()->get_update_list().contains(listed));
+    EXPECT_EQ(grass->get_packets().get(FW_SLOT_CAMERA), ctrl()->get_camera_packet(0));
+    EXPECT_EQ(grass->get_packets().get(FW_SLOT_FOG), ctrl()->get_fog_packet());
+    EXPECT_EQ(grass->get_packets().get(FW_SLOT_LIGHT), ctrl()->get_light_packet(1));
+    EXPECT_EQ(grass->get_packets().get(FW_SLOT_MODEL), grass->get_own_packet());
 
     grass_cell_u *cell = generate_at({0, 0, 0}, 0, 0);
     ASSERT_NE(cell, nullptr);
@@ -140,6 +149,11 @@ TEST_F(grass_test, flat_ground_grows_the_kinds_of_its_substance_only) {
     EXPECT_EQ(c >> 24, 0xFFu);
     EXPECT_GE((c >> 16) & 0xFF, 119u * 203u / 255u);
     EXPECT_LE((c >> 16) & 0xFF, 128u * 203u / 255u);
+
+    // Gone: it leaves the list.
+    grass.reset();
+    ctrl()->apply_list_changes();
+    EXPECT_FALSE(ctrl()->get_update_list().contains(listed));
 }
 
 TEST_F(grass_test, the_same_terrain_viewer_and_carry_give_the_same_cell) {
