@@ -81,6 +81,11 @@ bool grass_u::viewer_usable(const vec3_t &v) {
 
 grass_u::~grass_u() { teardown(); }
 
+void grass_u::on_construct() {
+    // No set for any substance until the load (a copy keeps none either).
+    for (int32_t &s : m_substance_to_set) s = -1;
+}
+
 void grass_u::on_destroy() { teardown(); }
 
 void grass_u::teardown() {

@@ -101,6 +101,7 @@ public:
     array_dyn_t<owner_ptr_t<unit_base_t>> m_models;
 
 protected:
+    void on_construct();
     void on_destroy();
 
 private:
