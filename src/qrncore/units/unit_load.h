@@ -77,6 +77,13 @@ public:
     // The roots of a successful load.
     uint32_t get_root_count() const { return m_roots.get_count(); }
     unit_base_t *get_root(uint32_t i) const { return m_roots[i].get(); }
+    // Moves the roots of a successful load to the end of out, in file order; the
+    // loader then holds none. False, nothing moved, when out cannot grow.
+    bool take_roots(array_dyn_t<owner_ptr_t<unit_base_t>> &out) {
+        if (!out.append_array(std::move(m_roots))) return false;
+        m_roots.clear();
+        return true;
+    }
 
 protected:
     // Logs "[unit] The unit '%s' in file '%s' has type '%s', but the code expected
