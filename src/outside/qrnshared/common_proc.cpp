@@ -145,7 +145,8 @@ bool common_proc_t::init_gfx2(const gfx_mode_t &mode, bool activate) {
         return false;
     }
     if (activate) links.set_active(true);
-    message("graphics up: %dx%dx%d", mode.mode.width, mode.mode.height, mode.mode.bits);
+    message("graphics up: %dx%dx%d%s", mode.mode.width, mode.mode.height, mode.mode.bits,
+            mode.fullscreen ? " fullscreen" : " windowed");
     return true;
 }
 
