@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 #include <string>
 
 #include "game/ctrl/menu_ctrl.h"
@@ -12,8 +13,11 @@
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
 #include "kernel/commands.h"
+#include "kernel/cvars.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/cmd.h"
+#include "outside/qrnshared/cvar.h"
+#include "outside/visbase/render.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "game/scene/scene_fixture.h"
 #include "support/fake_clock.h"
@@ -72,6 +76,24 @@ TEST_F(game_process_alone, the_average_frame_rate_is_10_before_any_hunt_frame) {
     EXPECT_FALSE(process->is_paused());
     process->set_paused(true);
     EXPECT_TRUE(process->is_paused());
+}
+
+// "r_path" names a valid path the context offers; else 3 when offered, else 1.
+TEST_F(game_process_alone, the_render_path_falls_back_to_3_then_to_1) {
+    const struct {
+        const char *r_path;
+        std::vector<int32_t> offered;
+        int32_t chosen;
+    } cases[] = {
+        {"5", {1, 3, 5}, 5}, {"6", {1, 3, 5}, 3}, {"7", {1, 3, 5}, 3}, {"x", {1, 3, 5}, 3},
+        {"5", {1, 2}, 1},    {"3", {}, 1},        {"14", {14}, 14},
+    };
+    for (const auto &c : cases) {
+        r_context_t context(nullptr);
+        for (int32_t p : c.offered) context.paths.append(p);
+        ASSERT_TRUE(cvar_get("r_path")->set(c.r_path));
+        EXPECT_EQ(game_process_t::choose_gfx_path(&context), c.chosen) << c.r_path;
+    }
 }
 
 // A bad round id changes nothing: the controller stays, and so do the running scores.

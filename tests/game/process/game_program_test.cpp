@@ -79,6 +79,21 @@ TEST(game_process_program, starts_in_order_runs_the_menu_and_a_signal_quits) {
     EXPECT_NE(read_text(program.home_file("config.cfg")).find("uset g_lang \"en_us\""), std::string::npos);
 }
 
+// A screenshot is a numbered picture in the home's "screenshots" folder, taken at the
+// end of the next frame.
+TEST(game_process_program, a_screenshot_is_saved_numbered) {
+    program_copy_t program;
+    program.set_home_config("screenshot\n");
+    const program_result_t r = run_until_signal(program, {"-nocpu"}, 10);
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(lines_in_order(r.log, {"screenshot", "Screenshot written: '/home/screenshots/fernwold_00000.png'.",
+                                       "quit"}));
+    const std::string png = read_text(program.home_file("screenshots/fernwold_00000.png"));
+    ASSERT_GE(png.size(), 8u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
 // What the variables' hooks keep is what "/home/config.cfg" stores at the end: all
 // of the game's variables but "fx_flat_factor".
 TEST(game_process_program, variables_are_checked_and_stored) {
