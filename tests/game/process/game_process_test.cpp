@@ -17,6 +17,7 @@
 #include "kernel/sys.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
+#include "outside/qrnshared/ui/ui.h"
 #include "outside/visbase/render.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "game/scene/scene_fixture.h"
@@ -51,6 +52,8 @@ protected:
         if (mount) ufs_unmount(mount);
         fs_shutdown();
         menu_ctrl_u::set_first_start(true);
+        // The menus' windows brought the UI up.
+        ui_shutdown();
         scene_fixture_t::TearDown();
     }
 
