@@ -177,7 +177,8 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
         menu->update(0.1f);
         EXPECT_EQ(menu->pending_step, menu_ctrl_u::STEP_NONE) << c.line;
         EXPECT_EQ(data->get_party_player_count(), c.players_left) << c.line;
-        EXPECT_FALSE(menu->mission_loaded) << "no map start-up exists";
+        EXPECT_FALSE(menu->mission_loaded) << "the mission is no resource here";
+        EXPECT_TRUE(log.contains("Mission (/home/tmp_mission.def) does not exist.")) << c.line;
         EXPECT_EQ(menu->get_frame_count(), 0u) << "no scene, no update";
     }
     menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
