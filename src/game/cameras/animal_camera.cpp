@@ -96,7 +96,8 @@ void animal_camera_t::begin_shot(uint32_t kind, bool flash) {
     ++m_shot_count;
     base_ctrl_u *ctrl = get_current_ctrl();
     environment_u *environment = ctrl ? ctrl->get_environment() : nullptr;
-    if (sun_u *sun = environment ? environment->get_sun() : nullptr) sun->set_azimuth(yaw_of(m_shot_rotation) + SUN_OFFSET);
+    sun_u *sun = environment ? environment->get_sun() : nullptr;
+    if (sun) sun->set_azimuth(yaw_of(m_shot_rotation) + SUN_OFFSET);
     refresh_frustum();
 }
 

@@ -248,6 +248,32 @@ TEST_F(screens, the_confirm_dialog_answers_yes_only_by_its_button_10) {
     sounds();
 }
 
+// The dialogs' effect cache lies over their buttons; it must not take the pointer.
+TEST_F(screens, the_confirm_dialogs_answer_a_pointer_click_on_their_buttons) {
+    install_ctrl(ctrl_kind_t::HUNT);
+    struct case_t {
+        const char *how;
+        float x, y;
+        bool answer;
+    };
+    const case_t cases[] = {{"yes", 407, 340, true}, {"no", 617, 340, false}};
+    for (const window_desc_t *row : {&WINDOW_DIALOG_WEBUPLOAD, &WINDOW_DIALOG_FORFEITGAME, &WINDOW_DIALOG_RESETSCORE}) {
+        SCOPED_TRACE(row->layout);
+        ASSERT_NE(open_real<ingame_confirm_handler_t>(*row), nullptr);
+        for (const case_t &c : cases) {
+            confirm_result = !c.answer;
+            ui_wshow(window_item);
+            step();
+            click(c.x, c.y);
+            step();
+            EXPECT_FALSE(ui_wis_shown(window_item)) << c.how;
+            EXPECT_EQ(confirm_result, c.answer) << c.how;
+        }
+        ui_wremove(window_item);
+    }
+    sounds();
+}
+
 TEST_F(screens, the_confirm_stripes_show_unless_the_opener_cleared_the_flag_once) {
     auto *dialog = open_real<ingame_confirm_handler_t>(WINDOW_DIALOG_FORFEITGAME);
     ASSERT_NE(dialog, nullptr);
