@@ -2,6 +2,7 @@
 #include "hunt_fixture.h"
 
 #include "game/cameras/trail_camera.h"
+#include "game/process/game_hooks.h"
 #include "game/round/trail_use.h"
 #include "game/voiceover/voiceover.h"
 
@@ -251,4 +252,19 @@ TEST_F(hunt_round, ragdolls_take_the_first_free_level_and_level_two_when_all_are
 
 }  // namespace
 
+}  // namespace quarn::test
+
+namespace quarn::test {
+namespace {
+
+TEST_F(hunt_round, the_game_process_hands_its_round_over_through_the_hunts_row) {
+    auto *start = game_find_factory<game_start_round_t>(game_row_table_t::linked(), GAME_HOOK_START_ROUND);
+    ASSERT_NE(start, nullptr);
+    ASSERT_NE(start_hunt(false), nullptr);
+    EXPECT_TRUE(start(*hunt, make_round(42)));
+    EXPECT_FLOAT_EQ(hunt->get_time_limit(), 42.0f);
+    EXPECT_FALSE(start(*hunt, owner_ptr_ret_t<unit_base_t>(score_u::create()))) << "no round";
+}
+
+}  // namespace
 }  // namespace quarn::test
