@@ -99,6 +99,16 @@ TEST_F(world_content, every_throw_emitter_of_the_impacts_is_a_template_of_the_ho
     EXPECT_NE(unit_cast<particle_emitter_u>(unit_system_t::find_unit(world_u::WATER_EMITTER)), nullptr);
 }
 
+TEST_F(world_content, the_scenes_impacts_play_one_shots_and_leave_marks_only_with_bits) {
+    const uint32_t before = snd_oneshot_count();
+    world_scene_impacts().play_sound(world_u::BODY_HIT_SOUND, {1, 2, 3});
+    EXPECT_EQ(snd_oneshot_count(), before + 1);
+    // The test's scene keeps no decals: nothing to add to, nothing happens.
+    messages.clear();
+    world_scene_impacts().add_mark({1, 2, 3}, {0, 1, 0});
+    EXPECT_TRUE(messages.entries().empty());
+}
+
 TEST_F(world_content, the_impact_sounds_are_in_the_content) {
     for (int32_t s = -1; s <= 17; ++s)
         for (float r : {0.25f, 0.75f})

@@ -147,6 +147,19 @@ TEST_F(world_test, a_second_load_replaces_the_first) {
     EXPECT_EQ(plants, 2u);
 }
 
+TEST_F(world_test, a_copy_is_a_fresh_world) {
+    write_fixture_models();
+    world_u *w = load_world(objects_map(), "objs");
+    owner_ptr_t<world_u> copy(unit_cast<world_u>(w->clone()));
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy->get_physics_server(), w->get_physics_server());
+    EXPECT_NE(copy->get_landscape(), w->get_landscape());
+    EXPECT_EQ(copy->get_landscape()->get_chunk_count(), 0u);
+    EXPECT_EQ(copy->get_game_unit_count(), 0u);
+    EXPECT_EQ(copy->get_attract_areas().get_area_count(), 0u);
+    EXPECT_FLOAT_EQ(copy->get_physics_scene()->get_material(3)->friction, 100.0f);
+}
+
 TEST_F(world_test, unit_files_that_fail_stop_the_load_with_their_message) {
     ASSERT_TRUE(put_map(map_slope_text(), "broken"));
     put_text("broken/landscape.game.unit", "RozErere\n{\n  nonsense\n");
