@@ -6,7 +6,6 @@
 #include "game/scene/scene_view.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "kernel/sound.h"
 #include "outside/qrnshared/ui/ui.h"
 
 namespace quarn {
@@ -40,15 +39,6 @@ c_item_t *show_game_window(const window_desc_t &row) {
 
 void close_game_windows() {
     if (front_end_session_t *session = get_front_end_session()) session->close_all_windows();
-}
-
-void ctrl_move_listener(base_ctrl_u &ctrl) {
-    if (scene_view_t *view = ctrl.get_view()) {
-        const placement_t placement = view->get_placement();
-        const vec3_t velocity = view->get_velocity();
-        snd_listener(&placement, &velocity);
-    }
-    snd_update_state();
 }
 
 }  // namespace quarn

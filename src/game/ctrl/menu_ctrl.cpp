@@ -35,6 +35,7 @@ void menu_ctrl_u::set_first_start(bool first) { first_start = first; }
 
 void menu_ctrl_u::on_construct() {
     m_view = ctrl_make_camera(*this, GAME_HOOK_MENU_VIEW, m_camera);
+    push_view(m_camera);
     if (game_data_t *data = get_game_data()) data->set_mode(game_data_t::MODE_PLAY);
 }
 
@@ -44,13 +45,13 @@ void menu_ctrl_u::on_destroy() {
 }
 
 void menu_ctrl_u::teardown_scene() {
-    base_ctrl_u::teardown_scene();
+    game_ctrl_u::teardown_scene();
     // The lists no longer hold the camera.
     ctrl_delete_camera(m_view, m_camera);
 }
 
 void menu_ctrl_u::activate() {
-    base_ctrl_u::activate();
+    game_ctrl_u::activate();
     if (first_start) {
         ui_pshow(0);
         m_splash_window = show_game_window(WINDOW_SPLASH_START);
@@ -78,8 +79,7 @@ void menu_ctrl_u::update(float dt) {
         start_menu();
     }
     if (mission_loaded && scene_visible) {
-        base_ctrl_u::update(dt);
-        ctrl_move_listener(*this);
+        game_ctrl_u::update(dt);
     }
 }
 
@@ -87,13 +87,13 @@ void menu_ctrl_u::draw() {
     if (!mission_loaded || !scene_visible) return;
     // Grass priming joins here once the environment has grass.
     grass_primed = true;
-    base_ctrl_u::draw();
+    game_ctrl_u::draw();
 }
 
 void menu_ctrl_u::close_windows() {
     m_splash_window.release();
     close_game_windows();
-    base_ctrl_u::close_windows();
+    game_ctrl_u::close_windows();
 }
 
 void menu_ctrl_u::start_background_mission() {
