@@ -19,11 +19,6 @@ namespace {
 // True until the first menu of the run is activated.
 bool first_start = true;
 
-constexpr window_desc_t WINDOW_SPLASH_START = {"splash", "start", 0, 0, "/ui/sstart.esc"};
-constexpr window_desc_t WINDOW_MENU_MAIN = {"menu", "main", 0, 0, "/ui/mmain.esc"};
-constexpr window_desc_t WINDOW_MENU_HIGHSCORE = {"menu", "highscore", 0, 0, "/ui/mhighscore.esc"};
-constexpr window_desc_t WINDOW_MENU_PARTY = {"menu", "partymode", 0, 0, "/ui/mparty.esc"};
-
 // Sound kind of the menu music: a sound that keeps playing (it loops).
 constexpr uint32_t MUSIC_KIND = 2;
 
@@ -54,7 +49,7 @@ void menu_ctrl_u::activate() {
     game_ctrl_u::activate();
     if (first_start) {
         ui_pshow(0);
-        m_splash_window = show_game_window(WINDOW_SPLASH_START);
+        m_splash_window = show_game_window(WINDOW_START_SCREEN);
         first_start = false;
         // Without a start splash nobody would ask for the menu: it comes at once.
         if (!m_splash_window) pending_step = STEP_AFTER_SPLASH;
@@ -112,9 +107,9 @@ void menu_ctrl_u::start_menu() {
     }
     game_data_t *data = get_game_data();
     if (data && menu_kind != MENU_PARTY) data->clear_party();
-    show_game_window(menu_kind == MENU_HIGHSCORE ? WINDOW_MENU_HIGHSCORE
-                     : menu_kind == MENU_PARTY   ? WINDOW_MENU_PARTY
-                                                 : WINDOW_MENU_MAIN);
+    show_game_window(menu_kind == MENU_HIGHSCORE ? WINDOW_HIGHSCORES
+                     : menu_kind == MENU_PARTY   ? WINDOW_PARTY_SETUP
+                                                 : WINDOW_MAIN_MENU);
 }
 
 }  // namespace quarn

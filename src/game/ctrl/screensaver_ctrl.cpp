@@ -9,12 +9,6 @@ namespace quarn {
 
 QRN_UNIT_DEFINE(screensaver_ctrl_u, "screensaver_ctrl");
 
-namespace {
-
-constexpr window_desc_t WINDOW_SCREENSAVER = {"screensaver", "main", 0, 0, "/ui/mscreensaver.esc"};
-
-}  // namespace
-
 void screensaver_ctrl_u::on_construct() {
     m_view = ctrl_make_camera(*this, GAME_HOOK_SCREENSAVER_VIEW, m_camera);
     push_view(m_camera);
@@ -29,7 +23,7 @@ void screensaver_ctrl_u::teardown_scene() {
 void screensaver_ctrl_u::activate() {
     game_ctrl_u::activate();
     snd_set_current_tag(SOUND_TAG);
-    show_game_window(WINDOW_SCREENSAVER);
+    show_game_window(WINDOW_SCREENSAVER_MAIN);
 }
 
 void screensaver_ctrl_u::update(float dt) {
