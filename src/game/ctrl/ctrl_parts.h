@@ -22,5 +22,8 @@ void ctrl_delete_camera(scene_object_t *&view, scene_view_t *&camera);
 c_item_t *show_game_window(const window_desc_t &row);
 // Closes the windows the session opened for the scene.
 void close_game_windows();
+// The map's grass grows its missing cells around the active view (nothing without
+// grass or a view). True when it was asked.
+bool ctrl_grow_grass(base_ctrl_u &ctrl);
 
 }  // namespace quarn

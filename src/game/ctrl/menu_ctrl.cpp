@@ -80,7 +80,8 @@ void menu_ctrl_u::update(float dt) {
 
 void menu_ctrl_u::draw() {
     if (!mission_loaded || !scene_visible) return;
-    // Grass priming joins here once the environment has grass.
+    // The grass grows around the camera before the scene draws it.
+    ctrl_grow_grass(*this);
     grass_primed = true;
     game_ctrl_u::draw();
 }

@@ -31,7 +31,8 @@ void screensaver_ctrl_u::update(float dt) {
 }
 
 void screensaver_ctrl_u::draw() {
-    // Grass priming joins here once the environment has grass.
+    // The grass grows around the camera before the scene draws it.
+    ctrl_grow_grass(*this);
     grass_primed = true;
     game_ctrl_u::draw();
 }
