@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "map_section_util.h"
 #include "qrncore/system/messages.h"
 #include "zm_writer.h"
 
@@ -12,13 +13,6 @@ namespace mapgen {
 using quarn::def_obj_t;
 
 namespace {
-
-bool is_word(const std::string &s) {
-    if (s.empty() || s.size() > 64) return false;
-    for (char c : s)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
-    return true;
-}
 
 // Text that a unit file can quote as it stands.
 bool is_quotable(const std::string &s) {
@@ -42,7 +36,7 @@ bool map_read_weather(const map_t &map, const def_obj_t &block, zmgen::zm_def_re
         return false;
     map_weather_t w;
     w.name = o->get_name();
-    if (!is_word(w.name)) return r.fail(o, nullptr, "the preset '%s' needs a name of letters, digits and '_'", w.name.c_str());
+    if (!map_is_word(w.name)) return r.fail(o, nullptr, "the preset '%s' needs a name of letters, digits and '_'", w.name.c_str());
     w.pretty_name = r.has(o, "pretty_name") ? r.text(o, "pretty_name") : "@@df_weather_" + w.name + "@@";
     if (!is_quotable(w.pretty_name)) return r.fail(o, "pretty_name", "'pretty_name' may not hold quotes, backslashes or control characters");
     w.sun_name = r.has(o, "sun_name") ? r.text(o, "sun_name") : map.name;
@@ -52,10 +46,10 @@ bool map_read_weather(const map_t &map, const def_obj_t &block, zmgen::zm_def_re
         if (!r.has(o, key)) return r.fail(o, nullptr, "the preset '%s' has no '%s'", w.name.c_str(), key);
     w.sun = r.text(o, "sun");
     const size_t dot = w.sun.rfind('.');
-    if (dot == std::string::npos || w.sun.substr(dot) != ".sui" || !is_word(w.sun.substr(0, dot)))
+    if (dot == std::string::npos || w.sun.substr(dot) != ".sui" || !map_is_word(w.sun.substr(0, dot)))
         return r.fail(o, "sun", "'sun' names a sun table of \"/map/common/\" (\"sun.sui\"), not \"%s\"", w.sun.c_str());
     w.skybox = r.text(o, "skybox");
-    if (!is_word(w.skybox)) return r.fail(o, "skybox", "'skybox' needs a look name of letters, digits and '_'");
+    if (!map_is_word(w.skybox)) return r.fail(o, "skybox", "'skybox' needs a look name of letters, digits and '_'");
 
     if (r.has(o, "weather_cond")) {
         if (!r.real(o, "weather_cond", w.cond)) return false;

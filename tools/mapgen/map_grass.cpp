@@ -13,13 +13,6 @@ using quarn::def_obj_t;
 
 namespace {
 
-bool is_word(const std::string &s) {
-    if (s.empty() || s.size() > 64) return false;
-    for (char c : s)
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
-    return true;
-}
-
 bool contains(const std::vector<std::string> &list, const std::string &s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
@@ -36,14 +29,14 @@ bool map_read_grass(const def_obj_t &block, zmgen::zm_def_reader_t &r, std::vect
             return false;
         map_grass_kind_t k;
         k.name = o->get_name();
-        if (!is_word(k.name)) return r.fail(o, nullptr, "the grass kind '%s' needs a name of letters, digits and '_'", k.name.c_str());
+        if (!map_is_word(k.name)) return r.fail(o, nullptr, "the grass kind '%s' needs a name of letters, digits and '_'", k.name.c_str());
         for (const char *key : {"substance", "model", "part"})
             if (!r.has(o, key)) return r.fail(o, nullptr, "the grass kind '%s' has no '%s'", k.name.c_str(), key);
         k.substance = r.text(o, "substance");
-        if (!is_word(k.substance)) return r.fail(o, "substance", "'substance' needs a substance name of letters, digits and '_'");
+        if (!map_is_word(k.substance)) return r.fail(o, "substance", "'substance' needs a substance name of letters, digits and '_'");
         if (!map_read_path(o, "model", r, true, k.model)) return false;
         k.part = r.text(o, "part");
-        if (!is_word(k.part)) return r.fail(o, "part", "'part' needs a part name of letters, digits and '_'");
+        if (!map_is_word(k.part)) return r.fail(o, "part", "'part' needs a part name of letters, digits and '_'");
         if (!map_read_real(o, "density", r, 0.0f, 1000.0f, k.density) ||
             !map_read_real(o, "density_range", r, 0.0f, 1000.0f, k.density_range) ||
             !map_read_real(o, "seed_range", r, 0.0f, 180.0f, k.seed_range) ||

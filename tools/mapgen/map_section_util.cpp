@@ -82,4 +82,11 @@ bool map_unique_names(const def_obj_t &block, zm_def_reader_t &r, const std::vec
     return true;
 }
 
+bool map_is_word(const std::string &s) {
+    if (s.empty() || s.size() > 64) return false;
+    for (char c : s)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+    return true;
+}
+
 }  // namespace mapgen

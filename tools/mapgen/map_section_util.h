@@ -27,6 +27,8 @@ bool map_read_real(const quarn::def_obj_t *o, const char *key, zmgen::zm_def_rea
                    float &out);
 // The ground under (x, z), raised by lift.
 vec3_t map_on_ground(const map_t &map, const vec2_t &at, float lift);
+// A word of 1 to 64 letters, digits and '_' (preset, kind, substance and part names).
+bool map_is_word(const std::string &s);
 // Names given twice in a list of names: reports the second and gives false.
 bool map_unique_names(const quarn::def_obj_t &block, zmgen::zm_def_reader_t &r, const std::vector<std::string> &names);
 

@@ -6,7 +6,8 @@
 #include "game/scene/scene_view.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "kernel/sound.h"
+#include "game/world/environment.h"
+#include "game/world/grass.h"
 #include "outside/qrnshared/ui/ui.h"
 
 namespace quarn {
@@ -42,13 +43,13 @@ void close_game_windows() {
     if (front_end_session_t *session = get_front_end_session()) session->close_all_windows();
 }
 
-void ctrl_move_listener(base_ctrl_u &ctrl) {
-    if (scene_view_t *view = ctrl.get_view()) {
-        const placement_t placement = view->get_placement();
-        const vec3_t velocity = view->get_velocity();
-        snd_listener(&placement, &velocity);
-    }
-    snd_update_state();
+bool ctrl_grow_grass(base_ctrl_u &ctrl) {
+    const environment_u *environment = ctrl.get_environment<environment_u>();
+    grass_u *grass = environment ? environment->get_grass() : nullptr;
+    scene_view_t *view = ctrl.get_view();
+    if (!grass || !view) return false;
+    grass->update_cells(view->get_placement().position);
+    return true;
 }
 
 }  // namespace quarn

@@ -1,6 +1,6 @@
 #pragma once
 // What the menu and the screensaver controllers share: their camera, made by the
-// cameras' factory row, and the sound listener that follows the active view.
+// cameras' factory row, and their windows.
 #include "game/scene/base_ctrl.h"
 
 namespace quarn {
@@ -22,9 +22,8 @@ void ctrl_delete_camera(scene_object_t *&view, scene_view_t *&camera);
 c_item_t *show_game_window(const window_desc_t &row);
 // Closes the windows the session opened for the scene.
 void close_game_windows();
-
-// The listener at the active view's placement and velocity; then the frame's sound
-// state.
-void ctrl_move_listener(base_ctrl_u &ctrl);
+// The map's grass grows its missing cells around the active view (nothing without
+// grass or a view). True when it was asked.
+bool ctrl_grow_grass(base_ctrl_u &ctrl);
 
 }  // namespace quarn

@@ -19,11 +19,6 @@ namespace {
 // True until the first menu of the run is activated.
 bool first_start = true;
 
-constexpr window_desc_t WINDOW_SPLASH_START = {"splash", "start", 0, 0, "/ui/sstart.esc"};
-constexpr window_desc_t WINDOW_MENU_MAIN = {"menu", "main", 0, 0, "/ui/mmain.esc"};
-constexpr window_desc_t WINDOW_MENU_HIGHSCORE = {"menu", "highscore", 0, 0, "/ui/mhighscore.esc"};
-constexpr window_desc_t WINDOW_MENU_PARTY = {"menu", "partymode", 0, 0, "/ui/mparty.esc"};
-
 // Sound kind of the menu music: a sound that keeps playing (it loops).
 constexpr uint32_t MUSIC_KIND = 2;
 
@@ -35,6 +30,7 @@ void menu_ctrl_u::set_first_start(bool first) { first_start = first; }
 
 void menu_ctrl_u::on_construct() {
     m_view = ctrl_make_camera(*this, GAME_HOOK_MENU_VIEW, m_camera);
+    push_view(m_camera);
     if (game_data_t *data = get_game_data()) data->set_mode(game_data_t::MODE_PLAY);
 }
 
@@ -44,16 +40,16 @@ void menu_ctrl_u::on_destroy() {
 }
 
 void menu_ctrl_u::teardown_scene() {
-    base_ctrl_u::teardown_scene();
+    game_ctrl_u::teardown_scene();
     // The lists no longer hold the camera.
     ctrl_delete_camera(m_view, m_camera);
 }
 
 void menu_ctrl_u::activate() {
-    base_ctrl_u::activate();
+    game_ctrl_u::activate();
     if (first_start) {
         ui_pshow(0);
-        m_splash_window = show_game_window(WINDOW_SPLASH_START);
+        m_splash_window = show_game_window(WINDOW_START_SCREEN);
         first_start = false;
         // Without a start splash nobody would ask for the menu: it comes at once.
         if (!m_splash_window) pending_step = STEP_AFTER_SPLASH;
@@ -78,22 +74,22 @@ void menu_ctrl_u::update(float dt) {
         start_menu();
     }
     if (mission_loaded && scene_visible) {
-        base_ctrl_u::update(dt);
-        ctrl_move_listener(*this);
+        game_ctrl_u::update(dt);
     }
 }
 
 void menu_ctrl_u::draw() {
     if (!mission_loaded || !scene_visible) return;
-    // Grass priming joins here once the environment has grass.
+    // The grass grows around the camera before the scene draws it.
+    ctrl_grow_grass(*this);
     grass_primed = true;
-    base_ctrl_u::draw();
+    game_ctrl_u::draw();
 }
 
 void menu_ctrl_u::close_windows() {
     m_splash_window.release();
     close_game_windows();
-    base_ctrl_u::close_windows();
+    game_ctrl_u::close_windows();
 }
 
 void menu_ctrl_u::start_background_mission() {
@@ -112,9 +108,9 @@ void menu_ctrl_u::start_menu() {
     }
     game_data_t *data = get_game_data();
     if (data && menu_kind != MENU_PARTY) data->clear_party();
-    show_game_window(menu_kind == MENU_HIGHSCORE ? WINDOW_MENU_HIGHSCORE
-                     : menu_kind == MENU_PARTY   ? WINDOW_MENU_PARTY
-                                                 : WINDOW_MENU_MAIN);
+    show_game_window(menu_kind == MENU_HIGHSCORE ? WINDOW_HIGHSCORES
+                     : menu_kind == MENU_PARTY   ? WINDOW_PARTY_SETUP
+                                                 : WINDOW_MAIN_MENU);
 }
 
 }  // namespace quarn

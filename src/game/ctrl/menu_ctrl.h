@@ -9,7 +9,7 @@
 // draws only while a menu screen says it is visible (scene_visible).
 #include <cstdint>
 
-#include "game/scene/base_ctrl.h"
+#include "game/scene/game_ctrl.h"
 #include "kernel/sound_unit.h"
 #include "outside/qrnshared/c_item.h"
 
@@ -17,8 +17,8 @@ namespace quarn {
 
 class scene_object_t;
 
-class menu_ctrl_u : public base_ctrl_u {
-    QRN_UNIT_CLASS(menu_ctrl_u, base_ctrl_u);
+class menu_ctrl_u : public game_ctrl_u {
+    QRN_UNIT_CLASS(menu_ctrl_u, game_ctrl_u);
 
 public:
     enum menu_kind_t : int32_t { MENU_MAIN = 0, MENU_HIGHSCORE = 1, MENU_PARTY = 2 };
@@ -27,7 +27,6 @@ public:
     static constexpr float MUSIC_VOLUME = 0.9f;
     static constexpr int32_t SOUND_TAG = 20;
 
-    scene_view_t *get_view() override { return m_camera; }
     scene_object_t *get_player() override { return m_view; }
     void activate() override;
     void update(float dt) override;
@@ -60,7 +59,7 @@ private:
     void start_menu();
 
     scene_object_t *m_view = nullptr;  // owned
-    scene_view_t *m_camera = nullptr;  // the view's camera side
+    scene_view_t *m_camera = nullptr;  // the view's camera side, the first of the views
     c_item_ptr_t m_splash_window;
     owner_ptr_t<sound_u> m_music;
 };

@@ -9,40 +9,37 @@ namespace quarn {
 
 QRN_UNIT_DEFINE(screensaver_ctrl_u, "screensaver_ctrl");
 
-namespace {
-
-constexpr window_desc_t WINDOW_SCREENSAVER = {"screensaver", "main", 0, 0, "/ui/mscreensaver.esc"};
-
-}  // namespace
-
-void screensaver_ctrl_u::on_construct() { m_view = ctrl_make_camera(*this, GAME_HOOK_SCREENSAVER_VIEW, m_camera); }
+void screensaver_ctrl_u::on_construct() {
+    m_view = ctrl_make_camera(*this, GAME_HOOK_SCREENSAVER_VIEW, m_camera);
+    push_view(m_camera);
+}
 
 void screensaver_ctrl_u::teardown_scene() {
     ctrl_unqueue_camera(*this, m_view);
-    base_ctrl_u::teardown_scene();
+    game_ctrl_u::teardown_scene();
     ctrl_delete_camera(m_view, m_camera);
 }
 
 void screensaver_ctrl_u::activate() {
-    base_ctrl_u::activate();
+    game_ctrl_u::activate();
     snd_set_current_tag(SOUND_TAG);
-    show_game_window(WINDOW_SCREENSAVER);
+    show_game_window(WINDOW_SCREENSAVER_MAIN);
 }
 
 void screensaver_ctrl_u::update(float dt) {
-    base_ctrl_u::update(dt);
-    ctrl_move_listener(*this);
+    game_ctrl_u::update(dt);
 }
 
 void screensaver_ctrl_u::draw() {
-    // Grass priming joins here once the environment has grass.
+    // The grass grows around the camera before the scene draws it.
+    ctrl_grow_grass(*this);
     grass_primed = true;
-    base_ctrl_u::draw();
+    game_ctrl_u::draw();
 }
 
 void screensaver_ctrl_u::close_windows() {
     close_game_windows();
-    base_ctrl_u::close_windows();
+    game_ctrl_u::close_windows();
 }
 
 }  // namespace quarn

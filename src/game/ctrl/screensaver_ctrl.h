@@ -3,19 +3,18 @@
 // "screensaver" command writes the mission, makes this controller and starts the map;
 // activating it turns to the menu's sound tag and shows the window
 // "screensaver"/"main", whose handler ends the program on input.
-#include "game/scene/base_ctrl.h"
+#include "game/scene/game_ctrl.h"
 
 namespace quarn {
 
 class scene_object_t;
 
-class screensaver_ctrl_u : public base_ctrl_u {
-    QRN_UNIT_CLASS(screensaver_ctrl_u, base_ctrl_u);
+class screensaver_ctrl_u : public game_ctrl_u {
+    QRN_UNIT_CLASS(screensaver_ctrl_u, game_ctrl_u);
 
 public:
     static constexpr int32_t SOUND_TAG = 20;
 
-    scene_view_t *get_view() override { return m_camera; }
     scene_object_t *get_player() override { return m_view; }
     void activate() override;
     void update(float dt) override;

@@ -11,7 +11,7 @@
 #include "game/scene/base_ctrl.h"
 #include "game/scene/scene_object.h"
 #include "game/session/front_end_session.h"
-#include "game/session/window_desc.h"
+#include "game/ui/system/system_windows.h"
 #include "kernel/commands.h"
 #include "outside/qrnshared/cmd.h"
 #include "qrncore/strings/cstring.h"
@@ -70,8 +70,6 @@ cmd_t *const commands[GAME_COMMAND_COUNT] = {
     &screensaver_command,  &quit_command,
 };
 constexpr uint32_t ALWAYS_FIRST = 15;
-
-constexpr window_desc_t WINDOW_SYSTEM_BUGREPORT = {"system_05", "bugreport", 1, 0, "/ui/system/bugreport.esc"};
 
 // Usage texts go to the log on the game process, like every command's messages.
 void say(const char *text) {

@@ -3,7 +3,7 @@
 #include "game/game_localisation.h"
 #include "game/game_module.h"
 #include "game/process/game_process.h"
-#include "game/world/grass_flags.h"
+#include "game/world/grass.h"
 #include "kernel/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/strings/cstring.h"
@@ -42,7 +42,7 @@ void grass_density_changed(cvar_t *variable) {
         variable->set("0");
         return;
     }
-    grass_mark_density_changed();
+    grass_set_density_changed();
 }
 
 void language_changed(cvar_t *variable) {

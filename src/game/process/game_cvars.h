@@ -4,7 +4,7 @@
 // their hooks keep:
 // - "g_zclip" accepts numbers from 0 to 1.01 and is the view-distance factor;
 // - "g_grass_density" stores a negative number as 0 and marks the grass density as
-//   changed (game/world/grass_flags.h) on every assignment;
+//   changed (grass_set_density_changed, game/world/grass.h) on every assignment;
 // - "g_lang" changes the language: through the game process while it runs, through
 //   the module while it is hosted;
 // - "fx_flat_factor" (any value) is the effects' flat-shading factor.

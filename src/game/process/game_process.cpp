@@ -1,6 +1,7 @@
 #include "game/process/game_process.h"
 
 #include "embedded_archive.h"
+#include "game/ctrl/menu_ctrl.h"
 #include "game/game_localisation.h"
 #include "game/game_module.h"
 #include "game/process/game_commands.h"
@@ -9,7 +10,11 @@
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/front_end_session.h"
+#include "game/session/window_desc.h"
 #include "game/ui/loading_screen.h"
+#include "game/ui/menu_ctrl_link.h"
+#include "game/ui/system/profilerhdl.h"
+#include "game/ui/system/system_windows.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
@@ -79,15 +84,6 @@ def impulses {
 }
 )";
 
-// The console window of "g_console" and the loading screen.
-constexpr const char *CONSOLE_GROUP = "system_02";
-constexpr const char *CONSOLE_NAME = "console";
-constexpr uint32_t CONSOLE_FLAGS = 9;
-constexpr const char *CONSOLE_LAYOUT = "/system/console/console.esc";
-constexpr const char *LOADING_GROUP = "splash";
-constexpr const char *LOADING_NAME = "load";
-constexpr const char *LOADING_LAYOUT = "/ui/sload.esc";
-
 const char *cvar_text(const char *name, const char *fallback) {
     const cvar_t *v = cvar_get(name);
     return v ? v->get_text() : fallback;
@@ -111,20 +107,38 @@ const char *game_ctrl_type_name(game_ctrl_kind_t kind) {
 
 game_process_t *get_game_process() { return the_process; }
 
+namespace {
+
+// The menu screens write these two fields of the current menu controller.
+bool menu_ctrl_fields(base_ctrl_u &ctrl, menu_ctrl_fields_t &out) {
+    auto *menu = dynamic_cast<menu_ctrl_u *>(&ctrl);
+    if (!menu) return false;
+    out.scene_visible = &menu->scene_visible;
+    out.pending_step = &menu->pending_step;
+    return true;
+}
+
+}  // namespace
+
 game_process_t::game_process_t() : common_proc_t(PRIORITY) {
     set_name("game");
     the_process = this;
     game_module_set_process(this);
+    set_screen_process(this);
+    set_menu_ctrl_access(menu_ctrl_fields);
 }
 
 game_process_t::~game_process_t() {
     if (get_current_ctrl() || m_controller_running) set_current_ctrl(nullptr);
     unmount_game_data();
     unregister_game_commands();
+    unregister_profiler_command();
     if (m_queue.id >= 0) cmd_unregister_queue(&m_queue);
     unregister_game_cvars();
     if (the_process == this) the_process = nullptr;
     if (game_module_process() == this) game_module_set_process(nullptr);
+    if (get_screen_process() == this) set_screen_process(nullptr);
+    if (get_menu_ctrl_access() == menu_ctrl_fields) set_menu_ctrl_access(nullptr);
 }
 
 // ---- start-up ----
@@ -184,6 +198,8 @@ void game_process_t::register_console() {
     register_game_cvars();
     if (m_queue.id < 0) cmd_register_queue(&m_queue, COMMAND_QUEUE);
     register_game_commands(m_screensaver);
+    // Runs at once, off the queue (the built-in F6 binding).
+    register_profiler_command();
 }
 
 void game_process_t::open_devices() {
@@ -219,7 +235,8 @@ void game_process_t::open_devices() {
     substance_db_request();
     m_substances = true;
     if (cvar_int("g_console") != 0) {
-        m_console_window = ui_winsert(CONSOLE_GROUP, CONSOLE_NAME, CONSOLE_FLAGS, CONSOLE_LAYOUT);
+        const window_desc_t &console = WINDOW_SYSTEM_CONSOLE;
+        m_console_window = ui_winsert(console.group, console.name, console.insert_flags, console.layout);
     }
 }
 
@@ -259,6 +276,9 @@ void game_process_t::shutdown() {
         gfx_shutdown_devices();
         snd_shutdown_devices();
     }
+    // One-shots still sounding (a camera click in the last frames) go now, while the
+    // unit system they live in still frees what is released.
+    snd_finish();
     if (m_substances) substance_db_release();
     m_substances = false;
     m_bindings.clear();
@@ -344,7 +364,8 @@ void game_process_t::start_round(uint32_t index) {
 
 void game_process_t::show_loading(game_loading_kind_t kind) {
     remove_loading_window();
-    m_loading_window = ui_winsert(LOADING_GROUP, LOADING_NAME, 0, LOADING_LAYOUT);
+    m_loading_window = ui_winsert(WINDOW_SPLASH_LOAD.group, WINDOW_SPLASH_LOAD.name, WINDOW_SPLASH_LOAD.insert_flags,
+                                  WINDOW_SPLASH_LOAD.layout);
     if (!m_loading_window) return;
     ui_set_splash(m_loading_window.get());
     if (loading_screen_t *screen = loading_screen_of(m_loading_window.get()))

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "game/process/viewport.h"
+#include "game/ui/screen_ctrl.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cmd_queue.h"
@@ -36,7 +37,7 @@ const char *game_ctrl_type_name(game_ctrl_kind_t kind);
 // finish_loading; a round shows a tip and waits for a key.
 enum game_loading_kind_t : int32_t { GAME_LOADING_MISSION = 0, GAME_LOADING_ROUND = 1 };
 
-class game_process_t : public common_proc_t {
+class game_process_t : public common_proc_t, public screen_process_t {
 public:
     static constexpr int PRIORITY = -100;
     static constexpr int COMMAND_QUEUE = 1;
@@ -47,6 +48,8 @@ public:
     static constexpr const char *MISSION_PATH = "/home/tmp_mission.def";
     static constexpr const char *CONFIG_PATH = "/home/config.cfg";
 
+    // Installs itself as the screens' process (set_screen_process) and the menu
+    // controller's accessor of the menu screens (set_menu_ctrl_access) while it lives.
     game_process_t();
     // Lets a controller still held go, unmounts what is still mounted, unregisters the
     // queue, the commands and the variables.
@@ -70,11 +73,11 @@ public:
     void shutdown_gfx2() override;
     bool thaw_gfx2(const gfx_mode_t &mode) override;
     void freeze_gfx2() override;
-    virtual void set_paused(bool paused) { m_paused = paused; }
-    virtual bool is_paused() const { return m_paused; }
+    void set_paused(bool paused) override { m_paused = paused; }
+    bool is_paused() const override { return m_paused; }
     // Asks for a mode switch on the next frame; false (nothing asked) for a mode line
     // that does not parse.
-    virtual bool request_mode(const char *driver, const char *device, const char *mode_line, bool fullscreen);
+    bool request_mode(const char *driver, const char *device, const char *mode_line, bool fullscreen) override;
 
     // ---- frames ----
     void frame();
@@ -116,17 +119,17 @@ public:
     void finish_loading();
     c_item_t *get_loading_window() const { return m_loading_window.get(); }
     // Ends the UI splash, removes the loading window, sets controller running.
-    void close_splash();
+    void close_splash() override;
 
     // ---- others' operations ----
-    double get_process_time() const { return common_proc_t::get_process_time(); }
-    void set_language(const char *language);
+    double get_process_time() const override { return common_proc_t::get_process_time(); }
+    void set_language(const char *language) override;
     // Opens the translation of the key in the web browser, the window deactivated.
-    void open_link(const char *key);
+    void open_link(const char *key) override;
     void request_minimize() { m_minimize_request = true; }
     // Appends the 1-based numbers of the rounds played on the map; true when the
     // progression holds any round.
-    bool find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) const;
+    bool find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) const override;
     // The round progression of path ("[game] load_unit_tree() - ..." when it does not
     // load); null on failure.
     static owner_ptr_ret_t<unit_base_t> load_unit_tree(const char *path);

@@ -34,6 +34,18 @@ inline constexpr window_desc_t WINDOW_SCREENSAVER_MAIN = {"screensaver", "main",
 inline constexpr window_desc_t WINDOW_DIALOG_WEBUPLOAD = {"dialog", "webupload", 0, 0, "/ui/gwebupload.esc"};
 inline constexpr window_desc_t WINDOW_DIALOG_FORFEITGAME = {"dialog", "forfeitgame", 0, 0, "/ui/gforfeitgame.esc"};
 inline constexpr window_desc_t WINDOW_DIALOG_RESETSCORE = {"dialog", "resetscore", 0, 0, "/ui/mresetscore.esc"};
+// The front end: the start screen, the menu screens (one of the group "menu" shows at a
+// time) and the name entry for a new high score.
+inline constexpr window_desc_t WINDOW_START_SCREEN = {"splash", "start", 0, 0, "/ui/sstart.esc"};
+inline constexpr window_desc_t WINDOW_MAIN_MENU = {"menu", "main", 0, 0, "/ui/mmain.esc"};
+inline constexpr window_desc_t WINDOW_HIGHSCORES = {"menu", "highscore", 0, 0, "/ui/mhighscore.esc"};
+inline constexpr window_desc_t WINDOW_CREDITS = {"menu", "credits", 0, 0, "/ui/mcredits.esc"};
+inline constexpr window_desc_t WINDOW_HELP = {"menu", "help", 0, 0, "/ui/mhelp.esc"};
+inline constexpr window_desc_t WINDOW_PLAY_MENU = {"menu", "play", 0, 0, "/ui/mplay.esc"};
+inline constexpr window_desc_t WINDOW_OPTIONS = {"menu", "options", 0, 0, "/ui/moptions.esc"};
+inline constexpr window_desc_t WINDOW_PARTY_SETUP = {"menu", "partymode", 0, 0, "/ui/mparty.esc"};
+inline constexpr window_desc_t WINDOW_QUIT = {"menu", "quit", 0, 0, "/ui/mquit.esc"};
+inline constexpr window_desc_t WINDOW_GAME_ROSTER = {"game", "roster", 0, 0, "/ui/groster.esc"};
 // The scene's colour flash: beneath every ordinary window, taking no input.
 inline constexpr window_desc_t WINDOW_SYSTEM_FLASHER = {"system", "flasher", 20, 0, "/ui/gflash.esc"};
 

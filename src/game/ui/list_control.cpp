@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "game/ui/button_control.h"
 #include "game/ui/control_kit.h"
@@ -144,6 +145,21 @@ void ui_list_t::clear_items() {
         if (ui_button_t *b = item_button(k)) fill_button(b, nullptr);
     m_hovered = m_selected = -1;
     m_items.clear();
+    ask_layout();
+}
+
+void ui_list_t::sort_items(compare_t compare) {
+    if (!compare) return;
+    // Insertion sort: stable, and the lists of the screens are short.
+    for (uint32_t i = 1; i < item_count(); ++i) {
+        for (uint32_t j = i; j > 0; --j) {
+            const ui_list_item_t a = record(int32_t(j - 1));
+            const ui_list_item_t b = record(int32_t(j));
+            if (compare(this, a, b) <= 0) break;
+            std::swap(m_items[j - 1], m_items[j]);
+        }
+    }
+    m_hovered = m_selected = -1;
     ask_layout();
 }
 

@@ -69,6 +69,10 @@ public:
     bool set_item(uint32_t position, const ui_list_item_t &item, uint32_t mask);
     // Every item goes; nothing is hovered or selected.
     void clear_items();
+    // Orders the items by compare (negative: a before b), keeping the order of items
+    // it finds equal; nothing is hovered or selected afterwards.
+    using compare_t = int (*)(ui_list_t *list, const ui_list_item_t &a, const ui_list_item_t &b);
+    void sort_items(compare_t compare);
 
     // ---- scrolling and state ----
     // Shows the row of item index first, as far down as rows stay filled; nothing for

@@ -3,6 +3,7 @@
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
 
@@ -34,6 +35,16 @@ void screens_set_paused(bool paused) {
 }
 
 bool screens_is_paused() { return installed && installed->is_paused(); }
+void screens_open_link(const char *key) {
+    if (installed) installed->open_link(key ? key : "");
+    else warning("[ui] No game process opens the link '%s'.", key ? key : "");
+}
+
+double screens_process_time() { return installed ? installed->get_process_time() : 0.0; }
+
+bool screens_find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) {
+    return installed && installed->find_rounds_on_map(map_name, rounds);
+}
 
 void screens_close_splash() {
     if (installed) {

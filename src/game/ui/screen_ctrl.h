@@ -11,6 +11,10 @@
 // Without one, pausing does nothing and the splash is ended through the UI layer
 // alone. (The other way round, the game process reaches the loading screen's handler
 // through loading_screen_t, loading_screen.h.)
+#include <cstdint>
+
+#include "qrncore/collections/arrays/array_dyn.h"
+
 namespace quarn {
 
 class base_ctrl_u;
@@ -41,6 +45,15 @@ public:
     virtual void set_language(const char *language) = 0;
     // Opens the translation of the key in the web browser.
     virtual void open_link(const char *key) = 0;
+    // The game process's last step in seconds (0 before its first).
+    virtual double get_process_time() const { return 0.0; }
+    // Appends the 1-based numbers of the rounds of the progression played on the map;
+    // true when the progression holds any round at all (the list may stay empty).
+    virtual bool find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) const {
+        (void)map_name;
+        (void)rounds;
+        return false;
+    }
 
 protected:
     ~screen_process_t() = default;
@@ -54,6 +67,12 @@ screen_process_t *get_screen_process();
 void screens_set_paused(bool paused);
 // Through the installed process: false without one.
 bool screens_is_paused();
+// Through the installed process: nothing without one (logged for the link).
+void screens_open_link(const char *key);
+// Through the installed process: 0 without one.
+double screens_process_time();
+// Through the installed process: false, nothing appended, without one.
+bool screens_find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds);
 // Through the installed process; without one the UI splash is cleared and the window
 // "splash"/"load" removed.
 void screens_close_splash();

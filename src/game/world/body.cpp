@@ -7,6 +7,7 @@
 #include "game/visuals/effects/coll_shapes.h"
 #include "game/visuals/effects/projected_decal.h"
 #include "game/visuals/physics/physics_shape.h"
+#include "game/world/map_scene.h"
 #include "qrncore/strings/paths.h"
 #include "qrncore/system/messages.h"
 
@@ -17,10 +18,6 @@ namespace {
 constexpr unit_attr_t<UNIT_ATTR_UINT32> unique_instances_domain{{1, 8}};
 constexpr unit_attr_t<UNIT_ATTR_REF> body_desc_domain{{&body_desc_u::unit_descriptor, 0}};
 
-// The index of a look or variant name: 0 for an empty name, -1 for an unknown one.
-int32_t index_of(const mstring_t &name, int32_t (model_desc_u::*find)(const char *) const, const model_desc_u &d) {
-    return name.is_empty() ? 0 : (d.*find)(name.c_str());
-}
 
 bool finite(const placement_scale_t &p) {
     const float v[8] = {p.position.x, p.position.y, p.position.z, p.scale,
@@ -64,8 +61,8 @@ bool body_desc_u::_call_post_load() {
         }
     }
 
-    m_look_index = index_of(m_look, &model_desc_u::find_look, *m_model.get());
-    m_variant_index = index_of(m_variant, &model_desc_u::find_variant, *m_model.get());
+    m_look_index = map_model_look(*m_model.get(), m_look);
+    m_variant_index = map_model_variant(*m_model.get(), m_variant);
     m_instances.clear();
     for (uint32_t i = 0; i < m_unique_instances; ++i) {
         owner_ptr_t<model_inst_u> instance;

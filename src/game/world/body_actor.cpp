@@ -16,9 +16,6 @@ namespace {
 
 constexpr unit_attr_t<UNIT_ATTR_REF> actor_desc_domain{{&body_actor_desc_u::unit_descriptor, 0}};
 
-int32_t index_of(const mstring_t &name, int32_t (model_desc_u::*find)(const char *) const, const model_desc_u &d) {
-    return name.is_empty() ? 0 : (d.*find)(name.c_str());
-}
 
 // Each component capped at limit from above; the capped vector replaces v only when
 // its squared length plus 0.1 is below v's.
@@ -49,8 +46,8 @@ bool body_actor_desc_u::_call_post_load() {
         warning("[%s] unable to load model '%s'", name.c_str(), m_model_file.c_str());
         return false;
     }
-    m_look_index = index_of(m_look, &model_desc_u::find_look, *m_model.get());
-    m_variant_index = index_of(m_variant, &model_desc_u::find_variant, *m_model.get());
+    m_look_index = map_model_look(*m_model.get(), m_look);
+    m_variant_index = map_model_variant(*m_model.get(), m_variant);
     if (m_look_index < 0 || m_variant_index < 0) {
         warning("[%s] unable to allocate instance", name.c_str());
         return false;

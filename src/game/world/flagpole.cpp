@@ -16,9 +16,6 @@ QRN_UNIT_DEFINE(flagpole_inst_u, "flagpole_inst", QRN_ATTR(m_placement, UNIT_ATT
 
 namespace {
 
-int32_t index_of(const mstring_t &name, int32_t (model_desc_u::*find)(const char *) const, const model_desc_u &d) {
-    return name.is_empty() ? 0 : (d.*find)(name.c_str());
-}
 
 }  // namespace
 
@@ -27,8 +24,8 @@ bool flagpole_inst_u::_call_post_load() {
     const mstring_dyn_t name = name_text();
     v_change_extension(m_model_file, ".zmd");
     m_model.reset(model_desc_u_obtain(m_model_file.c_str()));
-    const int32_t look = m_model ? index_of(m_look, &model_desc_u::find_look, *m_model.get()) : -1;
-    const int32_t variant = m_model ? index_of(m_variant, &model_desc_u::find_variant, *m_model.get()) : -1;
+    const int32_t look = m_model ? map_model_look(*m_model.get(), m_look) : -1;
+    const int32_t variant = m_model ? map_model_variant(*m_model.get(), m_variant) : -1;
     if (look >= 0 && variant >= 0) m_object = m_model->create_object(uint32_t(look), uint32_t(variant), nullptr);
     if (!m_object) {
         warning("[%s] unable to load model '%s'", name.c_str(), m_model_file.c_str());

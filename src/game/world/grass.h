@@ -7,8 +7,8 @@
 // within 5 cells and 153 units of it (up to 242 are kept, the least recently used
 // evicted); the scene's update list draws the cells in view. The console variable
 // "g_grass_density" scales the plant counts; at 0 (or below) nothing is generated or
-// drawn. Whoever sets the variable calls grass_set_density_changed(): the next draw
-// throws every cell away and generates anew around the last viewer.
+// drawn. The variable's hook calls grass_set_density_changed() on every assignment: the
+// next draw throws every cell away and generates anew around the last viewer.
 //
 // The grass finds the terrain on the current controller's world (a test or a tool
 // may give it one of its own with set_landscape) and draws with packets of the
@@ -30,7 +30,8 @@ namespace quarn {
 
 class landscape_u;
 
-// The density setting changed: every grass throws its cells away at its next draw.
+// The density setting changed: every grass throws its cells away at its next draw (one
+// flag for the module: the setting is global, whichever scene draws).
 void grass_set_density_changed();
 // Whether it changed since the last draw that saw it (tests).
 bool grass_density_change_pending();

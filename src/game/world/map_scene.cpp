@@ -6,6 +6,8 @@
 #include "game/world/environment.h"
 #include "game/world/landscape_scene.h"
 #include "game/world/wind.h"
+#include "game/visuals/models/model_desc.h"
+#include "qrncore/strings/mstring.h"
 #include "outside/visbase/camera.h"
 #include "qrncore/geometry/frustum.h"
 
@@ -50,6 +52,14 @@ bool map_wind_direction(vec3_t &out) {
     if (!wind) return false;
     out = wind->get_direction();
     return true;
+}
+
+int32_t map_model_look(const model_desc_u &model, const mstring_t &name) {
+    return name.is_empty() ? 0 : model.find_look(name.c_str());
+}
+
+int32_t map_model_variant(const model_desc_u &model, const mstring_t &name) {
+    return name.is_empty() ? 0 : model.find_variant(name.c_str());
 }
 
 }  // namespace quarn

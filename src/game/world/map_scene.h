@@ -13,6 +13,8 @@
 namespace quarn {
 
 class landscape_u;
+class model_desc_u;
+class mstring_t;
 class physics_scene_t;
 
 class world_link_t {
@@ -32,5 +34,10 @@ r_parameter_array_t *map_packet_set(uint32_t index);
 // The strength class of the scene's wind (0 without one) and its direction.
 int32_t map_wind_strength();
 bool map_wind_direction(vec3_t &out);
+
+// The index of a map object's look or variant name in its model: 0 for an empty name
+// (the model's first), -1 for an unknown one.
+int32_t map_model_look(const model_desc_u &model, const mstring_t &name);
+int32_t map_model_variant(const model_desc_u &model, const mstring_t &name);
 
 }  // namespace quarn

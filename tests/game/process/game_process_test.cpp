@@ -12,6 +12,8 @@
 #include "game/process/game_process.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
+#include "game/ui/menu_ctrl_link.h"
+#include "game/ui/screen_ctrl.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/sys.h"
@@ -73,6 +75,32 @@ protected:
     game_process_t *process = nullptr;
     message_capture_t log;
 };
+
+// The screens reach the process and the menu controller only through what the process
+// installs; without it pausing, the splash and the menu steps would quietly do nothing.
+TEST_F(game_process_alone, the_screens_reach_the_process_and_the_menu_controller) {
+    EXPECT_EQ(get_screen_process(), static_cast<screen_process_t *>(process));
+    screens_set_paused(true);
+    EXPECT_TRUE(process->is_paused());
+    EXPECT_TRUE(screens_is_paused());
+    EXPECT_NE(cmd_get("profiler"), nullptr);
+
+    owner_ptr_ret_t<menu_ctrl_u> menu = menu_ctrl_u::create();
+    ASSERT_TRUE(menu);
+    menu_ctrl_u *raw = menu.get();
+    set_current_ctrl(std::move(menu));
+    menu_set_scene_visible(true);
+    menu_set_pending_step(menu_ctrl_u::STEP_AFTER_SPLASH);
+    EXPECT_TRUE(raw->scene_visible);
+    EXPECT_EQ(raw->pending_step, menu_ctrl_u::STEP_AFTER_SPLASH);
+    set_current_ctrl(nullptr);
+
+    delete process;
+    process = nullptr;
+    EXPECT_EQ(get_screen_process(), nullptr);
+    EXPECT_EQ(get_menu_ctrl_access(), nullptr);
+    EXPECT_EQ(cmd_get("profiler"), nullptr);
+}
 
 TEST_F(game_process_alone, the_average_frame_rate_is_10_before_any_hunt_frame) {
     EXPECT_FLOAT_EQ(process->get_average_fps(), 10.0f);

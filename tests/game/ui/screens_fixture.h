@@ -46,6 +46,11 @@ class screens_hunt_ctrl_u : public screens_ctrl_u {
 };
 class screens_menu_ctrl_u : public screens_ctrl_u {
     QRN_UNIT_CLASS(screens_menu_ctrl_u, screens_ctrl_u);
+
+public:
+    // What the menu screens write (installed as the menu controller's accessor).
+    bool scene_visible = false;
+    int32_t pending_step = 0;
 };
 
 class recording_screen_process_t : public screen_process_t {
@@ -61,7 +66,16 @@ public:
     }
     void set_language(const char *language) override { calls.push_back(std::string("language ") + language); }
     void open_link(const char *key) override { calls.push_back(std::string("link ") + key); }
+    double get_process_time() const override { return process_time; }
+    bool find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &found) const override {
+        if (rounds_map == map_name)
+            for (uint32_t r : rounds) found.append(r);
+        return !rounds.empty();
+    }
     bool paused = false;
+    double process_time = 0.0;
+    std::string rounds_map;         // the map find_rounds_on_map knows
+    std::vector<uint32_t> rounds;   // its rounds
     std::vector<std::string> calls;
 };
 
