@@ -21,6 +21,7 @@
 #include "game/world/landscape.h"
 #include "game/world/environment.h"
 #include "game/world/environment_preset.h"
+#include "game/world/grass.h"
 #include "game/world/start_point.h"
 #include "game/world/sun.h"
 #include "game/world/trail.h"
@@ -286,10 +287,10 @@ void hunt_ctrl_u::activate() {
                 m_player->set_position(hit.position + vec3_t{0.0f, HUNTER_EYE_LIFT, 0.0f});
         }
     }
+    // The grass around the hunter is there from the first frame.
     const environment_u *environment = get_environment();
-    unit_t *grass = environment ? environment->get_grass() : nullptr;
-    auto *prime = game_module_factory<grass_prime_fn_t>(GRASS_PRIME);
-    if (grass && prime && m_player) prime(grass, m_player->get_position());
+    grass_u *grass = environment ? environment->get_grass() : nullptr;
+    if (grass && m_player) grass->update_cells(m_player->get_position());
 
     const game_data_t *data = get_game_data();
     const uint32_t round_index = data ? (data->is_party_mode() ? data->party_round : data->round_index) : 1;

@@ -43,11 +43,6 @@ class vital_part_t;
 class voiceover_table_u;
 class voiceover_u;
 
-// Primes a map's grass around the viewer before the first frame. The grass offers it
-// as a factory row; without the row the grass fills in on its own frames.
-using grass_prime_fn_t = void(unit_t *grass, const vec3_t &viewer);
-inline constexpr const char GRASS_PRIME[] = "grass.prime";
-
 class hunt_ctrl_u : public game_ctrl_u {
     QRN_UNIT_CLASS(hunt_ctrl_u, game_ctrl_u);
 
