@@ -5,6 +5,7 @@
 
 #include "game/ai/ai_world.h"
 #include "game/game_module.h"
+#include "game/hunt/hunt_ctrl.h"
 #include "game/process/game_hooks.h"
 #include "game/process/game_process.h"
 #include "game/scene/base_ctrl.h"
@@ -84,7 +85,7 @@ bool is_registered(cmd_t *c) { return cmd_get(c->name) == c; }
 int cmd_ragdoll_info(const cmd_context_t *) {
     game_process_t *game = get_game_process();
     base_ctrl_u *ctrl = game ? game->get_ctrl() : nullptr;
-    if (ctrl && game->is_hunt_ctrl(ctrl)) message("[game] The hunt keeps no ragdoll counts yet");
+    if (auto *hunt = unit_cast<hunt_ctrl_u>(ctrl)) hunt->print_ragdoll_info();
     return cmd_t::DONE;
 }
 
