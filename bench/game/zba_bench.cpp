@@ -2,6 +2,10 @@
 // one the program carries), and one frame of 100 processes of 4 threads each over
 // channels that only count the calls. Rates are programs per second and thread steps
 // per second. No outside peer does this work; the goal is below 1 µs per thread step.
+// Animation instances: a herd of 64 whitetail instances changing posture at every end
+// (stand, walk, gallop, lay and back: transitions from the plan cache), a frame each
+// iteration, and the planning of a transition itself. Goals: a herd frame below 1 ms,
+// a plan below 10 µs.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -11,9 +15,12 @@
 #include "embedded_archive.h"
 #include "game/ai/zba_compile.h"
 #include "game/ai/zba_host.h"
+#include "game/ai/zba_inst.h"
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
 #include "game/ai/zba_proc.h"
+#include "game/ai/zba_resources.h"
+#include "game/ai/zba_transition.h"
 #include "kernel/m_server.h"
 #include "kernel/process_table.h"
 #include "qrncore/qrnutils/ufs/fs.h"
@@ -149,5 +156,100 @@ void BM_zba_step_processes(benchmark::State &state) {
     unit_system_t::clean_garbage();
 }
 BENCHMARK(BM_zba_step_processes);
+
+// Each end starts the next posture of the round on the same channel.
+class posture_cycle_t : public zba_listener_t {
+public:
+    void notify(uint32_t kind, zba_value_t, uint32_t channel) override {
+        if (kind != ZBA_NOTICE_ENDED) return;
+        next = (next + 1) % count;
+        inst->play_behavior(postures[next], channel, false);
+        ++ends;
+    }
+    zba_inst_t *inst = nullptr;
+    int32_t postures[7] = {};
+    uint32_t count = 0;
+    uint32_t next = 0;
+    uint64_t ends = 0;
+};
+
+// The whitetail as the ".zba" resource, every model a stand-in.
+struct whitetail_resource_t {
+    whitetail_resource_t() {
+        static kernel_t kernel;
+        zba_set_model_source(&models);
+        c_item_t *item = mm_obtain_resource(MM_NAMED_LOAD_REF, "/model/animal/whitetail/animal.zba", &zba_u::unit_descriptor);
+        file = item;
+        if (item) item->release_ref();
+    }
+    ~whitetail_resource_t() {
+        file.release();
+        zba_free_unreferenced();
+        unit_system_t::clean_garbage();
+        zba_set_model_source(nullptr);
+    }
+    any_model_t models;
+    c_item_ptr_t file;
+};
+
+void BM_zba_inst_herd(benchmark::State &state) {
+    whitetail_resource_t whitetail;
+    const zba_info_t info = zba_u::info_of(whitetail.file.get());
+    if (info.is_null()) {
+        state.SkipWithError("the whitetail's behaviour file does not load");
+        return;
+    }
+    constexpr int HERD = 64;
+    counting_channels_t channels;
+    {
+        std::vector<posture_cycle_t> listeners(HERD);
+        std::vector<c_item_ptr_t> herd;
+        const char *const round[] = {"stand", "walk", "gallop", "lay", "gallop", "walk", "stand"};
+        for (int i = 0; i < HERD; ++i) {
+            posture_cycle_t &l = listeners[size_t(i)];
+            for (const char *name : round) l.postures[l.count++] = info.find_behavior(name);
+            herd.push_back(zba_inst_t::create_on(whitetail.file.get(), &channels, &l, 5));
+            l.inst = zba_inst_t::of(herd.back().get());
+            if (!l.inst) {
+                state.SkipWithError("no instance");
+                return;
+            }
+            // Spread out: each starts at another point of the round.
+            l.next = uint32_t(i) % l.count;
+            l.inst->play_behavior(l.postures[l.next], 0, false);
+        }
+        for (auto _ : state)
+            for (int i = 0; i < HERD; ++i) zba_inst_update_item(herd[size_t(i)].get(), 1.0f / 60.0f);
+        uint64_t ends = 0;
+        for (const posture_cycle_t &l : listeners) ends += l.ends;
+        state.SetItemsProcessed(state.iterations() * HERD);
+        state.SetLabel("instance updates (" + std::to_string(ends) + " postures ended)");
+    }
+}
+BENCHMARK(BM_zba_inst_herd);
+
+void BM_zba_plan_transition(benchmark::State &state) {
+    whitetail_resource_t whitetail;
+    const zba_info_t info = zba_u::info_of(whitetail.file.get());
+    const int32_t lay_look = info.is_null() ? -1 : info.find_behavior("lay_look");
+    const int32_t walk = info.is_null() ? -1 : info.find_behavior("walk");
+    if (lay_look < 0 || walk < 0) {
+        state.SkipWithError("the whitetail's behaviour file does not load");
+        return;
+    }
+    // From a stand to lying with the head down (the complex transition), and from
+    // lying to walking (simple ones).
+    const uint8_t standing[2] = {0, 2}, lying[2] = {1, 4};
+    zba_transition_plan_t plan;
+    int64_t planned = 0;
+    for (auto _ : state) {
+        planned += zba_plan_transition(info, standing, info.behavior(uint32_t(lay_look)), plan) ? 1 : 0;
+        planned += zba_plan_transition(info, lying, info.behavior(uint32_t(walk)), plan) ? 1 : 0;
+    }
+    if (planned != 2 * int64_t(state.iterations())) state.SkipWithError("a plan failed");
+    state.SetItemsProcessed(state.iterations() * 2);
+    state.SetLabel("plans");
+}
+BENCHMARK(BM_zba_plan_transition);
 
 }  // namespace

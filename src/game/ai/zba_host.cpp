@@ -28,8 +28,11 @@ marks_t marks_of(c_item_t *process) {
 }  // namespace
 
 void zba_host_t::update(float dt) {
+    // Processes made during the pass are appended after those listed now: they wait.
+    uint32_t left = m_processes.get_count();
     uint32_t i = 0;
-    while (i < m_processes.get_count()) {
+    while (left > 0 && i < m_processes.get_count()) {
+        --left;
         // Held across the step: the host may drop it from the list meanwhile.
         const c_item_ptr_t process = m_processes[i];
         if (!marks_of(process.get()).suspended) zba_proc_t::step(*this, process.get(), dt);

@@ -37,9 +37,12 @@ public:
     // Lists a process (zba_clone does); false when the list cannot grow.
     bool add_process(c_item_t *process);
     // Steps every listed process that is not suspended by dt, in list order; a process
-    // that is dead after its step leaves the list. Processes made during a step are
-    // stepped in the same pass.
-    void update(float dt);
+    // that is dead after its step leaves the list. Only the processes listed when the
+    // update begins are stepped: one made during a step (an owner starting the next
+    // behaviour from inside an event) waits for the next update, so it never runs a
+    // frame's time twice. Releasing a process during a step only marks it dead: the
+    // list keeps its reference until the walk removes it.
+    virtual void update(float dt);
     // Releases every listed process and empties the list.
     void release_all();
 

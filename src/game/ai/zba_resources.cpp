@@ -15,7 +15,6 @@
 namespace quarn {
 
 QRN_UNIT_DEFINE(zba_u, "zba");
-QRN_UNIT_DEFINE(zba_inst_u, "zba_inst");
 
 namespace {
 

@@ -4,12 +4,13 @@
 //   copied unchanged; the file's runtime (model descriptor, compiled programs) lives
 //   in the unit beside it. Bound to its item, it is pinned (never evicted by age), so
 //   it stays loaded when its last lock goes.
-// - zba_inst_u: the animation instance of one model.
+// - zba_inst_u: the animation instance of one model (zba_inst.h).
 // - zba_proc_u: a compiled behaviour program, or a running copy of one (zba_proc.h).
 // The game module registers the classes and the loader when it registers, installs
 // its lock hooks, frees what nothing references while it drains and takes the loader
 // back at its end (the rows in zba_resources.cpp).
 #include "game/ai/zba_info.h"
+#include "game/ai/zba_inst.h"
 #include "game/ai/zba_proc.h"
 #include "outside/qrnshared/resource_loader.h"
 #include "outside/qrnshared/resource_unit.h"
@@ -41,11 +42,6 @@ public:
 
 private:
     zba_runtime_t m_runtime;
-};
-
-// The animation instance of a model; its body lives with the instance runtime.
-class zba_inst_u : public resource_unit_u {
-    QRN_UNIT_CLASS(zba_inst_u, resource_unit_u);
 };
 
 // The loader that gives zba_u to every name ending in ".zba" (any case). Loads and

@@ -11,6 +11,7 @@
 #include "game/scene/updatable.h"
 #include "game/session/front_end_session.h"
 #include "game/visuals/effects/bits.h"
+#include "game/visuals/fader.h"
 #include "game/world/environment.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
@@ -45,6 +46,8 @@ scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
     create_scene_parts();
     load_hookup_units();
+    m_flasher = std::make_unique<color_flasher_t>();
+    add_list_object(m_flasher.get());
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
@@ -232,10 +235,13 @@ void scene_root_t::teardown_scene() {
     m_world.reset();
     m_environment.reset();
     release_scene_parts();
+    m_flasher.reset();
     close_windows();
 }
 
-void scene_root_t::flash_color(uint32_t, float, float) {}
+void scene_root_t::flash_color(uint32_t colour, float fade_in, float fade_out) {
+    if (m_flasher) m_flasher->flash(colour, fade_in, fade_out);
+}
 
 bool scene_root_t::set_time_factor(float factor) {
     if (!std::isfinite(factor)) {

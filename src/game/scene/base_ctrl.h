@@ -17,6 +17,7 @@
 // so the scene's construction and teardown live in the C++ base scene_root_t, and
 // base_ctrl_u is the unit class over it. Callers use base_ctrl_u.
 #include <cstdint>
+#include <memory>
 
 #include "game/ai/ai_world.h"
 #include "game/ai/antler_units.h"
@@ -43,6 +44,7 @@ class environment_u;
 class ai_world_t;
 class antler_cache_t;
 class bits_t;
+class color_flasher_t;
 
 class scene_root_t : public unit_t, private ai_scene_link_t, private antler_packet_provider_t {
 public:
@@ -86,9 +88,10 @@ public:
     unit_base_t *get_hookup_unit(uint32_t index) const {
         return index < m_hookup_units.get_count() ? m_hookup_units[index].get() : nullptr;
     }
-    // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds); nothing
-    // while the scene has no colour flasher.
+    // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds) through the
+    // scene's colour flasher (visuals/fader.h), which is in the update list.
     void flash_color(uint32_t colour, float fade_in, float fade_out);
+    color_flasher_t *get_flasher() const { return m_flasher.get(); }
 
     target_list_t &get_targets() { return m_targets; }
 
@@ -239,6 +242,7 @@ private:
     randomizer_t m_random{42};
     owner_ptr_t<unit_t> m_world;
     owner_ptr_t<unit_t> m_environment;
+    std::unique_ptr<color_flasher_t> m_flasher;
     target_list_t m_targets;
     bool m_draw_enabled = true;
     scene_list_t<updatable_t> m_update_list;

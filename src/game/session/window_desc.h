@@ -19,4 +19,16 @@ struct window_desc_t {
 inline constexpr window_desc_t WINDOW_GAME_FINISHED = {"game", "finished", 0, 0, "/ui/gfinished.esc"};
 inline constexpr window_desc_t WINDOW_DIALOG_MATCHROUND = {"dialog", "matchround", 0, 0, "/ui/gmatchround.esc"};
 
+// The screens around loading and idling: the loading screen (the game process's
+// show_loading) and the screen over the screensaver's scene.
+inline constexpr window_desc_t WINDOW_SPLASH_LOAD = {"splash", "load", 0, 0, "/ui/sload.esc"};
+inline constexpr window_desc_t WINDOW_SCREENSAVER_MAIN = {"screensaver", "main", 0, 0, "/ui/mscreensaver.esc"};
+// The yes/no questions of the confirm dialog: the online upload of a score, leaving
+// a hunt, and resetting the high scores.
+inline constexpr window_desc_t WINDOW_DIALOG_WEBUPLOAD = {"dialog", "webupload", 0, 0, "/ui/gwebupload.esc"};
+inline constexpr window_desc_t WINDOW_DIALOG_FORFEITGAME = {"dialog", "forfeitgame", 0, 0, "/ui/gforfeitgame.esc"};
+inline constexpr window_desc_t WINDOW_DIALOG_RESETSCORE = {"dialog", "resetscore", 0, 0, "/ui/mresetscore.esc"};
+// The scene's colour flash: beneath every ordinary window, taking no input.
+inline constexpr window_desc_t WINDOW_SYSTEM_FLASHER = {"system", "flasher", 20, 0, "/ui/gflash.esc"};
+
 }  // namespace quarn

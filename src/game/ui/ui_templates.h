@@ -108,6 +108,8 @@ ui_template_class_t &ui_template_class(ui_template_kind_t kind);
 class ui_template_user_t {
 public:
     explicit ui_template_user_t(ui_template_kind_t kind) : m_class(&ui_template_class(kind)) {}
+    // A membership of a store of its own (the effect texts have one).
+    explicit ui_template_user_t(ui_template_class_t &store) : m_class(&store) {}
     ~ui_template_user_t() { release(); }
     ui_template_user_t(const ui_template_user_t &) = delete;
     ui_template_user_t &operator=(const ui_template_user_t &) = delete;

@@ -4,6 +4,7 @@
 // identification) and the x86 set share one interface.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "qrncore/api.h"
 
@@ -61,5 +62,17 @@ inline constexpr size_t CPU_STREAM_COPY_MIN = size_t(16) << 20;
 QRNCORE_API void *cpu_memcpy_plain(void *dst, const void *src, size_t len);
 QRNCORE_API void *cpu_memcpy_sse(void *dst, const void *src, size_t len);
 QRNCORE_API void *cpu_memcpy_stream(void *dst, const void *src, size_t len);
+
+// The engine's copy, what its call sites use: copies len bytes between ranges that do
+// not overlap and returns the end of the destination. Below CPU_STREAM_COPY_MIN
+// every routine copies through the C library, so the copy calls memcpy right here:
+// for a small copy a call through the pointer, or only reading the pointer to choose,
+// costs a measurable part of the copy. From the threshold on the installed routine
+// decides (fptr_mm_memcpy: streaming stores, or the plain copy without SSE).
+inline void *cpu_copy(void *dst, const void *src, size_t len) {
+    if (len < CPU_STREAM_COPY_MIN) [[likely]]
+        return static_cast<char *>(memcpy(dst, src, len)) + len;
+    return fptr_mm_memcpy(dst, src, len);
+}
 
 }  // namespace quarn

@@ -462,8 +462,8 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
                   m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
             return false;
         }
-    } else if (m_names[name].created != NONE && m_created[m_names[name].created].unit->is_alive()) {
-        unit_base_t *target = m_created[m_names[name].created].unit;
+    } else if (m_names[name].created != NONE && m_names[name].unit->is_alive()) {
+        unit_base_t *target = m_names[name].unit;
         if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
             char text[300];
             snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
@@ -567,6 +567,7 @@ bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &writte
         }
     }
     m_names[name].created = m_current;
+    m_names[name].unit = unit;
     m_created[m_current].name = name;
     return true;
 }
@@ -585,7 +586,7 @@ uint32_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
 // file found for it; null when there is none.
 unit_base_t *unit_load_t::unit_of(uint32_t name) const {
     const unit_name_table_t::entry_t &e = m_names[name];
-    return e.created != NONE ? m_created[e.created].unit : e.outside;
+    return e.unit;
 }
 
 void unit_load_t::report_dangling(unit_base_t *holder, const unit_attribute_t *a, uint32_t name) {
@@ -603,9 +604,9 @@ bool unit_load_t::resolve_outside() {
         if (e.created != NONE) continue;
         if (!e.nameless) {
             m_names.tokens_of(name, tokens);
-            e.outside = unit_name_t::find_unit(tokens);
+            e.unit = unit_name_t::find_unit(tokens);
         }
-        if (!e.outside) warning("[unit] The pointer to '%s' looks like dangling pointer.", m_names.text_of(name).c_str());
+        if (!e.unit) warning("[unit] The pointer to '%s' looks like dangling pointer.", m_names.text_of(name).c_str());
     }
     return true;
 }

@@ -77,8 +77,9 @@ public:
     // The roots of a successful load.
     uint32_t get_root_count() const { return m_roots.get_count(); }
     unit_base_t *get_root(uint32_t i) const { return m_roots[i].get(); }
-    // Hands root i over to the caller; the loader's slot ends empty.
-    owner_ptr_ret_t<unit_base_t> take_root(uint32_t i) { return owner_ptr_ret_t<unit_base_t>(m_roots[i]); }
+    // Hands root i over to the caller (the loader's place for it is left empty), for
+    // callers that keep every root of a file.
+    owner_ptr_ret_t<unit_base_t> take_root(uint32_t i) { return m_roots[i].release(); }
 
 protected:
     // Logs "[unit] The unit '%s' in file '%s' has type '%s', but the code expected

@@ -3,7 +3,7 @@
 // it is read. Each distinct name (compared by its tokens, so letter case and doubled
 // dots do not count) has one entry, in the order the file first mentions it; the
 // reader keeps in it the unit defined under the name, the unit whose owned pointer
-// takes it, and the outside unit an undefined name resolves to. The table is local to
+// takes it, or the outside unit an undefined name resolves to. The table is local to
 // one load: the global name tree is touched once per defined name, not for every
 // mention.
 #include <cstdint>
@@ -30,7 +30,10 @@ public:
         uint32_t created;      // index (in the load) of the unit defined under it, or NONE
         uint32_t owner;        // index of the unit whose owned pointer takes it, or NONE
         bool nameless;         // written ".x": "_nameless.x", local to the file
-        unit_base_t *outside;  // a unit outside the file that an undefined name names
+        // The unit the name stands for: the one made under it (created), else a unit
+        // outside the file that the undefined name names. Kept here so that binding a
+        // pointer to a unit made earlier reads the entry alone.
+        unit_base_t *unit;
     };
 
     // Room for names entries without moving them (that memory is only touched as it

@@ -146,5 +146,33 @@ TEST(cpu, copy_routines_copy_and_return_the_end) {
     }
 }
 
+// The engine's copy makes small copies itself and leaves those from
+// CPU_STREAM_COPY_MIN on to the installed routine, whatever it is.
+void *(*counted_routine)(void *, const void *, size_t) = nullptr;
+int counted_calls = 0;
+void *counting_copy(void *dst, const void *src, size_t len) {
+    ++counted_calls;
+    return counted_routine(dst, src, len);
+}
+
+TEST(cpu, engine_copy_leaves_large_copies_to_the_installed_routine) {
+    const auto saved = fptr_mm_memcpy;
+    for (auto routine : {&cpu_memcpy_plain, &cpu_memcpy_sse}) {
+        counted_routine = routine;
+        fptr_mm_memcpy = counting_copy;
+        counted_calls = 0;
+        for (size_t n : {size_t(0), size_t(1), size_t(64), size_t(1000), CPU_STREAM_COPY_MIN - 1, CPU_STREAM_COPY_MIN + 77}) {
+            std::vector<unsigned char> src(n + 3), dst(n + 3, 0);
+            for (size_t i = 0; i < src.size(); ++i) src[i] = (unsigned char)(i * 5 + 3);
+            EXPECT_EQ(cpu_copy(dst.data() + 1, src.data() + 2, n), dst.data() + 1 + n);
+            EXPECT_EQ(0, memcmp(dst.data() + 1, src.data() + 2, n)) << n;
+            EXPECT_EQ(dst[0], 0);
+            EXPECT_EQ(dst[n + 1], 0);
+        }
+        EXPECT_EQ(counted_calls, 1);
+    }
+    fptr_mm_memcpy = saved;
+}
+
 }  // namespace
 }  // namespace quarn

@@ -136,7 +136,7 @@ bool tga_reader_t::plain(uint8_t *dst, size_t count) {
     if (m_pos > m_size || count * m_in_bpp > m_size - m_pos) return short_data();
     const uint8_t *in = m_image + m_pos;
     if (!m_map) {
-        fptr_mm_memcpy(dst, in, count * m_out_bpp);
+        cpu_copy(dst, in, count * m_out_bpp);
         return true;
     }
     for (size_t i = 0; i < count; ++i, ++in, dst += m_out_bpp)

@@ -40,7 +40,7 @@ void *mbio_t::read(void *dst, uint32_t len) {
 void *mbio_t::write(const void *src, uint32_t len) {
     V_ASSERT(int64_t(len) <= remaining());
     uint8_t *at = m_current;
-    fptr_mm_memcpy(at, src, len);
+    cpu_copy(at, src, len);
     m_current += len;
     return at;
 }

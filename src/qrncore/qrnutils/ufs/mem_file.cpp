@@ -24,7 +24,7 @@ class owned_page_t : public mem_file_t::page_t {
 public:
     owned_page_t() { memset(m_data, 0, sizeof m_data); }
     void read(void *dst, uint32_t len, uint32_t offset) const override { memcpy(dst, m_data + offset, len); }
-    void write(const void *src, uint32_t len, uint32_t offset) override { fptr_mm_memcpy(m_data + offset, src, len); }
+    void write(const void *src, uint32_t len, uint32_t offset) override { cpu_copy(m_data + offset, src, len); }
     bool is_owned() const override { return true; }
 
 private:

@@ -1,0 +1,199 @@
+#include "game/ui/uifx_view.h"
+
+#include "game/game_module.h"
+#include "game/scene/base_ctrl.h"
+#include "game/scene/current_ctrl.h"
+#include "game/ui/control_kit.h"
+#include "game/ui/ui_classes.h"
+#include "outside/qrnshared/ui/ui.h"
+#include "qrncore/units/unit_system.h"
+
+namespace quarn {
+
+// ---- uifx_text_view_t ----
+
+const evalue_def_t uifx_text_view_t::value_defs[] = {
+    {"text", EVT_TEXT, nullptr, &evd_locate<uifx_text_view_t, &uifx_text_view_t::text>,
+     &evd_flags<uifx_text_view_t, &uifx_text_view_t::text_flags>, nullptr},
+    {"effect_name", EVT_TEXT, nullptr, &evd_locate<uifx_text_view_t, &uifx_text_view_t::effect_name>,
+     &evd_flags<uifx_text_view_t, &uifx_text_view_t::effect_name_flags>, nullptr},
+    {"auto_start", EVT_BOOL, "false", &evd_locate<uifx_text_view_t, &uifx_text_view_t::auto_start>,
+     &evd_flags<uifx_text_view_t, &uifx_text_view_t::auto_start_flags>, nullptr},
+};
+const evalue_table_t uifx_text_view_t::values = {value_defs, sizeof value_defs / sizeof value_defs[0],
+                                                 &ui_view_t::values};
+
+int uifx_text_view_t::init(int stage) {
+    if (const int r = ui_view_t::init(stage)) return r;
+    if (stage == 0) m_start_pending = auto_start;
+    return 0;
+}
+
+void uifx_text_view_t::destroy(int stage) {
+    if (stage == 0) set_effect(nullptr);
+    ui_view_t::destroy(stage);
+}
+
+void uifx_text_view_t::lay_out() {
+    if (text_flags & EVF_WRITTEN) {
+        text_flags = 0;
+        changed(UI_CHANGED_CONTENT);
+    }
+    effect_name_flags = 0;
+    if (m_laid_out) return;
+    zml_render_to(m_buffer, text.c_str(), rect);
+    m_laid_out = true;
+}
+
+bool uifx_text_view_t::get_text_bounds(ui_rect_t &out) {
+    lay_out();
+    return m_buffer.get_bounds(out);
+}
+
+void uifx_text_view_t::set_effect(unit_base_t *unit) {
+    if (base_ctrl_u *ctrl = m_counted_ctrl.get()) {
+        // The count goes back to the controller it was raised on, current or not.
+        if (ctrl->is_alive()) ctrl->lower_busy_count();
+        m_counted_ctrl = nullptr;
+    }
+    m_effect.reset();
+    if (!unit) return;
+    m_effect = unit_cast<zml_effect_u>(unit->clone());
+    if (!m_effect || !m_effect->is_alive()) return;
+    m_effect->start(m_buffer);
+    // A hosted module has no game process to wait for the scene; between two
+    // controllers (the loading screen) there is no scene to hold.
+    base_ctrl_u *ctrl = game_module_mode() == GAME_MODULE_HOSTED ? nullptr : get_current_ctrl();
+    if (ctrl) {
+        ctrl->raise_busy_count();
+        m_counted_ctrl = ctrl;
+    }
+}
+
+void uifx_text_view_t::handler() {
+    ui_view_t::handler();
+    lay_out();
+    if (m_start_pending) {
+        m_start_pending = false;
+        // An unknown name, a dead unit or a unit of another class: dropped silently,
+        // an effect already running goes on.
+        unit_t *unit = effect_name.is_empty() ? nullptr : unit_system_t::find_unit(effect_name.c_str());
+        if (unit && unit->is_alive() && unit_cast<zml_effect_u>(unit)) set_effect(unit);
+    }
+    zml_effect_u *effect = m_effect.get();
+    if (!effect || !effect->is_alive()) return;
+    const ui_render_context_t *context = ui_context();
+    effect->update(float(context ? context->frame_time : 0.0), m_buffer);
+    if (!effect->is_finished()) return;
+    // The view is idle before its handler hears the end, so that the handler may
+    // start it again at once.
+    set_effect(nullptr);
+    ui_act_param_t p;
+    ui_raise(this, UI_ACT_EFFECT_DONE, &p);
+}
+
+void uifx_text_view_t::draw(r_queue_t *queue) {
+    if (!is_visible() || !m_effect) return;
+    m_effect->draw(queue);
+}
+
+void uifx_text_view_t::offset(float dx, float dy, uint32_t flags) {
+    if (!m_laid_out || !(flags & UI_OFFSET_RECT)) return ui_view_t::offset(dx, dy, flags);
+    rect.move(dx, dy);
+    const bool area_moved = has_area && (flags & UI_OFFSET_AREA);
+    if (area_moved) area.move(dx, dy);
+    // The laid-out text moves along and is not laid out again.
+    m_buffer.offset(dx, dy);
+    ui_view_t::changed(area_moved ? UI_CHANGED_SIZE | UI_CHANGED_AREA : UI_CHANGED_SIZE);
+}
+
+void uifx_text_view_t::notify(int32_t flags) {
+    if (flags < 0) m_laid_out = false;
+    ui_view_t::notify(flags);
+}
+
+void uifx_text_view_t::changed(uint32_t flags) {
+    if (flags & (UI_CHANGED_SIZE | UI_CHANGED_CONTENT)) m_laid_out = false;
+    ui_view_t::changed(flags);
+}
+
+void uifx_text_view_t::start() { m_start_pending = true; }
+
+void uifx_text_view_t::stop() {
+    m_start_pending = false;
+    set_effect(nullptr);
+}
+
+bool uifx_text_view_t::is_idle() const { return !m_start_pending && (!m_effect || !m_effect->is_alive()); }
+
+// ---- uifx_common_text_view_t ----
+
+const evalue_def_t uifx_common_text_view_t::value_defs[] = {
+    {"value", EVT_TEXT, nullptr, &evd_locate<uifx_common_text_view_t, &uifx_common_text_view_t::value>,
+     &evd_flags<uifx_common_text_view_t, &uifx_common_text_view_t::value_flags>, nullptr},
+    {"look", EVT_INT, "0", &evd_locate<uifx_common_text_view_t, &uifx_common_text_view_t::look>,
+     &evd_flags<uifx_common_text_view_t, &uifx_common_text_view_t::look_flags>, nullptr},
+};
+const evalue_table_t uifx_common_text_view_t::values = {value_defs, sizeof value_defs / sizeof value_defs[0],
+                                                        &uifx_text_view_t::values};
+
+ui_template_class_t &uifx_common_text_view_t::store() {
+    static ui_template_class_t texts("/def/ui/txt.def");
+    return texts;
+}
+
+int uifx_common_text_view_t::init(int stage) {
+    if (const int r = uifx_text_view_t::init(stage)) return r;
+    if (stage == 0) {
+        m_templates.acquire();
+        apply_template();
+    }
+    return 0;
+}
+
+void uifx_common_text_view_t::destroy(int stage) {
+    if (stage == 0) m_templates.release();
+    uifx_text_view_t::destroy(stage);
+}
+
+void uifx_common_text_view_t::apply_template() {
+    look_flags = value_flags = 0;
+    const ui_def_templates_t &templates = m_templates.templates();
+    if (const def_obj_t *t = templates.find(look))
+        if (ui_template_size_flags(*this, *t)) changed(UI_CHANGED_SIZE);
+    mstring_dyn_t markup;
+    if (!templates.expand(look, "text", value.c_str(), markup)) ui_panel_markup(markup, "30ffffff", value.c_str(), true);
+    ui_assign(text, text_flags, markup.c_str());
+}
+
+void uifx_common_text_view_t::refresh() {
+    if ((look_flags | value_flags) & EVF_WRITTEN) apply_template();
+}
+
+void uifx_common_text_view_t::handler() {
+    refresh();
+    uifx_text_view_t::handler();
+}
+
+bool uifx_common_text_view_t::get_text_bounds(ui_rect_t &out) {
+    refresh();
+    return uifx_text_view_t::get_text_bounds(out);
+}
+
+void uifx_common_text_view_t::changed(uint32_t flags) {
+    if (flags & UI_CHANGED_SIZE)
+        if (const def_obj_t *t = m_templates.templates().find(look)) ui_template_resize(*this, *t);
+    uifx_text_view_t::changed(flags);
+}
+
+namespace {
+
+constexpr entity_reg_t UIFX_TEXT_REG = game_ui_reg<uifx_text_view_t>("ui.comp.uifx.text");
+constexpr entity_reg_t UIFX_COMMON_TEXT_REG = game_ui_reg<uifx_common_text_view_t>("ui.comp.uifx.common.text");
+
+}  // namespace
+
+}  // namespace quarn
+
+GAME_MODULE_ROWS(ui_effect_views, quarn::ui_handler_row<quarn::UIFX_TEXT_REG>(),
+                 quarn::ui_handler_row<quarn::UIFX_COMMON_TEXT_REG>());
