@@ -99,20 +99,10 @@ void scene_root_t::load_hookup_units() {
     }
     std::sort(names.begin(), names.end(),
               [](const mstring_dyn_t &a, const mstring_dyn_t &b) { return strcmp(a.c_str(), b.c_str()) < 0; });
-    unit_system_t *system = unit_system_t::get_default();
     for (const mstring_dyn_t &name : names) {
         mstring_dyn_t path;
         path.printf("%s/%s", HOOKUP_FOLDER, name.c_str());
-        auto_ptr_t<file_t> file(fs_open(path, FS_REALM_VIRTUAL));
-        bool loaded = false;
-        if (file && system) {
-            unit_load_t loader(*file, *system, nullptr, path.c_str());
-            if (loader.load()) {
-                loaded = true;
-                for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
-            }
-        }
-        if (!loaded) error("[game] Failed to load hookup units '%s'", path.c_str());
+        load_hookup_file(path.c_str());
     }
 }
 
@@ -123,6 +113,20 @@ void scene_root_t::load_world(const char *map_folder) {
         m_ai_world->load_navigation(map_folder);
         m_ai_world->set_world_link(world ? &world->get_attract_areas() : nullptr);
     }
+}
+
+bool scene_root_t::load_hookup_file(const char *path) {
+    unit_system_t *system = unit_system_t::get_default();
+    auto_ptr_t<file_t> file(have_files() ? fs_open(path, FS_REALM_VIRTUAL) : nullptr);
+    if (file && system) {
+        unit_load_t loader(*file, *system, nullptr, path);
+        if (loader.load()) {
+            for (uint32_t i = 0; i < loader.get_root_count(); ++i) m_hookup_units.append(loader.take_root(i));
+            return true;
+        }
+    }
+    error("[game] Failed to load hookup units '%s'", path);
+    return false;
 }
 
 void scene_root_t::register_animal(ai_animal_t &animal) {

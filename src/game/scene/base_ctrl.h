@@ -88,6 +88,10 @@ public:
     unit_base_t *get_hookup_unit(uint32_t index) const {
         return index < m_hookup_units.get_count() ? m_hookup_units[index].get() : nullptr;
     }
+    // Loads a unit file into the default unit system and keeps its units with the
+    // hookup units; false, logged "Failed to load hookup units '<path>'", when it
+    // cannot.
+    bool load_hookup_file(const char *path);
     // A full-screen colour flash (colour 0xAABBGGRR, fade times in seconds) through the
     // scene's colour flasher (visuals/fader.h), which is in the update list.
     void flash_color(uint32_t colour, float fade_in, float fade_out);

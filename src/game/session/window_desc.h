@@ -19,6 +19,10 @@ struct window_desc_t {
 inline constexpr window_desc_t WINDOW_GAME_FINISHED = {"game", "finished", 0, 0, "/ui/gfinished.esc"};
 inline constexpr window_desc_t WINDOW_DIALOG_MATCHROUND = {"dialog", "matchround", 0, 0, "/ui/gmatchround.esc"};
 
+// The hunt's windows: the in-game HUD and the result of a round.
+inline constexpr window_desc_t WINDOW_GAME_HUD = {"game", "hud", 0, 0, "/ui/ghud.esc"};
+inline constexpr window_desc_t WINDOW_GAME_ROUND = {"game", "round", 0, 0, "/ui/ground.esc"};
+
 // The screens around loading and idling: the loading screen (the game process's
 // show_loading) and the screen over the screensaver's scene.
 inline constexpr window_desc_t WINDOW_SPLASH_LOAD = {"splash", "load", 0, 0, "/ui/sload.esc"};

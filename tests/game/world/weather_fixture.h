@@ -49,8 +49,8 @@ protected:
     void put_map_file(const std::string &name, const std::string &text);
     // Unmounts "base.tzk" (a test of missing content).
     void unmount_base();
-    // The units of the scene's update list, in update order (without the scene's own
-    // parts such as its colour flasher).
+    // The units of the scene's update list, in update order (the colour flasher is
+    // no unit, so it is left out too).
     std::vector<updatable_t *> update_list();
 
     weather_test_ctrl_u *ctrl = nullptr;
