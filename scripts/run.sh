@@ -13,8 +13,16 @@ cmake --build "$build" ${FERNWOLD_JOBS:+-j "$FERNWOLD_JOBS"}
 # The program writes its log only when asked; a "-log" of the caller's comes first
 # and wins.
 rm -f "$build/bin/quarn3d.log"
+# The game runs until "quit": after a few seconds SIGTERM asks for it, as closing the
+# window would.
 status=0
-"$build/bin/fernwold" "$@" -log || status=$?
+"$build/bin/fernwold" "$@" -log &
+game=$!
+( sleep "${FERNWOLD_RUN_SECONDS:-5}"; kill -TERM "$game" 2>/dev/null || true ) &
+stopper=$!
+wait "$game" || status=$?
+kill "$stopper" 2>/dev/null || true
+wait "$stopper" 2>/dev/null || true
 if [ -f "$build/bin/quarn3d.log" ]; then
   cat "$build/bin/quarn3d.log"
 fi

@@ -87,7 +87,8 @@ struct range_t {
         }
         mapgen::map_source_t source;
         if (!mapgen::map_read_description_text(MAP, "bench", source) ||
-            !mapgen::map_write_folder(source, written + "/map/bench") || !mapgen::map_write_materials(source.map, written))
+            !mapgen::map_write_folder(source, written + "/map/bench") ||
+            !mapgen::map_write_materials(source.map, written))
             return;
         ufs_mount(FS_DEVICE_DIRECTORY, (written + "/map").c_str(), "/map", false, 0);
         ufs_mount(FS_DEVICE_DIRECTORY, (written + "/material").c_str(), "/material", false, 0);

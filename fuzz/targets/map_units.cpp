@@ -8,8 +8,11 @@
 // start points, attraction areas, sound loops, bodies, plants, body actors and flag
 // poles (whose models cannot load here, so their loads fail, which must stay
 // orderly), and particle emitters over the particle sets the same input defines,
-// started and fired in a scene of their own and run through their lists. After each
-// input every unit must be freed.
+// started and fired in a scene of their own and run through their lists. The grass
+// with its sets and kinds: model templates need the memory manager's resource tie, so
+// they are no class here and a kind always fails its load; the grass itself is grown
+// at awkward viewers (without a landscape nothing grows). After each input every unit
+// must be freed.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -30,6 +33,7 @@
 #include "game/world/flagpole.h"
 #include "game/world/particle_emitter.h"
 #include "game/world/fog.h"
+#include "game/world/grass.h"
 #include "game/world/plant.h"
 #include "game/world/rain.h"
 #include "game/world/skybox.h"
@@ -41,7 +45,10 @@
 #include "game/world/trail.h"
 #include "game/world/trail_follower.h"
 #include "game/world/wind.h"
+#include "kernel/cvars.h"
 #include "kernel/gfx.h"
+#include "outside/qrnshared/cvar.h"
+#include "qrncore/qrnutils/substance/substance_db.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
 #include "support/memory_file.h"
@@ -86,9 +93,18 @@ struct world_t {
               &sound_loop_u::unit_descriptor, &body_desc_u::unit_descriptor, &body_inst_u::unit_descriptor,
               &plant_desc_u::unit_descriptor, &plant_inst_u::unit_descriptor, &body_actor_desc_u::unit_descriptor,
               &body_actor_inst_u::unit_descriptor, &flagpole_inst_u::unit_descriptor,
-              &particle_emitter_u::unit_descriptor, &particle_set_u::unit_descriptor, &particle_gen_u::unit_descriptor})
+              &particle_emitter_u::unit_descriptor, &particle_set_u::unit_descriptor, &particle_gen_u::unit_descriptor,
+              &grass_property_u::unit_descriptor, &grass_set_u::unit_descriptor, &grass_cell_u::unit_descriptor,
+              &grass_u::unit_descriptor})
             bank.register_class(d);
+        // The game's substances, for the grass sets' names.
+        static const char substances[] =
+            "0 default 1 flesh 2 concrete 3 snow 4 meadow 5 grass 6 planks 7 leaves 8 wood 9 dirt 10 sand 11 moss "
+            "12 mud_dry 13 gravel 14 rock 15 metal 16 water 17 ice 18 slush";
+        substance_db_load_text(substances, sizeof substances - 1, "fuzz");
+        cvar_register_variable(&grass_density);
     }
+    cvar_t grass_density{"g_grass_density", "1"};
     unit_bank_t bank;
     unit_system_t system;
 };
@@ -158,6 +174,22 @@ void exercise(unit_base_t *unit) {
         set_current_ctrl(nullptr);  // the fired copies go with the scene
     } else if (auto *game_unit = unit_cast<game_unit_u>(unit)) {
         if (game_unit->init_unit()) game_unit->cleanup_unit();
+    } else if (auto *grass = unit_cast<grass_u>(unit)) {
+        // No scene and no landscape here: the viewer is taken, nothing is grown.
+        for (const vec3_t &v : {vec3_t{0, 0, 0}, vec3_t{NAN, 0, 0}, vec3_t{1e30f, 0, -1e30f}, vec3_t{-3e9f, 5, 2e9f}})
+            grass->update_cells(v);
+        grass_set_density_changed();
+        grass->draw();
+        grass->draw();
+        for (float c : {0.0f, -0.5f, -1e9f, 1e9f, 65535.5f}) (void)grass_u::cell_index(c);
+        for (uint32_t i = 0; i < grass->get_set_count(); ++i)
+            if (grass_set_u *set = grass->get_set(i))
+                for (uint32_t p = 0; p < set->get_property_count(); ++p)
+                    if (grass_property_u *property = set->get_property(p)) exercise(property);
+    } else if (auto *property = unit_cast<grass_property_u>(unit)) {
+        for (const vec3_t &n : {vec3_t{0, 1, 0}, vec3_t{1, 0, 0}, vec3_t{0, -1, 0}, vec3_t{NAN, 0, 0}})
+            for (float d2 : {0.0f, 100.0f, 1e30f})
+                (void)property->take_count(property->density_at(n, d2, 1.0f), 1e6f);
     } else if (auto *rain = unit_cast<rain_u>(unit)) {
         exercise_layer(*rain);
     } else if (auto *snow = unit_cast<snow_u>(unit)) {

@@ -1,12 +1,15 @@
 // Reads arbitrary bytes as a definition text and draws a score and a weight for every
 // object of the pool, as if each were a species' gender, at sizes inside, below,
 // above and outside the reference band (infinite and not a number among them). Every
-// result must be a number; a malformed range gives 0.
+// result must be a number; a malformed range gives 0. Each object's "thirst_pattern"
+// and "rest_pattern" are read as day curves at hours inside, between, outside and
+// beyond them: the value is the default or a finite number.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
 #include "game/ai/species.h"
+#include "game/scene/species_curve.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
@@ -37,6 +40,11 @@ void draw_all(const def_obj_t *o, randomizer_t &random, int depth) {
             // as a number the writer would store as "nan".
             if (std::isfinite(s) && std::fabs(s) < 10.0f && (std::isnan(score) || std::isnan(weight))) abort();
         }
+        for (const char *key : {"thirst_pattern", "rest_pattern"})
+            for (float hour : {-1.0f, 0.0f, 6.5f, 12.0f, 24.0f, 1e9f, INFINITY, NAN}) {
+                const float v = read_species_curve(*o, key, hour, 0.25f);
+                if (!std::isfinite(v) && std::isfinite(hour)) abort();
+            }
         draw_all(o->get_first_child(), random, depth + 1);
     }
 }

@@ -1,11 +1,18 @@
 #include "game/game_module.h"
 
 #include "game/game_guard_proc.h"
-#include "game/stand_in_game_process.h"
+#include "game/game_localisation.h"
+#include "game/process/game_cvars.h"
+#include "game/process/game_process.h"
+#include "kernel/commands.h"
+#include "kernel/cvars.h"
 #include "kernel/process_table.h"
+#include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/usystem.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"
+#include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -24,6 +31,8 @@ struct module_state_t {
 };
 
 module_state_t state;
+
+constexpr const char *UIFX_HOOKUP = "/script/hookup/0_uifx.unit";
 
 class game_ops_t : public dl_ops_t {
 public:
@@ -48,26 +57,47 @@ public:
         return false;
     }
 
-    bool dl_execute(void *, void *, unsigned stage, void *) override {
-        if (stage == GAME_STAGE_HOSTED) {
-            error("[game] This program does not host the game module");
-            return false;
-        }
+    bool dl_execute(void *, void *, unsigned stage, void *argument) override {
+        if (stage == GAME_STAGE_HOSTED) return execute_hosted(reinterpret_cast<game_host_callback_t>(argument));
         if (stage != GAME_STAGE_RUN) {
             error("[game] Unknown execution stage %u", stage);
             return false;
         }
-        stand_in_game_process_t *game = new stand_in_game_process_t;
+        game_process_t *game = new game_process_t;
         if (!game) {
             error("[game] No memory for the game process");
             return false;
         }
         process_add(game, 0);
-        // The stored archive is the game's data: without it there is no game.
-        if (!game->start()) return false;
+        // Mount failures and a screen that does not open end the program inside.
+        game->init();
         state.mode = GAME_MODULE_RUNNING;
         state.host_callback = nullptr;
         return true;
+    }
+
+    // A host embeds the module: the mini console and the language, the console window
+    // with its key, and the UI effects of "0_uifx.unit".
+    static bool execute_hosted(game_host_callback_t callback) {
+        state.mode = GAME_MODULE_HOSTED;
+        state.host_callback = callback;
+        register_hosted_cvars();
+        const cvar_t *language = cvar_get("g_lang");
+        load_localisation(language ? language->get_text() : "");
+        ui_winsert("system_02", "console", 9, "/system/console/console.esc", true);
+        cmd_execute("bind_cmd grave \"ui t console:system_02\" 1 1");
+        load_uifx_hookup();
+        return true;
+    }
+
+    static void load_uifx_hookup() {
+        state.uifx_hookup.clear();
+        auto_ptr_t<file_t> file = fs_open(UIFX_HOOKUP, FS_REALM_VIRTUAL);
+        unit_system_t *system = unit_system_t::get_default();
+        if (!file || !system) return;
+        unit_load_t loader(*file, *system, nullptr, UIFX_HOOKUP);
+        if (loader.load() && !loader.take_roots(state.uifx_hookup))
+            error("[game] No memory to keep the units of %s", UIFX_HOOKUP);
     }
 };
 
@@ -76,6 +106,11 @@ public:
 game_module_mode_t game_module_mode() { return state.mode; }
 
 game_host_callback_t game_module_host_callback() { return state.host_callback; }
+
+void game_module_set_mode(game_module_mode_t mode, game_host_callback_t callback) {
+    state.mode = mode;
+    state.host_callback = callback;
+}
 
 const game_row_table_t &game_module_rows() { return state.rows ? *state.rows : game_row_table_t::linked(); }
 

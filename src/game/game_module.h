@@ -43,6 +43,8 @@ inline constexpr unsigned GAME_STAGE_HOSTED = 1;
 
 game_module_mode_t game_module_mode();
 game_host_callback_t game_module_host_callback();
+// Puts the module back to a mode (tests that executed a stage go back to idle).
+void game_module_set_mode(game_module_mode_t mode, game_host_callback_t callback = nullptr);
 
 // The rows the module runs: the linked lists' table unless a test set its own (null
 // restores the linked table).

@@ -8,6 +8,9 @@
 
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
+#include "game/process/game_cvars.h"
+#include "kernel/cvars.h"
+#include "outside/qrnshared/ui/ui.h"
 #include "kernel/kernel_fixture.h"
 #include "kernel/m_server.h"
 #include "kernel/plugins.h"
@@ -55,7 +58,6 @@ TEST(game_module, entry_gives_one_object_and_refuses_unknown_stages) {
     message_capture_t log;
     EXPECT_FALSE(ops->dl_execute(nullptr, nullptr, 7, nullptr));
     EXPECT_TRUE(log.contains("[game] Unknown execution stage 7"));
-    EXPECT_FALSE(ops->dl_execute(nullptr, nullptr, GAME_STAGE_HOSTED, nullptr));
     EXPECT_EQ(game_module_mode(), GAME_MODULE_IDLE);
     EXPECT_TRUE(ops->dl_symbols(nullptr, nullptr));
 }
@@ -142,19 +144,34 @@ TEST_F(game_guard, the_memory_manager_is_held_from_registration_to_the_last_stag
     cdl_init(1, args);
 }
 
-// Executing the module with stage 0 starts the game process; the run ends by itself.
+// Executing the module with stage 0 starts the game process, which runs the autoexec
+// files; a "quit" among them ends the run at its first frame.
 TEST(game_program, stage_0_starts_the_game_process) {
-    temp_dir_t dir;
-    message_capture_t log;
-    EXPECT_EQ(run_kernel_from(dir.path(), {"-exec", "lib/game"}), 0);
-    EXPECT_TRUE(log.contains("[game] stand-in game module running"));
-    EXPECT_TRUE(log.contains("[cor] executing /default.cfg")) << "the autoexec files ran";
-    EXPECT_TRUE(log.contains("[cor] vprocess [")) ;
-    EXPECT_EQ(game_module_process(), nullptr) << "gone with its process";
-    EXPECT_EQ(game_module_guard(), nullptr);
-    EXPECT_EQ(common_usystem_users(), 0u) << "the module's unregistering gave the unit system back";
-    EXPECT_FALSE(log.contains("[game] step"));
-    dll_table_forget();
+    program_copy_t program;
+    program.add_build_plugins();
+    program.set_home_config("quit\n");
+    const program_result_t r = program.run({"-nocpu"});
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(lines_in_order(r.log, {"[game] Fernwold init ver.1.52D", "[cor] executing /default.cfg", "quit",
+                                       "[sys] process shutdown"}));
+}
+
+// A host that embeds the module gets the mini console and the language variables and
+// the console window; a missing UI effects file is no failure.
+TEST_F(game_guard, stage_1_hosts_the_module) {
+    game_host_callback_t callback = [](int32_t) -> game_host_screen_t * { return nullptr; };
+    EXPECT_TRUE(game_get_dl_ops()->dl_execute(nullptr, nullptr, GAME_STAGE_HOSTED, reinterpret_cast<void *>(callback)));
+    EXPECT_EQ(game_module_mode(), GAME_MODULE_HOSTED);
+    EXPECT_NE(cvar_get("g_minicon"), nullptr);
+    ASSERT_NE(cvar_get("g_lang"), nullptr);
+    EXPECT_STREQ(cvar_get("g_lang")->get_text(), "en_us");
+    EXPECT_EQ(cvar_get("g_console"), nullptr) << "only the two variables are the host's";
+    EXPECT_EQ(game_module_host_callback(), callback);
+    unregister_game_cvars();
+    game_module_uifx_hookup().clear();
+    ui_shutdown();
+    game_module_set_mode(GAME_MODULE_IDLE);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "program_run.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "kernel/kernel.h"
@@ -28,6 +30,12 @@ private:
 
 std::string program_path() { return test_bin_dir() + "/fernwold"; }
 
+scoped_env_t::scoped_env_t(const char *name, const std::string &value) : m_name(name) {
+    setenv(name, value.c_str(), 1);
+}
+
+scoped_env_t::~scoped_env_t() { unsetenv(m_name); }
+
 program_copy_t::program_copy_t() {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -35,6 +43,10 @@ program_copy_t::program_copy_t() {
     if (ec) fs::copy_file(program_path(), m_dir.file("fernwold"), ec);
     EXPECT_FALSE(ec) << "cannot place the program in " << m_dir.path();
     fs::create_directory(m_dir.file("lib"));
+    fs::create_directories(m_dir.file("docs/Fernwold"));
+    fs::create_directory(m_dir.file("config"));
+    fs::create_symlink(test_bin_dir() + "/base.tzk", m_dir.file("base.tzk"), ec);
+    EXPECT_FALSE(ec) << "base.tzk";
 }
 
 void program_copy_t::add_plugin(const std::string &name, const std::string &file) {
@@ -43,8 +55,23 @@ void program_copy_t::add_plugin(const std::string &name, const std::string &file
     EXPECT_FALSE(ec) << name;
 }
 
-program_result_t program_copy_t::run(const std::vector<std::string> &args) {
-    return run_program_at(m_dir.file("fernwold"), args, m_dir.file("run.log"));
+void program_copy_t::add_build_plugins() {
+    for (const char *name : {"snddev", "loaders", "gl", "inpdev"}) {
+        const std::string at = m_dir.file(std::string("lib/") + name + ".so");
+        if (!std::filesystem::is_symlink(at)) add_plugin(name, test_bin_dir() + "/lib/" + name + ".so");
+    }
+}
+
+void program_copy_t::remove_base_archive() { std::filesystem::remove(m_dir.file("base.tzk")); }
+
+void program_copy_t::set_home_config(const std::string &lines) {
+    std::ofstream(home_file("config.cfg"), std::ios::binary) << lines;
+}
+
+program_result_t program_copy_t::run(const std::vector<std::string> &args, const std::string &log_path) {
+    scoped_env_t docs("XDG_DOCUMENTS_DIR", m_dir.file("docs"));
+    scoped_env_t config("XDG_CONFIG_HOME", m_dir.file("config"));
+    return run_program_at(m_dir.file("fernwold"), args, log_path.empty() ? m_dir.file("run.log") : log_path);
 }
 
 std::vector<std::string> log_lines(const std::string &path) {

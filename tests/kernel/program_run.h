@@ -24,17 +24,39 @@ program_result_t run_program(const std::vector<std::string> &args, const std::st
 program_result_t run_program_at(const std::string &program, const std::vector<std::string> &args,
                                 const std::string &log_path);
 
-// The program placed in a folder of its own, whose lib/ holds the plug-ins a test
-// puts there (the program always loads "lib/snddev", "lib/loaders", "lib/gl" and
-// "lib/inpdev" from its own folder).
+// Sets an environment variable for the life of the object, then removes it.
+class scoped_env_t {
+public:
+    scoped_env_t(const char *name, const std::string &value);
+    ~scoped_env_t();
+    scoped_env_t(const scoped_env_t &) = delete;
+    scoped_env_t &operator=(const scoped_env_t &) = delete;
+
+private:
+    const char *m_name;
+};
+
+// The program placed in a folder of its own beside the build's "base.tzk", whose lib/
+// holds the plug-ins a test puts there (the program always loads "lib/snddev",
+// "lib/loaders", "lib/gl" and "lib/inpdev" from its own folder). Its runs keep the
+// user's documents ("docs/", the game's home is "docs/Fernwold") and configuration
+// ("config/") inside the folder.
 class program_copy_t {
 public:
     program_copy_t();
     // Makes lib/NAME.so the given file.
     void add_plugin(const std::string &name, const std::string &file);
-    // Runs it; the log is written beside it.
-    program_result_t run(const std::vector<std::string> &args);
+    // Adds the build's plug-ins of every name not given yet.
+    void add_build_plugins();
+    // Takes "base.tzk" away: the game then has no data to mount.
+    void remove_base_archive();
+    // The game's home configuration "/home/config.cfg" holds these lines (a "quit"
+    // there ends the run at the game's first frame).
+    void set_home_config(const std::string &lines);
+    // Runs it; the log is written beside it unless a path is given.
+    program_result_t run(const std::vector<std::string> &args, const std::string &log_path = "");
     std::string file(const std::string &name) const { return m_dir.file(name); }
+    std::string home_file(const std::string &name) const { return m_dir.file("docs/Fernwold/" + name); }
 
 private:
     temp_dir_t m_dir;

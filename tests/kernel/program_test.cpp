@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@
 namespace quarn::test {
 namespace {
 
+// A "quit" in the home configuration ends the run at the game's first frame.
 TEST(program, boots_and_shuts_down_in_order) {
-    temp_dir_t dir;
-    const program_result_t r = run_program({"-nocpu"}, dir.file("trace.log"));
+    program_copy_t program;
+    program.add_build_plugins();
+    program.set_home_config("quit\n");
+    const program_result_t r = program.run({"-nocpu"});
     ASSERT_TRUE(r.started) << program_path();
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(lines_in_order(r.log, {
@@ -31,12 +35,11 @@ TEST(program, boots_and_shuts_down_in_order) {
                                           "[cpu] ",
                                           "[qrnshared] running",
                                           "[loaders] resource type 'def' registered",
+                                          "[game] Fernwold init ver.1.52D",
+                                          "[sys] windows on the '",
                                           "[snd] select device (snddev)",
                                           "[snddev] Sound output: ",
                                           "[snddev] Initialization OK.",
-                                          "[sys] windows on the '",
-                                          "[game] stand-in game module running",
-                                          "[game] 5 frames run, ending the run",
                                           "quit",
                                           "[loaders] resource loaders unregistered",
                                           "[ctlbase] stopped",
@@ -52,8 +55,6 @@ TEST(program, boots_and_shuts_down_in_order) {
         EXPECT_EQ(line.find("Can not load the library"), std::string::npos) << line;
         EXPECT_EQ(line.find("select device = NULL"), std::string::npos) << line;
     }
-    // The game counts its frames only while the application is active: headless, the
-    // window is active from the start.
 }
 
 // A "-log" path too long to keep whole, and one in a folder that does not exist: the
@@ -61,6 +62,8 @@ TEST(program, boots_and_shuts_down_in_order) {
 // one) and runs to its end.
 TEST(program, an_unusable_log_path_leaves_no_file_and_a_message) {
     temp_dir_t dir;
+    program_copy_t program;
+    program.add_build_plugins();
     const struct {
         std::string path;
         std::string said;
@@ -69,7 +72,9 @@ TEST(program, an_unusable_log_path_leaves_no_file_and_a_message) {
         {dir.file("no/such/run.log"), "[log] Unable to open the log file '" + dir.file("no/such/run.log") + "'"},
     };
     for (const auto &c : cases) {
-        const program_result_t r = run_program({"-nocpu"}, c.path);
+        // Each run stores the configuration anew, without the "quit".
+        program.set_home_config("quit\n");
+        const program_result_t r = program.run({"-nocpu"}, c.path);
         ASSERT_TRUE(r.started);
         EXPECT_EQ(r.exit_code, 0) << r.err;
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
@@ -79,8 +84,12 @@ TEST(program, an_unusable_log_path_leaves_no_file_and_a_message) {
 
 TEST(program, the_screensaver_logs_into_the_documents_folder) {
     temp_dir_t docs;
+    program_copy_t copy;
+    copy.add_build_plugins();
+    std::filesystem::create_directories(docs.file("Fernwold"));
+    std::ofstream(docs.file("Fernwold/config.cfg")) << "quit\n";
     setenv("XDG_DOCUMENTS_DIR", docs.path().c_str(), 1);
-    const std::string program = program_path();
+    const std::string program = copy.file("fernwold");
     const char *argv[] = {program.c_str(), "-screensaver", nullptr};
     int exit_code = -1;
     struct sink_t : platform::process_output_t {
@@ -93,7 +102,7 @@ TEST(program, the_screensaver_logs_into_the_documents_folder) {
     EXPECT_EQ(exit_code, 0);
     // The folder is made when missing.
     const std::vector<std::string> log = log_lines(docs.file("Fernwold/screensaver.log"));
-    EXPECT_TRUE(lines_in_order(log, {"[game] stand-in game module running", "[sys] process shutdown"}));
+    EXPECT_TRUE(lines_in_order(log, {"[game] Fernwold init ver.1.52D", "[sys] process shutdown"}));
 }
 
 TEST(program, a_module_that_runs_ends_the_kernel_with_0) {

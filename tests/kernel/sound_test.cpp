@@ -11,6 +11,7 @@
 #include "kernel/sound.h"
 #include "kernel_fixture.h"
 #include "program_run.h"
+#include "support/test_paths.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/sonbase/snd_proc.h"
 #include "outside/sonbase/sonbase.h"
@@ -465,12 +466,14 @@ TEST_F(sound_front_end, new_sounds_take_the_default_distances) {
 
 TEST(program_sound, a_headless_run_selects_no_device_and_ends_cleanly) {
     program_copy_t program;
+    for (const char *name : {"loaders", "gl", "inpdev"}) program.add_plugin(name, test_bin_dir() + "/lib/" + name + ".so");
+    program.set_home_config("quit\n");
     const program_result_t r = program.run({"-nocpu"});
     ASSERT_TRUE(r.started);
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    // Until the sound plug-in exists no device is registered under s_device's name.
-    EXPECT_TRUE(lines_in_order(r.log, {"[sonbase] started", "[snd] select device = NULL",
-                                       "[game] stand-in game module running", "quit", "[sonbase] stopped",
+    // Without the sound plug-in no device is registered under s_device's name.
+    EXPECT_TRUE(lines_in_order(r.log, {"[sonbase] started", "[game] Fernwold init ver.1.52D",
+                                       "[snd] select device = NULL", "quit", "[sonbase] stopped",
                                        "[sys] process shutdown"}));
 }
 

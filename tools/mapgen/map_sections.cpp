@@ -4,6 +4,7 @@
 
 #include "map_objects.h"
 #include "map_environment.h"
+#include "map_grass.h"
 
 namespace mapgen {
 
@@ -15,6 +16,7 @@ const std::vector<map_section_t> &map_sections() {
         {"trails", &map_check_trails, &map_write_trails},
         {"objects", &map_check_objects, &map_write_objects},
         {"environment", &map_check_environment, &map_write_environment},
+        {"grass", &map_check_grass, &map_write_grass},
     };
     return sections;
 }

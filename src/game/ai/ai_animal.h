@@ -93,8 +93,15 @@ public:
     // ---- body (also read by the cameras) ----
     virtual vec3_t get_position() const = 0;
     virtual quat_t get_rotation() const = 0;
-    // Writes the head's world position; returns the animal's position.
+    // Writes the head's world position; returns the animal's position. The head is the
+    // "head" bone's origin scaled by the animal's scale; an animal without that bone
+    // answers fallback_head_point.
     virtual vec3_t get_head_offset(vec3_t *head) const = 0;
+    // The head of an animal of height h without a head bone: (0, 0.7 h, -0.8 h) in the
+    // animal's frame (it faces -z), turned by its rotation and added to its position.
+    static vec3_t fallback_head_point(const vec3_t &position, const quat_t &rotation, float height) {
+        return position + rotation.rotate(vec3_t{0.0f, 0.7f * height, -0.8f * height});
+    }
     // Where the body faces (horizontal unit vector).
     virtual vec3_t get_facing() const = 0;
 

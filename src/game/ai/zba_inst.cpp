@@ -337,18 +337,34 @@ void zba_inst_t::advance(zba_play_node_t *node, float seconds) {
 
 // ---- operations ----
 
+// The enabled channel an operation names; null with the operation's answer otherwise.
+zba_inst_t::channel_t *zba_inst_t::operand_channel(const char *operation, uint32_t c, int32_t &refused) const {
+    channel_t *ch = channel(c);
+    if (!ch) {
+        error("[zba_inst] %s: no channel %u (the instance has %u)", operation, c, m_channel_count);
+        refused = ZBA_ERR_BEHAVIOR;
+        return nullptr;
+    }
+    if (!ch->enabled) {
+        refused = ZBA_ERR_CHANNEL;
+        return nullptr;
+    }
+    return ch;
+}
+
+bool zba_inst_t::has_behavior(const zba_info_t &info, int32_t b) {
+    return !info.is_null() && b >= 0 && uint32_t(b) < info.behavior_count();
+}
+
 int32_t zba_inst_t::play_behavior(int32_t b, uint32_t c, bool force) {
     // The owner may let the instance go from inside a notice: it lives until this returns.
     const c_item_lock_t guard(m_item);
-    channel_t *ch = channel(c);
-    if (!ch) {
-        error("[zba_inst] play_behavior: no channel %u (the instance has %u)", c, m_channel_count);
-        return ZBA_ERR_BEHAVIOR;
-    }
-    if (!ch->enabled) return ZBA_ERR_CHANNEL;
+    int32_t refused = ZBA_OK;
+    channel_t *ch = operand_channel("play_behavior", c, refused);
+    if (!ch) return refused;
     const c_item_lock_t file(m_file.get());
     const zba_info_t info = get_info();
-    if (info.is_null() || b < 0 || uint32_t(b) >= info.behavior_count()) return ZBA_ERR_BEHAVIOR;
+    if (!has_behavior(info, b)) return ZBA_ERR_BEHAVIOR;
     if (node_running(ch->current)) {
         if (!force) return ZBA_ERR_BUSY;
         zba_proc_t::stop(*this, ch->current->process.get(), false, 0.0f);
@@ -407,15 +423,12 @@ int32_t zba_inst_t::play_behavior(int32_t b, uint32_t c, bool force) {
 }
 
 int32_t zba_inst_t::add_behavior(int32_t b, uint32_t c) {
-    channel_t *ch = channel(c);
-    if (!ch) {
-        error("[zba_inst] add_behavior: no channel %u (the instance has %u)", c, m_channel_count);
-        return ZBA_ERR_BEHAVIOR;
-    }
-    if (!ch->enabled) return ZBA_ERR_CHANNEL;
+    int32_t refused = ZBA_OK;
+    channel_t *ch = operand_channel("add_behavior", c, refused);
+    if (!ch) return refused;
     const c_item_lock_t file(m_file.get());
     const zba_info_t info = get_info();
-    if (info.is_null() || b < 0 || uint32_t(b) >= info.behavior_count()) return ZBA_ERR_BEHAVIOR;
+    if (!has_behavior(info, b)) return ZBA_ERR_BEHAVIOR;
     if (!ch->features_valid) return ZBA_ERR_FEATURES;
     const zba_behavior_t behavior = info.behavior(uint32_t(b));
     const uint8_t *states = pairs(c);
@@ -433,15 +446,12 @@ int32_t zba_inst_t::add_behavior(int32_t b, uint32_t c) {
 
 int32_t zba_inst_t::switch_behavior(int32_t b, uint32_t c, float crossfade) {
     const c_item_lock_t guard(m_item);
-    channel_t *ch = channel(c);
-    if (!ch) {
-        error("[zba_inst] switch_behavior: no channel %u (the instance has %u)", c, m_channel_count);
-        return ZBA_ERR_BEHAVIOR;
-    }
-    if (!ch->enabled) return ZBA_ERR_CHANNEL;
+    int32_t refused = ZBA_OK;
+    channel_t *ch = operand_channel("switch_behavior", c, refused);
+    if (!ch) return refused;
     const c_item_lock_t file(m_file.get());
     const zba_info_t info = get_info();
-    if (info.is_null() || b < 0 || uint32_t(b) >= info.behavior_count()) return ZBA_ERR_BEHAVIOR;
+    if (!has_behavior(info, b)) return ZBA_ERR_BEHAVIOR;
     release_fading(c);
     release_pending(c);
     if (zba_play_node_t *old = ch->current) {

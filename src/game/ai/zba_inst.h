@@ -161,6 +161,8 @@ private:
 
     channel_t *channels() const;
     channel_t *channel(uint32_t c) const;
+    channel_t *operand_channel(const char *operation, uint32_t c, int32_t &refused) const;
+    static bool has_behavior(const zba_info_t &info, int32_t b);
     uint8_t *pairs(uint32_t c) const;
 
     zba_play_node_t *start(c_item_t *program, int32_t behavior, uint32_t c, uint32_t kind, int32_t priority);

@@ -7,6 +7,7 @@
 
 #include "game/game_data.h"
 #include "game/game_module.h"
+#include "game/cameras/trail_camera.h"
 #include "game/hunt/hunt_bonus.h"
 #include "game/hunt/hunt_hud.h"
 #include "game/hunt/hunter.h"
@@ -22,6 +23,7 @@
 #include "game/world/environment_preset.h"
 #include "game/world/start_point.h"
 #include "game/world/sun.h"
+#include "game/world/trail.h"
 #include "game/world/world.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
@@ -72,7 +74,7 @@ void stop_sound(sound_u *sound) {
 
 }  // namespace
 
-void hunt_ctrl_u::intro_deleter_t::operator()(intro_view_t *view) const { delete view; }
+void hunt_ctrl_u::intro_deleter_t::operator()(trail_camera_t *view) const { delete view; }
 void hunt_ctrl_u::hunter_deleter_t::operator()(hunter_t *hunter) const { delete hunter; }
 
 uint32_t hunt_ctrl_u::ragdoll_base_for(unsigned mhz) {
@@ -154,15 +156,6 @@ uint32_t hunt_ctrl_u::get_kill_limit() const {
 
 // ---- the round ----
 
-bool hunt_ctrl_u::load_round_world(const char *map_name) {
-    world_u *world = get_world();
-    if (!world) return true;
-    mstring_dyn_t folder;
-    if (!front_end_session_t::make_map_dir(folder, map_name)) return false;
-    world->load(folder.c_str());
-    return true;
-}
-
 const score_table_u *hunt_ctrl_u::get_high_score_table() const {
     const front_end_session_t *session = get_front_end_session();
     return session ? session->get_high_scores() : nullptr;
@@ -176,10 +169,12 @@ bool hunt_ctrl_u::load_round(owner_ptr_ret_t<round_logic_u> taken) {
         return false;
     }
     const char *map_name = round->map_name.c_str();
-    if (!load_round_world(map_name)) {
-        error("[game] The round's map '%s' did not load", map_name);
+    mstring_dyn_t folder;
+    if (!front_end_session_t::make_map_dir(folder, map_name)) {
+        error("[game] The round's map name '%s' makes no map folder", map_name);
         return false;
     }
+    load_world(folder.c_str());
     if (game_data_t *data = get_game_data()) data->map_name = round->map_name;
     if (!round->resolve_trails()) return false;
 
@@ -252,13 +247,13 @@ void hunt_ctrl_u::start_intro() {
     round_logic_u *round = get_round();
     const uint32_t pick = get_random().rand_u(round->cameras.get_count());
     const char *name = round->cameras[pick].c_str();
-    auto *make = game_module_factory<intro_view_factory_fn_t>(INTRO_VIEW_FACTORY);
-    if (!unit_system_t::find_unit(name)) {
+    trail_u *trail = unit_cast<trail_u>(unit_system_t::find_unit(name));
+    if (!trail || !trail->is_alive()) {
         error("[game] Invalid camera trail name %s.", name);
         return;
     }
-    // The intro is skipped when no camera can fly it.
-    m_intro_view.reset(make ? make(name) : nullptr);
+    // A trail the camera cannot fly (fewer than two nodes) skips the intro.
+    m_intro_view.reset(trail_camera_t::create(trail).release());
     if (!m_intro_view) return;
     add_list_object(m_intro_view.get());
     push_view(m_intro_view.get());
@@ -291,7 +286,10 @@ void hunt_ctrl_u::activate() {
                 m_player->set_position(hit.position + vec3_t{0.0f, HUNTER_EYE_LIFT, 0.0f});
         }
     }
-    // The grass around the hunter is primed by the grass itself once it exists.
+    const environment_u *environment = get_environment();
+    unit_t *grass = environment ? environment->get_grass() : nullptr;
+    auto *prime = game_module_factory<grass_prime_fn_t>(GRASS_PRIME);
+    if (grass && prime && m_player) prime(grass, m_player->get_position());
 
     const game_data_t *data = get_game_data();
     const uint32_t round_index = data ? (data->is_party_mode() ? data->party_round : data->round_index) : 1;
@@ -356,7 +354,7 @@ void hunt_ctrl_u::update(float dt) {
 
     if (round_logic_u *round = get_round()) {
         round->set_intro_running(m_intro_view != nullptr);
-        round->update(dt * get_time_factor(), 1.0f);
+        round->update(dt * get_time_factor(), m_target_speed_factor);
     }
 
     if (m_state == STATE_WON) {

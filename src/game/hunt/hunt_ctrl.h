@@ -37,21 +37,16 @@ class scene_view_t;
 class simple_shadow_u;
 class sound_u;
 class target_u;
+class trail_camera_t;
 class unit_t;
 class vital_part_t;
 class voiceover_table_u;
 class voiceover_u;
 
-// The intro camera flight as the hunt runs it: a view that says when it is over. The
-// cameras' trail camera is one; the hunt makes it through intro_factory_t.
-class intro_view_t : public updatable_t, public scene_view_t {
-public:
-    virtual bool is_finished() const = 0;
-};
-// Makes the intro flight on the named camera trail (a live unit of the map); null
-// when the name is no trail.
-using intro_view_factory_fn_t = intro_view_t *(const char *trail_name);
-inline constexpr const char INTRO_VIEW_FACTORY[] = "intro_view.create";
+// Primes a map's grass around the viewer before the first frame. The grass offers it
+// as a factory row; without the row the grass fills in on its own frames.
+using grass_prime_fn_t = void(unit_t *grass, const vec3_t &viewer);
+inline constexpr const char GRASS_PRIME[] = "grass.prime";
 
 class hunt_ctrl_u : public game_ctrl_u {
     QRN_UNIT_CLASS(hunt_ctrl_u, game_ctrl_u);
@@ -199,6 +194,9 @@ public:
     float get_close_left() const { return m_close_left; }
     round_logic_u *get_round() const;
     score_u *get_round_score() const;
+    // How fast the round's animals walk (1; a party gift may change it).
+    float get_target_speed_factor() const { return m_target_speed_factor; }
+    void set_target_speed_factor(float factor) { m_target_speed_factor = factor; }
     uint32_t get_multiplier() const { return m_multiplier; }
     void set_multiplier(uint32_t multiplier) { m_multiplier = multiplier; }
     uint32_t get_kill_chain() const { return m_kill_chain; }
@@ -218,13 +216,10 @@ public:
     int32_t get_pending_priority() const { return m_pending_priority; }
     float get_voice_countdown() const { return m_voice_countdown; }
     simple_shadow_u *get_shadow_batch() const;
-    intro_view_t *get_intro_view() const { return m_intro_view.get(); }
+    trail_camera_t *get_intro_view() const { return m_intro_view.get(); }
 
 protected:
     void teardown_scene() override;
-    // Loads the map's world ("/map/<name>/"); false when it cannot. Nothing without a
-    // world of the map's class (a scene of a test).
-    virtual bool load_round_world(const char *map_name);
     // The high-score table whose first entry is the record to beat (the session's).
     virtual const score_table_u *get_high_score_table() const;
 
@@ -237,7 +232,7 @@ private:
         uint32_t round = 0;
     };
     struct intro_deleter_t {
-        void operator()(intro_view_t *view) const;
+        void operator()(trail_camera_t *view) const;
     };
     struct hunter_deleter_t {
         void operator()(hunter_t *hunter) const;
@@ -265,8 +260,8 @@ private:
     kill_stats_t m_stats;
     int32_t m_state = STATE_RUNNING;
     std::unique_ptr<hunter_t, hunter_deleter_t> m_player;
-    std::unique_ptr<intro_view_t, intro_deleter_t> m_intro_view;
-    std::unique_ptr<intro_view_t, intro_deleter_t> m_retired_intro;
+    std::unique_ptr<trail_camera_t, intro_deleter_t> m_intro_view;
+    std::unique_ptr<trail_camera_t, intro_deleter_t> m_retired_intro;
     c_item_ptr_t m_hud_window;
     float m_time_limit = FAR_AWAY;
     float m_time_left = FAR_AWAY;
@@ -286,6 +281,7 @@ private:
     float m_ambient_gain = 1.0f;
     owner_ptr_t<unit_base_t> m_ambient_loop;  // sound_u
     uint32_t m_multiplier = 1;
+    float m_target_speed_factor = 1.0f;
     owner_ptr_t<unit_base_t> m_shadow_batch;  // simple_shadow_u
     owner_ptr_t<unit_base_t> m_pending_voice;  // voiceover_u
     int32_t m_pending_priority = 0;

@@ -33,10 +33,14 @@ namespace {
 // The reseed spreads the kernel's random value over 0..99999.
 constexpr float RESEED_RANGE = 100000.0f;
 
+constinit const char *hookup_folder_override = nullptr;
+
 // Whether the virtual file system is started (a scene of a test may run without it).
 bool have_files() { return fs_get_device(FS_REALM_VIRTUAL) != nullptr; }
 
 }  // namespace
+
+void scene_set_hookup_folder(const char *folder) { hookup_folder_override = folder; }
 
 scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     create_packets();
@@ -46,8 +50,6 @@ scene_root_t::scene_root_t(unit_system_t *system) : unit_t(system) {
     adopt_scene_unit(m_environment, environment_u::create(get_system()), "environment");
     create_scene_parts();
     load_hookup_units();
-    m_flasher = std::make_unique<color_flasher_t>();
-    add_list_object(m_flasher.get());
     m_random.seed = uint32_t(sys_rand() * RESEED_RANGE);
 }
 
@@ -68,6 +70,8 @@ void scene_root_t::create_scene_parts() {
     add_list_object(&m_ai_part);
     m_antler_cache = new antler_cache_t();
     antler_set_packet_provider(this);
+    m_flasher = std::make_unique<color_flasher_t>();
+    add_list_object(m_flasher.get());
 }
 
 void scene_root_t::release_scene_parts() {
@@ -79,12 +83,14 @@ void scene_root_t::release_scene_parts() {
     m_antler_cache = nullptr;
     delete m_bits;
     m_bits = nullptr;
+    m_flasher.reset();
 }
 
 void scene_root_t::load_hookup_units() {
     // No folder, no hookup units (a scene without the game's data).
-    if (!have_files() || !fs_directory_exists(HOOKUP_FOLDER, FS_REALM_VIRTUAL)) return;
-    auto_ptr_t<fs_dirlist_t> listing(fs_read_dir(HOOKUP_FOLDER, false, FS_REALM_VIRTUAL));
+    const char *folder = hookup_folder_override ? hookup_folder_override : HOOKUP_FOLDER;
+    if (!*folder || !have_files() || !fs_directory_exists(folder, FS_REALM_VIRTUAL)) return;
+    auto_ptr_t<fs_dirlist_t> listing(fs_read_dir(folder, false, FS_REALM_VIRTUAL));
     if (!listing) return;
     static constexpr char SUFFIX[] = ".unit";
     constexpr size_t SUFFIX_LENGTH = sizeof SUFFIX - 1;
@@ -101,7 +107,7 @@ void scene_root_t::load_hookup_units() {
               [](const mstring_dyn_t &a, const mstring_dyn_t &b) { return strcmp(a.c_str(), b.c_str()) < 0; });
     for (const mstring_dyn_t &name : names) {
         mstring_dyn_t path;
-        path.printf("%s/%s", HOOKUP_FOLDER, name.c_str());
+        path.printf("%s/%s", folder, name.c_str());
         load_hookup_file(path.c_str());
     }
 }
@@ -239,7 +245,6 @@ void scene_root_t::teardown_scene() {
     m_world.reset();
     m_environment.reset();
     release_scene_parts();
-    m_flasher.reset();
     close_windows();
 }
 

@@ -46,6 +46,11 @@ class antler_cache_t;
 class bits_t;
 class color_flasher_t;
 
+// Test hook: the folder the next scenes read their hookup units from (null: the
+// game's HOOKUP_FOLDER; "": none), so a test of other parts may mount the game's
+// files without the hookup classes.
+void scene_set_hookup_folder(const char *folder);
+
 class scene_root_t : public unit_t, private ai_scene_link_t, private antler_packet_provider_t {
 public:
     static constexpr uint32_t LIGHT_PACKETS = 8;

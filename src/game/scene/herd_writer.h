@@ -6,6 +6,7 @@
 // a weight and a score, and antlers for antlered kinds (docs/scene.md, "Herds").
 #include <cstdint>
 
+#include "game/scene/species_curve.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"
 
@@ -37,12 +38,6 @@ struct herd_order_t {
 // the warning "no start points found") when the map's start points do not load.
 bool collect_start_points(const vec3_t &center, const char *map, array_dyn_t<vec3_t> &near_list,
                           array_dyn_t<vec3_t> &far_list);
-
-// The value of a species' day curve ("6:0.4:12:0.2:..." pairs of a whole hour and a
-// value, hours rising from above 0) at x: the first value before the first hour, the
-// line between neighbouring pairs, the last value after the last hour. A missing key,
-// and a list that does not read or does not rise, give default_value (logged).
-float read_species_curve(const def_obj_t &species, const char *key, float x, float default_value);
 
 // Writes the herds of the requests. Returns the number of animals written.
 uint32_t write_herds(const herd_order_t &order, const herd_request_t *requests, uint32_t count);

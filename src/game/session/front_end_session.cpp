@@ -94,6 +94,10 @@ c_item_t *front_end_session_t::show_window(const window_desc_t &row) {
     return item;
 }
 
+void front_end_session_t::hide_window(c_item_t *window) {
+    if (window && m_ui) m_ui->hide_window(window);
+}
+
 void front_end_session_t::close_all_windows() {
     // Each window leaves the list before the table lets it go, and the session's
     // reference outlives the removal, so the item is never reached after its last

@@ -61,6 +61,9 @@ public:
     c_item_t *open_window(const window_desc_t &row);
     // open_window, then shown with the row's show flags.
     c_item_t *show_window(const window_desc_t &row);
+    // Hides the window (nothing for null or a session without a window table); it stays
+    // open.
+    void hide_window(c_item_t *window);
     // Removes every window opened through the session and drops its references.
     void close_all_windows();
     uint32_t get_open_window_count() const { return m_windows.get_count(); }

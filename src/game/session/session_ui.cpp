@@ -4,6 +4,8 @@
 
 namespace quarn {
 
+void session_ui_t::hide_window(c_item_t *window) { ui_whide(window); }
+
 namespace {
 
 // The UI layer's window table.

@@ -16,6 +16,9 @@ public:
     // the result is not counted for the caller), or null.
     virtual c_item_t *insert_window(const char *group, const char *name, uint32_t flags, const char *layout) = 0;
     virtual void show_window(c_item_t *window, uint32_t flags) = 0;
+    // Hides the window (it stays in the table). The UI layer's ui_whide by default, which
+    // does nothing for an item that is no window of the layer.
+    virtual void hide_window(c_item_t *window);
     // Takes the window out of the table.
     virtual void remove_window(c_item_t *window) = 0;
 };

@@ -22,6 +22,8 @@ inline constexpr window_desc_t WINDOW_DIALOG_MATCHROUND = {"dialog", "matchround
 // The hunt's windows: the in-game HUD and the result of a round.
 inline constexpr window_desc_t WINDOW_GAME_HUD = {"game", "hud", 0, 0, "/ui/ghud.esc"};
 inline constexpr window_desc_t WINDOW_GAME_ROUND = {"game", "round", 0, 0, "/ui/ground.esc"};
+// The round's intro screen over the trail camera's flight.
+inline constexpr window_desc_t WINDOW_GAME_START_ROUND = {"game", "start_round", 0, 0, "/ui/gstart.esc"};
 
 // The screens around loading and idling: the loading screen (the game process's
 // show_loading) and the screen over the screensaver's scene.

@@ -203,7 +203,7 @@ bool body_inst_u::create_shapes(physics_scene_t &scene) {
     delete_shapes();
     body_desc_u *desc = get_desc();
     if (!desc || !desc->build_instance_shapes(m_placement, scene, m_shapes)) return false;
-    for (uint32_t i = 0; i < m_shapes.get_count(); ++i) m_shapes[i]->set_user_data(this);
+    for (uint32_t i = 0; i < m_shapes.get_count(); ++i) m_shapes[i]->set_user_data(static_cast<unit_base_t *>(this));
     return !m_shapes.is_empty();
 }
 

@@ -163,13 +163,7 @@ bool environment_u::apply_preset(const char *map_name, const environment_preset_
     m_grass.reset();
     mstring_dyn_t grass_path;
     grass_path.printf("/map/%s/grass.unit", map);
-    const unit_descriptor_t *grass_class =
-        get_system() ? get_system()->find_unit_type(string(GRASS_TYPE)) : nullptr;
-    // Until the game has a grass class no file can hold a map's grass: the load is then
-    // asked for the environment's own class, which is never registered, so no file can
-    // make it, and it fails with its message as it would for a missing file.
-    m_grass = unit_cast<unit_t>(
-        load_unit_tree(grass_path.c_str(), grass_class ? *grass_class : environment_u::unit_descriptor));
+    m_grass = load_unit_tree<grass_u>(grass_path.c_str());
     return true;
 }
 

@@ -15,6 +15,7 @@
 
 #include "game/scene/updatable.h"
 #include "game/world/fog.h"
+#include "game/world/grass.h"
 #include "game/world/rain.h"
 #include "game/world/scene_colour.h"
 #include "game/world/skybox.h"
@@ -63,7 +64,7 @@ public:
     snow_u *get_snow() const { return m_snow.get(); }
     skybox_u *get_skybox() const { return m_skybox.get(); }
     // The map's grass (its unit, "/map/<map>/grass.unit") when it is alive, else null.
-    unit_t *get_grass() const { return m_grass && m_grass->is_alive() ? m_grass.get() : nullptr; }
+    grass_u *get_grass() const { return m_grass && m_grass->is_alive() ? m_grass.get() : nullptr; }
 
     // Seconds since midnight.
     float get_time_of_day() const { return m_time_of_day; }
@@ -156,7 +157,7 @@ private:
     owner_ptr_t<snow_u> m_snow;
     owner_ptr_t<rain_u> m_rain;
     owner_ptr_t<skybox_u> m_skybox;
-    owner_ptr_t<unit_t> m_grass;
+    owner_ptr_t<grass_u> m_grass;
     // Whether the climate units (temperature, sun, wind) and the layers are in the
     // current scene's update list.
     bool m_climate_listed = false;

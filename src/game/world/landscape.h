@@ -54,6 +54,16 @@ struct landscape_triangle_query_t {
     vec3_t point;
 };
 
+// One triangle of a full walk: the piece, the triangle's number in it, its corners in
+// order (first, second, third) and their normal, facing out of the ground.
+struct landscape_walk_triangle_t {
+    landscape_chunk_piece_u *piece = nullptr;
+    int32_t triangle = -1;
+    vec3_t corners[3];
+    vec3_t normal;
+};
+using landscape_triangle_visit_t = void (*)(void *context, const landscape_walk_triangle_t &triangle);
+
 class landscape_u : public unit_t {
     QRN_UNIT_CLASS(landscape_u, unit_t);
 
@@ -96,6 +106,9 @@ public:
     // triangle reached. True when one was found (the query record holds it).
     bool query_triangles_point(landscape_triangle_query_t &query, const landscape_volume_t &volume);
     bool query_triangles_box(landscape_triangle_query_t &query, const landscape_volume_t &volume);
+    // Walks every triangle of the chunks that meet the volume, in the tree nodes the
+    // volume meets, to the end (visit is called for each); returns how many it met.
+    uint32_t walk_triangles(const landscape_volume_t &volume, landscape_triangle_visit_t visit, void *context);
 
     // A decal mesh of the terrain's triangles in the box centre ± half_size turned by
     // rotation, drawn with the landscape's packets; null when no triangle meets it.

@@ -135,7 +135,7 @@ void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int
             s->set_material(c.material);
             s->set_collision_group(c.group);
             s->set_draw_mode(PHYSICS_DRAW_NEVER);
-            s->set_user_data(this);
+            s->set_user_data(static_cast<unit_base_t *>(this));
         }
         m_collision_ready = true;
     }

@@ -39,6 +39,10 @@ struct walk_t {
     const landscape_volume_t &volume;
     landscape_triangle_query_t &query;
     bool point_test;
+    // A full walk: every triangle goes to visit and none ends the walk.
+    landscape_triangle_visit_t visit = nullptr;
+    void *context = nullptr;
+    uint32_t visited = 0;
 
     // Takes the triangle into the record.
     void take(const triangle_set_t &set, uint32_t e, const vec3_t c[3]) {
@@ -57,6 +61,16 @@ struct walk_t {
         if (set.is_free()) return false;
         vec3_t c[3];
         corners_of(set, e, c);
+        if (visit) {
+            landscape_walk_triangle_t t;
+            t.piece = static_cast<landscape_chunk_piece_u *>(set.data);
+            t.triangle = int32_t(e / 3);
+            for (int k = 0; k < 3; ++k) t.corners[k] = c[k];
+            t.normal = normal_of(c);
+            ++visited;
+            visit(context, t);
+            return false;
+        }
         if (point_test) {
             // Projected onto the two axes along which the triangle extends most.
             const vec3_t lo = v_min(v_min(c[0], c[1]), c[2]), hi = v_max(v_max(c[0], c[1]), c[2]);
@@ -99,6 +113,15 @@ bool landscape_u::query_triangles_point(landscape_triangle_query_t &query, const
 bool landscape_u::query_triangles_box(landscape_triangle_query_t &query, const landscape_volume_t &volume) {
     if (!ready_heap(volume)) return false;
     return walk_t{m_heap, volume, query, false}.walk(m_heap.get_root(), 0);
+}
+
+uint32_t landscape_u::walk_triangles(const landscape_volume_t &volume, landscape_triangle_visit_t visit,
+                                     void *context) {
+    if (!visit || !ready_heap(volume)) return 0;
+    landscape_triangle_query_t unused;
+    walk_t w{m_heap, volume, unused, false, visit, context};
+    w.walk(m_heap.get_root(), 0);
+    return w.visited;
 }
 
 std::unique_ptr<decal_mesh_t> landscape_u::build_projected_mesh(const vec3_t &centre, const vec3_t &half_size,

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "outside/qrnshared/effect_registry.h"
 #include "platform/modules.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/strings/string_dyn.h"
@@ -144,7 +145,8 @@ bool common_proc_t::init_gfx2(const gfx_mode_t &mode, bool activate) {
         return false;
     }
     if (activate) links.set_active(true);
-    message("graphics up: %dx%dx%d", mode.mode.width, mode.mode.height, mode.mode.bits);
+    message("graphics up: %dx%dx%d%s", mode.mode.width, mode.mode.height, mode.mode.bits,
+            mode.fullscreen ? " fullscreen" : " windowed");
     return true;
 }
 
@@ -218,6 +220,13 @@ void common_proc_t::run_autoexec() {
         if (line.printf("exec \"%s\"", path)) links.cmd_execute(line.c_str(), -1);
     }
 }
+
+void common_init_effects(r_context_t *, int32_t path) {
+    r_effect_set_path(path);
+    verbose("[gfx] render path %d", path);
+}
+
+void common_shutdown_effects(r_context_t *, int32_t path) { verbose("[gfx] render path %d left", path); }
 
 bool common_proc_t::get_screen_size(int32_t *width, int32_t *height) const {
     // Through the kernel: the layer calls no renderer class itself.

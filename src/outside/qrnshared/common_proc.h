@@ -88,6 +88,13 @@ private:
     bool m_application_active = true;
 };
 
+// The effects of a render path on a context. init_effects makes path the render path
+// (every loaded material sets its passes up again for it); shutdown_effects lets the
+// path's effects go before the context or the path changes (the layer keeps nothing
+// per context, so it only notes it).
+QRNSHARED_API void common_init_effects(r_context_t *context, int32_t path);
+QRNSHARED_API void common_shutdown_effects(r_context_t *context, int32_t path);
+
 // Binds the kernel functions the common process calls from the program's module;
 // qrnshared_init does it, a null module forgets them.
 void common_proc_bind(void *main_module);

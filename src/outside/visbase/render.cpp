@@ -5,12 +5,15 @@
 
 #include "outside/qrnshared/effect.h"
 #include "outside/qrnshared/texobj.h"
+#include "qrncore/system/messages.h"
 
 namespace quarn {
 
 namespace {
 
 r_view_t current_view;
+r_view_t saved_views[GFX_VIEW_STACK_DEPTH];
+uint32_t saved_count = 0;
 float world_matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 }  // namespace
@@ -133,6 +136,27 @@ r_device_t *r_driver_t::device_get(uint32_t) { return nullptr; }
 const r_view_t &gfx_view_get() { return current_view; }
 
 void gfx_view_set(const r_view_t &view) { current_view = view; }
+
+bool gfx_view_push(const r_view_t &view) {
+    if (saved_count == GFX_VIEW_STACK_DEPTH) {
+        error("[gfx] View stack overflow: %u views are saved already", saved_count);
+        return false;
+    }
+    saved_views[saved_count++] = current_view;
+    current_view = view;
+    return true;
+}
+
+bool gfx_view_pop() {
+    if (saved_count == 0) {
+        error("[gfx] View stack underflow: no view was pushed");
+        return false;
+    }
+    current_view = saved_views[--saved_count];
+    return true;
+}
+
+uint32_t gfx_view_depth() { return saved_count; }
 
 const float *gfx_world_matrix() { return world_matrix; }
 

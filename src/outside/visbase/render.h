@@ -215,9 +215,18 @@ struct r_view_t {
     float far_z = 1.0f;
 };
 
-// The current view; set by the renderer.
+// The current view; set by the renderer, or by the owner of the frame, who pushes
+// the view it draws in so that what it draws reads the rectangle there.
 VISBASE_API const r_view_t &gfx_view_get();
 VISBASE_API void gfx_view_set(const r_view_t &view);
+// Saves the current view and makes view current; gfx_view_pop gives the saved one
+// back. At most GFX_VIEW_STACK_DEPTH views are saved: a push beyond it, and a pop with
+// none saved, are refused with a "[gfx] View stack ..." error (false) and change
+// nothing.
+constexpr uint32_t GFX_VIEW_STACK_DEPTH = 8;
+VISBASE_API bool gfx_view_push(const r_view_t &view);
+VISBASE_API bool gfx_view_pop();
+VISBASE_API uint32_t gfx_view_depth();
 // The current world matrix (16 floats, row by row), identity until set.
 VISBASE_API const float *gfx_world_matrix();
 VISBASE_API void gfx_set_world_matrix(const float *matrix);

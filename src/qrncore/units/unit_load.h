@@ -80,6 +80,13 @@ public:
     // Hands root i over to the caller (the loader's place for it is left empty), for
     // callers that keep every root of a file.
     owner_ptr_ret_t<unit_base_t> take_root(uint32_t i) { return m_roots[i].release(); }
+    // Moves the roots of a successful load to the end of out, in file order; the
+    // loader then holds none. False, nothing moved, when out cannot grow.
+    bool take_roots(array_dyn_t<owner_ptr_t<unit_base_t>> &out) {
+        if (!out.append_array(std::move(m_roots))) return false;
+        m_roots.clear();
+        return true;
+    }
 
 protected:
     // Logs "[unit] The unit '%s' in file '%s' has type '%s', but the code expected

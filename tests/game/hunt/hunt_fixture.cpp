@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/game_module.h"
+#include "game/round/target_spawners.h"
 #include "game/scene/current_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "game/voiceover/voiceover.h"
@@ -43,9 +44,11 @@ std::string printed(const char *format, ...) {
 
 hunter_t *make_hunter(hunt_ctrl_u &) { return new recording_hunter_t; }
 
-intro_view_t *make_intro(const char *trail_name) {
-    hunt_journal.push_back(std::string("intro ") + trail_name);
-    return new recording_intro_t;
+owner_ptr_ret_t<target_u> spawn_warning_animal(unit_base_t *, trail_u *, const char *, uint32_t) {
+    owner_ptr_ret_t<test_target_u> target = test_target_u::create();
+    target->warns = true;
+    target->warn_position = {0.0f, 0.0f, -30.0f};
+    return target;
 }
 
 }  // namespace
@@ -120,8 +123,8 @@ void hunt_fixture_t::SetUp() {
     data->reset_scores();
     set_game_data(data.get());
     hunt_journal.clear();
-    recording_intro_t::finished = false;
     test_hunt_ctrl_u::table = nullptr;
+    test_target_u::warnings_on = true;
     install_rows();
 }
 
@@ -143,10 +146,16 @@ void hunt_fixture_t::TearDown() {
     sonbase_shutdown();
 }
 
-void hunt_fixture_t::install_rows(bool hunter, bool intro) {
+void test_target_u::update(float) {
+    if (!warns || !warnings_on) return;
+    if (auto *hunt = unit_cast<hunt_ctrl_u>(get_current_ctrl()))
+        hunt->warn_danger(warn_position.x, warn_position.y, warn_position.z, false);
+}
+
+void hunt_fixture_t::install_rows(bool hunter, bool animals) {
     rows.clear();
     if (hunter) rows.push_back(game_factory_row(HUNTER_FACTORY, &make_hunter));
-    if (intro) rows.push_back(game_factory_row(INTRO_VIEW_FACTORY, &make_intro));
+    if (animals) rows.push_back(game_factory_row(ANIMAL_TARGET_SPAWNER, &spawn_warning_animal));
     rows_list = {"hunt_test_rows", rows.data(), uint32_t(rows.size())};
     game_module_set_rows(nullptr);
     EXPECT_TRUE(rows_table.build(rows.empty() ? nullptr : &rows_list));
@@ -180,6 +189,21 @@ void hunt_fixture_t::make_all_voices() {
                              "vo.good_shot", "vo.new_record", "vo.kill.chain", "vo.missed", "vo.danger",
                              "vo.danger.left", "vo.danger.right"})
         make_voice(name);
+}
+
+trail_u *hunt_fixture_t::make_trail(const std::string &name, const std::vector<vec3_t> &nodes) {
+    owner_ptr_t<trail_u> trail(trail_u::create());
+    EXPECT_TRUE(trail->set_name(name.c_str())) << name;
+    for (const vec3_t &p : nodes) {
+        trail->m_position.append(p);
+        trail->m_rotation.append(quat_t());
+        trail->m_speed.append(1.0f);
+        trail->m_behavior.append(BEHAVIOR_walk);
+    }
+    EXPECT_TRUE(trail->prepare());
+    trail_u *made = trail.get();
+    held.emplace_back(std::move(trail));
+    return made;
 }
 
 void hunt_fixture_t::set_best_score(uint32_t best) {

@@ -2,8 +2,7 @@
 // The hunt as a round runs it, without a map: the UI fixture (kernel on an injected
 // clock, the UI layer) with
 // - the sound front-end over a recording device, so a test reads what played;
-// - a recording hunter and a recording intro flight installed as the module's
-//   factory rows;
+// - a recording hunter installed as the module's factory row;
 // - "ui.test.hud", a recording HUD handler, laid out as "/ui/ghud.esc";
 // - test bonuses and gifts registered by the names the hunt makes them by;
 // - voice tables made on request ("vo.hit" ... one line each, the caption its name);
@@ -25,6 +24,7 @@
 #include "game/round/round_logic.h"
 #include "game/scene/target.h"
 #include "game/session/score.h"
+#include "game/world/trail.h"
 #include "kernel/recording_sound_device.h"
 #include "outside/qrnshared/ui/ui_handler.h"
 
@@ -58,14 +58,6 @@ public:
     int32_t state = STATE_NORMAL;
     bool has_frustum = false;
     frustum_t frustum;
-};
-
-class recording_intro_t : public intro_view_t {
-public:
-    void update(float) override {}
-    placement_t get_placement() const override { return {}; }
-    bool is_finished() const override { return finished; }
-    static inline bool finished = false;
 };
 
 class recording_hud_t : public ui_handler_t, public hunt_hud_t {
@@ -147,11 +139,15 @@ public:
     bool is_dangerous() const override { return dangerous; }
     bool is_ambient() const override { return ambient; }
     bool has_trophy() const override { return trophy; }
-    void update(float) override {}
+    // A dangerous one warns the hunt from its update, as the animals do.
+    void update(float) override;
     void draw() override {}
     bool is_finished() const override { return false; }
     bool intersect(shot_record_t &, vec3_t &, const placement_t &, const vec3_t &) override { return false; }
 
+    bool warns = false;
+    vec3_t warn_position{0.0f, 0.0f, 0.0f};
+    static inline bool warnings_on = true;
     uint32_t points = 30;
     bool dangerous = false;
     bool ambient = false;
@@ -182,8 +178,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Installs the factory rows (either may be left out).
-    void install_rows(bool hunter = true, bool intro = true);
+    // Installs the hunter's factory row (or none) and, when asked, an animal spawner
+    // whose targets warn the hunt of a danger 30 ahead each update (while
+    // test_target_u::warnings_on).
+    void install_rows(bool hunter = true, bool animals = false);
+    // A live trail named so along the nodes, held until the end.
+    trail_u *make_trail(const std::string &name, const std::vector<vec3_t> &nodes);
     // A new hunt made current, activated (when asked) and its HUD shown.
     test_hunt_ctrl_u *start_hunt(bool activate = true);
     // A voice table named so with one line (caption: the name; sound:

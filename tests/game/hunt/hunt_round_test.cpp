@@ -1,6 +1,7 @@
 // The hunt's round: its set-up, the intro, the clock, the end, and the ragdoll budget.
 #include "hunt_fixture.h"
 
+#include "game/cameras/trail_camera.h"
 #include "game/round/trail_use.h"
 #include "game/voiceover/voiceover.h"
 
@@ -14,12 +15,6 @@ protected:
         hunt_fixture_t::SetUp();
         put_start_points("start_point : start.a { placement: (4, 0, -2) 1 (1; 0, 0, 0) view_limit: 70 }\n"
                          "start_point : start.b { }\n");
-    }
-    // A live unit of that name, standing for a camera trail of the map.
-    void make_camera(const std::string &name) {
-        owner_ptr_t<voiceover_u> camera(voiceover_u::create());
-        EXPECT_TRUE(camera->set_name(name.c_str()));
-        held.emplace_back(std::move(camera));
     }
     bool load(owner_ptr_ret_t<round_logic_u> round) {
         messages.clear();
@@ -64,7 +59,10 @@ TEST_F(hunt_round, load_round_failures) {
          "start_point : start.a { }\n", true, "[game] Start point (start.z) not found"},
         {"invalid camera", [](round_logic_u &r) { r.cameras.append(mstring_dyn_t("cams.none")); },
          "start_point : start.a { }\n", true, "[game] Invalid camera trail name cams.none."},
+        {"camera of one node", [](round_logic_u &r) { r.cameras.append(mstring_dyn_t("cams.short")); },
+         "start_point : start.a { }\n", true, ""},
     };
+    make_trail("cams.short", {{0, 5, 0}});
     for (const case_t &c : cases) {
         SCOPED_TRACE(c.name);
         if (c.start_points == "-") {
@@ -87,18 +85,18 @@ TEST_F(hunt_round, load_round_failures) {
 }
 
 TEST_F(hunt_round, spawns_and_the_clock_wait_for_the_intro) {
-    make_camera("cams.one");
+    make_trail("cams.one", {{0, 5, 0}, {100, 5, 0}});
     ASSERT_NE(start_hunt(), nullptr);
     owner_ptr_ret_t<round_logic_u> round = make_round(30);
     round->cameras.append(mstring_dyn_t("cams.one"));
-    take_journal();
     ASSERT_TRUE(load(std::move(round)));
-    EXPECT_EQ(take_journal(), "hunter.yaw_range 70 | intro cams.one");
+    ASSERT_NE(hunt->get_intro_view(), nullptr);
     EXPECT_FALSE(hunt->is_intro_over());
-    EXPECT_EQ(hunt->get_view(), hunt->get_intro_view());
-    run(5.0f);
+    EXPECT_EQ(hunt->get_view(), static_cast<scene_view_t *>(hunt->get_intro_view()));
+    run(0.5f, 10);
     EXPECT_FLOAT_EQ(hunt->get_time_left(), 30.0f);
-    recording_intro_t::finished = true;
+    EXPECT_FALSE(hunt->is_intro_over());
+    hunt->get_intro_view()->reset_interpolation();
     run(1.0f);
     EXPECT_TRUE(hunt->is_intro_over());
     EXPECT_FALSE(hunt->get_round()->is_intro_running());
@@ -200,7 +198,7 @@ TEST_F(hunt_round, party_gifts_arrive_in_time_order_from_the_other_players) {
 }
 
 TEST_F(hunt_round, the_hunt_without_a_hunter_says_so_once_and_runs) {
-    install_rows(false, true);
+    install_rows(false);
     ASSERT_NE(start_hunt(), nullptr);
     EXPECT_TRUE(messages.contains("[game] The hunt has no hunter"));
     EXPECT_EQ(hunt->get_player(), nullptr);

@@ -2,6 +2,8 @@
 #include "hunt_fixture.h"
 
 #include "game/voiceover/voiceover.h"
+#include "game/round/trail_use.h"
+#include "kernel/sound_unit.h"
 
 namespace quarn::test {
 
@@ -276,6 +278,50 @@ TEST_F(hunt_scoring, an_attack_nearer_than_nine_starts_the_hunters_death) {
     hunt->warn_danger(0, 0, -8.9f, true);
     EXPECT_NE(take_journal().find("hunter.start_death"), std::string::npos);
     EXPECT_EQ(hunter()->get_state(), 1);
+}
+
+TEST_F(hunt_scoring, the_danger_sound_swells_with_the_danger_and_stops_when_it_fades) {
+    // A round whose one animal warns of a danger 30 ahead while it walks.
+    install_rows(true, true);
+    owner_ptr_ret_t<round_logic_u> round = make_round(100, 1000);
+    owner_ptr_t<trail_use_u> use(trail_use_u::create());
+    use->trail_name = "t.walk";
+    use->scorings_supported.append(ref_ptr_t<unit_base_t>(make_trail("t.walk", {{0, 0, -30}, {10, 0, -30}})));
+    use->decoys_supported.append(ref_ptr_t<unit_base_t>(use->scorings_supported[0].get()));
+    round->trails.append(owner_ptr_t<unit_base_t>(std::move(use)));
+    round->target_count = 1;
+    ASSERT_TRUE(round->build_occurrence_table());
+    ASSERT_TRUE(hunt->load_round(std::move(round)));
+    hunt->get_round()->build_spawn_schedule(1);
+
+    sound_u *danger = hunt->get_danger_sound();
+    ASSERT_NE(danger, nullptr);
+    for (int i = 0; i < 190 && hunt->get_danger_level() == 0.0f; ++i) run(0.5f);
+    ASSERT_FLOAT_EQ(hunt->get_danger_level(), 0.5f + 0.4f * 0.5f) << "the animal never came";
+    EXPECT_FLOAT_EQ(danger->attributes.volume, 0.35f);
+    EXPECT_TRUE(danger->has_flag(sound_u::PLAY_REQUESTED));
+
+    test_target_u::warnings_on = false;
+    run(0.5f);
+    EXPECT_FLOAT_EQ(hunt->get_danger_level(), 0.0f) << "no warning this tick";
+    for (int i = 0; i < 20 && danger->attributes.volume >= 0.01f; ++i) run(0.5f);
+    EXPECT_LT(danger->attributes.volume, 0.01f);
+    EXPECT_TRUE(danger->has_flag(sound_u::PLAY_REQUESTED)) << "the frame it falls below 0.01 it still plays";
+    run(0.5f);
+    EXPECT_FALSE(danger->has_flag(sound_u::PLAY_REQUESTED));
+}
+
+TEST_F(hunt_scoring, a_shot_silences_the_ambient_loop_and_it_creeps_back) {
+    owner_ptr_ret_t<round_logic_u> round = make_round(100, 1000);
+    round->ambient_loop = "/sound/environment/valley.ogg";
+    ASSERT_TRUE(hunt->load_round(std::move(round)));
+    run(0.1f);
+    hunt->after_shot();
+    EXPECT_FLOAT_EQ(hunt->get_ambient_gain(), 0.0f);
+    run(2.0f);
+    EXPECT_FLOAT_EQ(hunt->get_ambient_gain(), 0.2f);
+    run(10.0f);
+    EXPECT_FLOAT_EQ(hunt->get_ambient_gain(), 1.0f) << "at most 1";
 }
 
 // ---- voice ----

@@ -55,6 +55,10 @@ void recording_ui_t::show_window(c_item_t *window, uint32_t flags) {
     calls.push_back("show " + row_of(*static_cast<window_t *>(window)) + " " + std::to_string(flags));
 }
 
+void recording_ui_t::hide_window(c_item_t *window) {
+    calls.push_back("hide " + row_of(*static_cast<window_t *>(window)));
+}
+
 void recording_ui_t::remove_window(c_item_t *window) {
     auto *w = static_cast<window_t *>(window);
     calls.push_back("remove " + row_of(*w));

@@ -26,8 +26,9 @@
 namespace quarn::test {
 
 // Records what the session asks of the window table, as lines "insert game/finished
-// 0 /ui/gfinished.esc", "show game/finished 0", "remove game/finished". Like the real
-// table it holds one reference on every window it has inserted until it removes it.
+// 0 /ui/gfinished.esc", "show game/finished 0", "hide game/finished", "remove
+// game/finished". Like the real table it holds one reference on every window it has
+// inserted until it removes it.
 class recording_ui_t : public session_ui_t {
 public:
     struct window_t : fake_item_t {
@@ -36,6 +37,7 @@ public:
 
     c_item_t *insert_window(const char *group, const char *name, uint32_t flags, const char *layout) override;
     void show_window(c_item_t *window, uint32_t flags) override;
+    void hide_window(c_item_t *window) override;
     void remove_window(c_item_t *window) override;
 
     std::vector<std::string> calls;

@@ -18,22 +18,9 @@ protected:
     // materials and fonts of the templates show up here).
     void TearDown() override {
         if (!errors_expected) {
-            for (const auto &e : messages.entries()) {
-                if (from_hookup_load(e.text)) continue;
-                EXPECT_NE(e.type, message_t::ERROR) << e.text;
-            }
+            for (const auto &e : messages.entries()) EXPECT_NE(e.type, message_t::ERROR) << e.text;
         }
         ui_fixture_t::TearDown();
-    }
-
-    // A controller loads the hookup files of the program's archive, which name unit
-    // classes (voice tables, UI effects) these tests do not register, and whose names
-    // a second controller made beside the first finds taken: what that load reports
-    // is none of the controls' doing.
-    static bool from_hookup_load(const std::string &text) {
-        return text.find("/script/hookup/") != std::string::npos ||
-               (text.rfind("[unit] The '", 0) == 0 && text.find("' is not a unit type name.") != std::string::npos) ||
-               text.find("is already taken by an existing unit") != std::string::npos;
     }
 
     // A window "t"/name of the layout body (the window's entities) closed by the test

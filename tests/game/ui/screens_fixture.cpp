@@ -38,6 +38,7 @@ void screens_fixture_t::SetUp() {
     ASSERT_TRUE(screens_ctrl_u::register_class(bank));
     ASSERT_TRUE(screens_hunt_ctrl_u::register_class(bank));
     ASSERT_TRUE(screens_menu_ctrl_u::register_class(bank));
+    ASSERT_TRUE(register_hookup_classes(bank));
     sonbase_init(dl_lib_t::get_main_handle());
     snd_start(&bank, system);
     hw_device_insert(&sound_device);
@@ -64,6 +65,9 @@ void screens_fixture_t::TearDown() {
 }
 
 base_ctrl_u *screens_fixture_t::install_ctrl(ctrl_kind_t kind) {
+    // The controller before goes first, as in the game: each loads the hookup units,
+    // whose names are free again only once the one before is gone.
+    set_current_ctrl(nullptr);
     owner_ptr_ret_t<base_ctrl_u> ctrl;
     switch (kind) {
     case ctrl_kind_t::HUNT:

@@ -1,6 +1,7 @@
 #include "ui_fixture.h"
 
 #include "embedded_archive.h"
+#include "game/scene/base_ctrl.h"
 #include "game/game_localisation.h"
 #include "game/game_module.h"
 #include "game/ui/ui_classes.h"
@@ -41,6 +42,8 @@ void set_command_line(std::vector<const char *> args) {
 
 void ui_fixture_t::SetUp() {
     kernel_fixture_t::SetUp();
+    // The scenes of UI tests load no hookup units: their classes are not registered.
+    scene_set_hookup_folder("");
     set_command_line({"-mm_pool_size", "32"});
     void *self = dl_lib_t::get_main_handle();
     qrnshared_init(self);
@@ -69,6 +72,7 @@ void ui_fixture_t::SetUp() {
 }
 
 void ui_fixture_t::TearDown() {
+    scene_set_hookup_folder(nullptr);
     ui_shutdown();
     zml_shutdown();
     ui_set_layout_source(nullptr);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/ui/uifx_units.h"
+#include "game/voiceover/voiceover.h"
 #include "outside/qrnshared/r_queue.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_load.h"
@@ -22,6 +23,12 @@ inline bool register_uifx_classes(unit_bank_t &bank) {
            uifx_scroll_u::register_class(bank) && uifx_scale_u::register_class(bank) &&
            uifx_smoke_u::register_class(bank) && uifx_button_focus_u::register_class(bank) &&
            uifx_score_u::register_class(bank);
+}
+
+// The classes of the shipped hookup files ("/script/hookup"), which every controller
+// loads when it is built over the game's content: the effects and the voice tables.
+inline bool register_hookup_classes(unit_bank_t &bank) {
+    return register_uifx_classes(bank) && voiceover_u::register_class(bank) && voiceover_table_u::register_class(bank);
 }
 
 // A rectangle as text, "left right top bottom".

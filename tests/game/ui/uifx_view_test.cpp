@@ -25,7 +25,7 @@ protected:
         controls_fixture_t::SetUp();
         system = new unit_system_t(bank);
         system->set_default();
-        ASSERT_TRUE(register_uifx_classes(bank));
+        ASSERT_TRUE(register_hookup_classes(bank));
         file = std::make_unique<memory_file_t>(EFFECTS, "/t/fx.unit");
         loader = std::make_unique<unit_load_t>(*file, *system);
         ASSERT_TRUE(loader->load());
@@ -38,6 +38,7 @@ protected:
         delete system;
     }
     base_ctrl_u *install_ctrl() {
+        set_current_ctrl(nullptr);  // its hookup units' names are free again
         set_current_ctrl(test_ctrl_u::create(system));
         return get_current_ctrl();
     }

@@ -177,8 +177,9 @@ TEST_F(environment_preset, applying_copies_the_climate_and_lists_it_with_the_lay
     EXPECT_EQ(sky->get_sky()->get_variant(), uint32_t(sky->get_sky()->get_desc()->find_variant("valley")));
     EXPECT_TRUE(sky->get_sun_disc());
 
-    // No grass for the map yet: its load says so and leaves none.
-    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/valley/grass.unit)"));
+    // The map's grass was asked for; this bank has no grass classes, so its load says
+    // so and leaves none.
+    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to load unit tree from file (/map/valley/grass.unit)"));
     EXPECT_EQ(env->get_grass(), nullptr);
 }
 
@@ -212,7 +213,7 @@ TEST_F(environment_preset, a_second_preset_replaces_the_climate_and_enters_each_
     // The sky took the new look; the grass was asked for again.
     EXPECT_EQ(env->get_skybox()->get_sky()->get_look(),
               uint32_t(env->get_skybox()->get_sky()->get_desc()->find_look("flat_f")));
-    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/cross/grass.unit)"));
+    EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to load unit tree from file (/map/cross/grass.unit)"));
 }
 
 TEST_F(environment_preset, a_preset_without_its_climate_is_refused_and_nothing_changes) {

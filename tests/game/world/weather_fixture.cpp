@@ -56,7 +56,8 @@ std::vector<updatable_t *> weather_fixture_t::update_list() {
     std::vector<updatable_t *> list;
     if (!ctrl) return list;
     ctrl->apply_list_changes();
-    // The scene's own parts (bits, AI world) are no units: only the units are listed.
+    // The scene's own parts (bits, AI world, colour flasher) are no units: only the
+    // units are listed.
     for (updatable_t *o : ctrl->get_update_list())
         if (dynamic_cast<unit_base_t *>(o)) list.push_back(o);
     return list;

@@ -49,8 +49,7 @@ protected:
     void put_map_file(const std::string &name, const std::string &text);
     // Unmounts "base.tzk" (a test of missing content).
     void unmount_base();
-    // The units of the scene's update list, in update order (the colour flasher is
-    // no unit, so it is left out too).
+    // The units of the scene's update list after its pending changes, in update order.
     std::vector<updatable_t *> update_list();
 
     weather_test_ctrl_u *ctrl = nullptr;

@@ -33,7 +33,8 @@ protected:
         // before the map (the waterfall of cross copies one).
         for (const unit_descriptor_t *d : particle_classes)
             if (get_engine_ubank()->register_class(d)) registered.push_back(d);
-        ASSERT_TRUE(load_path("/script/hookup/emitters.unit")) << ::testing::PrintToString(messages.texts(message_t::ERROR));
+        ASSERT_TRUE(load_path("/script/hookup/emitters.unit"))
+            << ::testing::PrintToString(messages.texts(message_t::ERROR));
     }
     void TearDown() override {
         world.reset();
@@ -68,7 +69,8 @@ TEST_F(world_content, every_map_loads_into_a_world_with_its_bodies_on_chunks) {
         landscape_u *l = w->get_landscape();
         ASSERT_EQ(l->get_chunk_count(), 16u);
         uint32_t bodies = 0, in_chunks = 0;
-        for (uint32_t i = 0; i < w->get_game_unit_count(); ++i) bodies += unit_cast<body_inst_u>(w->get_game_unit(i)) ? 1 : 0;
+        for (uint32_t i = 0; i < w->get_game_unit_count(); ++i)
+            bodies += unit_cast<body_inst_u>(w->get_game_unit(i)) ? 1 : 0;
         for (uint32_t c = 0; c < l->get_chunk_count(); ++c)
             in_chunks += l->get_chunk(c)->get_body_count() + l->get_chunk(c)->get_plant_count();
         EXPECT_GT(bodies, 0u);
@@ -95,6 +97,16 @@ TEST_F(world_content, every_throw_emitter_of_the_impacts_is_a_template_of_the_ho
         EXPECT_TRUE(world_scene_impacts().trigger_emitter(name, placement_t({1, 2, 3}, quat_t()))) << name;
     }
     EXPECT_NE(unit_cast<particle_emitter_u>(unit_system_t::find_unit(world_u::WATER_EMITTER)), nullptr);
+}
+
+TEST_F(world_content, the_scenes_impacts_play_one_shots_and_leave_marks_only_with_bits) {
+    const uint32_t before = snd_oneshot_count();
+    world_scene_impacts().play_sound(world_u::BODY_HIT_SOUND, {1, 2, 3});
+    EXPECT_EQ(snd_oneshot_count(), before + 1);
+    // The test's scene keeps no decals: nothing to add to, nothing happens.
+    messages.clear();
+    world_scene_impacts().add_mark({1, 2, 3}, {0, 1, 0});
+    EXPECT_TRUE(messages.entries().empty());
 }
 
 TEST_F(world_content, the_impact_sounds_are_in_the_content) {

@@ -1,6 +1,8 @@
 // The world unit: its physics set-up, map loading and start points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
 #include "game/world/landscape.h"
@@ -145,6 +147,19 @@ TEST_F(world_test, a_second_load_replaces_the_first) {
     EXPECT_EQ(plants, 2u);
 }
 
+TEST_F(world_test, a_copy_is_a_fresh_world) {
+    write_fixture_models();
+    world_u *w = load_world(objects_map(), "objs");
+    owner_ptr_t<world_u> copy(unit_cast<world_u>(w->clone()));
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy->get_physics_server(), w->get_physics_server());
+    EXPECT_NE(copy->get_landscape(), w->get_landscape());
+    EXPECT_EQ(copy->get_landscape()->get_chunk_count(), 0u);
+    EXPECT_EQ(copy->get_game_unit_count(), 0u);
+    EXPECT_EQ(copy->get_attract_areas().get_area_count(), 0u);
+    EXPECT_FLOAT_EQ(copy->get_physics_scene()->get_material(3)->friction, 100.0f);
+}
+
 TEST_F(world_test, unit_files_that_fail_stop_the_load_with_their_message) {
     ASSERT_TRUE(put_map(map_slope_text(), "broken"));
     put_text("broken/landscape.game.unit", "RozErere\n{\n  nonsense\n");
@@ -172,7 +187,9 @@ TEST_F(world_test, a_failing_unit_init_empties_the_units_and_logs_once) {
     EXPECT_EQ(w->get_game_unit_count(), 0u);
     const auto errors = messages.texts(message_t::ERROR);
     EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
-                            [](const std::string &t) { return t.find("Failed to initialize world units.") != std::string::npos; }),
+                            [](const std::string &t) {
+                                return t.find("Failed to initialize world units.") != std::string::npos;
+                            }),
               1);
 }
 
@@ -227,7 +244,8 @@ TEST_F(world_test, extracting_keeps_the_order_of_both_arrays) {
     EXPECT_STREQ(dest[1]->name_text().c_str(), "body.rock");
     std::vector<std::string> rest;
     for (const auto &u : source) rest.push_back(u->get_descriptor()->class_name->c_str());
-    EXPECT_EQ(rest, (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
+    EXPECT_EQ(rest,
+              (std::vector<std::string>{"plant_inst", "plant_inst", "body_inst", "attract_area", "attract_area"}));
     extract_units_of_type(dest, source, trail_u::unit_descriptor);
     EXPECT_EQ(dest.get_count(), 2u);
     EXPECT_EQ(source.get_count(), 5u);

@@ -119,6 +119,27 @@ TEST_F(unit_load, values_and_comments) {
     EXPECT_EQ(u->m_ints[2], 3);
 }
 
+// The roots of a load can be taken over: the caller then owns them and the loader's
+// reset releases nothing of theirs.
+TEST_F(unit_load, the_roots_are_taken_over_in_file_order) {
+    ASSERT_TRUE(load(file_of("test_node : kid { value: 3 }\n"
+                             "test_node : a { child: kid }\n"
+                             "test_node : b { }\n")));
+    array_dyn_t<owner_ptr_t<unit_base_t>> kept;
+    ASSERT_TRUE(m_loader->take_roots(kept));
+    EXPECT_EQ(m_loader->get_root_count(), 0u);
+    ASSERT_EQ(kept.get_count(), 2u);
+    EXPECT_EQ(kept[0].get(), node("a"));
+    EXPECT_EQ(kept[1].get(), node("b"));
+    m_loader->reset();
+    unit_system_t::clean_garbage();
+    ASSERT_NE(node("kid"), nullptr) << "what the taken roots own stays";
+    EXPECT_TRUE(node("kid")->is_alive());
+    kept.clear();
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(node("a"), nullptr);
+}
+
 TEST_F(unit_load, forward_references_both_ways_and_roots) {
     ASSERT_TRUE(load(file_of("test_node : kid { value: 3 }\n"
                              "test_node : a { link: b child: kid }\n"

@@ -1,0 +1,240 @@
+// The game process without a program around it: its commands against a controller of
+// the test's own, the frame rate before any hunt, the random missions, and the menu
+// controller's steps.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+#include <string>
+
+#include "game/ctrl/menu_ctrl.h"
+#include "game/game_data.h"
+#include "game/process/game_process.h"
+#include "game/scene/current_ctrl.h"
+#include "game/session/score.h"
+#include "kernel/commands.h"
+#include "kernel/cvars.h"
+#include "kernel/sys.h"
+#include "outside/qrnshared/cmd.h"
+#include "outside/qrnshared/cvar.h"
+#include "outside/qrnshared/ui/ui.h"
+#include "outside/visbase/render.h"
+#include "qrncore/qrnutils/ufs/fs.h"
+#include "game/scene/scene_fixture.h"
+#include "support/fake_clock.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace quarn::test {
+namespace {
+
+class game_process_alone : public scene_fixture_t {
+protected:
+    void SetUp() override {
+        scene_fixture_t::SetUp();
+        ASSERT_TRUE(score_u::register_class(bank));
+        ASSERT_TRUE(test_ctrl_u::register_class(bank));
+        ASSERT_TRUE(menu_ctrl_u::register_class(bank));
+        data = new game_data_t;
+        set_game_data(data);
+        process = new game_process_t;
+        process->register_console();
+        fs_startup();
+        mount = ufs_mount(FS_DEVICE_DIRECTORY, folder.path().c_str(), "/home", false, 0);
+        ASSERT_NE(mount, nullptr);
+        menu_ctrl_u::set_first_start(true);
+    }
+    void TearDown() override {
+        set_current_ctrl(nullptr);
+        delete process;
+        set_game_data(nullptr);
+        delete data;
+        if (mount) ufs_unmount(mount);
+        fs_shutdown();
+        menu_ctrl_u::set_first_start(true);
+        // The menus' windows brought the UI up.
+        ui_shutdown();
+        scene_fixture_t::TearDown();
+    }
+
+    // A controller of the test's own becomes current.
+    test_ctrl_u *install_test_ctrl() {
+        owner_ptr_ret_t<test_ctrl_u> ctrl = test_ctrl_u::create();
+        test_ctrl_u *raw = ctrl.get();
+        set_current_ctrl(std::move(ctrl));
+        return raw;
+    }
+
+    std::string read_home(const char *name) { return read_file(folder.file(name)); }
+
+    temp_dir_t folder;
+    fs_device_t *mount = nullptr;
+    game_data_t *data = nullptr;
+    game_process_t *process = nullptr;
+    message_capture_t log;
+};
+
+TEST_F(game_process_alone, the_average_frame_rate_is_10_before_any_hunt_frame) {
+    EXPECT_FLOAT_EQ(process->get_average_fps(), 10.0f);
+    EXPECT_FALSE(process->is_paused());
+    process->set_paused(true);
+    EXPECT_TRUE(process->is_paused());
+}
+
+// "r_path" names a valid path the context offers; else 3 when offered, else 1.
+TEST_F(game_process_alone, the_render_path_falls_back_to_3_then_to_1) {
+    const struct {
+        const char *r_path;
+        std::vector<int32_t> offered;
+        int32_t chosen;
+    } cases[] = {
+        {"5", {1, 3, 5}, 5}, {"6", {1, 3, 5}, 3}, {"7", {1, 3, 5}, 3}, {"x", {1, 3, 5}, 3},
+        {"5", {1, 2}, 1},    {"3", {}, 1},        {"14", {14}, 14},
+    };
+    for (const auto &c : cases) {
+        r_context_t context(nullptr);
+        for (int32_t p : c.offered) context.paths.append(p);
+        ASSERT_TRUE(cvar_get("r_path")->set(c.r_path));
+        EXPECT_EQ(game_process_t::choose_gfx_path(&context), c.chosen) << c.r_path;
+    }
+}
+
+// A bad round id changes nothing: the controller stays, and so do the running scores.
+TEST_F(game_process_alone, a_round_that_does_not_exist_keeps_the_controller_and_the_scores) {
+    test_ctrl_u *ctrl = install_test_ctrl();
+    score_u *running = data->get_running_score();
+    ASSERT_NE(running, nullptr);
+    data->start_round(7);  // the game data's own request, as a menu screen makes it
+    for (const char *line : {"init_round 0", "init_round 1", "init_round 7", "init_round -1", "init_round 2x"}) {
+        EXPECT_EQ(cmd_run_line(line, -1), cmd_t::DONE) << line;
+        EXPECT_EQ(get_current_ctrl(), ctrl) << line;
+        EXPECT_EQ(data->get_running_score(), running) << line;
+    }
+    EXPECT_TRUE(log.contains("Tried to start round (7), which does not exist."));
+    EXPECT_FALSE(data->take_round_start_pending()) << "the refused command took the request";
+}
+
+// While UI effects hold the controller, a command that must replace it closes its
+// windows and asks to run again; once free, it runs.
+TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
+    test_ctrl_u *ctrl = install_test_ctrl();
+    ctrl->raise_busy_count();
+    EXPECT_EQ(cmd_run_line("menu", -1), 0);
+    EXPECT_EQ(test_ctrl_u::windows_closed, 1);
+    EXPECT_EQ(get_current_ctrl(), ctrl);
+    EXPECT_FALSE(process->is_controller_running());
+    ctrl->lower_busy_count();
+    EXPECT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
+    ASSERT_NE(get_current_ctrl(), nullptr);
+    EXPECT_NE(unit_cast<menu_ctrl_u>(get_current_ctrl()), nullptr);
+    EXPECT_TRUE(process->is_controller_running());
+}
+
+TEST_F(game_process_alone, menu_kinds_by_the_start_screen) {
+    const struct {
+        const char *line;
+        int32_t kind;
+    } cases[] = {{"menu", menu_ctrl_u::MENU_MAIN},
+                 {"menu highscore", menu_ctrl_u::MENU_HIGHSCORE},
+                 {"menu party", menu_ctrl_u::MENU_PARTY},
+                 {"menu other", menu_ctrl_u::MENU_MAIN}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(cmd_run_line(c.line, -1), cmd_t::DONE) << c.line;
+        menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+        ASSERT_NE(menu, nullptr) << c.line;
+        EXPECT_EQ(menu->menu_kind, c.kind) << c.line;
+    }
+}
+
+// The start splash comes only with the first menu of the run; every later menu asks
+// for the loading screen. Without the splash's window the menu comes at once.
+TEST_F(game_process_alone, the_start_splash_comes_once) {
+    ASSERT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
+    menu_ctrl_u *first = unit_cast<menu_ctrl_u>(get_current_ctrl());
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(menu_ctrl_u::is_first_start());
+    EXPECT_EQ(first->pending_step, menu_ctrl_u::STEP_AFTER_SPLASH);
+    ASSERT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
+    menu_ctrl_u *second = unit_cast<menu_ctrl_u>(get_current_ctrl());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->pending_step, menu_ctrl_u::STEP_LOADING);
+}
+
+// The background mission that cannot start leaves a menu without a scene; "menu
+// party" keeps the party players, any other menu clears them; with scene_visible
+// false the scene is neither updated nor drawn.
+TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
+    const char *const players[] = {"Ann", "Bo"};
+    const struct {
+        const char *line;
+        uint32_t players_left;
+    } cases[] = {{"menu party", 2}, {"menu", 0}, {"menu highscore", 0}};
+    for (const auto &c : cases) {
+        data->set_party_players(players, 2);
+        ASSERT_EQ(cmd_run_line(c.line, -1), cmd_t::DONE) << c.line;
+        menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+        ASSERT_NE(menu, nullptr);
+        menu->update(0.1f);
+        EXPECT_EQ(menu->pending_step, menu_ctrl_u::STEP_NONE) << c.line;
+        EXPECT_EQ(data->get_party_player_count(), c.players_left) << c.line;
+        EXPECT_FALSE(menu->mission_loaded) << "the mission is no resource here";
+        EXPECT_TRUE(log.contains("Mission (/home/tmp_mission.def) does not exist.")) << c.line;
+        EXPECT_EQ(menu->get_frame_count(), 0u) << "no scene, no update";
+    }
+    menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+    menu->mission_loaded = true;
+    menu->scene_visible = false;
+    menu->update(0.1f);
+    menu->draw();
+    EXPECT_EQ(menu->get_frame_count(), 0u);
+    EXPECT_FALSE(menu->grass_primed) << "not drawn";
+    menu->scene_visible = true;
+    menu->update(0.1f);
+    menu->draw();
+    EXPECT_EQ(menu->get_frame_count(), 1u);
+    EXPECT_TRUE(menu->grass_primed);
+}
+
+// The same kernel random sequence gives the same mission; the areas and weathers come
+// from their lists, peaks never has the violet dusk, and every mission is at 11.
+TEST_F(game_process_alone, random_missions_follow_the_kernel_random_sequence) {
+    fake_clock_t clock;
+    clock.cycles = 12345;
+    sys_reset_random();
+    ASSERT_TRUE(process->generate_random_mission("/home/a.def", true));
+    sys_reset_random();
+    ASSERT_TRUE(process->generate_random_mission("/home/b.def", true));
+    clock.cycles_per_usec = 7;
+    EXPECT_EQ(read_home("a.def"), read_home("b.def"));
+
+    std::set<std::string> areas, weathers;
+    for (int i = 0; i < 60; ++i) {
+        clock.usec += 1013;  // each mission at another cycle count
+        ASSERT_TRUE(process->generate_random_mission("/home/m.def", i % 2 == 0));
+        const std::string m = read_home("m.def");
+        EXPECT_NE(m.find("time: \"11\""), std::string::npos) << m;
+        EXPECT_NE(m.find("def animals {"), std::string::npos) << m;
+        std::string area;
+        for (const char *a : {"valley", "cross", "peaks"})
+            if (m.find(std::string("area: \"") + a + "\"") != std::string::npos) area = a;
+        ASSERT_FALSE(area.empty()) << m;
+        areas.insert(area);
+        std::string weather;
+        for (const char *w : {"clear", "rain", "sunset", "violet"})
+            if (m.find(std::string("weather: \"") + w + "\"") != std::string::npos) weather = w;
+        ASSERT_FALSE(weather.empty()) << m;
+        if (i % 2 == 1) {
+            EXPECT_EQ(weather, "clear") << "without weather";
+        }
+        if (area == "peaks") {
+            EXPECT_NE(weather, "violet");
+        }
+        weathers.insert(weather);
+    }
+    EXPECT_EQ(areas.size(), 3u);
+    EXPECT_EQ(weathers.size(), 4u);
+    EXPECT_FALSE(process->generate_random_mission("/nowhere/m.def", true));
+}
+
+}  // namespace
+}  // namespace quarn::test
