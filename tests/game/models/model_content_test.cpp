@@ -126,11 +126,22 @@ TEST_F(model_content, animals) {
 }
 
 TEST_F(model_content, rifles) {
-    for (const char *rifle : {"3006bolt", "3030lever", "7mmauto"}) {
+    struct rifle_t {
+        const char *folder;
+        std::vector<const char *> looks;
+    };
+    const rifle_t rifles[] = {
+        {"3006bolt", {"default", "3006_default"}},
+        {"3030lever", {"default"}},
+        {"7mmauto", {"default", "7mm_default"}},
+    };
+    for (const rifle_t &r : rifles) {
+        const char *rifle = r.folder;
         SCOPED_TRACE(rifle);
         const std::string dir = std::string("/model/weapon/") + rifle + "/";
         const model_t m(dir + "weapon");
-        expect_sound(m, {"default"}, {"default"});
+        expect_sound(m, r.looks, {"default"});
+        EXPECT_GE(m.geom.view.find_bone("Bflash"), 0) << "the muzzle";
         for (const char *part : {"stock", "barrel", "action"}) EXPECT_GE(m.geom.view.find_part(part), 0) << part;
         EXPECT_STREQ(m.desc.view.get_material_path(0, 0), "/material/weapon/wood.mat");
         for (const char *name : {"fire", "reload"})
