@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../game_rows_fixture.h"
 #include "../models/model_lib_fixture.h"
 #include "btr_writer.h"
 #include "game/game_guard_proc.h"
@@ -31,37 +32,10 @@
 namespace quarn::test {
 namespace {
 
-class visual_objects_rows : public kernel_fixture_t {
+class visual_objects_rows : public game_rows_fixture_t {
 protected:
-    void SetUp() override {
-        kernel_fixture_t::SetUp();
-        const char *args[] = {"game_tests", "-mm_pool_size", "32"};
-        cdl_init(3, args);
-        qrnshared_init(dl_lib_t::get_main_handle());
-        fs_startup();
-        mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.path().c_str(), "/t", false, 0);
-        mm_init();
-        qrnshared_startup();
-        for (const game_row_list_t *l = game_rows_linked(); l; l = l->next) {
-            if (std::string(l->name) == "module") lists[0] = *l;
-            if (std::string(l->name) == "visual_objects") lists[1] = *l;
-        }
-        ASSERT_NE(lists[1].count, 0u) << "the visual-object rows are linked";
-        lists[0].next = &lists[1];
-        lists[1].next = nullptr;
-        ASSERT_TRUE(table.build(&lists[0]));
-    }
-    void TearDown() override {
-        kernel_fixture_t::TearDown();
-        visual_objects_unregister();
-        game_get_dl_ops()->dl_unregister(nullptr, nullptr);
-        set_gamesup_lock_hooks(nullptr, nullptr);
-        ufs_unmount(mount);
-        fs_shutdown();
-        qrnshared_shutdown();
-        const char *args[] = {"game_tests"};
-        cdl_init(1, args);
-    }
+    visual_objects_rows() : game_rows_fixture_t("visual_objects") {}
+    void before_module_unregister() override { visual_objects_unregister(); }
 
     static bool has_class(const char *name) {
         const unit_bank_t &bank = unit_system_t::get_default()->get_bank();
@@ -70,11 +44,6 @@ protected:
         return false;
     }
 
-    temp_dir_t dir;
-    fs_device_t *mount = nullptr;
-    game_row_list_t lists[2]{};
-    game_row_table_t table;
-    message_capture_t log;
 };
 
 TEST_F(visual_objects_rows, registered_then_taken_back_once_no_tree_is_used) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../game_rows_fixture.h"
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
 #include "game/game_rows.h"
@@ -25,43 +26,11 @@
 namespace quarn::test {
 namespace {
 
-class model_rows : public kernel_fixture_t {
+class model_rows : public game_rows_fixture_t {
 protected:
-    void SetUp() override {
-        kernel_fixture_t::SetUp();
-        const char *args[] = {"game_tests", "-mm_pool_size", "32"};
-        cdl_init(3, args);
-        qrnshared_init(dl_lib_t::get_main_handle());
-        fs_startup();
-        mount = ufs_mount(FS_DEVICE_DIRECTORY, dir.path().c_str(), "/t", false, 0);
-        mm_init();
-        qrnshared_startup();
-        for (const game_row_list_t *l = game_rows_linked(); l; l = l->next) {
-            if (std::string(l->name) == "module") lists[0] = *l;
-            if (std::string(l->name) == "models") lists[1] = *l;
-        }
-        ASSERT_NE(lists[1].count, 0u) << "the model rows are linked";
-        lists[0].next = &lists[1];
-        lists[1].next = nullptr;
-        ASSERT_TRUE(table.build(&lists[0]));
-    }
-    void TearDown() override {
-        kernel_fixture_t::TearDown();
-        game_get_dl_ops()->dl_unregister(nullptr, nullptr);
-        set_gamesup_lock_hooks(nullptr, nullptr);
-        model_lib_set_lock_callbacks(nullptr, nullptr);
-        ufs_unmount(mount);
-        fs_shutdown();
-        qrnshared_shutdown();
-        const char *args[] = {"game_tests"};
-        cdl_init(1, args);
-    }
+    model_rows() : game_rows_fixture_t("models") {}
+    void after_module_unregister() override { model_lib_set_lock_callbacks(nullptr, nullptr); }
 
-    temp_dir_t dir;
-    fs_device_t *mount = nullptr;
-    game_row_list_t lists[2]{};
-    game_row_table_t table;
-    message_capture_t log;
 };
 
 TEST_F(model_rows, registered_then_stopped_when_no_model_resource_is_used) {
