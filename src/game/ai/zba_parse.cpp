@@ -290,14 +290,24 @@ bool zba_parser_t::parse_file_rule() {
     return true;
 }
 
+// ---- lists ----
+
+// The keyword of a list, then "{", named entries each read by `entry`, "}". With
+// one_at_least an empty list is a syntax error.
+template <class F>
+bool zba_parser_t::parse_named_list(F &&entry, bool one_at_least) {
+    advance();
+    if (!expect(tk::LBRACE)) return false;
+    if (one_at_least && !is(tk::STRING)) return syntax_error();
+    while (is(tk::STRING))
+        if (!entry()) return false;
+    return expect(tk::RBRACE);
+}
+
 // ---- features ----
 
 bool zba_parser_t::parse_features() {
-    advance();  // "features"
-    if (!expect(tk::LBRACE)) return false;
-    while (is(tk::STRING))
-        if (!parse_feature()) return false;
-    if (!expect(tk::RBRACE)) return false;
+    if (!parse_named_list([this] { return parse_feature(); })) return false;
     return put_table(m_features, "meta_features:1a", H_FEATURE_COUNT, H_FEATURE_TABLE);
 }
 
@@ -347,12 +357,7 @@ bool zba_parser_t::parse_feature() {
 // ---- attributes ----
 
 bool zba_parser_t::parse_attributes() {
-    advance();  // "attributes"
-    if (!expect(tk::LBRACE)) return false;
-    if (!is(tk::STRING)) return syntax_error();
-    while (is(tk::STRING))
-        if (!parse_attribute()) return false;
-    if (!expect(tk::RBRACE)) return false;
+    if (!parse_named_list([this] { return parse_attribute(); }, true)) return false;
     return put_table(m_attributes, "meta_attributes:1a", H_ATTRIBUTE_COUNT, H_ATTRIBUTE_TABLE);
 }
 
@@ -414,11 +419,7 @@ bool zba_parser_t::parse_attribute() {
 // ---- animations ----
 
 bool zba_parser_t::parse_animations() {
-    advance();  // "animations"
-    if (!expect(tk::LBRACE)) return false;
-    while (is(tk::STRING))
-        if (!parse_animation()) return false;
-    if (!expect(tk::RBRACE)) return false;
+    if (!parse_named_list([this] { return parse_animation(); })) return false;
     return put_table(m_animations, "animations:1a", H_ANIMATION_COUNT, H_ANIMATION_TABLE);
 }
 
@@ -469,11 +470,7 @@ bool zba_parser_t::parse_animation() {
 // ---- behaviours ----
 
 bool zba_parser_t::parse_behaviors() {
-    advance();  // "behaviors"
-    if (!expect(tk::LBRACE)) return false;
-    while (is(tk::STRING))
-        if (!parse_behavior(m_behaviors)) return false;
-    if (!expect(tk::RBRACE)) return false;
+    if (!parse_named_list([this] { return parse_behavior(m_behaviors); })) return false;
     return put_table(m_behaviors, "behavior_header:1c", H_BEHAVIOR_COUNT, H_BEHAVIOR_TABLE);
 }
 
@@ -608,12 +605,8 @@ bool zba_parser_t::parse_pairs(uint32_t record) {
 }
 
 bool zba_parser_t::parse_channels(uint32_t record) {
-    advance();  // "channels"
-    if (!expect(tk::LBRACE)) return false;
     array_dyn_t<uint32_t> channels;
-    while (is(tk::STRING))
-        if (!parse_channel(channels)) return false;
-    if (!expect(tk::RBRACE)) return false;
+    if (!parse_named_list([&] { return parse_channel(channels); })) return false;
     return put_table(channels, "channels:1a", record + B_CHANNEL_COUNT, record + B_CHANNEL_TABLE);
 }
 

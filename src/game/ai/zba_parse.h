@@ -103,6 +103,8 @@ private:
     int32_t find_animation(const char *name) const;
 
     // The grammar.
+    template <class F>
+    bool parse_named_list(F &&entry, bool one_at_least = false);
     bool parse_file_rule();
     bool parse_features();
     bool parse_feature();
