@@ -4,7 +4,9 @@
 #include "game/process/game_process.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/scene_object.h"
+#include "game/visuals/effects/visual_objects.h"
 #include "game/visuals/shaders/shaderlib.h"
+#include "game/world/environment.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
@@ -193,10 +195,13 @@ void game_process_t::render_frame() {
     base_ctrl_u *ctrl = m_controller_running ? get_ctrl() : nullptr;
     if (ctrl) {
         ctrl->update_camera_and_lights();
+        // The sky first, behind everything the scene draws.
+        if (environment_u *environment = ctrl->get_environment()) environment->update_skybox();
         shaderlib_queue_render_and_flush(context);
         ctrl->draw();
         // The main camera's view and camera matrices for what draws after the scene.
         if (const pp_camera_u *camera = ctrl->get_camera_packet(0)) gfx_camera_load(*camera);
+        visual_objects_render();
         shaderlib_queue_render_and_flush(context);
         if (ctrl->has_overlay_pass()) {
             ctrl->draw_overlay();
