@@ -34,6 +34,8 @@ constexpr int32_t LAST_PATH = 1;
 constexpr int TRIGGER_LEFT_ALT = 56;
 constexpr int TRIGGER_F4 = 62;
 
+constexpr uint32_t OPAQUE_BLACK = 0xFF000000u;
+
 constexpr const char *CAMERA_CLICK = "/sound/ui/cameraclick.ogg";
 constexpr float CAMERA_CLICK_VOLUME = 0.5f;
 
@@ -191,6 +193,7 @@ void game_process_t::render_frame() {
     r_device_t *device = get_device();
     r_context_t *context = get_context();
     gfx_begin_frame(device);
+    gfx_clear(context, m_full.to_view(), OPAQUE_BLACK);
     gfx_view_push(m_scene.to_view());
     base_ctrl_u *ctrl = m_controller_running ? get_ctrl() : nullptr;
     if (ctrl) {

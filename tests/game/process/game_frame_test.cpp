@@ -168,6 +168,10 @@ using strings = std::vector<std::string>;
 TEST_F(game_frame, a_frame_draws_in_order) {
     ASSERT_NE(start_frame_scene(), nullptr);
     process->render_frame();
+    const r_draw_log_t &records = process->get_context()->get_draw_log();
+    ASSERT_GT(records.get_count(), 0u);
+    EXPECT_EQ(records[0].kind, r_draw_record_t::CALL);
+    EXPECT_STREQ(records[0].call.c_str(), "clear 0 0 800 600 FF000000") << "the whole window first";
     EXPECT_EQ(calls, (strings{"scene", "visual", "overlay", "weapon"}));
     EXPECT_EQ(drawn(), (strings{"sky", "scene", "visual", "overlay", "weapon"}));
 
