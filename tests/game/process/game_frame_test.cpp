@@ -18,6 +18,7 @@
 #include "kernel/plugins.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/r_queue.h"
+#include "outside/visbase/camera.h"
 #include "outside/visbase/visbase.h"
 #include "platform/crash.h"
 #include "qrncore/system/dl_lib.h"
@@ -130,7 +131,13 @@ protected:
         protos.push_back(std::make_unique<test_proto_t>(materials[name], &packets->array));
         EXPECT_TRUE(gfx_queue_proto(&protos.back()->proto)) << name;
     }
-    static void queue_visual(void *fixture) { static_cast<game_frame *>(fixture)->queue("visual"); }
+    // The visual objects draw with the main camera loaded: where it stands is noted.
+    static void queue_visual(void *fixture) {
+        auto *self = static_cast<game_frame *>(fixture);
+        const mat4_t &m = gfx_camera_world_matrix();
+        self->visual_camera = {m[3], m[7], m[11]};
+        self->queue("visual");
+    }
 
     // What the last frame drew, by material: "sky" for the sky's pieces, the test's
     // own by name; repeats of one name in a row count once.
@@ -159,6 +166,7 @@ protected:
     std::map<std::string, c_item_t *> materials;
     // The hooks in the order the frame called them.
     std::vector<std::string> calls;
+    vec3_t visual_camera{0.0f, 0.0f, 0.0f};
 };
 
 using strings = std::vector<std::string>;
@@ -166,7 +174,14 @@ using strings = std::vector<std::string>;
 // The sky behind everything, the scene, the visual objects with the main camera, the
 // overlay pass, then the held weapon in the scope.
 TEST_F(game_frame, a_frame_draws_in_order) {
-    ASSERT_NE(start_frame_scene(), nullptr);
+    frame_test_ctrl_u *scene = start_frame_scene();
+    ASSERT_NE(scene, nullptr);
+    scene->view.position = {10.0f, 2.0f, -20.0f};
+    // Something in the scene draws with a camera of its own (at the origin).
+    scene->on_draw = [this] {
+        gfx_camera_load(*packets->camera);
+        queue("scene");
+    };
     process->render_frame();
     const r_draw_log_t &records = process->get_context()->get_draw_log();
     ASSERT_GT(records.get_count(), 0u);
@@ -174,6 +189,7 @@ TEST_F(game_frame, a_frame_draws_in_order) {
     EXPECT_STREQ(records[0].call.c_str(), "clear 0 0 800 600 FF000000") << "the whole window first";
     EXPECT_EQ(calls, (strings{"scene", "visual", "overlay", "weapon"}));
     EXPECT_EQ(drawn(), (strings{"sky", "scene", "visual", "overlay", "weapon"}));
+    EXPECT_EQ(visual_camera, (vec3_t{10.0f, 2.0f, -20.0f})) << "the scene's camera is loaded";
 
     // Without a running controller only the UI would draw.
     process->set_controller_running(false);
