@@ -4,15 +4,16 @@
 #include "game/game_localisation.h"
 #include "game/process/game_cvars.h"
 #include "game/process/game_process.h"
+#include "game/session/window_desc.h"
+#include "game/ui/system/system_windows.h"
+#include "game/ui/uifx_hookup.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/usystem.h"
-#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"
-#include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -31,8 +32,6 @@ struct module_state_t {
 };
 
 module_state_t state;
-
-constexpr const char *UIFX_HOOKUP = "/script/hookup/0_uifx.unit";
 
 class game_ops_t : public dl_ops_t {
 public:
@@ -84,21 +83,13 @@ public:
         register_hosted_cvars();
         const cvar_t *language = cvar_get("g_lang");
         load_localisation(language ? language->get_text() : "");
-        ui_winsert("system_02", "console", 9, "/system/console/console.esc", true);
+        const window_desc_t &console = WINDOW_SYSTEM_CONSOLE;
+        ui_winsert(console.group, console.name, console.insert_flags, console.layout, true);
         cmd_execute("bind_cmd grave \"ui t console:system_02\" 1 1");
-        load_uifx_hookup();
+        uifx_load_hookup();
         return true;
     }
 
-    static void load_uifx_hookup() {
-        state.uifx_hookup.clear();
-        auto_ptr_t<file_t> file = fs_open(UIFX_HOOKUP, FS_REALM_VIRTUAL);
-        unit_system_t *system = unit_system_t::get_default();
-        if (!file || !system) return;
-        unit_load_t loader(*file, *system, nullptr, UIFX_HOOKUP);
-        if (loader.load() && !loader.take_roots(state.uifx_hookup))
-            error("[game] No memory to keep the units of %s", UIFX_HOOKUP);
-    }
 };
 
 }  // namespace

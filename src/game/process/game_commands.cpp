@@ -12,6 +12,9 @@
 #include "game/scene/scene_object.h"
 #include "game/session/front_end_session.h"
 #include "game/ui/system/system_windows.h"
+#include "game/visuals/physics/physics_scene.h"
+#include "game/world/landscape.h"
+#include "game/world/world.h"
 #include "kernel/commands.h"
 #include "outside/qrnshared/cmd.h"
 #include "qrncore/strings/cstring.h"
@@ -80,12 +83,16 @@ void say(const char *text) {
 // A registered record is in the kernel's list under its own name.
 bool is_registered(cmd_t *c) { return cmd_get(c->name) == c; }
 
-// The physics and ragdoll counts of a hunt are the hunt controller's; other scenes
-// have none to print.
+// The physics and ragdoll counts of a hunt: the physics scene's counters, then the
+// hunt controller's ragdolls; other scenes have none to print.
 int cmd_ragdoll_info(const cmd_context_t *) {
     game_process_t *game = get_game_process();
     base_ctrl_u *ctrl = game ? game->get_ctrl() : nullptr;
-    if (auto *hunt = unit_cast<hunt_ctrl_u>(ctrl)) hunt->print_ragdoll_info();
+    auto *hunt = unit_cast<hunt_ctrl_u>(ctrl);
+    if (!hunt) return cmd_t::DONE;
+    world_u *world = hunt->get_world();
+    if (physics_scene_t *physics = world ? world->get_physics_scene() : nullptr) physics->print_info();
+    hunt->print_ragdoll_info();
     return cmd_t::DONE;
 }
 

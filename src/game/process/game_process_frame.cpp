@@ -4,7 +4,9 @@
 #include "game/process/game_process.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/scene_object.h"
+#include "game/visuals/effects/visual_objects.h"
 #include "game/visuals/shaders/shaderlib.h"
+#include "game/world/environment.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
@@ -31,6 +33,8 @@ constexpr int32_t LAST_PATH = 1;
 // Left Alt and F4 together end the game.
 constexpr int TRIGGER_LEFT_ALT = 56;
 constexpr int TRIGGER_F4 = 62;
+
+constexpr uint32_t OPAQUE_BLACK = 0xFF000000u;
 
 constexpr const char *CAMERA_CLICK = "/sound/ui/cameraclick.ogg";
 constexpr float CAMERA_CLICK_VOLUME = 0.5f;
@@ -189,14 +193,18 @@ void game_process_t::render_frame() {
     r_device_t *device = get_device();
     r_context_t *context = get_context();
     gfx_begin_frame(device);
+    gfx_clear(context, m_full.to_view(), OPAQUE_BLACK);
     gfx_view_push(m_scene.to_view());
     base_ctrl_u *ctrl = m_controller_running ? get_ctrl() : nullptr;
     if (ctrl) {
         ctrl->update_camera_and_lights();
+        // The sky first, behind everything the scene draws.
+        if (environment_u *environment = ctrl->get_environment()) environment->update_skybox();
         shaderlib_queue_render_and_flush(context);
         ctrl->draw();
         // The main camera's view and camera matrices for what draws after the scene.
         if (const pp_camera_u *camera = ctrl->get_camera_packet(0)) gfx_camera_load(*camera);
+        visual_objects_render();
         shaderlib_queue_render_and_flush(context);
         if (ctrl->has_overlay_pass()) {
             ctrl->draw_overlay();

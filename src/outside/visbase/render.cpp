@@ -59,6 +59,11 @@ void r_context_t::begin_frame() {
 
 void r_context_t::end_frame() { r_texobj_take_changes(); }
 
+void r_context_t::clear(const r_view_t &view, uint32_t colour) {
+    note("clear %g %g %g %g %08X", double(view.x), double(view.y), double(view.width), double(view.height),
+         unsigned(colour));
+}
+
 void r_context_t::fog_off() { note("fog off"); }
 
 void r_context_t::set_fog(int32_t mode, const vec4_t &colour) { note("fog %d %s", mode, vec_text_t(colour).c_str()); }
@@ -161,6 +166,10 @@ uint32_t gfx_view_depth() { return saved_count; }
 const float *gfx_world_matrix() { return world_matrix; }
 
 void gfx_set_world_matrix(const float *matrix) { memcpy(world_matrix, matrix, sizeof world_matrix); }
+
+void gfx_clear(r_context_t *context, const r_view_t &view, uint32_t colour) {
+    if (context) context->clear(view, colour);
+}
 
 void gfx_line_strip(r_context_t *context, const float *points, uint32_t count, uint32_t colour, const float *matrix) {
     if (context) context->line_strip(points, count, colour, matrix);

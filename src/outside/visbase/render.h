@@ -96,6 +96,16 @@ public:
     r_context_t *context = nullptr;
 };
 
+// The view of the frame being drawn: its rectangle and depth range.
+struct r_view_t {
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 640.0f;
+    float height = 480.0f;
+    float near_z = -1.0f;
+    float far_z = 1.0f;
+};
+
 class VISBASE_API r_context_base_t {
 public:
     virtual ~r_context_base_t();
@@ -112,6 +122,9 @@ public:
     // Draws a strip of count points (three floats each) in the colour, transformed by
     // matrix (null: as they are). The base draws nothing.
     virtual void line_strip(const float *points, uint32_t count, uint32_t colour, const float *matrix);
+    // Fills the view's rectangle with the colour (32 bits, red in the lowest byte) and
+    // resets its depth. Noted as "clear X Y W H AABBGGRR".
+    virtual void clear(const r_view_t &view, uint32_t colour);
 
     r_device_t *device;
     // Offset of a texel's centre in screen space (0 or 0.5).
@@ -205,16 +218,6 @@ public:
     const char *name;
 };
 
-// The view of the frame being drawn: its rectangle and depth range.
-struct r_view_t {
-    float x = 0.0f;
-    float y = 0.0f;
-    float width = 640.0f;
-    float height = 480.0f;
-    float near_z = -1.0f;
-    float far_z = 1.0f;
-};
-
 // The current view; set by the renderer, or by the owner of the frame, who pushes
 // the view it draws in so that what it draws reads the rectangle there.
 VISBASE_API const r_view_t &gfx_view_get();
@@ -230,6 +233,9 @@ VISBASE_API uint32_t gfx_view_depth();
 // The current world matrix (16 floats, row by row), identity until set.
 VISBASE_API const float *gfx_world_matrix();
 VISBASE_API void gfx_set_world_matrix(const float *matrix);
+// Clears the view's rectangle through the context (r_context_t::clear); nothing for
+// a null context.
+VISBASE_API void gfx_clear(r_context_t *context, const r_view_t &view, uint32_t colour);
 // Draws a line strip through the context (r_context_t::line_strip); nothing for a
 // null context.
 VISBASE_API void gfx_line_strip(r_context_t *context, const float *points, uint32_t count, uint32_t colour,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../game_rows_fixture.h"
@@ -120,6 +121,41 @@ TEST(draw_text_3d, newlines_and_colour_codes) {
             EXPECT_EQ(font.glyphs[i].colour, c.expected[i].colour) << c.name << " " << i;
         }
     }
+}
+
+// The frame's pass runs its draws in the order added, each pair once; a full pass and
+// a null draw are refused; removing keeps the order of the rest.
+TEST(visual_objects_pass, runs_in_order_each_pair_once) {
+    message_capture_t log;
+    std::vector<int> ran;
+    int a = 1, b = 2;
+    const visual_objects_pass_t record = [](void *user) {
+        auto *p = static_cast<std::pair<std::vector<int> *, int> *>(user);
+        p->first->push_back(p->second);
+    };
+    std::pair<std::vector<int> *, int> first{&ran, a}, second{&ran, b};
+    ASSERT_EQ(visual_objects_pass_count(), 0u);
+    EXPECT_TRUE(visual_objects_add_pass(record, &first));
+    EXPECT_TRUE(visual_objects_add_pass(record, &second));
+    EXPECT_TRUE(visual_objects_add_pass(record, &first)) << "kept once";
+    visual_objects_render();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+
+    EXPECT_FALSE(visual_objects_add_pass(nullptr, &first));
+    EXPECT_TRUE(log.contains("[effects] A visual-object draw without a function is not added"));
+    std::vector<std::pair<std::vector<int> *, int>> more(VISUAL_OBJECTS_MAX_PASSES, {&ran, 0});
+    for (uint32_t i = 2; i < VISUAL_OBJECTS_MAX_PASSES; ++i) EXPECT_TRUE(visual_objects_add_pass(record, &more[i]));
+    EXPECT_FALSE(visual_objects_add_pass(record, &more[0]));
+    EXPECT_TRUE(log.contains("[effects] The visual-object pass holds 16 draws already: one more is not added"));
+    for (uint32_t i = 2; i < VISUAL_OBJECTS_MAX_PASSES; ++i) EXPECT_TRUE(visual_objects_remove_pass(record, &more[i]));
+
+    EXPECT_TRUE(visual_objects_remove_pass(record, &first));
+    EXPECT_FALSE(visual_objects_remove_pass(record, &first));
+    ran.clear();
+    visual_objects_render();
+    EXPECT_EQ(ran, (std::vector<int>{2}));
+    EXPECT_TRUE(visual_objects_remove_pass(record, &second));
+    EXPECT_EQ(visual_objects_pass_count(), 0u);
 }
 
 class text_3d : public model_lib_fixture_t {};

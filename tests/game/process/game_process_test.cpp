@@ -158,6 +158,23 @@ TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
     EXPECT_TRUE(process->is_controller_running());
 }
 
+// "map" during a busy scene waits too, and writes its mission only once the scene
+// has gone: the map, time 10 and clear weather.
+TEST_F(game_process_alone, a_map_waits_for_the_busy_controller_then_writes_its_mission) {
+    test_ctrl_u *ctrl = install_test_ctrl();
+    ctrl->raise_busy_count();
+    EXPECT_EQ(cmd_run_line("map valley", -1), 0);
+    EXPECT_EQ(get_current_ctrl(), ctrl);
+    EXPECT_EQ(read_home("tmp_mission.def"), "") << "nothing written while the scene is busy";
+    ctrl->lower_busy_count();
+    EXPECT_EQ(cmd_run_line("map valley", -1), cmd_t::DONE);
+    EXPECT_EQ(get_current_ctrl(), nullptr);
+    const std::string mission = read_home("tmp_mission.def");
+    for (const char *part : {"def animals {", "area: \"valley\"", "time: \"10\"", "weather: \"clear\""})
+        EXPECT_NE(mission.find(part), std::string::npos) << part << "\n" << mission;
+    EXPECT_EQ(mission.find("start_id"), std::string::npos);
+}
+
 TEST_F(game_process_alone, menu_kinds_by_the_start_screen) {
     const struct {
         const char *line;

@@ -18,6 +18,7 @@ TEST(game_wiring, every_hook_the_process_asks_for_has_a_row) {
     EXPECT_NE(game_module_factory<game_make_view_t>(GAME_HOOK_MENU_VIEW), nullptr);
     EXPECT_NE(game_module_factory<game_make_view_t>(GAME_HOOK_SCREENSAVER_VIEW), nullptr);
     EXPECT_NE(game_module_factory<game_animal_camera_t>(GAME_HOOK_ANIMAL_CAMERA), nullptr);
+    EXPECT_NE(game_module_factory<game_start_round_t>(GAME_HOOK_START_ROUND), nullptr);
 }
 
 TEST(game_wiring, the_menu_and_the_screensaver_are_game_controllers) {
