@@ -319,6 +319,23 @@ TEST_F(player_effects, the_hud_stays_hidden_during_the_intro_flight) {
 
 // ---- avatar ----
 
+TEST_F(player_effects, the_hunt_puts_the_avatar_on_the_generated_ground) {
+    ASSERT_NE(start(), nullptr);
+    const vec3_t at = player->get_position();
+    EXPECT_NEAR(at.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(at.y, 0.5f, 1e-3f) << "0.5 above the ground";
+    EXPECT_NEAR(at.z, 0.0f, 1e-3f);
+    // No gravity pulls it down; the ground pushes the capsule (half height 0.4 + 0.5)
+    // out until it rests on it, and the eye goes with it.
+    frames(150);
+    const float rest = player->get_position().y;
+    EXPECT_GT(rest, 0.5f);
+    EXPECT_LE(rest, 0.9f + 0.02f);
+    frames(50);
+    EXPECT_NEAR(player->get_position().y, rest, 1e-3f);
+    EXPECT_NEAR(player->get_placement().position.y, rest + 1.65f, 1e-4f);
+}
+
 TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above_it) {
     ASSERT_NE(start(), nullptr);
     world_u *world = hunt->get_world();

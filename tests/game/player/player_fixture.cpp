@@ -5,6 +5,12 @@
 #include "game/game_module.h"
 #include "game/scene/current_ctrl.h"
 #include "game/world/landscape.h"
+#include "game/world/landscape_folder.h"
+#include "../world/map_fixtures.h"
+#include "kernel/cvars.h"
+#include "kernel/gfx.h"
+#include "qrncore/qrnutils/substance/substance_db.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "game/weapons/hunt_weapon_host.h"
 #include "game/world/world.h"
 #include "kernel/input.h"
@@ -17,6 +23,11 @@ namespace quarn::test {
 QRN_UNIT_DEFINE(counting_rifle_u, "counting_rifle");
 
 namespace {
+
+// The substance list of "/material/material.db".
+const char *SUBSTANCES = "0: default\n1: flesh\n2: concrete\n3: snow\n4: meadow\n5: grass\n6: planks\n7: leaves\n"
+                         "8: wood\n9: dirt\n10: sand\n11: moss\n12: mud_dry\n13: gravel\n14: rock\n15: metal\n"
+                         "16: water\n17: ice\n";
 
 hunter_t *make_player(hunt_ctrl_u &hunt) { return new player_t(hunt); }
 
@@ -46,6 +57,16 @@ void player_fixture_t::SetUp() {
     inp_reset_impulses();
     inp_set_mouse_sensitivity(1.0f);
     make_all_voices();
+
+    gfx_start();
+    cvar_register_variable(&chunks_variable);
+    ASSERT_TRUE(write_file(map_base.file("material/material.db"), SUBSTANCES));
+    ASSERT_TRUE(write_map(flat_map(), "hunt", map_base.path()));
+    map_mount = ufs_mount(FS_DEVICE_DIRECTORY, map_base.file("map").c_str(), "/map", false, 0);
+    material_mount = ufs_mount(FS_DEVICE_DIRECTORY, map_base.file("material").c_str(), "/material", false, 0);
+    ASSERT_TRUE(map_mount && material_mount);
+    set_substance_file("/material/material.db");
+    substance_db_request();
     make_voice("vo.death");
 }
 
@@ -56,6 +77,12 @@ void player_fixture_t::TearDown() {
     player = nullptr;
     rifles.clear();
     unit_system_t::clean_garbage();
+    landscape_folder_free_unreferenced();
+    substance_db_release();
+    gfx_stop();
+    cvar_unregister_variable(&chunks_variable);
+    if (map_mount) ufs_unmount(map_mount);
+    if (material_mount) ufs_unmount(material_mount);
     if (unit_system_t *system = unit_system_t::get_default()) {
         system->get_bank().unregister_class(&counting_rifle_u::unit_descriptor);
         system->get_bank().unregister_class(&world_u::unit_descriptor);
@@ -96,6 +123,16 @@ player_t *player_fixture_t::start(float yaw, float view_limit) {
     if (view_limit < 0.0f) player->set_yaw_range(nullptr);
     frame();
     return player;
+}
+
+std::string player_fixture_t::flat_map() {
+    return std::string(MAP_TERRAIN) + R"(
+def landscape {
+    area: "-16 -16 32 32"
+    spacing: "4"
+    material: "meadow"
+}
+)";
 }
 
 void player_fixture_t::frame(float dt) {

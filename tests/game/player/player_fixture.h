@@ -1,7 +1,9 @@
 #pragma once
 // The player view in a running hunt: the hunt's fixture (UI layer, recording sound
 // device and HUD, start points at "/map/hunt") with
-// - the world class registered, so the hunt's world brings a real physics scene;
+// - the world class registered, so the hunt's world brings a real physics scene, and
+//   a flat map written by the map writer as "/map/hunt" (with the substance list
+//   and the graphics front-end the landscape needs);
 // - the module's real player row and the hunt's weapon host row;
 // - rifles made in code under the content's names ("3006_bolt", "3030_lever"), with
 //   every behaviour bound and the content's recoil; the ends of their animations are
@@ -13,6 +15,8 @@
 #include <vector>
 
 #include "../hunt/hunt_fixture.h"
+#include "outside/qrnshared/cvar.h"
+#include "support/temp_dir.h"
 #include "game/player/player.h"
 #include "game/weapons/weapon_rifle.h"
 
@@ -58,7 +62,14 @@ protected:
     // Tells the rifle that its running animation ended.
     static void end_animation(weapon_u *rifle);
 
+    // A flat meadow of 32 × 32 at height 0 written by the map writer as "/map/hunt".
+    static std::string flat_map();
+
     player_t *player = nullptr;
+    temp_dir_t map_base;
+    fs_device_t *map_mount = nullptr;
+    fs_device_t *material_mount = nullptr;
+    cvar_t chunks_variable{"g_chunks", "0"};
     counting_rifle_u *bolt = nullptr;
     counting_rifle_u *lever = nullptr;
     rifle_journal_t journal;
