@@ -19,6 +19,7 @@
 #include "kernel/recording_sound_device.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "player_fixture.h"
+#include "support/message_capture.h"
 
 namespace quarn::test {
 namespace {
@@ -365,6 +366,14 @@ TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above
     EXPECT_NEAR(eye.z, at.z, 1e-5f);
     // The frustum follows the eye.
     ASSERT_NE(player->get_frustum(), nullptr);
+
+    // The hunt goes with its world: the avatar leaves the physics scene first, so
+    // the scene finds nothing of it left behind.
+    message_capture_t log;
+    set_current_ctrl(nullptr);
+    hunt = nullptr;
+    player = nullptr;
+    EXPECT_FALSE(log.contains("unremoved"));
 }
 
 }  // namespace
