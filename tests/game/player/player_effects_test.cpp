@@ -354,7 +354,8 @@ TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above
     EXPECT_EQ(shape->get_material(), 0);
     EXPECT_FALSE(avatar->get_body()->get_gravity_mode());
 
-    player->set_position({3.0f, 7.0f, -2.0f});
+    // As "goto" does: through the controller's player.
+    hunt->get_player()->set_position({3.0f, 7.0f, -2.0f});
     frame();
     const vec3_t eye = player->get_placement().position;
     const vec3_t at = player->get_position();
