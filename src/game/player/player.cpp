@@ -163,11 +163,14 @@ void player_t::update(float) {
         refresh_frustum();
         return;
     }
-    if (is_active_view()) step_look(dt);
+    const bool active = is_active_view();
+    if (active) step_look(dt);
     step_weapon_change();
     if (weapon_u *weapon = m_weapon.get()) {
         weapon->update(dt * m_weapon_time_scale);
-        weapon->poll_input();
+        // The trigger is the player's only while the view is its own: a press during
+        // the intro flight would fire the unseen rifle from the flying camera.
+        if (active) weapon->poll_input();
         weapon->set_aim(m_aim_input);
     }
     place_eye();

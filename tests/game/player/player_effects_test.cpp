@@ -8,6 +8,7 @@
 
 #include "game/game_data.h"
 #include "game/scene/current_ctrl.h"
+#include "kernel/input.h"
 #include "kernel/sound.h"
 #include "game/visuals/physics/physics_avatar.h"
 #include "game/visuals/physics/physics_body.h"
@@ -288,12 +289,24 @@ TEST_F(player_effects, the_hud_shows_while_the_player_is_the_view_and_the_rifle_
     EXPECT_FALSE(ui_wis_shown(hud));
     player->draw_weapon_overlay();
     EXPECT_EQ(bolt->draws, 1);
+    // Nor does the trigger fire it.
+    end_animation(bolt);
+    frame();
+    ASSERT_EQ(bolt->get_state(), item_u::STATE_READY);
+    const int32_t loaded = bolt->get_ammo();
+    _inp_get_impulse_code(weapon_u::IMPULSE_FIRE)->activated = 1;
+    frame();
+    EXPECT_EQ(bolt->get_ammo(), loaded);
+    _inp_get_impulse_code(weapon_u::IMPULSE_FIRE)->activated = 0;
 
     hunt->pop_view(&other);
     frame();
     EXPECT_TRUE(ui_wis_shown(hud));
     player->draw_weapon_overlay();
     EXPECT_EQ(bolt->draws, 2);
+    _inp_get_impulse_code(weapon_u::IMPULSE_FIRE)->activated = 1;
+    frame();
+    EXPECT_EQ(bolt->get_ammo(), loaded - 1) << "the player's own view fires";
 }
 
 TEST_F(player_effects, the_hud_stays_hidden_during_the_intro_flight) {
