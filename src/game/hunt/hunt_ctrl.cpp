@@ -119,6 +119,8 @@ void hunt_ctrl_u::teardown_scene() {
     m_shadow_batch.reset();
     m_pending_voice.reset();
     m_round_score.reset();
+    // The hunter's avatar leaves the world's physics scene before the world goes.
+    if (m_player) m_player->attach_to_scene(nullptr);
     game_ctrl_u::teardown_scene();
     // The lists no longer hold them.
     m_intro_view.reset();

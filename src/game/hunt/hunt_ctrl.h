@@ -180,6 +180,8 @@ public:
     void show_reload_prompt();
     // The HUD of the held window, or null.
     hunt_hud_t *get_hud() const;
+    // The held HUD window (null before show_hud): the player view shows and hides it.
+    c_item_t *get_hud_window() const { return m_hud_window.get(); }
     hunter_t *get_hunter() const { return m_player.get(); }
 
     // ---- state ----

@@ -16,7 +16,9 @@ namespace quarn {
 class hunt_ctrl_u;
 class start_point_u;
 
-class hunter_t : public scene_object_t, public scene_view_t {
+// The two bases are virtual, so a hunter may also derive from a view class that
+// carries them itself (the player view's avatar_view_t).
+class hunter_t : public virtual scene_object_t, public virtual scene_view_t {
 public:
     // The state word: 0 while the hunter can act; anything else (dying, dead) mutes
     // the voice cues.
@@ -31,9 +33,10 @@ public:
     // whose end the hunter calls the hunt's round_end (4).
     virtual void start_death() = 0;
     virtual int32_t get_state() const = 0;
-    // A weapon's kick: the eye turns up by pitch (radians) and moves back by back
-    // (units), both returning over time seconds.
-    virtual void apply_recoil(float pitch, float back, float time) = 0;
+    // A weapon's kick, its recoil setup: at the peak the eye is moved by drop along its
+    // own y and by back along its own z, and turned up by angle degrees; the kick
+    // comes and goes over time seconds.
+    virtual void apply_recoil(float drop, float back, float angle, float time) = 0;
     // scene_object_t's get_rotation is the hunter's orientation (the weapons aim by it).
 };
 

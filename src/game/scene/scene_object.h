@@ -21,7 +21,7 @@ public:
     virtual void set_position(const vec3_t &position);
     virtual void set_rotation(const quat_t &rotation);
     // Puts the object's physical part (an avatar) into the world's physics scene;
-    // nothing by default.
+    // null takes it out (before the scene goes). Nothing by default.
     virtual void attach_to_scene(physics_scene_t *scene);
     // True when the game process must draw the held weapon over the scene (then it
     // calls draw_weapon_overlay in the first-person viewport); false by default.

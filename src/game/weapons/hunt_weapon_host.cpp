@@ -8,8 +8,6 @@ namespace quarn {
 
 namespace {
 
-constexpr float DEGREES_TO_RADIANS = 0.017453292f;
-
 // The HUD through the hunt's window, the prompt and the count through the hunt, the
 // kick through its hunter.
 class hunt_host_t : public weapon_host_t {
@@ -26,11 +24,10 @@ public:
     void after_shot() override {
         if (hunt) hunt->after_shot();
     }
-    // The setup's kick angle (z, degrees) turns the eye up, its back (y) moves it back,
-    // over its time (w). The hunter takes no eye drop, so x is not passed on.
+    // The setup as it is: eye drop (x), back (y), kick angle in degrees (z), time (w).
     void apply_recoil(const vec4_t &setup) override {
         if (hunter_t *hunter = hunt ? hunt->get_hunter() : nullptr)
-            hunter->apply_recoil(setup.z * DEGREES_TO_RADIANS, setup.y, setup.w);
+            hunter->apply_recoil(setup.x, setup.y, setup.z, setup.w);
     }
 
     hunt_ctrl_u *hunt = nullptr;

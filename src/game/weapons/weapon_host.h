@@ -22,8 +22,8 @@ public:
     virtual void show_reload_prompt() = 0;
     // Every shot, after the target list reported its hit (if any).
     virtual void after_shot() = 0;
-    // The weapon's recoil setup (x pitch, y back, z and w times), handed to the
-    // player at every shot.
+    // The weapon's recoil setup (x eye drop, y back, z kick angle in degrees, w time),
+    // handed to the player at every shot.
     virtual void apply_recoil(const vec4_t &setup) = 0;
 
 protected:

@@ -51,7 +51,7 @@ public:
         state = 1;
     }
     int32_t get_state() const override { return state; }
-    void apply_recoil(float, float, float) override {}
+    void apply_recoil(float, float, float, float) override {}
 
     vec3_t position{0.0f, 0.0f, 0.0f};
     quat_t rotation;
