@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "game/visuals/models/model_anim.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "game/visuals/physics/physics_types.h"
 #include "qrncore/geometry/placement.h"
 #include "qrncore/units/unit_class.h"
@@ -60,7 +61,9 @@ protected:
     friend class ragdoll_joint_u;
     array_dyn_t<ragdoll_joint_u *> m_children;  // filled by the ragdoll's load checks
     int32_t m_end_pin = -1;
-    placement_t m_absolute;  // model space, from the binding
+    int32_t m_bone = -1;     // the bone of the part's parent joint: the part follows it
+    placement_t m_offset;    // the part in that bone's rest frame
+    ragdoll_joint_u *m_parent_joint = nullptr;
     physics_body_t *m_body = nullptr;
     physics_shape_t *m_shape = nullptr;
 };
@@ -240,6 +243,11 @@ private:
     void place_from_pose(model_object_u *model);
     bool start_animations(model_object_u *model);
     void stop_animations();
+    bool bone_pose(uint32_t bone, placement_t &out) const;
+    placement_t part_pose(const ragdoll_part_u *part) const;
+    placement_t to_world(const placement_t &model_space) const;
+    placement_t to_model(const placement_t &world) const;
+    void fail_fit();
 
     ref_ptr_t<unit_base_t> m_model;  // model_object_u, while fitted
     physics_scene_t *m_scene = nullptr;
@@ -251,6 +259,10 @@ private:
     bool m_fitted = false;
     owner_ptr_t<unit_base_t> m_anims[2];  // model_anim_procedural_u
     int32_t m_channels[2] = {-1, -1};
+    physics_contact_listener_t *m_handler = nullptr;
+    array_dyn_t<placement_t> m_rest;      // the bones' rest placements in model space
+    array_dyn_t<int32_t> m_bone_joint;    // per bone: the joint on it, or -1
+    array_dyn_t<ragdoll_joint_u *> m_all_joints;  // joints[] and the root joint
 };
 
 }  // namespace quarn
