@@ -124,7 +124,7 @@ private:
     float m_scaled_radius = 0.0f;
     array_dyn_t<ref_ptr_t<unit_base_t>> m_antlers;  // animal_antler_u
     uint32_t m_trophy_score = 0;
-    ref_ptr_t<unit_base_t> m_ragdoll;  // ragdoll_u
+    owner_ptr_t<unit_base_t> m_ragdoll;  // ragdoll_u
     int32_t m_ragdoll_level = -1;
     bool m_ragdoll_active = false;
     placement_t m_placement;
