@@ -29,6 +29,8 @@ constexpr uint32_t ANTLER_SEED_OFFSET = 222;
 constexpr int SHADOW_GROUND_GROUP = 10;
 constexpr uint32_t SHADOW_COLOUR = 0xFFFFFFFFu;
 
+physics_scene_t *fallback_scene = nullptr;
+
 hunt_ctrl_u *current_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
 placement_t placement_of(const mat4_t &m) {
@@ -249,6 +251,8 @@ void animal_model_inst_u::draw_shadow(const placement_t &placement) {
                           SHADOW_COLOUR);
 }
 
+void animal_model_inst_u::set_fallback_physics_scene(physics_scene_t *scene) { fallback_scene = scene; }
+
 int32_t animal_model_inst_u::pick_ragdoll_file(const array_dyn_t<mstring_dyn_t> &names, uint32_t level) {
     const uint32_t n = names.get_count();
     if (n == 0) return -1;
@@ -277,7 +281,7 @@ bool animal_model_inst_u::ragdoll_on() {
             ragdoll = get_ragdoll();
         }
         world_u *world = hunt ? hunt->get_world() : nullptr;
-        physics_scene_t *scene = world ? world->get_physics_scene() : nullptr;
+        physics_scene_t *scene = world ? world->get_physics_scene() : fallback_scene;
         if (!ragdoll || !ragdoll->fit(get_model(), m_placement, m_scale, scene)) {
             error("[animal] The ragdoll '%s' could not be set up: the animal keeps its animation", path);
             m_ragdoll.reset();

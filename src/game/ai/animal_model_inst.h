@@ -15,10 +15,11 @@
 
 namespace quarn {
 
+class physics_scene_t;
 class ragdoll_u;
 class zba_inst_t;
 
-class animal_model_inst_u : public unit_t, private physics_contact_listener_t {
+class animal_model_inst_u : public unit_t, public physics_contact_listener_t {
     QRN_UNIT_CLASS(animal_model_inst_u, unit_t);
 
 public:
@@ -100,6 +101,13 @@ public:
     animal_antler_u *get_antler(uint32_t index) const;
     // Contact effects emitted so far (never reset).
     uint32_t get_contact_effect_count() const { return m_effect_count; }
+    // The ragdoll's contact handler: an "emitter.ragdoll" effect where a fast ragdoll
+    // body meets the terrain (group 0), at most 5 per instance, 0.05 s apart.
+    void on_contact(physics_shape_t *self, physics_shape_t *other, const vec3_t &position,
+                    const vec3_t &normal) override;
+    // The physics scene ragdolls go to when the current controller has no world (tools
+    // and tests); null for none.
+    static void set_fallback_physics_scene(physics_scene_t *scene);
 
 protected:
     void on_construct();
@@ -109,8 +117,6 @@ protected:
 private:
     bool build(animal_model_desc_u *desc, float scale, uint32_t seed, zba_listener_t *listener);
     bool ragdoll_on();
-    void on_contact(physics_shape_t *self, physics_shape_t *other, const vec3_t &position,
-                    const vec3_t &normal) override;
 
     ref_ptr_t<animal_model_desc_u> m_desc;
     float m_scale = 1.0f;
