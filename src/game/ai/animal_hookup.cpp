@@ -9,6 +9,7 @@
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
+#include "game/visuals/models/model_lib.h"
 #include "game/voiceover/voiceover.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
@@ -194,20 +195,27 @@ bool animal_antler_u::_call_post_load() {
 }
 
 bool animal_antler_u::build_model() {
+    // The tied description is loaded while the model is made (the model then holds
+    // what it uses).
     model_desc_u *desc = unit_cast<model_desc_u>(model_desc.value);
+    const bool held = desc && model_res_acquire(desc);
     m_model_packet = fw4pp_model_u::create(get_system());
     m_tint_packet = fw4pp_light_modulator_u::create(get_system());
     const mstring_dyn_t look_text = token_text(model_look);
     const mstring_dyn_t variant_text = token_text(model_variant);
-    if (desc && m_model_packet && m_tint_packet) {
+    if (held && m_model_packet && m_tint_packet) {
         if (antler_packet_provider_t *provider = antler_get_packet_provider())
             if (const r_parameter_array_t *shared = provider->get_shared_packets())
                 for (uint32_t slot = 0; slot < r_parameter_array_t::SLOTS; ++slot) m_packets.set(slot, shared->get(slot));
         m_packets.set(FW_SLOT_MODEL, m_model_packet.get());
         m_packets.set(FW_SLOT_LIGHT_MODULATOR, m_tint_packet.get());
         model_packets_for_all_t all(&m_packets);
-        m_object = desc->create_object_by_name(look_text.c_str(), variant_text.c_str(), &all);
+        // An empty look or variant is the model's first (antler models may name none).
+        const int32_t l = model_look ? desc->find_look(look_text.c_str()) : 0;
+        const int32_t v = model_variant ? desc->find_variant(variant_text.c_str()) : 0;
+        if (l >= 0 && v >= 0) m_object = desc->create_object(uint32_t(l), uint32_t(v), &all);
     }
+    if (held) model_res_give_back(desc);
     if (!m_object || !m_object->is_loaded()) {
         error("Failed to create model look (%s) variant (%s)", look_text.c_str(), variant_text.c_str());
         m_object.reset();
@@ -219,16 +227,12 @@ bool animal_antler_u::build_model() {
     return true;
 }
 
-ref_ptr_t<animal_antler_u> animal_antler_u::create_model_instance() const {
-    owner_ptr_ret_t<unit_base_t> copy = const_cast<animal_antler_u *>(this)->clone();
+owner_ptr_ret_t<animal_antler_u> animal_antler_u::create_model_instance() const {
+    owner_ptr_t<unit_base_t> copy(const_cast<animal_antler_u *>(this)->clone());
     animal_antler_u *antler = unit_cast<animal_antler_u>(copy.get());
-    if (!antler) return {};
-    ref_ptr_t<animal_antler_u> held(unit_cast<animal_antler_u>(copy.take()));
-    if (!held->build_model()) {
-        held->destroy();
-        return {};
-    }
-    return held;
+    if (!antler || !antler->build_model()) return {};  // the copy goes with its owner
+    copy.release().take();
+    return owner_ptr_ret_t<animal_antler_u>(antler);
 }
 
 void animal_antler_u::draw_at(const mat4_t &matrix, float tint) {

@@ -91,10 +91,11 @@ class animal_antler_u : public unit_t {
 
 public:
     // A clone of this antler with its model built (own model and tint packets; the
-    // scene's shared packets in slots 0, 2, 3 when a provider is installed), held for
-    // the caller; null, logged "Failed to create model look (%s) variant (%s)", when
-    // no model can be made.
-    ref_ptr_t<animal_antler_u> create_model_instance() const;
+    // scene's shared packets in slots 0, 2, 3 when a provider is installed), for the
+    // caller to own (its owner's release destroys it and lets its resources go); null,
+    // logged "Failed to create model look (%s) variant (%s)", when no model can be
+    // made.
+    owner_ptr_ret_t<animal_antler_u> create_model_instance() const;
     // Draws the instance's model at matrix (model space to world) with a uniform tint
     // (tint, tint, tint, 1). Nothing without a model.
     void draw_at(const mat4_t &matrix, float tint);

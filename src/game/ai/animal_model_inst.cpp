@@ -124,10 +124,10 @@ bool animal_model_inst_u::build(animal_model_desc_u *desc, float scale, uint32_t
         animal_antler_u *set = desc->get_antler(random.rand_u(desc->get_antler_count()));
         m_trophy_score = 0;
         for (int side = 0; side < 2 && set; ++side) {
-            ref_ptr_t<animal_antler_u> antler = set->create_model_instance();
+            owner_ptr_t<unit_base_t> antler(set->create_model_instance());
             if (!antler) continue;
-            m_trophy_score += antler->score_reward;
-            m_antlers.append(ref_ptr_t<unit_base_t>(antler.get()));
+            m_trophy_score += unit_cast<animal_antler_u>(antler.get())->score_reward;
+            m_antlers.append(std::move(antler));
         }
     } else {
         m_trophy_score = desc->score_reward;

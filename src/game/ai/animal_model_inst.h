@@ -128,7 +128,7 @@ private:
     vec3_t m_root_centre;     // the sphere's centre in the root bone's rest frame
     sphere_t m_world_sphere;  // after the last draw
     float m_scaled_radius = 0.0f;
-    array_dyn_t<ref_ptr_t<unit_base_t>> m_antlers;  // animal_antler_u
+    array_dyn_t<owner_ptr_t<unit_base_t>> m_antlers;  // animal_antler_u
     uint32_t m_trophy_score = 0;
     owner_ptr_t<unit_base_t> m_ragdoll;  // ragdoll_u
     int32_t m_ragdoll_level = -1;

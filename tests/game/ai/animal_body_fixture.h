@@ -13,6 +13,7 @@
 #include "game/ai/ragdoll.h"
 #include "game/visuals/physics/ode_physics_server.h"
 #include "game/visuals/physics/physics_scene.h"
+#include "game/visuals/shaders/shaderlib.h"
 #include "game/voiceover/voiceover.h"
 #include "qrncore/units/unit_load.h"
 #include "support/memory_file.h"
@@ -77,6 +78,15 @@ protected:
         for (uint32_t i = 0; i < l.get_root_count(); ++i)
             if (T *t = unit_cast<T>(l.get_root(i))) return t;
         return nullptr;
+    }
+
+    // What one frame of drawing calls queues, as the renderer logs it.
+    template <class F>
+    const r_draw_log_t &frame(F &&draw_calls) {
+        context.begin_frame();
+        draw_calls();
+        shaderlib_queue_render_and_flush(&context);
+        return context.get_draw_log();
     }
 
     ode_physics_server_t server;
