@@ -518,8 +518,10 @@ bool ragdoll_u::fit(model_object_u *model, const placement_t &placement, float s
         fail_fit();
         return false;
     }
+    // Asleep until activated (activate wakes them with the pose's velocities).
+    for (uint32_t i = 0; i < parts.get_count(); ++i) get_part(i)->m_body->set_disabled(true);
     m_fitted = true;
-    m_active = !root_part->m_body->is_disabled();
+    m_active = false;
     return true;
 }
 
@@ -616,6 +618,7 @@ void ragdoll_u::apply_hit(const vec3_t &force, const vec3_t &position) {
 
 void ragdoll_u::add_velocity(const vec3_t &linear, const vec3_t &angular) {
     if (!m_fitted) return;
+    m_active = true;  // every body is woken below
     const float eps = vec_traits_t<float>::EPSILON;
     for (uint32_t i = 0; i < parts.get_count(); ++i) {
         physics_body_t *body = get_part(i)->m_body;
