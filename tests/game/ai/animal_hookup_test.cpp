@@ -47,6 +47,11 @@ TEST_F(animal_hookup, the_shipped_descriptions_load_with_every_behaviour_part_an
     EXPECT_TRUE(male->has_ragdoll());
     EXPECT_FALSE(squirrel->has_ragdoll());
     EXPECT_EQ(squirrel->type, animal_model_desc_u::TYPE_AMBIENT);
+    // Every kind the rounds name is there.
+    for (const char *name : {"moose.male.animal.model.desc", "moose.female.animal.model.desc",
+                             "grizzly.male.animal.model.desc"})
+        EXPECT_NE(find<animal_model_desc_u>(name), nullptr) << name;
+    EXPECT_EQ(find<animal_model_desc_u>("grizzly.male.animal.model.desc")->type, animal_model_desc_u::TYPE_DANGEROUS);
     // The runtime's defaults stay where the description does not set them.
     EXPECT_STREQ(male->get_runtime()->drop_sound.c_str(), "/sound/animal/drop.ogg");
     EXPECT_STREQ(male->get_runtime()->run_sound.c_str(), "/sound/animal/loop_8hoofs.ogg");

@@ -11,6 +11,7 @@
 #include "game/visuals/physics/physics_body.h"
 #include "game/visuals/physics/physics_shape.h"
 #include "qrncore/math/matrix.h"
+#include "qrncore/units/unit_load_tree.h"
 
 namespace quarn::test {
 namespace {
@@ -194,6 +195,31 @@ TEST_F(ragdoll, binding_refuses_joints_off_their_bones_and_leaves_nothing_in_the
             r->release();
             expect_empty_scene();
         }
+    }
+}
+
+TEST_F(ragdoll, the_shipped_whitetail_ragdolls_fit_its_skeleton) {
+    const struct {
+        const char *file;
+        uint32_t parts;
+    } files[] = {{"ragdoll_hires.unit", 8}, {"ragdoll_mires.unit", 7}, {"ragdoll_lores.unit", 4}};
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.file);
+        owner_ptr_t<ragdoll_u> r(load_unit_tree<ragdoll_u>(
+            (std::string("/script/hookup/animals/whitetail/") + f.file).c_str()));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->get_part_count(), f.parts);
+        EXPECT_GT(r->get_total_mass(), 20.0f);
+        EXPECT_TRUE(r->fit(model(), placement_t(), 1.0f, scene))
+            << (log.entries().empty() ? "" : log.entries().back().text);
+        EXPECT_EQ(scene->get_body_count(), f.parts);
+        r->activate();
+        for (int i = 0; i < 10; ++i) {
+            scene->step(1.0f / 30.0f);
+            r->update(1.0f / 30.0f);
+        }
+        r->release();
+        expect_empty_scene();
     }
 }
 
