@@ -9,6 +9,9 @@
 #include "animal_body_fixture.h"
 #include "game/visuals/physics/physics_body.h"
 #include "game/visuals/physics/physics_shape.h"
+#include "game/hunt/hunt_ctrl.h"
+#include "game/scene/base_ctrl.h"
+#include "game/scene/current_ctrl.h"
 #include "kernel/sys.h"
 #include "support/fake_clock.h"
 
@@ -25,6 +28,8 @@ protected:
     }
     void TearDown() override {
         instances.clear();
+        set_current_ctrl(nullptr);
+        scene_set_hookup_folder(nullptr);
         animal_body_fixture_t::TearDown();
     }
     animal_model_inst_u *make(animal_model_desc_u *desc, uint32_t seed = 1, float scale = 1.0f) {
@@ -212,6 +217,33 @@ TEST_F(animal_model_inst, ragdoll_on_and_off_and_the_contact_handler_above_a_mas
         }
         instances.clear();
     }
+}
+
+TEST_F(animal_model_inst, the_hunt_picks_the_ragdoll_level_and_counts_the_ragdolls) {
+    ASSERT_TRUE(hunt_ctrl_u::register_class(*get_engine_ubank()));
+    scene_set_hookup_folder("");
+    set_current_ctrl(hunt_ctrl_u::create());
+    hunt_ctrl_u *hunt = unit_cast<hunt_ctrl_u>(get_current_ctrl());
+    ASSERT_NE(hunt, nullptr);
+    hunt->set_ragdoll_base(1);  // one ragdoll a level: levels 0 and 1 are full
+    hunt->add_ragdoll(0);
+    hunt->add_ragdoll(1);
+    animal_model_inst_u *buck = make(male);
+    ASSERT_NE(buck, nullptr);
+    ASSERT_TRUE(buck->set_ragdoll(true));
+    EXPECT_EQ(buck->get_ragdoll_level(), 2);
+    EXPECT_EQ(buck->get_ragdoll()->get_part_count(), 4u);  // the lores file
+    EXPECT_EQ(hunt->get_ragdolls_alive(), 3u);
+    EXPECT_EQ(hunt->get_ragdoll_count(2), 1u);
+    buck->draw_shadow({{0.0f, 0.0f, 0.0f}, quat_t()});
+    ASSERT_TRUE(buck->set_ragdoll(false));
+    EXPECT_EQ(hunt->get_ragdolls_alive(), 2u);
+    EXPECT_EQ(hunt->get_ragdoll_count(2), 0u);
+    ASSERT_TRUE(buck->set_ragdoll(true));
+    instances.clear();  // an instance that goes while its ragdoll is on counts it out
+    EXPECT_EQ(hunt->get_ragdolls_alive(), 2u);
+    set_current_ctrl(nullptr);
+    scene_set_hookup_folder(nullptr);
 }
 
 TEST_F(animal_model_inst, contact_effects_need_terrain_speed_and_a_pause_and_stop_after_five) {
