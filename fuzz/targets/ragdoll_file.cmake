@@ -4,3 +4,4 @@
 fernwold_fuzz_target(ragdoll_file ${CMAKE_CURRENT_SOURCE_DIR}/targets/ragdoll_file.cpp
   LIBS fernwold_kernel ${FERNWOLD_GAME_OBJECTS})
 fernwold_embed_archive(fuzz_ragdoll_file)
+target_include_directories(fuzz_ragdoll_file PRIVATE ${PROJECT_SOURCE_DIR}/tests)
