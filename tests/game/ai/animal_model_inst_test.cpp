@@ -119,6 +119,23 @@ TEST_F(animal_model_inst, outside_the_view_neither_the_model_nor_its_antlers_are
     EXPECT_FALSE(buck->is_visible());
 }
 
+TEST_F(animal_model_inst, a_walk_plays_by_its_code_and_its_root_motion_is_taken_each_frame_scaled) {
+    animal_model_inst_u *buck = make(male, 1, 2.0f);
+    ASSERT_NE(buck, nullptr);
+    EXPECT_FLOAT_EQ(buck->get_scale(), 2.0f);
+    ASSERT_EQ(buck->play_behavior(ANIMAL_WALK, false, 0), ZBA_OK);
+    EXPECT_EQ(buck->play_behavior_index(male->find_behavior("no_such_behaviour"), false, 1), ZBA_ERR_BEHAVIOR);
+    float moved = 0.0f;
+    for (int i = 0; i < 20; ++i) {
+        buck->animate(0.05f);
+        moved += buck->take_root_motion();
+    }
+    // The walk moves along -z; each frame hands over only its own motion.
+    EXPECT_LT(moved, -0.5f);
+    buck->animate(0.0f);
+    EXPECT_EQ(buck->take_root_motion(), 0.0f);
+}
+
 TEST_F(animal_model_inst, the_ragdoll_level_searches_upward_then_downward) {
     auto names = [](std::initializer_list<const char *> list) {
         array_dyn_t<mstring_dyn_t> out;
