@@ -22,9 +22,9 @@ constexpr uint32_t RANDOM_HERD_SIZE = 5;
 // the herd gathers around it. The origin when the map has none.
 vec3_t first_start_position(const char *area) {
     array_dyn_t<owner_ptr_t<unit_base_t>> starts;
-    if (!load_start_points(starts, area) || starts.get_count() == 0) return vec3_t(0.0f, 0.0f, 0.0f);
+    if (!load_start_points(starts, area) || starts.get_count() == 0) return vec3_t{0.0f, 0.0f, 0.0f};
     const auto *start = unit_cast<start_point_u>(starts[0].get());
-    return start ? start->get_placement().position : vec3_t(0.0f, 0.0f, 0.0f);
+    return start ? start->get_placement().position : vec3_t{0.0f, 0.0f, 0.0f};
 }
 
 bool scene_write_herds(def_pool_t &mission, const def_pool_t &game_definition, const char *species,
