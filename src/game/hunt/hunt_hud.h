@@ -8,6 +8,7 @@
 namespace quarn {
 
 class c_item_t;
+class expire_timer_t;
 
 class hunt_hud_t {
 public:
@@ -25,8 +26,8 @@ public:
     static constexpr uint32_t SLOT_QUICK_SHOOTER = 2;
     static constexpr uint32_t SLOT_WEAPON = 3;
 
-    // An illegal shot: the base penalty, as a negative number.
-    virtual void show_penalty(int32_t points) = 0;
+    // An illegal shot: the base penalty, as a positive count (shown as "- %u").
+    virtual void show_penalty(uint32_t points) = 0;
     // The fever bar takes a pulse (the fever points changed).
     virtual void pulse_fever() = 0;
     // The fever bonus can be called now.
@@ -43,12 +44,12 @@ public:
     virtual void show_danger(int32_t side) = 0;
     // The ammunition row: the round's glyph, rounds loaded and the clip's capacity.
     virtual void set_ammo(const char *glyph, uint32_t loaded, uint32_t capacity) = 0;
-    // A bonus slot (SLOT_*) on with a time bar over times[0] (duration) and times[1]
-    // (remaining), read while it is on; or off (times may be null).
-    virtual void set_bonus(uint32_t slot, bool on, const float *times, const char *label) = 0;
-    // The fever display over times[0] (duration) and times[1] (remaining), or hidden
-    // for null.
-    virtual void set_fever(const float *times) = 0;
+    // A bonus slot (SLOT_*) on with a time bar over the bonus's timer, read while it
+    // is on; or off (timer may be null). The owner switches the slot off before its
+    // timer goes.
+    virtual void set_bonus(uint32_t slot, bool on, const expire_timer_t *timer, const char *label) = 0;
+    // The fever display over the fever's timer, or hidden for null.
+    virtual void set_fever(const expire_timer_t *timer) = 0;
     virtual void show_crosshair(bool visible) = 0;
 
 protected:

@@ -51,7 +51,7 @@ void hunt_ctrl_u::on_hit(const shot_record_t *, unit_t *) {
 
 void hunt_ctrl_u::on_illegal_shot(const shot_record_t *) {
     const uint32_t base = is_expert() ? ILLEGAL_PENALTY_EXPERT : ILLEGAL_PENALTY;
-    if (hunt_hud_t *hud = get_hud()) hud->show_penalty(-int32_t(base));
+    if (hunt_hud_t *hud = get_hud()) hud->show_penalty(base);
     score_u *score = get_round_score();
     const uint64_t penalty = uint64_t(base) * m_multiplier;
     const uint32_t taken = score ? uint32_t(std::min<uint64_t>(penalty, score->score)) : 0;

@@ -49,7 +49,7 @@ TEST_F(animal_hookup, the_shipped_descriptions_load_with_every_behaviour_part_an
     EXPECT_EQ(squirrel->type, animal_model_desc_u::TYPE_AMBIENT);
     // Every kind the rounds name is there.
     for (const char *name : {"moose.male.animal.model.desc", "moose.female.animal.model.desc",
-                             "grizzly.male.animal.model.desc"})
+                             "grizzly.male.animal.model.desc", "grizzly.female.animal.model.desc"})
         EXPECT_NE(find<animal_model_desc_u>(name), nullptr) << name;
     EXPECT_EQ(find<animal_model_desc_u>("grizzly.male.animal.model.desc")->type, animal_model_desc_u::TYPE_DANGEROUS);
     // The runtime's defaults stay where the description does not set them.

@@ -64,7 +64,7 @@ void recording_hunter_t::set_yaw_range(const start_point_u *start) {
     hunt_journal.push_back(printed("hunter.yaw_range %g", start ? double(start->get_view_limit()) : -1.0));
 }
 
-void recording_hud_t::show_penalty(int32_t points) { hunt_journal.push_back(printed("hud.penalty %d", points)); }
+void recording_hud_t::show_penalty(uint32_t points) { hunt_journal.push_back(printed("hud.penalty %u", points)); }
 void recording_hud_t::show_shot_score(uint32_t points, uint32_t flags) {
     hunt_journal.push_back(printed("hud.score %u flags %u", points, flags));
 }

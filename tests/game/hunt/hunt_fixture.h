@@ -62,7 +62,7 @@ public:
 
 class recording_hud_t : public ui_handler_t, public hunt_hud_t {
 public:
-    void show_penalty(int32_t points) override;
+    void show_penalty(uint32_t points) override;
     void pulse_fever() override { hunt_journal.push_back("hud.pulse_fever"); }
     void show_fever_enabled() override { hunt_journal.push_back("hud.fever_enabled"); }
     void show_shot_score(uint32_t points, uint32_t flags) override;
@@ -71,8 +71,8 @@ public:
     void show_reload() override { hunt_journal.push_back("hud.reload"); }
     void show_danger(int32_t side) override;
     void set_ammo(const char *, uint32_t, uint32_t) override {}
-    void set_bonus(uint32_t, bool, const float *, const char *) override {}
-    void set_fever(const float *) override {}
+    void set_bonus(uint32_t, bool, const expire_timer_t *, const char *) override {}
+    void set_fever(const expire_timer_t *) override {}
     void show_crosshair(bool) override {}
 };
 

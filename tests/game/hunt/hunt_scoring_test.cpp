@@ -170,7 +170,7 @@ TEST_F(hunt_scoring, an_illegal_shot_takes_the_penalty_down_to_zero) {
     EXPECT_EQ(hunt->get_round_score()->score, 0u);
     EXPECT_EQ(hunt->get_kill_stats()->penalty_points, 30u);
     EXPECT_EQ(hunt->get_kill_stats()->illegal_shots, 1u);
-    EXPECT_EQ(take_journal(), "hud.penalty -50 | hud.message vo.illegal_shot 1");
+    EXPECT_EQ(take_journal(), "hud.penalty 50 | hud.message vo.illegal_shot 1");
 
     data->expert = true;
     hunt->set_multiplier(2);
