@@ -204,11 +204,7 @@ bool animal_antler_u::build_model() {
     const mstring_dyn_t look_text = token_text(model_look);
     const mstring_dyn_t variant_text = token_text(model_variant);
     if (held && m_model_packet && m_tint_packet) {
-        if (antler_packet_provider_t *provider = antler_get_packet_provider())
-            if (const r_parameter_array_t *shared = provider->get_shared_packets())
-                for (uint32_t slot = 0; slot < r_parameter_array_t::SLOTS; ++slot) m_packets.set(slot, shared->get(slot));
-        m_packets.set(FW_SLOT_MODEL, m_model_packet.get());
-        m_packets.set(FW_SLOT_LIGHT_MODULATOR, m_tint_packet.get());
+        antler_fill_packets(m_packets, m_model_packet.get(), m_tint_packet.get());
         model_packets_for_all_t all(&m_packets);
         // An empty look or variant is the model's first (antler models may name none).
         const int32_t l = model_look ? desc->find_look(look_text.c_str()) : 0;

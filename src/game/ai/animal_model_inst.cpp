@@ -33,14 +33,6 @@ physics_scene_t *fallback_scene = nullptr;
 
 hunt_ctrl_u *current_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
-placement_t placement_of(const mat4_t &m) {
-    placement_t p;
-    p.position = {m.m[3], m.m[7], m.m[11]};
-    p.rotation.set_matrix(m);
-    p.rotation.normalize();
-    return p;
-}
-
 int32_t root_bone_of(model_object_u *model) {
     model_geom_u *geom = model ? model->get_geom() : nullptr;
     const model_bone_t *bones = geom ? geom->get_bones() : nullptr;
@@ -98,11 +90,7 @@ bool animal_model_inst_u::build(animal_model_desc_u *desc, float scale, uint32_t
         error("Failed to load ZBA model");
         return false;
     }
-    if (antler_packet_provider_t *provider = antler_get_packet_provider())
-        if (const r_parameter_array_t *shared = provider->get_shared_packets())
-            for (uint32_t slot = 0; slot < r_parameter_array_t::SLOTS; ++slot) m_packets.set(slot, shared->get(slot));
-    m_packets.set(FW_SLOT_MODEL, m_model_packet.get());
-    m_packets.set(FW_SLOT_LIGHT_MODULATOR, m_tint_packet.get());
+    antler_fill_packets(m_packets, m_model_packet.get(), m_tint_packet.get());
     model_packets_for_all_t all(&m_packets);
     model->apply_materials(&all);
     model->set_packets(&m_packets, m_model_packet.get());
@@ -181,7 +169,7 @@ void animal_model_inst_u::animate(float seconds) {
     const int32_t root = root_bone_of(model);
     mat4_t m;
     if (root >= 0 && model->get_bone_matrix(uint32_t(root), &m))
-        m_sphere.center = placement_of(m).from_local_space(m_root_centre);
+        m_sphere.center = placement_t::from_matrix(m).from_local_space(m_root_centre);
 }
 
 float animal_model_inst_u::take_root_motion() {

@@ -37,6 +37,15 @@ QRN_UNIT_DEFINE(antler_pair_score_u, "antler_pair_score",
 void antler_set_packet_provider(antler_packet_provider_t *provider) { packet_provider = provider; }
 antler_packet_provider_t *antler_get_packet_provider() { return packet_provider; }
 
+void antler_fill_packets(r_parameter_array_t &packets, fw4pp_model_u *model_packet,
+                         fw4pp_light_modulator_u *tint_packet) {
+    if (packet_provider)
+        if (const r_parameter_array_t *shared = packet_provider->get_shared_packets())
+            for (uint32_t slot = 0; slot < r_parameter_array_t::SLOTS; ++slot) packets.set(slot, shared->get(slot));
+    packets.set(FW_SLOT_MODEL, model_packet);
+    packets.set(FW_SLOT_LIGHT_MODULATOR, tint_packet);
+}
+
 // ---- antler_part_u ----
 
 void antler_part_u::on_construct() {
@@ -58,13 +67,7 @@ bool antler_part_u::load_model() {
     model_ref_t<model_desc_u> desc(model.is_empty() ? nullptr : model_desc_u_obtain(model.c_str()));
     const int32_t v = desc ? desc->find_variant(variant.c_str()) : -1;
     if (v >= 0 && m_model_packet && m_tint_packet) {
-        if (antler_packet_provider_t *provider = packet_provider) {
-            if (const r_parameter_array_t *shared = provider->get_shared_packets())
-                for (uint32_t slot = 0; slot < r_parameter_array_t::SLOTS; ++slot)
-                    m_packets.set(slot, shared->get(slot));
-        }
-        m_packets.set(FW_SLOT_MODEL, m_model_packet.get());
-        m_packets.set(FW_SLOT_LIGHT_MODULATOR, m_tint_packet.get());
+        antler_fill_packets(m_packets, m_model_packet.get(), m_tint_packet.get());
         model_packets_for_all_t all(&m_packets);
         m_object = desc->create_object(0, uint32_t(v), &all);
     }

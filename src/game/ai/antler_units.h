@@ -34,6 +34,11 @@ public:
 };
 void antler_set_packet_provider(antler_packet_provider_t *provider);
 antler_packet_provider_t *antler_get_packet_provider();
+// Fills an animal or antler model's parameter block: the provider's shared packets
+// (none without a provider), then the object's own model and tint packets in their
+// slots.
+void antler_fill_packets(r_parameter_array_t &packets, fw4pp_model_u *model_packet,
+                         fw4pp_light_modulator_u *tint_packet);
 
 // One antler model: attributes "model" (a ".zmd" path) and "variant" ("default").
 class antler_part_u : public unit_t {

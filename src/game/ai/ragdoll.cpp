@@ -75,14 +75,6 @@ uint64_t auto_detect_token() {
     return token;
 }
 
-placement_t placement_of(const mat4_t &m) {
-    placement_t p;
-    p.position = {m.m[3], m.m[7], m.m[11]};
-    p.rotation.set_matrix(m);
-    p.rotation.normalize();
-    return p;
-}
-
 vec3_t basis(int32_t axis) {
     return axis == 0 ? vec3_t{1.0f, 0.0f, 0.0f} : axis == 1 ? vec3_t{0.0f, 1.0f, 0.0f} : vec3_t{0.0f, 0.0f, 1.0f};
 }
@@ -276,7 +268,7 @@ bool ragdoll_u::bone_pose(uint32_t bone, placement_t &out) const {
     if (!model || !model->is_alive() || bone >= model->get_bone_count()) return false;
     mat4_t m;
     if (!model->get_bone_matrix(bone, &m)) return false;
-    out = placement_of(m);
+    out = placement_t::from_matrix(m);
     return true;
 }
 

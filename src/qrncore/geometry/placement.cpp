@@ -40,6 +40,14 @@ void placement_t::rotate_locally(const vec3_t &v, const quat_t &r) {
 
 void placement_t::translate_locally(const vec3_t &v) { position += rotation.rotate(v); }
 
+placement_t placement_t::from_matrix(const mat4_t &m) {
+    placement_t p;
+    p.position = {m.m[3], m.m[7], m.m[11]};
+    p.rotation.set_matrix(m);
+    p.rotation.normalize();
+    return p;
+}
+
 mat4_t placement_t::compute_matrix() const {
     mat4_t m;
     compute_matrix(&m);

@@ -19,6 +19,9 @@ struct QRNCORE_API placement_t {
     void rotate_locally(const vec3_t &v, const quat_t &r);
     // Moves along the local axes: p += q·v.
     void translate_locally(const vec3_t &v);
+    // The placement of a rigid matrix T·R: its translation and its rotation,
+    // normalised (a bone or body matrix that drifted slightly stays a rotation).
+    static placement_t from_matrix(const mat4_t &m);
     // T(p)·R(q): local to world.
     mat4_t compute_matrix() const;
     void compute_matrix(mat4_t *m) const;

@@ -44,6 +44,11 @@ TEST(placement, compose_and_invert_under_a_rotated_parent) {
     mat4_t composed;
     mult_matrix_matrix(&composed, CHILD.compute_matrix(), PARENT.compute_matrix());
     EXPECT_TRUE(mat_near(composed, world.compute_matrix(), TOL_UNIT));
+
+    // A placement read back from its matrix is the same placement.
+    const placement_t read = placement_t::from_matrix(world.compute_matrix());
+    EXPECT_TRUE(vec_near(read.position, world.position, TOL_UNIT));
+    EXPECT_TRUE(same_rotation(read.rotation, world.rotation, TOL_UNIT));
 }
 
 TEST(placement, moves_and_turns) {
