@@ -51,7 +51,7 @@
 #include "qrncore/qrnutils/substance/substance_db.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
-#include "support/memory_file.h"
+#include "support/fuzz_unit_load.h"
 
 namespace quarn {
 namespace {
@@ -226,21 +226,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static world_t world;
     // MAP_UNITS_LOG=1 shows what the reader and the classes log (for looking at a seed).
     static std::unique_ptr<message_stdio_t> out(getenv("MAP_UNITS_LOG") ? new message_stdio_t : nullptr);
-    const uint32_t before = unit_base_t::get_live_count();
-    {
-        test::memory_file_t file(std::string(reinterpret_cast<const char *>(data), size), "/map/fuzz/units.unit");
-        file.set_fs_realm(FS_REALM_VIRTUAL);
-        unit_load_t loader(file, world.system);
-        if (loader.load()) {
-            for (uint32_t i = 0; i < loader.get_root_count(); ++i) {
-                unit_base_t *root = loader.get_root(i);
-                exercise(root);
-                owner_ptr_t<unit_base_t> copy(root->clone());
-                if (copy) exercise(copy.get());
-            }
-        }
-    }
-    unit_system_t::clean_garbage();
-    if (unit_base_t::get_live_count() != before) abort();  // a load left units behind
+    test::fuzz_unit_load(world.system, data, size, "/map/fuzz/units.unit", true, [](unit_base_t *root) {
+        exercise(root);
+        owner_ptr_t<unit_base_t> copy(root->clone());
+        if (copy) exercise(copy.get());
+    });
     return 0;
 }

@@ -9,7 +9,7 @@
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
-#include "support/memory_file.h"
+#include "support/fuzz_unit_load.h"
 
 namespace quarn {
 namespace {
@@ -56,16 +56,8 @@ void check(const ragdoll_u &r) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using namespace quarn;
     static world_t world;
-    const uint32_t before = unit_base_t::get_live_count();
-    {
-        test::memory_file_t file(std::string(reinterpret_cast<const char *>(data), size), "/f/ragdoll.unit");
-        unit_load_t loader(file, world.system);
-        if (loader.load()) {
-            for (uint32_t i = 0; i < loader.get_root_count(); ++i)
-                if (ragdoll_u *r = unit_cast<ragdoll_u>(loader.get_root(i))) check(*r);
-        }
-    }
-    unit_system_t::clean_garbage();
-    if (unit_base_t::get_live_count() != before) abort();  // a load left units behind
+    test::fuzz_unit_load(world.system, data, size, "/f/ragdoll.unit", false, [](unit_base_t *root) {
+        if (ragdoll_u *r = unit_cast<ragdoll_u>(root)) check(*r);
+    });
     return 0;
 }

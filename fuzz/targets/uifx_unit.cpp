@@ -12,7 +12,7 @@
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
-#include "support/memory_file.h"
+#include "support/fuzz_unit_load.h"
 
 namespace quarn {
 namespace {
@@ -62,15 +62,9 @@ void run(world_t &w, unit_base_t *unit) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using namespace quarn;
     static world_t world;
-    const uint32_t before = unit_base_t::get_live_count();
-    {
-        test::memory_file_t file(std::string(reinterpret_cast<const char *>(data), size), "/f/fx.unit");
-        unit_load_t loader(file, world.system);
-        if (loader.load())
-            for (uint32_t i = 0; i < loader.get_root_count(); ++i) run(world, loader.get_root(i));
-    }
-    gfx_queue_flush(world.queue);
-    unit_system_t::clean_garbage();
-    if (unit_base_t::get_live_count() != before) abort();  // a load or a run left units behind
+    test::fuzz_unit_load(world.system, data, size, "/f/fx.unit", false, [](unit_base_t *root) {
+        run(world, root);
+        gfx_queue_flush(world.queue);
+    });
     return 0;
 }
