@@ -80,15 +80,6 @@ protected:
         return nullptr;
     }
 
-    // What one frame of drawing calls queues, as the renderer logs it.
-    template <class F>
-    const r_draw_log_t &frame(F &&draw_calls) {
-        context.begin_frame();
-        draw_calls();
-        shaderlib_queue_render_and_flush(&context);
-        return context.get_draw_log();
-    }
-
     ode_physics_server_t server;
     physics_scene_t *scene = nullptr;
     std::vector<std::unique_ptr<unit_load_t>> loaders;

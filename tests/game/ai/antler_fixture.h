@@ -54,15 +54,6 @@ protected:
     void put_factory(const std::string &name, size_t count) {
         put("antlers/" + name, factory_text(std::vector<std::string>(count, ROCK)));
     }
-
-    // What one frame of drawing calls queues, as the renderer logs it.
-    template <class F>
-    const r_draw_log_t &frame(F &&draw_calls) {
-        context.begin_frame();
-        draw_calls();
-        shaderlib_queue_render_and_flush(&context);
-        return context.get_draw_log();
-    }
 };
 
 }  // namespace quarn::test

@@ -79,6 +79,14 @@ protected:
     // Draws one prototype of the material with the packets through its queue, and
     // returns its record (the frame's log is emptied first).
     const r_draw_record_t &draw_one(c_item_t *item, test_packets_t &packets);
+    // What one frame of drawing calls queues, as the renderer logs it.
+    template <class F>
+    const r_draw_log_t &frame(F &&draw_calls) {
+        context.begin_frame();
+        draw_calls();
+        shaderlib_queue_render_and_flush(&context);
+        return context.get_draw_log();
+    }
 
     temp_dir_t dir;  // mounted at "/t"
     fs_device_t *mount = nullptr;
