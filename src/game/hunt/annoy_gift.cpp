@@ -63,8 +63,10 @@ float annoy_gift_u::rise_for(float p) {
 
 animal_model_desc_u *annoy_gift_u::get_desc() const { return m_desc.get(); }
 
+zba_inst_t *annoy_gift_u::get_zba() const { return m_zba ? zba_inst_t::of(m_zba.get()) : nullptr; }
+
 model_object_u *annoy_gift_u::get_model() const {
-    zba_inst_t *inst = m_zba ? zba_inst_t::of(m_zba.get()) : nullptr;
+    zba_inst_t *inst = get_zba();
     return inst ? inst->get_model() : nullptr;
 }
 
@@ -129,7 +131,7 @@ void annoy_gift_u::update(float dt) {
     m_strength = rise_for(progress);
     if (before <= CALL_PROGRESS && progress >= CALL_PROGRESS) {
         const int32_t call = m_desc ? m_desc->find_behavior(CALL_BEHAVIOR) : -1;
-        zba_inst_t *inst = m_zba ? zba_inst_t::of(m_zba.get()) : nullptr;
+        zba_inst_t *inst = get_zba();
         if (inst && call >= 0) inst->play_behavior(call, 0, false);
         play_effect_sound(YAWN_SOUND, SOUND_VOLUME);
     }
@@ -148,7 +150,7 @@ void annoy_gift_u::draw_overlay() {
     const mat4_t matrix = place.compute_matrix();
     m_model_packet->set_matrix_and_inverse(place);
     model->set_draw_matrix(matrix);
-    zba_inst_t::of(m_zba.get())->submit_model();
+    get_zba()->submit_model();
     for (uint32_t side = 0; side < 2; ++side) {
         animal_antler_u *antler = get_antler(side);
         const int32_t bone = m_antler_bones[side];

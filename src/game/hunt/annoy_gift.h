@@ -27,6 +27,7 @@ namespace quarn {
 class animal_antler_u;
 class animal_model_desc_u;
 class model_object_u;
+class zba_inst_t;
 
 class annoy_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(annoy_gift_u, party_gift_u);
@@ -79,6 +80,8 @@ public:
     int32_t get_row() const { return m_row; }
     animal_model_desc_u *get_desc() const;
     model_object_u *get_model() const;
+    // The head's animation instance (null before a successful apply).
+    zba_inst_t *get_zba() const;
     uint32_t get_antler_count() const;
     animal_antler_u *get_antler(uint32_t side) const;
     const r_parameter_array_t &get_packets() const { return m_packets; }
