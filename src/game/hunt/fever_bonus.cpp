@@ -33,6 +33,7 @@ float fever_bonus_u::look_sensitivity_for(float fov) {
 }
 
 void fever_bonus_u::apply() {
+    m_applied = true;
     m_timer.start();
     m_sound = start_effect_sound(START_SOUND, SOUND_VOLUME, false);
     m_sound_state = SOUND_START;
@@ -79,6 +80,7 @@ void fever_bonus_u::extend(float seconds) {
 }
 
 void fever_bonus_u::remove() {
+    m_applied = false;
     if (hunt_ctrl_u *hunt = running_hunt()) {
         hunt->set_time_factor(1.0f);
         // The doubled score belongs to the fever: left at 2, every later kill of the
@@ -104,7 +106,10 @@ void fever_bonus_u::adjust_scene() {
     tint_scene(tint);
 }
 
-void fever_bonus_u::on_destroy() { m_sound.reset(); }
+void fever_bonus_u::on_destroy() {
+    if (m_applied) remove();
+    m_sound.reset();
+}
 
 sound_u *fever_bonus_u::get_sound() const { return m_sound.get(); }
 

@@ -9,7 +9,7 @@
 // Sounds: the start sound, then a loop once it has ended, then the end sound when the
 // last second begins. Removal puts the scene back: time factor 1, field of view 60,
 // look sensitivity 1, the hunt's score multiplier 1, the aim released, the HUD's fever
-// display hidden.
+// display hidden. A fever destroyed while it runs (its hunt ends) is removed first.
 #include <cstdint>
 
 #include "game/hunt/bonus_kit.h"
@@ -71,6 +71,9 @@ private:
     effect_timer_t m_timer{DURATION};
     float m_strength = 0.0f;
     bool m_extended = false;
+    // Applied and not yet removed: a fever that goes with its hunt (the round ended
+    // while it ran) undoes itself, since the view settings live on in the game data.
+    bool m_applied = false;
     int32_t m_sound_state = SOUND_START;
     owner_ptr_t<sound_u> m_sound;
 };

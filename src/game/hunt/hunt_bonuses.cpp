@@ -138,6 +138,7 @@ weapon_u *extended_clip_bonus_u::get_weapon() const { return m_weapon.get(); }
 // ---- sunglasses ----
 
 void sunglasses_bonus_u::apply() {
+    m_applied = true;
     m_timer.start();
     show_slot(hunt_hud_t::SLOT_SUNGLASSES, &m_timer);
     announce(VOICE);
@@ -150,8 +151,13 @@ void sunglasses_bonus_u::update(float dt) {
 }
 
 void sunglasses_bonus_u::remove() {
+    m_applied = false;
     set_fov(BASE_FOV);
     show_slot(hunt_hud_t::SLOT_SUNGLASSES, nullptr);
+}
+
+void sunglasses_bonus_u::on_destroy() {
+    if (m_applied) remove();
 }
 
 void sunglasses_bonus_u::adjust_scene() {

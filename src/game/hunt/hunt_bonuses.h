@@ -157,8 +157,14 @@ public:
     void adjust_scene() override;
     float get_strength() const { return m_strength; }
 
+protected:
+    // Destroyed while it runs (its hunt ends): removed first, so the game data's field
+    // of view does not stay zoomed into the next round.
+    void on_destroy();
+
 private:
     float m_strength = 0.0f;
+    bool m_applied = false;
 };
 
 }  // namespace quarn

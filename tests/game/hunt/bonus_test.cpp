@@ -9,6 +9,7 @@
 
 #include "bonus_fixture.h"
 #include "game/game_data.h"
+#include "game/scene/current_ctrl.h"
 #include "game/hunt/annoy_gift.h"
 #include "game/hunt/fever_bonus.h"
 #include "game/hunt/hunt_bonuses.h"
@@ -208,6 +209,24 @@ TEST_F(bonuses, a_fever_without_a_rifle_skips_the_clip) {
     frames(3);
     EXPECT_TRUE(player->get_aim_input());
     EXPECT_EQ(active_bonuses(), "fever_bonus extended_clip_bonus");
+}
+
+TEST_F(bonuses, a_round_ending_during_the_fever_and_sunglasses_leaves_the_view_settings_as_they_were) {
+    ASSERT_NE(start(), nullptr);
+    ASSERT_TRUE(give("sunglasses"));
+    frames(8, 0.25f);
+    ASSERT_TRUE(give("fever"));
+    frames(8, 0.25f);
+    game_data_t *game = get_game_data();
+    ASSERT_LT(game->fov, 50.0f);
+    take_journal();
+    // The hunt goes with its bonuses running (the next round makes a new one).
+    set_current_ctrl(nullptr);
+    hunt = nullptr;
+    player = nullptr;
+    EXPECT_EQ(game->fov, 60.0f);
+    EXPECT_EQ(game->look_sensitivity, 1.0f);
+    EXPECT_EQ(take_journal(), "hud.fever off");
 }
 
 // Light packet rows and the fog as tinted at strength 0.5 from rows of (0.8, 0.6, 0.4,
