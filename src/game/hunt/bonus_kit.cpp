@@ -1,0 +1,73 @@
+#include "game/hunt/bonus_kit.h"
+
+#include "game/game_data.h"
+#include "game/hunt/hunt_ctrl.h"
+#include "game/hunt/hunt_hud.h"
+#include "game/player/player.h"
+#include "game/scene/current_ctrl.h"
+#include "kernel/sound.h"
+#include "kernel/sound_unit.h"
+
+namespace quarn {
+
+float effect_strength(float duration, float remaining, bool ramp_in) {
+    const float r = remaining > 0.0f ? remaining : 0.0f;
+    const float elapsed = duration - r;
+    if (ramp_in && elapsed < 1.0f) return elapsed;
+    if (r < 1.0f) return r;
+    return 1.0f;
+}
+
+bool effect_timer_t::step(float dt) {
+    if (!(remaining > 0.0f)) return false;
+    remaining -= dt;
+    return true;
+}
+
+hunt_ctrl_u *running_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
+
+player_t *running_player() { return player_t::of(running_hunt()); }
+
+weapon_u *running_weapon() {
+    const player_t *player = running_player();
+    return player ? player->get_weapon() : nullptr;
+}
+
+hunt_hud_t *running_hud() {
+    const hunt_ctrl_u *hunt = running_hunt();
+    return hunt ? hunt->get_hud() : nullptr;
+}
+
+game_data_t *running_game_data() { return get_game_data(); }
+
+namespace {
+
+sound_u *make_sound(const char *path, float volume, bool loop, bool one_shot) {
+    const uint32_t flags = loop ? sound_u::KEEP : 0;
+    sound_u *sound = one_shot ? _snd_create_oneshot(path, flags, hunt_ctrl_u::SOUND_TAG)
+                              : _snd_create(path, flags, hunt_ctrl_u::SOUND_TAG);
+    if (!sound) return nullptr;
+    sound->attributes.volume = volume;
+    sound->set_flag(sound_u::CHANGED, true);
+    sound->play();
+    return sound;
+}
+
+}  // namespace
+
+void play_effect_sound(const char *path, float volume) { make_sound(path, volume, false, true); }
+
+owner_ptr_ret_t<sound_u> start_effect_sound(const char *path, float volume, bool loop) {
+    owner_ptr_t<sound_u> held(make_sound(path, volume, loop, false));
+    return owner_ptr_ret_t<sound_u>(held);
+}
+
+void stop_effect_sound(sound_u *sound) {
+    if (!sound || !sound->has_flag(sound_u::PLAY_REQUESTED)) return;
+    sound->set_flag(sound_u::PLAY_REQUESTED, false);
+    sound->set_flag(sound_u::CHANGED, true);
+}
+
+bool effect_sound_playing(const sound_u *sound) { return sound && sound->has_flag(sound_u::PLAY_REQUESTED); }
+
+}  // namespace quarn
