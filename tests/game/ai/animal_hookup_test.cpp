@@ -173,5 +173,18 @@ TEST_F(animal_hookup, animal_sounds_wait_three_seconds_and_run_sound_slots_are_t
     snd_stop();
 }
 
+// Without the sound front-end the kernel makes no sound: every request is skipped, and
+// the slots stay free.
+TEST_F(animal_hookup, sounds_the_kernel_cannot_make_are_skipped) {
+    owner_ptr_t<animal_runtime_u> runtime(animal_runtime_u::create());
+    runtime->animal_sound = "/sound/animal/whitetail/snort.ogg";
+    const vec3_t at{1.0f, 2.0f, 3.0f};
+    EXPECT_FALSE(runtime->play_oneshot(animal_runtime_u::SOUND_DROP, at));
+    EXPECT_FALSE(runtime->play_oneshot(animal_runtime_u::SOUND_ANIMAL, at));
+    for (uint32_t i = 0; i <= animal_runtime_u::RUN_SOUND_SLOTS; ++i) EXPECT_EQ(runtime->take_run_sound_slot(), -1);
+    for (int32_t i = 0; i < int32_t(animal_runtime_u::RUN_SOUND_SLOTS); ++i) EXPECT_EQ(runtime->get_run_sound(i), nullptr);
+    EXPECT_TRUE(log.contains("[snd] No unit system for sounds"));
+}
+
 }  // namespace
 }  // namespace quarn::test
