@@ -10,6 +10,8 @@
 #include "game/ctrl/menu_ctrl.h"
 #include "game/game_data.h"
 #include "game/process/game_process.h"
+#include "game/round/round_logic.h"
+#include "game/round/round_progression.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
 #include "game/ui/menu_ctrl_link.h"
@@ -28,6 +30,13 @@
 #include "support/temp_dir.h"
 
 namespace quarn::test {
+
+// The hunt as "init_round" installs it, here a scene of the test's own.
+class round_test_hunt_u : public test_ctrl_u {
+    QRN_UNIT_CLASS(round_test_hunt_u, test_ctrl_u);
+};
+QRN_UNIT_DEFINE(round_test_hunt_u, "hunt_ctrl");
+
 namespace {
 
 class game_process_alone : public scene_fixture_t {
@@ -140,6 +149,60 @@ TEST_F(game_process_alone, a_round_that_does_not_exist_keeps_the_controller_and_
     }
     EXPECT_TRUE(log.contains("Tried to start round (7), which does not exist."));
     EXPECT_FALSE(data->take_round_start_pending()) << "the refused command took the request";
+}
+
+// The commands that write or read the program's own files say so when they cannot:
+// the mission of "map" and "screensaver" without a home to write it to, the
+// screensaver's mission that does not read back, and a round progression that has
+// lost its rounds (or the round asked for) since the start counted them.
+TEST_F(game_process_alone, commands_say_when_their_files_fail) {
+    ASSERT_TRUE(round_progression_u::register_class(bank));
+    ASSERT_TRUE(round_logic_u::register_class(bank));
+    ASSERT_TRUE(round_test_hunt_u::register_class(bank));
+    temp_dir_t rounds;
+    fs_device_t *script = ufs_mount(FS_DEVICE_DIRECTORY, rounds.path().c_str(), "/script/round", false, 0);
+    ASSERT_NE(script, nullptr);
+    auto progression = [&](const char *body) {
+        ASSERT_TRUE(write_file(rounds.file("rounds.unit"),
+                               std::string("RozErere\n{\nround_progression : .p\n{\n") + body + "}\n}\n"));
+    };
+    progression("rounds: 2\nrounds[0]: null\nrounds[1]: null\n");
+    process->count_rounds();
+    ASSERT_EQ(process->get_round_count(), 2u);
+
+    ufs_unmount(mount);
+    mount = nullptr;
+    struct row_t {
+        const char *line;
+        const char *said;
+    };
+    const row_t homeless[] = {
+        {"map valley", "[game_process_t] cannot save /home/tmp_mission.def"},
+        {"screensaver", "Failed to generate mission"},
+    };
+    for (const row_t &row : homeless) {
+        log.clear();
+        EXPECT_EQ(cmd_run_line(row.line, -1), cmd_t::DONE) << row.line;
+        EXPECT_TRUE(log.contains(row.said)) << row.line;
+    }
+    mount = ufs_mount(FS_DEVICE_DIRECTORY, folder.path().c_str(), "/home", false, 0);
+    ASSERT_NE(mount, nullptr);
+    const row_t rows[] = {
+        // The mission is written but is no resource here: it does not read back.
+        {"screensaver", "Mission (/home/tmp_mission.def) does not exist."},
+        {"init_round 2", "Round (2) does not exist"},
+    };
+    for (const row_t &row : rows) {
+        log.clear();
+        EXPECT_EQ(cmd_run_line(row.line, -1), cmd_t::DONE) << row.line;
+        EXPECT_TRUE(log.contains(row.said)) << row.line;
+    }
+    progression("rounds: 0\n");
+    log.clear();
+    EXPECT_EQ(cmd_run_line("init_round 1", -1), cmd_t::DONE);
+    EXPECT_TRUE(log.contains("round_progression has no rounds"));
+    set_current_ctrl(nullptr);
+    ufs_unmount(script);
 }
 
 // While UI effects hold the controller, a command that must replace it closes its
