@@ -18,11 +18,16 @@
 #include "game/ui/screen_ctrl.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "kernel/hw_devices.h"
+#include "kernel/recording_sound_device.h"
+#include "kernel/sound.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "outside/sonbase/sonbase.h"
 #include "outside/visbase/render.h"
+#include "qrncore/system/dl_lib.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "game/scene/scene_fixture.h"
 #include "support/fake_clock.h"
@@ -290,17 +295,38 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
         EXPECT_EQ(menu->get_frame_count(), 0u) << "no scene, no update";
     }
     menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+    // The listener stands away from the menu's camera until the scene is shown.
+    sonbase_init(dl_lib_t::get_main_handle());
+    snd_start(&bank, system);
+    recording_sound_device_t device{"snddev"};
+    hw_device_insert(&device);
+    ASSERT_TRUE(snd_init_devices());
+    const placement_t away({500.0f, 20.0f, -300.0f}, quat_t());
+    snd_listener(&away, nullptr);
+    snd_update_state();
+    ASSERT_NE(menu->get_view(), nullptr);
+    const vec3_t camera = menu->get_view()->get_placement().position;
+    ASSERT_GT(length(camera - away.position), 1.0f);
+
     menu->mission_loaded = true;
     menu->scene_visible = false;
     menu->update(0.1f);
     menu->draw();
+    snd_update_state();
     EXPECT_EQ(menu->get_frame_count(), 0u);
     EXPECT_FALSE(menu->grass_primed) << "not drawn";
+    EXPECT_EQ(device.get_listener().placement.position, away.position) << "the listener stays";
     menu->scene_visible = true;
     menu->update(0.1f);
     menu->draw();
     EXPECT_EQ(menu->get_frame_count(), 1u);
     EXPECT_TRUE(menu->grass_primed);
+    EXPECT_EQ(device.get_listener().placement.position, camera) << "the listener goes with the camera";
+    set_current_ctrl(nullptr);
+    snd_shutdown_devices();
+    snd_stop();
+    hw_device_remove(&device);
+    sonbase_shutdown();
 }
 
 // The same kernel random sequence gives the same mission; the areas and weathers come
