@@ -365,6 +365,7 @@ TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above
     EXPECT_EQ(shape->get_collision_group(), 4);
     EXPECT_EQ(shape->get_draw_mode(), 2);
     EXPECT_EQ(shape->get_material(), 0);
+    EXPECT_FLOAT_EQ(avatar->get_body()->get_mass(), 50.0f);
     EXPECT_FALSE(avatar->get_body()->get_gravity_mode());
 
     // As "goto" does: through the controller's player.
