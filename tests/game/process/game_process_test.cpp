@@ -3,6 +3,7 @@
 // controller's steps.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <vector>
 #include <string>
@@ -12,6 +13,7 @@
 #include "game/process/game_process.h"
 #include "game/round/round_logic.h"
 #include "game/round/round_progression.h"
+#include "game/round/trail_use.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
 #include "game/ui/menu_ctrl_link.h"
@@ -41,6 +43,12 @@ class round_test_hunt_u : public test_ctrl_u {
     QRN_UNIT_CLASS(round_test_hunt_u, test_ctrl_u);
 };
 QRN_UNIT_DEFINE(round_test_hunt_u, "hunt_ctrl");
+
+// What the rounds' trail uses name (in the game, an animal description).
+class round_test_desc_u : public unit_t {
+    QRN_UNIT_CLASS(round_test_desc_u, unit_t);
+};
+QRN_UNIT_DEFINE(round_test_desc_u, "round_test_desc");
 
 namespace {
 
@@ -207,6 +215,57 @@ TEST_F(game_process_alone, commands_say_when_their_files_fail) {
     EXPECT_EQ(cmd_run_line("init_round 1", -1), cmd_t::DONE);
     EXPECT_TRUE(log.contains("round_progression has no rounds"));
     set_current_ctrl(nullptr);
+    ufs_unmount(script);
+}
+
+// The screens ask which rounds are played on a map: their numbers in the progression,
+// by the exact map name. A progression that does not load says why and has none.
+TEST_F(game_process_alone, the_rounds_of_a_map_by_number) {
+    for (const unit_descriptor_t *d : {&round_progression_u::unit_descriptor, &round_logic_u::unit_descriptor,
+                                       &trail_use_u::unit_descriptor, &round_test_desc_u::unit_descriptor})
+        ASSERT_TRUE(bank.register_class(d));
+    owner_ptr_t<round_test_desc_u> desc(round_test_desc_u::create());
+    ASSERT_TRUE(desc->set_name("test.desc"));
+    temp_dir_t rounds;
+    fs_device_t *script = ufs_mount(FS_DEVICE_DIRECTORY, rounds.path().c_str(), "/script/round", false, 0);
+    ASSERT_NE(script, nullptr);
+    std::string text = "RozErere\n{\nround_progression : .p\n{\nrounds: 3\n";
+    for (int i = 1; i <= 3; ++i) text += "rounds[" + std::to_string(i - 1) + "]: .r" + std::to_string(i) + "\n";
+    text += "}\n";
+    int n = 0;
+    for (const char *map : {"valley", "cross", "valley"}) {
+        const std::string r = std::to_string(++n);
+        text += "trail_use : .t" + r + " { trail_name: \"t\" scorings_supported: 1 scorings_supported[0]: test.desc }\n";
+        text += "round_logic : .r" + r + " { map_name: \"" + map +
+                "\" time_limit: 60 target_count: 1 scoring_occurence: 1 trails: 1 trails[0]: .t" + r + " }\n";
+    }
+    ASSERT_TRUE(write_file(rounds.file("rounds.unit"), text + "}\n"));
+    const struct {
+        const char *map;
+        std::vector<uint32_t> numbers;
+    } cases[] = {{"valley", {1, 3}}, {"cross", {2}}, {"Valley", {}}, {"peaks", {}}};
+    for (const auto &c : cases) {
+        array_dyn_t<uint32_t> found;
+        EXPECT_TRUE(process->find_rounds_on_map(c.map, found)) << c.map;
+        EXPECT_EQ(std::vector<uint32_t>(found.begin(), found.end()), c.numbers) << c.map;
+    }
+    const struct {
+        const char *file;  // null: none
+        const char *said;
+    } broken[] = {
+        {"RozErere\n{\nround_progression : .p { rounds: 1 rounds[0]: .none }\n}\n",
+         "load_unit_tree() - Failed to load unit tree from file (/script/round/rounds.unit)"},
+        {nullptr, "load_unit_tree() - Failed to open file (/script/round/rounds.unit)"},
+    };
+    for (const auto &b : broken) {
+        if (b.file) ASSERT_TRUE(write_file(rounds.file("rounds.unit"), b.file));
+        else ASSERT_EQ(std::remove(rounds.file("rounds.unit").c_str()), 0);
+        log.clear();
+        array_dyn_t<uint32_t> found;
+        EXPECT_FALSE(process->find_rounds_on_map("valley", found)) << b.said;
+        EXPECT_EQ(found.get_count(), 0u);
+        EXPECT_TRUE(log.contains(b.said)) << b.said;
+    }
     ufs_unmount(script);
 }
 
