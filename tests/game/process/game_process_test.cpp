@@ -23,6 +23,7 @@
 #include "kernel/hw_devices.h"
 #include "kernel/recording_sound_device.h"
 #include "kernel/sound.h"
+#include "kernel/sound_unit.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
@@ -336,6 +337,11 @@ TEST_F(game_process_alone, the_start_splash_comes_once) {
 // party" keeps the party players, any other menu clears them; with scene_visible
 // false the scene is neither updated nor drawn.
 TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
+    sonbase_init(dl_lib_t::get_main_handle());
+    snd_start(&bank, system);
+    recording_sound_device_t device{"snddev"};
+    hw_device_insert(&device);
+    ASSERT_TRUE(snd_init_devices());
     const char *const players[] = {"Ann", "Bo"};
     const struct {
         const char *line;
@@ -352,14 +358,17 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
         EXPECT_FALSE(menu->mission_loaded) << "the mission is no resource here";
         EXPECT_TRUE(log.contains("Mission (/home/tmp_mission.def) does not exist.")) << c.line;
         EXPECT_EQ(menu->get_frame_count(), 0u) << "no scene, no update";
+        // The music plays in the menus' tag, looping, at 0.9.
+        const sound_u *music = menu->get_music();
+        ASSERT_NE(music, nullptr) << c.line;
+        EXPECT_STREQ(music->resource_name.c_str(), "/sound/music/track1.ogg");
+        EXPECT_FLOAT_EQ(music->attributes.volume, 0.9f);
+        EXPECT_EQ(music->tag, 20);
+        EXPECT_TRUE(music->has_flag(sound_u::KEEP));
+        EXPECT_TRUE(music->has_flag(sound_u::PLAY_REQUESTED));
     }
     menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
     // The listener stands away from the menu's camera until the scene is shown.
-    sonbase_init(dl_lib_t::get_main_handle());
-    snd_start(&bank, system);
-    recording_sound_device_t device{"snddev"};
-    hw_device_insert(&device);
-    ASSERT_TRUE(snd_init_devices());
     const placement_t away({500.0f, 20.0f, -300.0f}, quat_t());
     snd_listener(&away, nullptr);
     snd_update_state();
