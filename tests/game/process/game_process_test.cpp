@@ -275,10 +275,15 @@ TEST_F(game_process_alone, the_rounds_of_a_map_by_number) {
 TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
     test_ctrl_u *ctrl = install_test_ctrl();
     ctrl->raise_busy_count();
-    EXPECT_EQ(cmd_run_line("menu", -1), 0);
-    EXPECT_EQ(test_ctrl_u::windows_closed, 1);
-    EXPECT_EQ(get_current_ctrl(), ctrl);
+    // Every command that replaces the controller, or ends the game, waits.
+    int closed = test_ctrl_u::windows_closed;
+    for (const char *line : {"menu", "start /home/m.def", "screensaver", "quit"}) {
+        EXPECT_EQ(cmd_run_line(line, -1), 0) << line;
+        EXPECT_EQ(test_ctrl_u::windows_closed, ++closed) << line;
+        EXPECT_EQ(get_current_ctrl(), ctrl) << line;
+    }
     EXPECT_FALSE(process->is_controller_running());
+    EXPECT_EQ(read_home("tmp_mission.def"), "") << "no screensaver mission while the scene is busy";
     ctrl->lower_busy_count();
     EXPECT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
     ASSERT_NE(get_current_ctrl(), nullptr);
