@@ -142,6 +142,13 @@ void ragdoll_joint_u::compute_limits(float low_degrees, float high_degrees, floa
     high = std::clamp(high_degrees * DEG_TO_RAD + angle, 0.0f, LIMIT_CAP);
 }
 
+bool ragdoll_joint_u::get_fitted_limits(uint32_t axis, float &low, float &high) const {
+    if (axis >= MAX_AXES || !m_joint || !m_limits[axis].set) return false;
+    low = m_limits[axis].low;
+    high = m_limits[axis].high;
+    return true;
+}
+
 static bool axis_in_range(const unit_t &joint, int32_t axis) {
     if (axis >= 0 && axis <= 2) return true;
     error("[ragdoll] The joint '%s' names axis %d: axes are 0 (x), 1 (y) and 2 (z)", joint.name_text().c_str(),
@@ -417,6 +424,7 @@ bool ragdoll_u::create_joints(physics_scene_t *scene) {
                 ragdoll_joint_u::compute_limits(joint->get_low_limit(a), joint->get_high_limit(a),
                                twist_angle(turn, frame.rotate(basis(joint->get_axis(a)))), low, high);
                 pj->set_limits(int(a), high, low);
+                joint->m_limits[a] = {true, low, high};
             }
             physics_joint_t *motor = scene->create_joint();
             if (!motor) return false;
@@ -526,6 +534,7 @@ void ragdoll_u::release() {
         }
         delete joint->m_joint;
         joint->m_joint = nullptr;
+        for (auto &limits : joint->m_limits) limits = {};
     }
     for (uint32_t i = 0; i < parts.get_count(); ++i) {
         ragdoll_part_u *part = get_part(i);

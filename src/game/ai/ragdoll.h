@@ -122,6 +122,9 @@ public:
     static void compute_limits(float low_degrees, float high_degrees, float angle, float &low, float &high);
     // Load checks of the subclass (axes in 0-2, two different universal axes).
     virtual bool check_axes() const { return true; }
+    // The limits (radians) the fit gave the physics joint for an axis; false for an
+    // axis that is not limited or before a fit.
+    bool get_fitted_limits(uint32_t axis, float &low, float &high) const;
 
     ref_ptr_t<unit_base_t> parent_part;  // ragdoll_part_u
     ref_ptr_t<unit_base_t> child_part;   // ragdoll_part_u
@@ -137,6 +140,10 @@ protected:
     placement_t m_to_child;       // the joint relative to the child part
     physics_joint_t *m_joint = nullptr;
     physics_joint_t *m_motors[MAX_AXES] = {nullptr, nullptr};
+    struct fitted_limits_t {
+        bool set = false;
+        float low = 0.0f, high = 0.0f;
+    } m_limits[MAX_AXES];
 };
 
 class ragdoll_joint_universal_u : public ragdoll_joint_u {

@@ -173,5 +173,50 @@ TEST_F(animal_hookup, animal_sounds_wait_three_seconds_and_run_sound_slots_are_t
     snd_stop();
 }
 
+// An antler set makes drawable copies of itself (the annoy gift shows them too): the
+// copy has its own model and packets and draws at the matrix with a uniform tint; a
+// look its model lacks makes no copy, says so and leaves nothing behind.
+TEST_F(animal_hookup, an_antler_makes_a_drawable_copy_or_says_why_not) {
+    ASSERT_TRUE(load_hookups());
+    animal_antler_u *set = find<animal_antler_u>("whitetail.antler.fork");
+    ASSERT_NE(set, nullptr);
+    owner_ptr_t<animal_antler_u> copy(set->create_model_instance());
+    ASSERT_TRUE(copy);
+    ASSERT_NE(copy->get_model(), nullptr);
+    EXPECT_EQ(set->get_model(), nullptr) << "the set itself stays a template";
+    EXPECT_EQ(copy->score_reward, set->score_reward);
+    mat4_t at = mat4_t::identity();
+    at.m[3] = 1.0f, at.m[7] = -0.5f, at.m[11] = 4.0f;
+    EXPECT_GT(frame([&] { copy->draw_at(at, 0.25f); }).draw_count(), 0u);
+    EXPECT_EQ(copy->get_tint_packet()->modulator, (vec4_t{0.25f, 0.25f, 0.25f, 1.0f}));
+    EXPECT_EQ(copy->get_model_packet()->matrix.m[11], 4.0f);
+    EXPECT_EQ(copy->get_model_packet()->matrix_inv.m[11], -4.0f);
+
+    ASSERT_TRUE(load_text("RozErere\n{\nanimal_antler : .odd { model_desc: \"/model/animal/whitetail/antlers/"
+                          "fork.zmd\" model_look: \"nope\" }\n}\n"));
+    animal_antler_u *odd = root<animal_antler_u>();
+    ASSERT_NE(odd, nullptr);
+    unit_system_t::clean_garbage();
+    const uint32_t live = unit_base_t::get_live_count();
+    log.clear();
+    EXPECT_FALSE(odd->create_model_instance());
+    EXPECT_TRUE(log.contains("Failed to create model look (nope) variant (default)"));
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(unit_base_t::get_live_count(), live);
+}
+
+// Without the sound front-end the kernel makes no sound: every request is skipped, and
+// the slots stay free.
+TEST_F(animal_hookup, sounds_the_kernel_cannot_make_are_skipped) {
+    owner_ptr_t<animal_runtime_u> runtime(animal_runtime_u::create());
+    runtime->animal_sound = "/sound/animal/whitetail/snort.ogg";
+    const vec3_t at{1.0f, 2.0f, 3.0f};
+    EXPECT_FALSE(runtime->play_oneshot(animal_runtime_u::SOUND_DROP, at));
+    EXPECT_FALSE(runtime->play_oneshot(animal_runtime_u::SOUND_ANIMAL, at));
+    for (uint32_t i = 0; i <= animal_runtime_u::RUN_SOUND_SLOTS; ++i) EXPECT_EQ(runtime->take_run_sound_slot(), -1);
+    for (int32_t i = 0; i < int32_t(animal_runtime_u::RUN_SOUND_SLOTS); ++i) EXPECT_EQ(runtime->get_run_sound(i), nullptr);
+    EXPECT_TRUE(log.contains("[snd] No unit system for sounds"));
+}
+
 }  // namespace
 }  // namespace quarn::test

@@ -242,6 +242,49 @@ TEST_F(ragdoll, limits_add_the_current_angle_and_stay_on_their_side_of_zero) {
     }
 }
 
+// The fit measures how far the pose has already turned each limited axis: with the
+// spine bent 0.1 rad about the hinge's axis, the hinge's -20 and 20 degrees become
+// -0.249 and 0.449 rad; the neck, not bent against the chest, keeps +-30 degrees.
+TEST_F(ragdoll, a_bent_spine_moves_the_hinge_limits_by_its_bend) {
+    model_object_u *m = model();
+    const int32_t spine = m->find_bone_by_name("spine");
+    ASSERT_GE(spine, 0);
+    const model_bone_t *bones = m->get_geom()->get_bones();
+    const uint32_t count = m->get_bone_count();
+    // The spine's model-space rotation becomes the bend times its rest.
+    const quat_t spine_rest = bone("spine").rotation;
+    quat_t bend;
+    bend.set_axis_angle({1.0f, 0.0f, 0.0f}, 0.1f);
+    uint8_t map[256];
+    for (uint32_t b = 0; b < count; ++b) map[b] = uint8_t(b);
+    owner_ptr_t<model_anim_procedural_u> pose(model_anim_procedural_u::create());
+    ASSERT_TRUE(pose->set_tracks(count, map));
+    for (uint32_t b = 0; b < count; ++b) {
+        model_key_t key{bones[b].stretch, bones[b].rotation, bones[b].translation, bones[b].scale};
+        if (b == uint32_t(spine)) key.rotation = bones[b].rotation * spine_rest.get_conjugate() * bend * spine_rest;
+        pose->set_key(b, key);
+    }
+    const int32_t channel = m->play_animation(pose.get(), MODEL_CHANNEL_FROZEN, 0x23, 40, 1.0f);
+    ASSERT_GE(channel, 0);
+    m->advance_channel(uint32_t(channel), 0.0f);
+    expect_same_rotation(bone("spine").rotation, bend * spine_rest, 1e-5f);
+
+    bool ok = false;
+    ragdoll_u *r = fit(BASE, &ok);
+    ASSERT_TRUE(r && ok) << (log.entries().empty() ? "" : log.entries().back().text);
+    float low = 0.0f, high = 0.0f;
+    ASSERT_TRUE(r->get_joint(1)->get_fitted_limits(0, low, high));
+    EXPECT_NEAR(low, -0.249066f, 1e-4f);
+    EXPECT_NEAR(high, 0.449066f, 1e-4f);
+    ASSERT_TRUE(r->get_joint(2)->get_fitted_limits(0, low, high));
+    EXPECT_NEAR(low, -0.523599f, 1e-4f);
+    EXPECT_NEAR(high, 0.523599f, 1e-4f);
+    EXPECT_FALSE(r->get_joint(1)->get_fitted_limits(1, low, high)) << "a hinge has one axis";
+    r->release();
+    EXPECT_FALSE(r->get_joint(1)->get_fitted_limits(0, low, high)) << "nothing once released";
+    m->free_channel(uint32_t(channel));
+}
+
 TEST_F(ragdoll, a_fit_makes_a_body_per_part_in_group_five_and_the_pose_follows_the_bodies) {
     bool ok = false;
     ragdoll_u *r = fit(BASE, &ok);

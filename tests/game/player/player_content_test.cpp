@@ -1,6 +1,8 @@
-// The player's own sound is in the built "base.tzk".
+// The player's own sound is in the built "base.tzk", and the module's table makes the
+// hunt's hunter.
 #include <gtest/gtest.h>
 
+#include "game/game_module.h"
 #include "game/player/player.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
@@ -23,6 +25,11 @@ TEST(player_content, the_death_step_sound_is_packed) {
     ufs_unmount(base);
     fs_set_archive_factory(previous);
     fs_shutdown();
+}
+
+// Without the row a hunt runs with no hunter (only logged).
+TEST(player_content, the_modules_table_has_the_hunter_row) {
+    EXPECT_NE(game_module_factory<hunter_factory_fn_t>(HUNTER_FACTORY), nullptr);
 }
 
 }  // namespace

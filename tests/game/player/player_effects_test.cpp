@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "game/game_data.h"
+#include "game/process/game_commands.h"
+#include "game/process/game_process.h"
 #include "game/scene/current_ctrl.h"
+#include "kernel/commands.h"
 #include "kernel/input.h"
 #include "kernel/sound.h"
 #include "game/visuals/physics/physics_avatar.h"
@@ -18,6 +21,7 @@
 #include "game/world/landscape.h"
 #include "game/world/world.h"
 #include "kernel/recording_sound_device.h"
+#include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "player_fixture.h"
 #include "support/message_capture.h"
@@ -365,6 +369,7 @@ TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above
     EXPECT_EQ(shape->get_collision_group(), 4);
     EXPECT_EQ(shape->get_draw_mode(), 2);
     EXPECT_EQ(shape->get_material(), 0);
+    EXPECT_FLOAT_EQ(avatar->get_body()->get_mass(), 50.0f);
     EXPECT_FALSE(avatar->get_body()->get_gravity_mode());
 
     // As "goto" does: through the controller's player.
@@ -388,6 +393,28 @@ TEST_F(player_effects, the_avatar_is_the_stated_capsule_and_the_eye_stands_above
     hunt = nullptr;
     player = nullptr;
     EXPECT_FALSE(log.contains("unremoved"));
+}
+
+// The console's "goto" moves the controller's player, the avatar with its eye; a
+// position that is no three numbers moves nothing.
+TEST_F(player_effects, the_console_goto_moves_the_avatar) {
+    ASSERT_NE(start(), nullptr);
+    game_process_t game;  // lets the hunt go when it ends
+    register_game_commands(false);
+    message_capture_t said;
+    EXPECT_EQ(cmd_run_line("goto -4 6.5 1e1", -1), cmd_t::DONE);
+    EXPECT_EQ(cmd_run_line("goto 1 two 3", -1), cmd_t::DONE);
+    EXPECT_EQ(cmd_run_line("goto 1 2", -1), cmd_t::DONE);
+    EXPECT_TRUE(said.contains("goto: '1 two 3' is no position"));
+    frame();
+    const vec3_t at = player->get_position();
+    EXPECT_NEAR(at.x, -4.0f, 1e-4f);
+    EXPECT_NEAR(at.y, 6.5f, 1e-4f);
+    EXPECT_NEAR(at.z, 10.0f, 1e-4f);
+    EXPECT_NEAR(player->get_placement().position.y, 6.5f + 1.65f, 1e-4f);
+    unregister_game_commands();
+    hunt = nullptr;
+    player = nullptr;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
+#include "kernel/input.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "player_fixture.h"
@@ -53,6 +54,7 @@ struct look_case_t {
     float sensitivity;  // look sensitivity of the game data
     int frames;         // of 0.05 s
     float yaw, pitch;   // expected change from the start (degrees)
+    float kernel_sensitivity = 1.0f;  // the input front-end's mouse sensitivity
 };
 
 class player_look : public player_view, public ::testing::WithParamInterface<look_case_t> {};
@@ -60,6 +62,7 @@ class player_look : public player_view, public ::testing::WithParamInterface<loo
 TEST_P(player_look, turns_the_view) {
     const look_case_t &c = GetParam();
     data->look_sensitivity = c.sensitivity;
+    inp_set_mouse_sensitivity(c.kernel_sensitivity);
     ASSERT_NE(start(20.0f), nullptr);
     const ypr_t before = player->get_look_ypr();
     player->set_invert_x(c.invert_x);
@@ -76,8 +79,9 @@ TEST_P(player_look, turns_the_view) {
     EXPECT_LT(angle_between(player->get_rotation(), expected), 0.1f);
 }
 
-// Keys: 60°/s × dt × sensitivity; boost (fast turn) from 1 + 13 dt a frame, 1.65, 2.3...
-// Mouse: value × sensitivity × 0.2 a frame.
+// Keys: 60°/s × dt × sensitivity × the front-end's mouse sensitivity; boost (fast
+// turn) from 1 + 13 dt a frame, 1.65, 2.3... Mouse: value × sensitivity × 0.2 a frame
+// (the front-end's sensitivity is already in the mouse's values).
 INSTANTIATE_TEST_SUITE_P(
     table, player_look,
     ::testing::Values(
@@ -85,6 +89,10 @@ INSTANTIATE_TEST_SUITE_P(
         look_case_t{"key_right", player_t::IMPULSE_RIGHT, 1.0f, false, false, false, 1.0f, 4, -12.0f, 0.0f},
         look_case_t{"key_up", player_t::IMPULSE_LOOKUP, 1.0f, false, false, false, 1.0f, 4, 0.0f, 12.0f},
         look_case_t{"key_down_sensitive", player_t::IMPULSE_LOOKDOWN, 1.0f, false, false, false, 2.0f, 2, 0.0f, -12.0f},
+        look_case_t{"key_by_kernel_sensitivity", player_t::IMPULSE_LEFT, 1.0f, false, false, false, 1.0f, 4, 3.96f, 0.0f,
+                    0.33f},
+        look_case_t{"mouse_not_by_kernel_sensitivity", player_t::IMPULSE_MLEFT, 10.0f, false, false, false, 1.0f, 2,
+                    4.0f, 0.0f, 0.33f},
         // boost 1.65, 2.3, 2.95 over three frames: 3 × (1.65 + 2.3 + 2.95)
         look_case_t{"fast_turn", player_t::IMPULSE_LEFT, 1.0f, true, false, false, 1.0f, 3, 20.7f, 0.0f},
         look_case_t{"mouse_left", player_t::IMPULSE_MLEFT, 10.0f, false, false, false, 1.0f, 2, 4.0f, 0.0f},

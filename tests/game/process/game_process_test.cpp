@@ -3,6 +3,7 @@
 // controller's steps.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <vector>
 #include <string>
@@ -10,17 +11,26 @@
 #include "game/ctrl/menu_ctrl.h"
 #include "game/game_data.h"
 #include "game/process/game_process.h"
+#include "game/round/round_logic.h"
+#include "game/round/round_progression.h"
+#include "game/round/trail_use.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/screen_ctrl.h"
 #include "kernel/commands.h"
 #include "kernel/cvars.h"
+#include "kernel/hw_devices.h"
+#include "kernel/recording_sound_device.h"
+#include "kernel/sound.h"
+#include "kernel/sound_unit.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "outside/sonbase/sonbase.h"
 #include "outside/visbase/render.h"
+#include "qrncore/system/dl_lib.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "game/scene/scene_fixture.h"
 #include "support/fake_clock.h"
@@ -28,6 +38,19 @@
 #include "support/temp_dir.h"
 
 namespace quarn::test {
+
+// The hunt as "init_round" installs it, here a scene of the test's own.
+class round_test_hunt_u : public test_ctrl_u {
+    QRN_UNIT_CLASS(round_test_hunt_u, test_ctrl_u);
+};
+QRN_UNIT_DEFINE(round_test_hunt_u, "hunt_ctrl");
+
+// What the rounds' trail uses name (in the game, an animal description).
+class round_test_desc_u : public unit_t {
+    QRN_UNIT_CLASS(round_test_desc_u, unit_t);
+};
+QRN_UNIT_DEFINE(round_test_desc_u, "round_test_desc");
+
 namespace {
 
 class game_process_alone : public scene_fixture_t {
@@ -142,15 +165,125 @@ TEST_F(game_process_alone, a_round_that_does_not_exist_keeps_the_controller_and_
     EXPECT_FALSE(data->take_round_start_pending()) << "the refused command took the request";
 }
 
+// The commands that write or read the program's own files say so when they cannot:
+// the mission of "map" and "screensaver" without a home to write it to, the
+// screensaver's mission that does not read back, and a round progression that has
+// lost its rounds (or the round asked for) since the start counted them.
+TEST_F(game_process_alone, commands_say_when_their_files_fail) {
+    ASSERT_TRUE(round_progression_u::register_class(bank));
+    ASSERT_TRUE(round_logic_u::register_class(bank));
+    ASSERT_TRUE(round_test_hunt_u::register_class(bank));
+    temp_dir_t rounds;
+    fs_device_t *script = ufs_mount(FS_DEVICE_DIRECTORY, rounds.path().c_str(), "/script/round", false, 0);
+    ASSERT_NE(script, nullptr);
+    auto progression = [&](const char *body) {
+        ASSERT_TRUE(write_file(rounds.file("rounds.unit"),
+                               std::string("RozErere\n{\nround_progression : .p\n{\n") + body + "}\n}\n"));
+    };
+    progression("rounds: 2\nrounds[0]: null\nrounds[1]: null\n");
+    process->count_rounds();
+    ASSERT_EQ(process->get_round_count(), 2u);
+
+    ufs_unmount(mount);
+    mount = nullptr;
+    struct row_t {
+        const char *line;
+        const char *said;
+    };
+    const row_t homeless[] = {
+        {"map valley", "[game_process_t] cannot save /home/tmp_mission.def"},
+        {"screensaver", "Failed to generate mission"},
+    };
+    for (const row_t &row : homeless) {
+        log.clear();
+        EXPECT_EQ(cmd_run_line(row.line, -1), cmd_t::DONE) << row.line;
+        EXPECT_TRUE(log.contains(row.said)) << row.line;
+    }
+    mount = ufs_mount(FS_DEVICE_DIRECTORY, folder.path().c_str(), "/home", false, 0);
+    ASSERT_NE(mount, nullptr);
+    const row_t rows[] = {
+        // The mission is written but is no resource here: it does not read back.
+        {"screensaver", "Mission (/home/tmp_mission.def) does not exist."},
+        {"init_round 2", "Round (2) does not exist"},
+    };
+    for (const row_t &row : rows) {
+        log.clear();
+        EXPECT_EQ(cmd_run_line(row.line, -1), cmd_t::DONE) << row.line;
+        EXPECT_TRUE(log.contains(row.said)) << row.line;
+    }
+    progression("rounds: 0\n");
+    log.clear();
+    EXPECT_EQ(cmd_run_line("init_round 1", -1), cmd_t::DONE);
+    EXPECT_TRUE(log.contains("round_progression has no rounds"));
+    set_current_ctrl(nullptr);
+    ufs_unmount(script);
+}
+
+// The screens ask which rounds are played on a map: their numbers in the progression,
+// by the exact map name. A progression that does not load says why and has none.
+TEST_F(game_process_alone, the_rounds_of_a_map_by_number) {
+    for (const unit_descriptor_t *d : {&round_progression_u::unit_descriptor, &round_logic_u::unit_descriptor,
+                                       &trail_use_u::unit_descriptor, &round_test_desc_u::unit_descriptor})
+        ASSERT_TRUE(bank.register_class(d));
+    owner_ptr_t<round_test_desc_u> desc(round_test_desc_u::create());
+    ASSERT_TRUE(desc->set_name("test.desc"));
+    temp_dir_t rounds;
+    fs_device_t *script = ufs_mount(FS_DEVICE_DIRECTORY, rounds.path().c_str(), "/script/round", false, 0);
+    ASSERT_NE(script, nullptr);
+    std::string text = "RozErere\n{\nround_progression : .p\n{\nrounds: 3\n";
+    for (int i = 1; i <= 3; ++i) text += "rounds[" + std::to_string(i - 1) + "]: .r" + std::to_string(i) + "\n";
+    text += "}\n";
+    int n = 0;
+    for (const char *map : {"valley", "cross", "valley"}) {
+        const std::string r = std::to_string(++n);
+        text += "trail_use : .t" + r + " { trail_name: \"t\" scorings_supported: 1 scorings_supported[0]: test.desc }\n";
+        text += "round_logic : .r" + r + " { map_name: \"" + map +
+                "\" time_limit: 60 target_count: 1 scoring_occurence: 1 trails: 1 trails[0]: .t" + r + " }\n";
+    }
+    ASSERT_TRUE(write_file(rounds.file("rounds.unit"), text + "}\n"));
+    const struct {
+        const char *map;
+        std::vector<uint32_t> numbers;
+    } cases[] = {{"valley", {1, 3}}, {"cross", {2}}, {"Valley", {}}, {"peaks", {}}};
+    for (const auto &c : cases) {
+        array_dyn_t<uint32_t> found;
+        EXPECT_TRUE(process->find_rounds_on_map(c.map, found)) << c.map;
+        EXPECT_EQ(std::vector<uint32_t>(found.begin(), found.end()), c.numbers) << c.map;
+    }
+    const struct {
+        const char *file;  // null: none
+        const char *said;
+    } broken[] = {
+        {"RozErere\n{\nround_progression : .p { rounds: 1 rounds[0]: .none }\n}\n",
+         "load_unit_tree() - Failed to load unit tree from file (/script/round/rounds.unit)"},
+        {nullptr, "load_unit_tree() - Failed to open file (/script/round/rounds.unit)"},
+    };
+    for (const auto &b : broken) {
+        if (b.file) ASSERT_TRUE(write_file(rounds.file("rounds.unit"), b.file));
+        else ASSERT_EQ(std::remove(rounds.file("rounds.unit").c_str()), 0);
+        log.clear();
+        array_dyn_t<uint32_t> found;
+        EXPECT_FALSE(process->find_rounds_on_map("valley", found)) << b.said;
+        EXPECT_EQ(found.get_count(), 0u);
+        EXPECT_TRUE(log.contains(b.said)) << b.said;
+    }
+    ufs_unmount(script);
+}
+
 // While UI effects hold the controller, a command that must replace it closes its
 // windows and asks to run again; once free, it runs.
 TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
     test_ctrl_u *ctrl = install_test_ctrl();
     ctrl->raise_busy_count();
-    EXPECT_EQ(cmd_run_line("menu", -1), 0);
-    EXPECT_EQ(test_ctrl_u::windows_closed, 1);
-    EXPECT_EQ(get_current_ctrl(), ctrl);
+    // Every command that replaces the controller, or ends the game, waits.
+    int closed = test_ctrl_u::windows_closed;
+    for (const char *line : {"menu", "start /home/m.def", "screensaver", "quit"}) {
+        EXPECT_EQ(cmd_run_line(line, -1), 0) << line;
+        EXPECT_EQ(test_ctrl_u::windows_closed, ++closed) << line;
+        EXPECT_EQ(get_current_ctrl(), ctrl) << line;
+    }
     EXPECT_FALSE(process->is_controller_running());
+    EXPECT_EQ(read_home("tmp_mission.def"), "") << "no screensaver mission while the scene is busy";
     ctrl->lower_busy_count();
     EXPECT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
     ASSERT_NE(get_current_ctrl(), nullptr);
@@ -209,6 +342,11 @@ TEST_F(game_process_alone, the_start_splash_comes_once) {
 // party" keeps the party players, any other menu clears them; with scene_visible
 // false the scene is neither updated nor drawn.
 TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
+    sonbase_init(dl_lib_t::get_main_handle());
+    snd_start(&bank, system);
+    recording_sound_device_t device{"snddev"};
+    hw_device_insert(&device);
+    ASSERT_TRUE(snd_init_devices());
     const char *const players[] = {"Ann", "Bo"};
     const struct {
         const char *line;
@@ -225,19 +363,43 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
         EXPECT_FALSE(menu->mission_loaded) << "the mission is no resource here";
         EXPECT_TRUE(log.contains("Mission (/home/tmp_mission.def) does not exist.")) << c.line;
         EXPECT_EQ(menu->get_frame_count(), 0u) << "no scene, no update";
+        // The music plays in the menus' tag, looping, at 0.9.
+        const sound_u *music = menu->get_music();
+        ASSERT_NE(music, nullptr) << c.line;
+        EXPECT_STREQ(music->resource_name.c_str(), "/sound/music/track1.ogg");
+        EXPECT_FLOAT_EQ(music->attributes.volume, 0.9f);
+        EXPECT_EQ(music->tag, 20);
+        EXPECT_TRUE(music->has_flag(sound_u::KEEP));
+        EXPECT_TRUE(music->has_flag(sound_u::PLAY_REQUESTED));
     }
     menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+    // The listener stands away from the menu's camera until the scene is shown.
+    const placement_t away({500.0f, 20.0f, -300.0f}, quat_t());
+    snd_listener(&away, nullptr);
+    snd_update_state();
+    ASSERT_NE(menu->get_view(), nullptr);
+    const vec3_t camera = menu->get_view()->get_placement().position;
+    ASSERT_GT(length(camera - away.position), 1.0f);
+
     menu->mission_loaded = true;
     menu->scene_visible = false;
     menu->update(0.1f);
     menu->draw();
+    snd_update_state();
     EXPECT_EQ(menu->get_frame_count(), 0u);
     EXPECT_FALSE(menu->grass_primed) << "not drawn";
+    EXPECT_EQ(device.get_listener().placement.position, away.position) << "the listener stays";
     menu->scene_visible = true;
     menu->update(0.1f);
     menu->draw();
     EXPECT_EQ(menu->get_frame_count(), 1u);
     EXPECT_TRUE(menu->grass_primed);
+    EXPECT_EQ(device.get_listener().placement.position, camera) << "the listener goes with the camera";
+    set_current_ctrl(nullptr);
+    snd_shutdown_devices();
+    snd_stop();
+    hw_device_remove(&device);
+    sonbase_shutdown();
 }
 
 // The same kernel random sequence gives the same mission; the areas and weathers come
