@@ -15,7 +15,7 @@
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
-#include "support/memory_file.h"
+#include "support/fuzz_unit_load.h"
 
 namespace quarn {
 namespace {
@@ -59,21 +59,11 @@ void check(animal_runtime_u &runtime) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using namespace quarn;
     static world_t world;
-    const uint32_t before = unit_base_t::get_live_count();
-    {
-        test::memory_file_t file(std::string(reinterpret_cast<const char *>(data), size), "/f/animal.sui");
-        unit_load_t loader(file, world.system);
-        if (loader.load()) {
-            for (uint32_t i = 0; i < loader.get_root_count(); ++i) {
-                unit_base_t *root = loader.get_root(i);
-                // Without their resources these two must have refused the load.
-                if (unit_cast<animal_model_desc_u>(root) || unit_cast<animal_antler_u>(root)) abort();
-                if (animal_part_u *p = unit_cast<animal_part_u>(root)) check(*p);
-                if (animal_runtime_u *r = unit_cast<animal_runtime_u>(root)) check(*r);
-            }
-        }
-    }
-    unit_system_t::clean_garbage();
-    if (unit_base_t::get_live_count() != before) abort();  // a load left units behind
+    test::fuzz_unit_load(world.system, data, size, "/f/animal.sui", false, [](unit_base_t *root) {
+        // Without their resources these two must have refused the load.
+        if (unit_cast<animal_model_desc_u>(root) || unit_cast<animal_antler_u>(root)) abort();
+        if (animal_part_u *p = unit_cast<animal_part_u>(root)) check(*p);
+        if (animal_runtime_u *r = unit_cast<animal_runtime_u>(root)) check(*r);
+    });
     return 0;
 }
