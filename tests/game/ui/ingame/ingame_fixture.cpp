@@ -8,6 +8,7 @@
 #include "game/session/score.h"
 #include "game/ui/button_control.h"
 #include "game/ui/confirmhdl.h"
+#include "game/ui/ingame/groundhdl.h"
 #include "game/ui/text_control.h"
 #include "game/ui/uifx_hookup.h"
 #include "game/ui/uifx_view.h"
@@ -76,6 +77,7 @@ void ingame_fixture_t::SetUp() {
     snd_set_current_tag(base_handler_t::SOUND_TAG_GAME);
     confirm_result = false;
     show_confirm_stripes = true;
+    performance_tip_offered = false;
     put_start_points("start_point : start.a { }\n");
 }
 
@@ -97,17 +99,26 @@ void ingame_fixture_t::TearDown() {
     hunt_fixture_t::TearDown();
 }
 
-ingame_hud_handler_t *ingame_fixture_t::start_round(uint32_t time_limit, uint32_t kill_limit) {
+ingame_hud_handler_t *ingame_fixture_t::start_round(uint32_t time_limit, uint32_t kill_limit, const char *camera) {
     set_current_ctrl(test_hunt_ctrl_u::create());
     hunt = unit_cast<test_hunt_ctrl_u>(get_current_ctrl());
     if (!hunt) return nullptr;
-    EXPECT_TRUE(hunt->load_round(make_round(time_limit, kill_limit)));
+    owner_ptr_ret_t<round_logic_u> round = make_round(time_limit, kill_limit);
+    if (camera) round->cameras.append(mstring_dyn_t(camera));
+    EXPECT_TRUE(hunt->load_round(std::move(round)));
     hunt->activate();
     // The test's map is a folder of start points: what the round misses of a real map
     // is logged above, and not what the screens are tested for.
     messages.clear();
     hunt->show_hud();
     return hud();
+}
+
+void ingame_fixture_t::end_round(int32_t reason) {
+    session->close_all_windows();
+    start_round();
+    hunt->round_end(reason);
+    step();
 }
 
 ingame_hud_handler_t *ingame_fixture_t::hud() const { return handler_of<ingame_hud_handler_t>(WINDOW_GAME_HUD); }
@@ -162,6 +173,17 @@ std::string ingame_fixture_t::shown_windows() {
         const ui_window_t *w = ui_window_of(ui_window_get(i));
         if (!w || !w->shown) continue;
         out += (out.empty() ? "" : " ") + std::string(w->group_name.c_str()) + "/" + w->window_name.c_str();
+    }
+    return out;
+}
+
+std::string ingame_fixture_t::shown_screens() {
+    std::string out;
+    for (std::string left = shown_windows(); !left.empty();) {
+        const size_t end = left.find(' ');
+        const std::string name = left.substr(0, end);
+        left = end == std::string::npos ? "" : left.substr(end + 1);
+        if (name != "game/hud" && name != "system/flasher") out += (out.empty() ? "" : " ") + name;
     }
     return out;
 }

@@ -49,8 +49,12 @@ protected:
     // The session's game data (the hunt's).
     game_data_t &game() { return session->get_game_data(); }
     // A hunt over a round of the map "hunt" with that clock and kill limit, activated,
-    // its HUD shown from "/ui/ghud.esc". The log starts afresh after the activation.
-    ingame_hud_handler_t *start_round(uint32_t time_limit = 100, uint32_t kill_limit = 20);
+    // its HUD shown from "/ui/ghud.esc". With a camera (a trail's name) the round
+    // flies its intro first. The log starts afresh after the activation.
+    ingame_hud_handler_t *start_round(uint32_t time_limit = 100, uint32_t kill_limit = 20,
+                                      const char *camera = nullptr);
+    // A new round (the windows of the one before closed) that ended for that reason.
+    void end_round(int32_t reason);
     ingame_hud_handler_t *hud() const;
 
     // The open window of the row and its handler as H (null when it is not open).
@@ -87,8 +91,10 @@ protected:
     // there, as a player does it; then one frame.
     void click_at(const window_desc_t &row, int32_t id);
 
-    // The shown windows of the table as "group/name", in table order, joined by " ".
+    // The shown windows of the table as "group/name", in table order, joined by " ";
+    // shown_screens leaves out the HUD and the scene's colour flash.
     static std::string shown_windows();
+    static std::string shown_screens();
     static int32_t impulse_counter();
     // A sound of the hunt's tag, muted while a screen holds the game.
     sound_u *game_sound() const { return m_game_sound; }
