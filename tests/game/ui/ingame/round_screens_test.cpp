@@ -89,6 +89,7 @@ TEST_F(round_screens, going_on_after_the_result) {
     const case_t cases[] = {
         {"a lost round offers a retry", false, 1, hunt_ctrl_u::STATE_TIME_OVER, false, "game/hub", ""},
         {"killed, the same", false, 4, hunt_ctrl_u::STATE_KILLED, true, "game/hub", ""},
+        {"won before an unlock round: the bonus", false, 2, hunt_ctrl_u::STATE_FINISHED, false, "game/bonus", ""},
         {"won before another: the next round", false, 3, hunt_ctrl_u::STATE_FINISHED, true, "", "init_round 4"},
         {"party: the next turn", true, 1, hunt_ctrl_u::STATE_TIME_OVER, false, "", "init_round 1"},
     };
@@ -117,6 +118,42 @@ TEST_F(round_screens, going_on_after_the_result) {
     round_result_continue();
     EXPECT_TRUE(commands.empty());
     EXPECT_EQ(shown_screens(), "");
+}
+
+TEST_F(round_screens, a_slow_machine_gets_the_tip_once_a_run_and_twice_in_all) {
+    struct case_t {
+        const char *name;
+        float fps;
+        const char *tipped_before;
+        bool offered_before;
+        bool tip;
+    };
+    const case_t cases[] = {
+        {"slow", 18.9f, "0", false, true},
+        {"offered in this run", 10.0f, "1", true, false},
+        {"twice in all", 10.0f, "2", false, false},
+        {"fast enough", 19.0f, "0", false, false},
+        {"not measured", -1.0f, "0", false, false},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.name);
+        process.fps = c.fps;
+        cvar_get("g_performance_tipped")->set(c.tipped_before);
+        performance_tip_offered = c.offered_before;
+        end_round(hunt_ctrl_u::STATE_TIME_OVER);
+        click(R, ingame_round_handler_t::BUTTON_OK);
+        if (!c.tip) {
+            EXPECT_STREQ(cvar_get("g_performance_tipped")->get_text(), c.tipped_before);
+            EXPECT_EQ(shown_screens(), "game/hub");
+            continue;
+        }
+        EXPECT_STREQ(cvar_get("g_performance_tipped")->get_text(), "1");
+        EXPECT_TRUE(performance_tip_offered);
+        EXPECT_EQ(shown_screens(), "menu/performance") << "the round goes on once the tip closes";
+        EXPECT_TRUE(process.paused);
+        EXPECT_TRUE(release_key(WINDOW_PERFORMANCE, 1));
+        EXPECT_EQ(shown_screens(), "game/hub");
+    }
 }
 
 TEST_F(round_screens, the_hub_offers_the_coins_left_or_ends_the_game) {
