@@ -58,16 +58,16 @@ public:
     // The round's statistics, read by the round-result screen (get_kill_stats). The
     // last word is why the round ended (2, 3 or 4), set by round_end.
     struct kill_stats_t {
-        uint32_t harmless_kills = 0;
-        uint32_t illegal_shots = 0;
+        uint32_t trophy_kills = 0;
+        uint32_t protected_kills = 0;
         uint32_t dangerous_kills = 0;
         uint32_t ambient_kills = 0;
-        uint32_t kill_points = 0;
+        uint32_t trophy_points = 0;
         uint32_t penalty_points = 0;
         uint32_t time_bonus = 0;
-        uint32_t bonus_points = 0;
+        uint32_t shot_points = 0;
         uint32_t vital_hits = 0;
-        uint32_t long_shots = 0;
+        uint32_t sniper_shots = 0;
         uint32_t skill_shots = 0;
         uint32_t end_reason = 0;
     };

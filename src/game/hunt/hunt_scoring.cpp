@@ -56,7 +56,7 @@ void hunt_ctrl_u::on_illegal_shot(const shot_record_t *) {
     const uint64_t penalty = uint64_t(base) * m_multiplier;
     const uint32_t taken = score ? uint32_t(std::min<uint64_t>(penalty, score->score)) : 0;
     m_stats.penalty_points = add_capped(m_stats.penalty_points, taken);
-    ++m_stats.illegal_shots;
+    ++m_stats.protected_kills;
     if (score) {
         score->score -= taken;
         ++score->hits;
@@ -81,13 +81,13 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
     } else if (target && target->is_ambient()) {
         ++m_stats.ambient_kills;
     } else {
-        ++m_stats.harmless_kills;
+        ++m_stats.trophy_kills;
     }
 
     if (distance >= LONG_SHOT_DISTANCE) {
         flags = hunt_hud_t::SCORE_LONG_SHOT;
         bonus = shot_bonus;
-        ++m_stats.long_shots;
+        ++m_stats.sniper_shots;
     }
 
     game_data_t *data = get_game_data();
@@ -119,8 +119,8 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
 
     if (hunt_hud_t *hud = get_hud()) hud->show_shot_score(points + bonus, flags);
 
-    m_stats.kill_points = add_capped(m_stats.kill_points, uint64_t(m_multiplier) * points);
-    m_stats.bonus_points = add_capped(m_stats.bonus_points, uint64_t(m_multiplier) * bonus);
+    m_stats.trophy_points = add_capped(m_stats.trophy_points, uint64_t(m_multiplier) * points);
+    m_stats.shot_points = add_capped(m_stats.shot_points, uint64_t(m_multiplier) * bonus);
 
     score_u *score = get_round_score();
     if (score) {

@@ -93,7 +93,7 @@ public:
     float get_band_height() const { return m_band_height; }
     void set_band_factor(float factor);
     // Frames per second over the hunt frames counted (10 frames in 1 s before any).
-    float get_average_fps() const { return float(m_frames_counted) / m_seconds_counted; }
+    float get_average_fps() const override { return float(m_frames_counted) / m_seconds_counted; }
     // Scratch memory of the frame, freed at its end.
     data_cache_t &get_data_cache() { return m_data_cache; }
     void shutdown();

@@ -24,6 +24,11 @@ inline constexpr window_desc_t WINDOW_GAME_HUD = {"game", "hud", 0, 0, "/ui/ghud
 inline constexpr window_desc_t WINDOW_GAME_ROUND = {"game", "round", 0, 0, "/ui/ground.esc"};
 // The round's intro screen over the trail camera's flight.
 inline constexpr window_desc_t WINDOW_GAME_START_ROUND = {"game", "start_round", 0, 0, "/ui/gstart.esc"};
+// What may follow a round's result: the retry offer after a lost round, the bonus
+// choice before a round that unlocks one, and the tip to lower the picture settings.
+inline constexpr window_desc_t WINDOW_GAME_HUB = {"game", "hub", 0, 0, "/ui/ghub.esc"};
+inline constexpr window_desc_t WINDOW_GAME_BONUS = {"game", "bonus", 0, 0, "/ui/gbonus.esc"};
+inline constexpr window_desc_t WINDOW_PERFORMANCE = {"menu", "performance", 0, 0, "/ui/mperformance.esc"};
 
 // The screens around loading and idling: the loading screen (the game process's
 // show_loading) and the screen over the screensaver's scene.

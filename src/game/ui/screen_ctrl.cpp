@@ -42,6 +42,8 @@ void screens_open_link(const char *key) {
 
 double screens_process_time() { return installed ? installed->get_process_time() : 0.0; }
 
+float screens_average_fps() { return installed ? installed->get_average_fps() : -1.0f; }
+
 bool screens_find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) {
     return installed && installed->find_rounds_on_map(map_name, rounds);
 }

@@ -47,6 +47,8 @@ public:
     virtual void open_link(const char *key) = 0;
     // The game process's last step in seconds (0 before its first).
     virtual double get_process_time() const { return 0.0; }
+    // Frames per second averaged over the hunt's frames; negative: not measured.
+    virtual float get_average_fps() const { return -1.0f; }
     // Appends the 1-based numbers of the rounds of the progression played on the map;
     // true when the progression holds any round at all (the list may stay empty).
     virtual bool find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds) const {
@@ -71,6 +73,8 @@ bool screens_is_paused();
 void screens_open_link(const char *key);
 // Through the installed process: 0 without one.
 double screens_process_time();
+// Through the installed process: negative (not measured) without one.
+float screens_average_fps();
 // Through the installed process: false, nothing appended, without one.
 bool screens_find_rounds_on_map(const char *map_name, array_dyn_t<uint32_t> &rounds);
 // Through the installed process; without one the UI splash is cleared and the window

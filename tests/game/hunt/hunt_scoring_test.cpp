@@ -50,7 +50,7 @@ TEST_F(hunt_scoring, a_kill_scores_points_bonuses_and_flags) {
         uint32_t multiplier;
         float distance;
         bool vital, skill;
-        uint32_t score_gain, kill_points, bonus_points, hud_points, flags;
+        uint32_t score_gain, trophy_points, shot_points, hud_points, flags;
     };
     const case_t cases[] = {
         {"expert long vital skill x2", true, 2, 120.0f, true, true, 240, 120, 120, 120, 7},
@@ -67,8 +67,8 @@ TEST_F(hunt_scoring, a_kill_scores_points_bonuses_and_flags) {
         hunt->set_multiplier(c.multiplier);
         hunt->on_kill(target.get(), c.vital ? &vital : nullptr, c.skill, c.distance);
         EXPECT_EQ(hunt->get_round_score()->score, c.score_gain);
-        EXPECT_EQ(hunt->get_kill_stats()->kill_points, c.kill_points);
-        EXPECT_EQ(hunt->get_kill_stats()->bonus_points, c.bonus_points);
+        EXPECT_EQ(hunt->get_kill_stats()->trophy_points, c.trophy_points);
+        EXPECT_EQ(hunt->get_kill_stats()->shot_points, c.shot_points);
         EXPECT_NE(take_journal().find("hud.score " + std::to_string(c.hud_points) + " flags " + std::to_string(c.flags)),
                   std::string::npos);
     }
@@ -91,7 +91,7 @@ TEST_F(hunt_scoring, a_kill_counts_by_kind_and_cues_relief_and_trophies) {
     const auto *stats = hunt->get_kill_stats();
     EXPECT_EQ(stats->dangerous_kills, 2u);
     EXPECT_EQ(stats->ambient_kills, 1u);
-    EXPECT_EQ(stats->harmless_kills, 1u);
+    EXPECT_EQ(stats->trophy_kills, 1u);
     EXPECT_EQ(stats->skill_shots, 1u);
     const score_u *score = hunt->get_round_score();
     EXPECT_EQ(score->valid_kills, 4u);
@@ -169,7 +169,7 @@ TEST_F(hunt_scoring, an_illegal_shot_takes_the_penalty_down_to_zero) {
     hunt->on_illegal_shot(nullptr);
     EXPECT_EQ(hunt->get_round_score()->score, 0u);
     EXPECT_EQ(hunt->get_kill_stats()->penalty_points, 30u);
-    EXPECT_EQ(hunt->get_kill_stats()->illegal_shots, 1u);
+    EXPECT_EQ(hunt->get_kill_stats()->protected_kills, 1u);
     EXPECT_EQ(take_journal(), "hud.penalty 50 | hud.message vo.illegal_shot 1");
 
     data->expert = true;
