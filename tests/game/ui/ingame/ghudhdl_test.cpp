@@ -72,7 +72,9 @@ TEST_F(ingame_hud, shot_flags_fill_the_flag_items_in_order) {
         const char *expected[] = {c.f205, c.f206, c.f207};
         for (int32_t i = 0; i < 3; ++i) {
             EXPECT_EQ(effect_running(H, 205 + i), expected[i] != nullptr) << c.flags << " item " << 205 + i;
-            if (expected[i]) EXPECT_EQ(shown(H, 205 + i), expected[i]) << c.flags;
+            if (expected[i]) {
+                EXPECT_EQ(shown(H, 205 + i), expected[i]) << c.flags;
+            }
         }
     }
     screen->show_penalty(50);
