@@ -100,6 +100,7 @@ int kernel_boot(void *module) {
     // 14. The scheduler.
     kernel_loop();
     kernel_stop_requests_stop();
+    const bool run_failed = sys_run_failed();
     // 15. Shutdown: the sound front-end's second phase, the graphics front-end's and
     //     the input front-end's end.
     snd_stop();
@@ -112,8 +113,8 @@ int kernel_boot(void *module) {
     message("[sys] process shutdown");
     cvar_free_dynamic();
     kernel_log_stop();
-    // A failed "-exec" is a failed run.
-    return executed ? 0 : 1;
+    // A failed "-exec" is a failed run, and so is one a plug-in failed.
+    return executed && !run_failed ? 0 : 1;
 }
 
 }  // namespace quarn
