@@ -5,6 +5,8 @@
 #include "kernel/kernel_fixture.h"
 #include "platform/modules.h"
 #include "plugins/inpdev/inpdev.h"
+#include "plugins/inpdev/script_input.h"
+#include "support/temp_dir.h"
 #include "qrncore/system/host_alloc.h"
 #include "tracker_client.h"
 
@@ -57,6 +59,45 @@ TEST_F(inpdev_binding, register_adds_the_process_and_the_device_until_the_proces
     EXPECT_EQ(process_get("inpdev"), nullptr);
     EXPECT_EQ(hw_device_count(), devices);
     EXPECT_EQ(inpdev_state().device, nullptr);
+}
+
+// With an input script the device plays it instead of SDL's keyboard and mouse, until
+// the plug-in is unregistered.
+TEST_F(inpdev_binding, with_an_input_script_the_device_plays_it) {
+    temp_dir_t dir;
+    ASSERT_TRUE(write_file(dir.file("run.script"), "1 move 3 4\n"));
+    setenv(INPUT_SCRIPT_VARIABLE, dir.file("run.script").c_str(), 1);
+    const bool registered = ops->dl_register(platform::module_main(), nullptr);
+    unsetenv(INPUT_SCRIPT_VARIABLE);
+    ASSERT_TRUE(registered);
+    EXPECT_TRUE(log.contains("[inpdev] Keyboard and mouse play the input script '" + dir.file("run.script") +
+                             "' (1 actions)."));
+    ASSERT_NE(script_input_playback(), nullptr);
+    auto *device = static_cast<inp_device_t *>(inpdev_state().device);
+    ASSERT_TRUE(device->init());
+    device->read_input();
+    EXPECT_TRUE(script_input_playback()->finished());
+    device->shutdown();
+    process_get("inpdev")->shutdown(false);
+    for (int i = 0; i < 8 && process_get("inpdev"); ++i) kernel_step();
+    EXPECT_TRUE(ops->dl_unregister(platform::module_main(), nullptr));
+    EXPECT_EQ(script_input_playback(), nullptr);
+}
+
+// A script that cannot be played fails the run: a run meant to follow a script must
+// not go on by itself.
+TEST_F(inpdev_binding, an_input_script_that_cannot_be_played_fails_the_run) {
+    temp_dir_t dir;
+    ASSERT_TRUE(write_file(dir.file("bad.script"), "1 move 3 4\n1 jump\n"));
+    setenv(INPUT_SCRIPT_VARIABLE, dir.file("bad.script").c_str(), 1);
+    const bool registered = ops->dl_register(platform::module_main(), nullptr);
+    unsetenv(INPUT_SCRIPT_VARIABLE);
+    EXPECT_FALSE(registered);
+    EXPECT_TRUE(log.contains("[inpdev] " + dir.file("bad.script") + ":2: 'jump' is no action (key, button, move or point)"));
+    EXPECT_TRUE(sys_run_failed());
+    EXPECT_EQ(process_get("inpdev"), nullptr);
+    EXPECT_EQ(inpdev_state().device, nullptr);
+    EXPECT_EQ(script_input_playback(), nullptr);
 }
 
 TEST_F(inpdev_binding, a_missing_export_that_the_plug_in_calls_fails_the_binding_by_name) {
