@@ -53,6 +53,11 @@ void fixed_clock_start(uint32_t step_usec) {
     platform::clock_set_source(&source);
 }
 
-void fixed_clock_stop() { platform::clock_set_source(nullptr); }
+void fixed_clock_stop() {
+    platform::clock_set_source(nullptr);
+    clock.step = 0;
+}
+
+uint32_t fixed_clock_step() { return uint32_t(clock.step); }
 
 }  // namespace quarn

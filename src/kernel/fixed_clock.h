@@ -28,5 +28,7 @@ bool fixed_clock_parse_step(const char *text, uint32_t *step_usec);
 void fixed_clock_start(uint32_t step_usec);
 // Gives the system clocks back.
 void fixed_clock_stop();
+// The step of the fixed clock while it is the platform's source; 0 when it is not.
+uint32_t fixed_clock_step();
 
 }  // namespace quarn
