@@ -10,7 +10,7 @@
 
 namespace {
 
-int32_t trigger_code(const char *name, void *) {
+int32_t trigger_code(const char *name, const void *) {
     static const struct {
         const char *name;
         int32_t code;

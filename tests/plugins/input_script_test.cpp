@@ -31,7 +31,7 @@ int32_t code_of(const char *name) {
     return -1;
 }
 
-int32_t table_code(const char *name, void *) { return code_of(name); }
+int32_t table_code(const char *name, const void *) { return code_of(name); }
 
 inp_trigger_t *kernel_trigger(const char *name) {
     static inp_trigger_t trigger;

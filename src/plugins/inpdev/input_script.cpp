@@ -63,7 +63,7 @@ bool decimal_number(const word_t &w, float &out) {
 
 class reader_t {
 public:
-    reader_t(const char *file, script_trigger_code_t trigger_code, void *context, mstring_t &error)
+    reader_t(const char *file, script_trigger_code_t trigger_code, const void *context, mstring_t &error)
         : m_file(file ? file : ""), m_trigger_code(trigger_code), m_context(context), m_error(error) {}
 
     // Reads one line into out; false (with the error) when it is bad. A line without
@@ -150,7 +150,7 @@ private:
 
     const char *m_file;
     script_trigger_code_t m_trigger_code;
-    void *m_context;
+    const void *m_context;
     mstring_t &m_error;
     uint32_t m_line = 0;
     uint32_t m_last_frame = 0;
@@ -159,7 +159,7 @@ private:
 }  // namespace
 
 bool input_script_t::read(const char *text, size_t size, const char *file, script_trigger_code_t trigger_code,
-                          void *context, mstring_t &error) {
+                          const void *context, mstring_t &error) {
     m_lines.clear();
     reader_t reader(file, trigger_code, context, error);
     uint32_t number = 0;

@@ -45,7 +45,7 @@ struct script_line_t {
 
 // The code of the trigger of that name (case ignored), or -1 when there is none;
 // context is the caller's.
-using script_trigger_code_t = int32_t (*)(const char *name, void *context);
+using script_trigger_code_t = int32_t (*)(const char *name, const void *context);
 
 class input_script_t {
 public:
@@ -54,7 +54,7 @@ public:
     // tabs: frame, action, two values. Frames count from 1 and never go back. On the
     // first bad line the result is false, error holds "file:line: what is wrong" and
     // the script is empty.
-    bool read(const char *text, size_t size, const char *file, script_trigger_code_t trigger_code, void *context,
+    bool read(const char *text, size_t size, const char *file, script_trigger_code_t trigger_code, const void *context,
               mstring_t &error);
 
     uint32_t count() const { return m_lines.get_count(); }

@@ -22,7 +22,7 @@ constexpr uint32_t BUTTON_OF_SCRIPT[SCRIPT_MOUSE_BUTTONS + 1] = {0, 0, 2, 1};
 
 auto_ptr_t<input_playback_t> playback;
 
-int32_t trigger_code(const char *name, void *context) {
+int32_t trigger_code(const char *name, const void *context) {
     const inp_trigger_t *t = static_cast<const plugin::kernel_links_t *>(context)->inp_get_trigger_name(name);
     return t ? t->code : -1;
 }
@@ -205,8 +205,7 @@ bool script_input_start(const char *path, const plugin::kernel_links_t &kernel) 
     if (!read_file(path, text)) return false;
     input_script_t script;
     mstring_dyn_t reason;
-    if (!script.read(text.get_data(), text.get_count(), path, trigger_code,
-                     const_cast<plugin::kernel_links_t *>(&kernel), reason)) {
+    if (!script.read(text.get_data(), text.get_count(), path, trigger_code, &kernel, reason)) {
         error("[inpdev] %s", reason.c_str());
         return false;
     }
