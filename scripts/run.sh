@@ -21,7 +21,8 @@ mkdir -p "$run/documents" "$run/config"
 export XDG_DOCUMENTS_DIR="$run/documents"
 export XDG_CONFIG_HOME="$run/config"
 # Test support (docs/kernel.md, docs/formats/input-script.md): a clock that moves 40 ms
-# a scheduler pass, and the input of a script. The script boots to the main menu and
+# a scheduler pass (25 frames a second, above the 19 below which the round screen
+# offers its performance tip), and the input of a script. The script boots to the main menu and
 # quits through the quit question.
 export FERNWOLD_FIXED_STEP_US=40000
 export FERNWOLD_INPUT_SCRIPT="$build/bin/menu_quit.script"
@@ -29,17 +30,12 @@ export FERNWOLD_INPUT_SCRIPT="$build/bin/menu_quit.script"
 # The program writes its log only when asked; a "-log" of the caller's comes first
 # and wins.
 rm -f "$build/bin/quarn3d.log"
-status=0
-"$build/bin/fernwold" "$@" -log &
-game=$!
 # A script that no longer ends its run would leave the program running: after
 # FERNWOLD_RUN_SECONDS (default 300) SIGTERM asks for "quit", and the run counts as
-# failed.
-( sleep "${FERNWOLD_RUN_SECONDS:-300}"; kill -TERM "$game" 2>/dev/null && touch "$run/stopped" ) &
-stopper=$!
-wait "$game" || status=$?
-kill "$stopper" 2>/dev/null || true
-wait "$stopper" 2>/dev/null || true
+# failed (timeout's status 124).
+seconds="${FERNWOLD_RUN_SECONDS:-300}"
+status=0
+timeout "$seconds" "$build/bin/fernwold" "$@" -log || status=$?
 if [ -f "$build/bin/quarn3d.log" ]; then
   cat "$build/bin/quarn3d.log"
 fi
@@ -48,9 +44,8 @@ if [ -f "$scores" ]; then
   echo "---- /home/scores.unit"
   cat "$scores"
 fi
-if [ -f "$run/stopped" ]; then
-  echo "run: the input script did not end the run; it was stopped after ${FERNWOLD_RUN_SECONDS:-300} s"
-  [ "$status" -ne 0 ] || status=1
+if [ "$status" -eq 124 ]; then
+  echo "run: the input script did not end the run; it was stopped after $seconds s"
 fi
 echo "run: fernwold exited with $status"
 exit "$status"
