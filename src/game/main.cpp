@@ -1,8 +1,10 @@
 // The program's entry: builds the kernel's fixed argument list and hands it over.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
+#include "kernel/fixed_clock.h"
 #include "kernel/kernel.h"
 #include "platform/user_dirs.h"
 
@@ -14,6 +16,16 @@ constexpr int MAX_ARGS = 64;
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Test support: a clock that moves by a fixed step each pass makes a run repeat.
+    if (const char *step = getenv("FERNWOLD_FIXED_STEP_US")) {
+        uint32_t usec = 0;
+        if (!quarn::fixed_clock_parse_step(step, &usec)) {
+            fprintf(stderr, "FERNWOLD_FIXED_STEP_US: '%s' is not a step of 1 to %u microseconds\n", step,
+                    quarn::FIXED_CLOCK_MAX_STEP_USEC);
+            return 1;
+        }
+        quarn::fixed_clock_start(usec);
+    }
     char *args[MAX_ARGS];
     int count = 0;
     auto add = [&](const char *a) {

@@ -1,6 +1,7 @@
 #include "kernel/kernel.h"
 
 #include "kernel/commands.h"
+#include "kernel/fixed_clock.h"
 #include "kernel/cvars.h"
 #include "kernel/gfx.h"
 #include "kernel/input.h"
@@ -98,8 +99,14 @@ int kernel_boot(void *module) {
     const bool executed = plugin_args();
     if (!executed) process_terminate_all();
     // 14. The scheduler.
+    const uint64_t first_pass = kernel_pass_count();
     kernel_loop();
     kernel_stop_requests_stop();
+    const bool run_failed = sys_run_failed();
+    // On the fixed clock the run's length is the same every time: a record of it.
+    if (const uint32_t step = fixed_clock_step())
+        message("[sys] fixed clock: %llu passes of %u us, %.3f s of game time",
+                static_cast<unsigned long long>(kernel_pass_count() - first_pass), step, sys_get_time());
     // 15. Shutdown: the sound front-end's second phase, the graphics front-end's and
     //     the input front-end's end.
     snd_stop();
@@ -112,8 +119,8 @@ int kernel_boot(void *module) {
     message("[sys] process shutdown");
     cvar_free_dynamic();
     kernel_log_stop();
-    // A failed "-exec" is a failed run.
-    return executed ? 0 : 1;
+    // A failed "-exec" is a failed run, and so is one a plug-in failed.
+    return executed && !run_failed ? 0 : 1;
 }
 
 }  // namespace quarn

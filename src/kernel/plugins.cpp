@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "kernel/sys.h"
 #include "qrncore/collections/bmem_manager.h"
 #include "qrncore/collections/vptrlist.h"
 #include "qrncore/strings/bit_scan.h"
@@ -75,7 +76,9 @@ bool plugin_args() {
         }
     }
     bool executed = false;
-    if (cdl_param("-exec", 1) == NOT_FOUND) {
+    if (sys_run_failed()) {
+        error("[sys] The run failed while the plug-ins loaded - nothing is executed");
+    } else if (cdl_param("-exec", 1) == NOT_FOUND) {
         error("[sys] Nothing to execute: the command line has no -exec");
     } else if (cdl_argc() != 2) {
         error("can exec only one DLL!");

@@ -22,6 +22,7 @@ bmem_manager_t process_pool;
 vptrlist_t processes;
 int32_t next_pid = 1;
 vprocess_t *game_guard = nullptr;
+uint64_t passes = 0;
 
 vprocess_t *process_of(const vptrlist_node_t *node) { return static_cast<vprocess_t *>(node->data); }
 
@@ -63,6 +64,7 @@ void process_table_setup() {
 }
 
 uint32_t kernel_step() {
+    ++passes;
     sys_frame();
     kernel_poll_devices();
     kernel_pump_messages();
@@ -89,6 +91,8 @@ void kernel_loop() {
 }
 
 uint32_t process_count() { return processes.get_count(); }
+
+uint64_t kernel_pass_count() { return passes; }
 
 void game_module_set_guard(vprocess_t *guard) { game_guard = guard; }
 

@@ -46,6 +46,9 @@ namespace quarn {
 void process_table_setup();
 // One scheduler pass; returns the number of processes left in the table.
 uint32_t kernel_step();
+// The passes begun since the process started (kernel_step calls, counted as each
+// begins): the fixed clock moves with it.
+uint64_t kernel_pass_count();
 // Runs passes until a pass leaves no process.
 void kernel_loop();
 uint32_t process_count();

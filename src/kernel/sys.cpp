@@ -32,6 +32,7 @@ int version_minor = 666;
 cvar_t sys_info("sys_info", "<unknown>", cvar_t::DEFAULT_IN_USE);
 
 sys_sleep_t idle_sleep = platform::clock_sleep_msec;
+bool run_failed = false;
 
 const char *const system_names[] = {
     "Unknown",       "Linux",           "Windows 95",
@@ -85,6 +86,7 @@ void sys_probe_os() {
 }
 
 void sys_init() {
+    run_failed = false;
     real_timer_store = vtimer_t{};
     game_timer_store = vtimer_t{};
     real_timer = &real_timer_store;
@@ -112,6 +114,8 @@ void sys_shutdown() {
 void sys_set_idle_sleep(sys_sleep_t sleep) { idle_sleep = sleep ? sleep : platform::clock_sleep_msec; }
 
 void sys_reset_random() { random_seed = RANDOM_SEED_START; }
+
+bool sys_run_failed() { return run_failed; }
 
 }  // namespace quarn
 
@@ -155,3 +159,8 @@ void sys_version(int *system, int *major, int *minor) {
 }
 
 const char *sys_get_system_string() { return sys_info.get_text(); }
+
+void sys_fail_run() {
+    run_failed = true;
+    process_terminate_all();
+}

@@ -24,6 +24,10 @@ KERNEL_API quarn::vprocess_t *sys_pause(bool pause);
 KERNEL_API void sys_version(int *system, int *major, int *minor);
 // The description of the operating system (the value of "sys_info").
 KERNEL_API const char *sys_get_system_string();
+// Fails the run, for a plug-in that finds something it must not run without (a broken
+// input script): every process is asked to stop, a library not yet executed is not
+// executed, and the program ends with exit code 1. The caller logs the reason.
+KERNEL_API void sys_fail_run();
 }
 
 namespace quarn {
@@ -45,5 +49,7 @@ using sys_sleep_t = void (*)(uint32_t msec);
 void sys_set_idle_sleep(sys_sleep_t sleep);
 // Back to the first value of the random sequence.
 void sys_reset_random();
+// True once sys_fail_run was called in this run (sys_init starts a run afresh).
+bool sys_run_failed();
 
 }  // namespace quarn

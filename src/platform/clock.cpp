@@ -26,7 +26,13 @@ uint64_t system_cycles() {
 #endif
 }
 
-const clock_source_t system_source = {system_usec, system_cycles};
+void system_sleep_msec(uint32_t msec) {
+    timespec ts{time_t(msec / 1000), long(msec % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}
+
+const clock_source_t system_source = {system_usec, system_cycles, system_sleep_msec};
 const clock_source_t *current = &system_source;
 
 }  // namespace
@@ -46,9 +52,7 @@ bool clock_has_cycle_counter() {
 void clock_set_source(const clock_source_t *source) { current = source ? source : &system_source; }
 
 void clock_sleep_msec(uint32_t msec) {
-    timespec ts{time_t(msec / 1000), long(msec % 1000) * 1000000L};
-    while (nanosleep(&ts, &ts) != 0) {
-    }
+    if (current->sleep_msec) current->sleep_msec(msec);
 }
 
 }  // namespace quarn::platform

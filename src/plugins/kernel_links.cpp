@@ -34,7 +34,8 @@ constexpr const char *HW[] = {"hw_device_insert", "hw_device_remove", "hw_device
                               "hw_init",          "hw_shutdown",      "hw_suspend",      "hw_revive"};
 
 constexpr const char *SYS[] = {"sys_pause",   "sys_frame",    "sys_get_system_string", "sys_version",
-                               "sys_get_time", "sys_get_lastdelta", "sys_get_random_seed", "sys_rand"};
+                               "sys_get_time", "sys_get_lastdelta", "sys_get_random_seed", "sys_rand",
+                               "sys_fail_run"};
 
 constexpr const char *PROCESS[] = {"process_add",      "process_terminate_all", "process_get",
                                    "process_pid_get",  "process_sleep",         "process_wakeup",
@@ -69,7 +70,8 @@ const std::span<const char *const> GROUPS[GROUP_COUNT] = {CMD_CVAR, INP, HW, SYS
 constexpr const char *CALLS[CALL_COUNT] = {
     "process_add", "hw_device_insert", "hw_device_remove", "oswindow_get_window",
     "sys_version", "sys_get_lastdelta", "inp_event",       "cvar_get",
-    "cvar_link",   "cvar_unlink",       "snd_is_accelerated", "snd_is_stereo_reversed"};
+    "cvar_link",   "cvar_unlink",       "snd_is_accelerated", "snd_is_stereo_reversed",
+    "sys_fail_run", "_inp_get_trigger_name", "inp_cursor_info", "oswindow_get_properties"};
 
 // The signatures of the calls, taken from the kernel's own declarations.
 using process_add_t = decltype(&::process_add);
@@ -84,6 +86,10 @@ using cvar_link_t = decltype(&::cvar_link);
 using cvar_unlink_t = decltype(&::cvar_unlink);
 using snd_is_accelerated_t = decltype(&::snd_is_accelerated);
 using snd_is_stereo_reversed_t = decltype(&::snd_is_stereo_reversed);
+using sys_fail_run_t = decltype(&::sys_fail_run);
+using inp_get_trigger_name_t = decltype(&::_inp_get_trigger_name);
+using inp_cursor_info_t = decltype(&::inp_cursor_info);
+using oswindow_get_properties_t = decltype(&::oswindow_get_properties);
 
 }  // namespace
 
@@ -191,6 +197,33 @@ bool kernel_links_t::snd_is_accelerated() const {
 bool kernel_links_t::snd_is_stereo_reversed() const {
     auto f = call<snd_is_stereo_reversed_t>(CALL_SND_IS_STEREO_REVERSED);
     return f && f();
+}
+
+void kernel_links_t::sys_fail_run() const {
+    if (auto f = call<sys_fail_run_t>(CALL_SYS_FAIL_RUN)) f();
+}
+
+inp_trigger_t *kernel_links_t::inp_get_trigger_name(const char *name) const {
+    auto f = call<inp_get_trigger_name_t>(CALL_INP_GET_TRIGGER_NAME);
+    return f ? f(name) : nullptr;
+}
+
+void kernel_links_t::inp_cursor_info(float *x, float *y) const {
+    if (auto f = call<inp_cursor_info_t>(CALL_INP_CURSOR_INFO)) {
+        f(x, y);
+        return;
+    }
+    if (x) *x = 0.0f;
+    if (y) *y = 0.0f;
+}
+
+void kernel_links_t::oswindow_get_properties(oswindow_record_t *window, int *width, int *height) const {
+    if (auto f = call<oswindow_get_properties_t>(CALL_OSWINDOW_GET_PROPERTIES)) {
+        f(window, width, height);
+        return;
+    }
+    if (width) *width = 0;
+    if (height) *height = 0;
 }
 
 }  // namespace quarn::plugin

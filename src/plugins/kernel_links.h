@@ -47,6 +47,10 @@ enum kernel_call_t : int {
     CALL_CVAR_UNLINK,
     CALL_SND_IS_ACCELERATED,
     CALL_SND_IS_STEREO_REVERSED,
+    CALL_SYS_FAIL_RUN,
+    CALL_INP_GET_TRIGGER_NAME,
+    CALL_INP_CURSOR_INFO,
+    CALL_OSWINDOW_GET_PROPERTIES,
     CALL_COUNT
 };
 
@@ -86,6 +90,12 @@ public:
     void cvar_unlink(cvar_t *variable) const;
     bool snd_is_accelerated() const;
     bool snd_is_stereo_reversed() const;
+    void sys_fail_run() const;
+    inp_trigger_t *inp_get_trigger_name(const char *name) const;
+    // 0, 0 when not bound.
+    void inp_cursor_info(float *x, float *y) const;
+    // 0 by 0 when not bound.
+    void oswindow_get_properties(oswindow_record_t *window, int *width, int *height) const;
 
 private:
     template <class F>

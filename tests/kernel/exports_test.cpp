@@ -31,7 +31,7 @@ const export_group_t export_groups[] = {
      "hw_device_insert hw_device_remove hw_device_count hw_device_get hw_init hw_shutdown hw_suspend hw_revive"},
     {"sys", true,
      "sys_pause sys_frame sys_get_system_string sys_version sys_get_time sys_get_lastdelta sys_get_random_seed "
-     "sys_rand"},
+     "sys_rand sys_fail_run"},
     {"process", true,
      "process_add process_terminate_all process_get process_pid_get process_sleep process_wakeup process_store_cfg "
      "process_hw_lock process_hw_unlock process_mm_lock process_mm_unlock process_register_message_loop"},

@@ -64,6 +64,14 @@ void program_copy_t::add_build_plugins() {
 
 void program_copy_t::remove_base_archive() { std::filesystem::remove(m_dir.file("base.tzk")); }
 
+void program_copy_t::fresh_user_folders() {
+    namespace fs = std::filesystem;
+    for (const char *folder : {"docs", "config"}) {
+        fs::remove_all(m_dir.file(folder));
+        fs::create_directory(m_dir.file(folder));
+    }
+}
+
 void program_copy_t::set_home_config(const std::string &lines) {
     std::ofstream(home_file("config.cfg"), std::ios::binary) << lines;
 }

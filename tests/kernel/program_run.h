@@ -53,6 +53,9 @@ public:
     // The game's home configuration "/home/config.cfg" holds these lines (a "quit"
     // there ends the run at the game's first frame).
     void set_home_config(const std::string &lines);
+    // Empties the documents and configuration folders, as a first start finds them
+    // (the game makes its home "docs/Fernwold").
+    void fresh_user_folders();
     // Runs it; the log is written beside it unless a path is given.
     program_result_t run(const std::vector<std::string> &args, const std::string &log_path = "");
     std::string file(const std::string &name) const { return m_dir.file(name); }

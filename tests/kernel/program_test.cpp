@@ -8,6 +8,7 @@
 
 #include "kernel/kernel.h"
 #include "kernel/process_table.h"
+#include "kernel/sys.h"
 #include "platform/process.h"
 #include "program_run.h"
 #include "qrncore/system/dl_lib.h"
@@ -135,6 +136,34 @@ TEST(program, a_failed_exec_shuts_down_cleanly_and_exits_with_1) {
         EXPECT_EQ(process_count(), 0u) << "the idle process went too";
     }
     test_module.refuse_execute = false;
+}
+
+// A plug-in that fails the run while it loads keeps the library to execute from
+// running; one that fails it later stops every process. Either way the exit code is 1.
+TEST(program, a_run_a_plug_in_failed_ends_with_1) {
+    struct case_t {
+        std::vector<const char *> args;
+        void (*on_register)();
+        void (*on_execute)();
+        const char *logged;
+    };
+    const case_t cases[] = {
+        {{"-load", "testmod", "-exec", "missing/nothing"}, [] { sys_fail_run(); }, nullptr,
+         "[sys] The run failed while the plug-ins loaded - nothing is executed"},
+        {{"-exec", "testmod"}, nullptr, [] { sys_fail_run(); }, "[sys] process shutdown"},
+    };
+    for (const auto &c : cases) {
+        temp_dir_t dir;
+        message_capture_t log;
+        test_module.on_register = c.on_register;
+        test_module.on_execute = c.on_execute;
+        EXPECT_EQ(run_kernel_from(dir.path(), c.args), 1) << c.logged;
+        EXPECT_TRUE(log.contains(c.logged)) << c.logged;
+        EXPECT_FALSE(log.contains("Can not load the library")) << "nothing was executed";
+        EXPECT_EQ(process_count(), 0u);
+    }
+    test_module.on_register = nullptr;
+    test_module.on_execute = nullptr;
 }
 
 }  // namespace

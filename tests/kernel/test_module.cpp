@@ -21,6 +21,11 @@ private:
 
 test_module_t test_module;
 
+bool test_module_t::dl_register(void *, void *) {
+    if (on_register) on_register();
+    return true;
+}
+
 bool test_module_t::dl_execute(void *, void *, unsigned, void *) {
     if (refuse_execute) return false;
     if (on_execute) on_execute();

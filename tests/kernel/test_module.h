@@ -8,10 +8,12 @@ namespace quarn::test {
 
 class test_module_t : public dl_ops_t {
 public:
+    bool dl_register(void *main_module, void *module) override;
     bool dl_execute(void *main_module, void *module, unsigned command, void *data) override;
 
     bool refuse_execute = false;
-    // Called while the module executes, with the kernel booted.
+    // Called while the module registers / executes, with the kernel booted.
+    void (*on_register)() = nullptr;
     void (*on_execute)() = nullptr;
 };
 

@@ -292,6 +292,33 @@ TEST_F(ui_layer, the_pointer_enters_leaves_moves_and_clicks_views) {
     EXPECT_EQ(ui_test_log_t::take(), "menu: 12 -1 2");
 }
 
+// A plain group only holds views: the pointer passes through it to the views beneath
+// (a screen's full-size group of effect views lies over its buttons), while its own
+// children still take it.
+TEST_F(ui_layer, a_plain_group_lets_the_pointer_through_to_what_lies_beneath) {
+    ASSERT_TRUE(insert("menu", "main",
+                       "entity ui.window {\n"
+                       "    coords: \"0 0 1024 768\"\n"
+                       "    entity ui.test.button { name: \"b1\" id: \"1\" coords: \"100 100 200 150\" }\n"
+                       "    entity ui.comp.group { id: \"9\" coords: \"0 0 1024 768\"\n"
+                       "        entity ui.test.button { name: \"b2\" id: \"2\" coords: \"300 100 400 150\" }\n"
+                       "    }\n"
+                       "}\n"
+                       "entity ui.test.handler { name: \"menu\" }\n"));
+    ui_test_log_t::lines.clear();
+    pointer(150, 120);
+    button(true);
+    frame();
+    EXPECT_EQ(ui_test_log_t::take(), "menu: 0 b1 @150,120 | menu: 15 b1 @150,120 | menu: 12 b1 1");
+    pointer(350, 120);
+    button(false);
+    frame();
+    EXPECT_EQ(ui_test_log_t::take(), "menu: 1 b1 @350,120 | menu: 0 b2 @350,120 | menu: 15 b2 @350,120 | menu: 13 b2 1");
+    pointer(600, 600);
+    frame();
+    EXPECT_EQ(ui_test_log_t::take(), "menu: 1 b2 @600,600 | menu: 15 -1 @600,600") << "over nothing, the window";
+}
+
 TEST_F(ui_layer, a_stale_draw_shows_without_a_dirty_mark_and_ui_recache_mends_it) {
     c_item_t *w = menu();
     ASSERT_TRUE(w);

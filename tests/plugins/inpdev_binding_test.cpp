@@ -2,9 +2,12 @@
 
 #include "inpdev_fixture.h"
 #include "kernel/hw_devices.h"
+#include "kernel/input.h"
 #include "kernel/kernel_fixture.h"
 #include "platform/modules.h"
 #include "plugins/inpdev/inpdev.h"
+#include "plugins/inpdev/script_input.h"
+#include "support/temp_dir.h"
 #include "qrncore/system/host_alloc.h"
 #include "tracker_client.h"
 
@@ -57,6 +60,81 @@ TEST_F(inpdev_binding, register_adds_the_process_and_the_device_until_the_proces
     EXPECT_EQ(process_get("inpdev"), nullptr);
     EXPECT_EQ(hw_device_count(), devices);
     EXPECT_EQ(inpdev_state().device, nullptr);
+}
+
+// With an input script the device plays it instead of SDL's keyboard and mouse, until
+// the plug-in is unregistered.
+TEST_F(inpdev_binding, with_an_input_script_the_device_plays_it) {
+    temp_dir_t dir;
+    ASSERT_TRUE(write_file(dir.file("run.script"), "1 move 3 4\n"));
+    setenv(INPUT_SCRIPT_VARIABLE, dir.file("run.script").c_str(), 1);
+    const bool registered = ops->dl_register(platform::module_main(), nullptr);
+    unsetenv(INPUT_SCRIPT_VARIABLE);
+    ASSERT_TRUE(registered);
+    EXPECT_TRUE(log.contains("[inpdev] Keyboard and mouse play the input script '" + dir.file("run.script") +
+                             "' (1 actions)."));
+    ASSERT_NE(script_input_playback(), nullptr);
+    auto *device = static_cast<inp_device_t *>(inpdev_state().device);
+    ASSERT_TRUE(device->init());
+    device->read_input();
+    EXPECT_TRUE(script_input_playback()->finished());
+    device->shutdown();
+    process_get("inpdev")->shutdown(false);
+    for (int i = 0; i < 8 && process_get("inpdev"); ++i) kernel_step();
+    EXPECT_TRUE(ops->dl_unregister(platform::module_main(), nullptr));
+    EXPECT_EQ(script_input_playback(), nullptr);
+}
+
+// A script's input takes the kernel's road: its names are the kernel's trigger names,
+// and the game's bindings make "mouse1" fire, "mouse3" reload and "w" walk.
+TEST_F(inpdev_binding, a_scripts_input_takes_the_kernels_road_to_the_bindings_and_impulses) {
+    constexpr int FORWARD = 100, FIRE = 130, RELOAD = 131;
+    const inp_impulse_name_t impulses[] = {{FORWARD, "forward"}, {FIRE, "weap_fire"}, {RELOAD, "weap_reload"},
+                                           {0, nullptr}};
+    inp_start();
+    temp_dir_t dir;
+    ASSERT_TRUE(write_file(dir.file("run.script"), "1 key w down\n1 button 1 down\n2 button 1 up\n2 button 3 down\n"));
+    setenv(INPUT_SCRIPT_VARIABLE, dir.file("run.script").c_str(), 1);
+    const bool registered = ops->dl_register(platform::module_main(), nullptr);
+    unsetenv(INPUT_SCRIPT_VARIABLE);
+    ASSERT_TRUE(registered);
+    inp_init_input(impulses);
+    EXPECT_EQ(inp_current_device(), inpdev_state().device);
+    for (const auto &[trigger, impulse] : {std::pair{"w", "forward"}, {"mouse1", "weap_fire"}, {"mouse3", "weap_reload"}})
+        ASSERT_TRUE(_inp_bind_impulse(_inp_get_trigger_name(trigger), _inp_get_impulse_name(impulse), 0)) << trigger;
+    inp_set_active(true);
+    inp_handle_impulses(true);
+
+    inp_frame();
+    EXPECT_TRUE(inp_impulse_is_activated(FIRE));
+    EXPECT_GT(inp_impulse_value(FORWARD), 0.0f);
+    EXPECT_FALSE(inp_impulse_is_activated(RELOAD));
+    inp_frame();
+    EXPECT_TRUE(inp_impulse_is_activated(RELOAD));
+    EXPECT_FALSE(inp_impulse_is_activated(FIRE));
+    EXPECT_GT(inp_impulse_value(FORWARD), 0.0f) << "w is still held";
+
+    static_cast<inp_device_t *>(inpdev_state().device)->shutdown();
+    process_get("inpdev")->shutdown(false);
+    for (int i = 0; i < 8 && process_get("inpdev"); ++i) kernel_step();
+    inp_stop();
+    EXPECT_TRUE(ops->dl_unregister(platform::module_main(), nullptr));
+}
+
+// A script that cannot be played fails the run: a run meant to follow a script must
+// not go on by itself.
+TEST_F(inpdev_binding, an_input_script_that_cannot_be_played_fails_the_run) {
+    temp_dir_t dir;
+    ASSERT_TRUE(write_file(dir.file("bad.script"), "1 move 3 4\n1 jump\n"));
+    setenv(INPUT_SCRIPT_VARIABLE, dir.file("bad.script").c_str(), 1);
+    const bool registered = ops->dl_register(platform::module_main(), nullptr);
+    unsetenv(INPUT_SCRIPT_VARIABLE);
+    EXPECT_FALSE(registered);
+    EXPECT_TRUE(log.contains("[inpdev] " + dir.file("bad.script") + ":2: 'jump' is no action (key, button, move or point)"));
+    EXPECT_TRUE(sys_run_failed());
+    EXPECT_EQ(process_get("inpdev"), nullptr);
+    EXPECT_EQ(inpdev_state().device, nullptr);
+    EXPECT_EQ(script_input_playback(), nullptr);
 }
 
 TEST_F(inpdev_binding, a_missing_export_that_the_plug_in_calls_fails_the_binding_by_name) {

@@ -26,6 +26,8 @@ class ui_dropdown_t : public ui_group_t {
     UI_ENTITY_VALUES()
 
 public:
+    // A control: it takes the pointer over its whole rectangle.
+    ui_dropdown_t() { view_flags &= ~uint32_t(UI_VIEW_POINTER_THROUGH); }
     ~ui_dropdown_t() override;
 
     int init(int stage) override;

@@ -89,7 +89,8 @@ const evalue_def_t ui_list_t::value_defs[] = {
 const evalue_table_t ui_list_t::values = {value_defs, sizeof value_defs / sizeof value_defs[0], &ui_group_t::values};
 
 ui_list_t::ui_list_t() {
-    view_flags |= UI_VIEW_LIST;
+    // A control: it takes the pointer over its whole rectangle.
+    view_flags = (view_flags | UI_VIEW_LIST) & ~uint32_t(UI_VIEW_POINTER_THROUGH);
     m_name = "ui.comp.list";
 }
 

@@ -23,7 +23,8 @@ const evalue_def_t ui_portal_t::value_defs[] = {
 };
 const evalue_table_t ui_portal_t::values = {value_defs, sizeof value_defs / sizeof value_defs[0], &ui_group_t::values};
 
-ui_portal_t::ui_portal_t() { view_flags |= UI_VIEW_FOCUSABLE; }
+// A control: it takes the pointer over its whole rectangle.
+ui_portal_t::ui_portal_t() { view_flags = (view_flags | UI_VIEW_FOCUSABLE) & ~uint32_t(UI_VIEW_POINTER_THROUGH); }
 
 ui_portal_t::~ui_portal_t() {
     // The window table may still hold the child (it goes with the table): only the

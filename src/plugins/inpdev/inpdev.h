@@ -15,8 +15,12 @@ public:
     // the export) when one the plug-in calls is missing.
     bool dl_symbols(void *host, void *self) override;
     // Adds the plug-in's process and its input device (made with host as the input
-    // system's instance); false when either cannot be made.
+    // system's instance); false when either cannot be made. With an input script
+    // (FERNWOLD_INPUT_SCRIPT) the device plays it; a script that cannot be read or has
+    // a bad line fails the run (sys_fail_run), so the program ends with exit code 1.
     bool dl_register(void *host, void *self) override;
+    // Forgets the input script.
+    bool dl_unregister(void *host, void *self) override;
 };
 
 }  // namespace quarn::inpdev

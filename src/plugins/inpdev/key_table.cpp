@@ -55,6 +55,14 @@ uint32_t key_code_of_scan(uint32_t scan) {
     }
 }
 
+uint32_t scan_of_key_code(uint32_t key_code) {
+    switch (key_code) {
+        case 69: return 197;
+        case 197: return 69;
+        default: return key_code;
+    }
+}
+
 char key_character(uint32_t key_code, bool shifted) {
     if (key_code >= 128) return 0;
     return shifted ? tables.shifted[key_code] : tables.plain[key_code];

@@ -20,6 +20,9 @@ uint32_t modifier_of_scan(uint32_t scan);
 // The key code of a scan code: the same, except that Num Lock (69) and Pause (197)
 // trade places and SysRq (183) is Print Screen (84).
 uint32_t key_code_of_scan(uint32_t scan);
+// The scan code that gives a key code: the same swap undone (Print Screen stays 84,
+// which is a key code of its own).
+uint32_t scan_of_key_code(uint32_t key_code);
 // The character a key code types, shifted or not; 0 for none and for codes of 128
 // and above.
 char key_character(uint32_t key_code, bool shifted);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/window.h"
+#include "plugins/inpdev/plain_device.h"
 #include "plugins/inpdev/sdl_haptic.h"
 
 namespace quarn::inpdev {
@@ -50,36 +51,9 @@ constexpr Uint32 KEY_TYPES[] = {SDL_KEYDOWN, SDL_KEYUP};
 constexpr Uint32 TEXT_TYPES[] = {SDL_TEXTEDITING, SDL_TEXTINPUT, SDL_TEXTEDITING_EXT};
 constexpr Uint32 MOUSE_TYPES[] = {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL};
 
-// What every device answers for the properties of joysticks and force feedback.
-class sdl_device_base_t : public device_i {
-public:
-    result_t set_data_format() override { return RESULT_OK; }
-    result_t set_cooperative_level(void *, uint32_t) override { return RESULT_OK; }
-    result_t set_buffer_size(uint32_t) override { return RESULT_OK; }
-    result_t poll() override { return m_acquired ? RESULT_OK : ERR_NOT_ACQUIRED; }
-    result_t get_capabilities(capabilities_t *caps) override {
-        if (!caps) return ERR_INVALID_PARAM;
-        *caps = capabilities_t();
-        return RESULT_OK;
-    }
-    result_t enum_axes(enum_axis_fn, void *) override { return RESULT_OK; }
-    result_t set_range(uint32_t, int32_t, int32_t) override { return ERR_UNSUPPORTED; }
-    result_t set_dead_zone(uint32_t, uint32_t) override { return ERR_UNSUPPORTED; }
-    result_t get_dead_zone(uint32_t, uint32_t *) override { return ERR_UNSUPPORTED; }
-    result_t set_auto_center(bool) override { return ERR_UNSUPPORTED; }
-    result_t set_absolute_axes() override { return ERR_UNSUPPORTED; }
-    result_t enum_effects(enum_effect_fn, void *) override { return RESULT_OK; }
-    result_t create_effect(effect_kind_t, const effect_desc_t &, auto_ptr_t<effect_i> &) override {
-        return ERR_UNSUPPORTED;
-    }
-
-protected:
-    bool m_acquired = false;
-};
-
 // ---- keyboard ----
 
-class sdl_keyboard_t : public sdl_device_base_t {
+class sdl_keyboard_t : public plain_device_t {
 public:
     sdl_keyboard_t() : m_keys(KEY_TYPES, 2), m_text(TEXT_TYPES, 3) {}
 
@@ -161,7 +135,7 @@ uint32_t mouse_items(const SDL_Event &e, input_item_t out[2]) {
     return n;
 }
 
-class sdl_mouse_t : public sdl_device_base_t {
+class sdl_mouse_t : public plain_device_t {
 public:
     sdl_mouse_t() : m_gate(MOUSE_TYPES, 4) {}
     ~sdl_mouse_t() override { relative(false); }
@@ -225,7 +199,7 @@ sdl_joystick_t *open_joysticks[OPEN_MAX] = {};
 
 void sort_joystick_events();
 
-class sdl_joystick_t : public sdl_device_base_t {
+class sdl_joystick_t : public plain_device_t {
 public:
     explicit sdl_joystick_t(SDL_Joystick *joystick) : m_joystick(joystick) {
         m_instance = SDL_JoystickInstanceID(joystick);

@@ -67,6 +67,16 @@ TEST_F(animal_model_inst, the_seed_picks_the_antler_set_and_the_trophy_is_twice_
     EXPECT_EQ(doe->get_gender(), int32_t(animal_model_desc_u::GENDER_FEMALE));
 }
 
+// The first buck of round 1 spawns with the random value 381 (the round's schedule,
+// tests/game/round/round1_schedule.golden): its crown alone beats the last entry of the
+// default high-score table (1000), so one kill earns a place in the table.
+TEST_F(animal_model_inst, the_first_buck_of_round_one_wears_a_crown_worth_a_place_in_the_table) {
+    animal_model_inst_u *buck = make(male, 381);
+    ASSERT_NE(buck, nullptr);
+    EXPECT_TRUE(buck->has_monster_trophy());
+    EXPECT_GT(buck->get_trophy_score(), 1000u);
+}
+
 TEST_F(animal_model_inst, intersect_and_hit_zones_follow_the_nearest_hit_unless_the_fever_reward_is_lower) {
     animal_model_inst_u *buck = make(male);
     ASSERT_NE(buck, nullptr);

@@ -5,6 +5,7 @@
 // and twelve round trails crossing its view within rifle range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -233,6 +234,45 @@ TEST_F(map_objects_content, the_hookups_hold_the_impact_emitters_and_cross_its_w
     EXPECT_GT(spray->m_init_time, 0.0f);
     ASSERT_NE(spray->get_particle_set(), nullptr);
     EXPECT_TRUE(spray->get_particle_set()->get_generator(0)->get_model()->is_loaded());
+}
+
+// Round 1 sends its first buck along "trails0.trail9" as soon as the intro is over
+// (tests/game/round/round1_schedule.golden): the trail begins in the view of valley's
+// first start and soon crosses the hunter's line of sight within a clear shot.
+TEST_F(map_objects_content, round_ones_first_buck_crosses_the_valleys_first_view_soon_and_in_the_clear) {
+    ASSERT_TRUE(load_map_units("valley"));
+    const start_point_u *start = unit_cast<start_point_u>(unit_system_t::find_unit("PlayerStart.startPoint0"));
+    const trail_u *trail = unit_cast<trail_u>(unit_system_t::find_unit("trails0.trail9"));
+    ASSERT_TRUE(start && trail);
+    const vec3_t eye = start->get_placement().position;
+    const vec3_t facing = start->get_placement().rotation.get_cartes();
+    auto angle_of = [&](const vec3_t &p) {
+        const vec3_t d = p - eye;
+        return std::acos((d.x * facing.x + d.z * facing.z) / std::hypot(d.x, d.z)) * DEGREES;
+    };
+    const vec3_t first = trail->get_position(0);
+    EXPECT_LE(flat_distance(first, eye), 90.0f) << "the buck comes out in range";
+    EXPECT_LE(angle_of(first), start->get_view_limit()) << "and where the hunter can turn to";
+
+    // Where the trail crosses the line the hunter looks along, and how far the buck
+    // walked to get there.
+    const std::vector<vec3_t> points = samples(*trail, 0.5f);
+    size_t crossing = 0;
+    while (crossing < points.size() && angle_of(points[crossing]) > 1.0f) ++crossing;
+    ASSERT_LT(crossing, points.size()) << "the trail crosses the line of sight";
+    const vec3_t at = points[crossing];
+    EXPECT_LE(float(crossing) * 0.5f, 30.0f) << "within 20 s of a buck's walk";
+    EXPECT_GE(flat_distance(at, eye), 50.0f);
+    EXPECT_LE(flat_distance(at, eye), 80.0f);
+    // Nothing stands near the line of the shot (bodies and plants alike).
+    for (const body_inst_u *b : all<body_inst_u>()) {
+        const vec3_t thing = b->get_placement().position;
+        const float along = std::clamp(((thing.x - eye.x) * (at.x - eye.x) + (thing.z - eye.z) * (at.z - eye.z)) /
+                                           (flat_distance(at, eye) * flat_distance(at, eye)),
+                                       0.0f, 1.0f);
+        const vec3_t nearest = eye + (at - eye) * along;
+        EXPECT_GT(flat_distance(thing, nearest), 3.0f) << "something at " << thing.x << " " << thing.z;
+    }
 }
 
 TEST_F(map_objects_content, the_valleys_first_start_is_on_the_flat_centre) {

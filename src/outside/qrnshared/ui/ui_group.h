@@ -12,7 +12,7 @@ namespace quarn {
 
 class QRNSHARED_API ui_group_t : public ui_view_t {
 public:
-    ui_group_t() { view_flags |= UI_VIEW_GROUP; }
+    ui_group_t() { view_flags |= UI_VIEW_GROUP | UI_VIEW_POINTER_THROUGH; }
     ~ui_group_t() override;
 
     uint32_t get_kind() const override { return ENTITY_VIEW | ENTITY_GROUP; }

@@ -34,6 +34,10 @@ enum ui_view_flag_t : uint32_t {
     UI_VIEW_AUTO_WIDTH = 0x20,
     UI_VIEW_AUTO_HEIGHT = 0x40,
     UI_VIEW_KEEP_INPUT = 0x80,
+    // The view itself takes no pointer: it passes through to what lies beneath (its
+    // children still take it). Set for plain groups, which only hold views; the
+    // controls made of a group clear it.
+    UI_VIEW_POINTER_THROUGH = 0x100,
 };
 
 // Flags of changed().

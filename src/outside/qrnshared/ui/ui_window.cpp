@@ -132,9 +132,12 @@ ui_view_t *ui_window_t::view_at(float x, float y) {
     drawing_order(this, order, true);
     for (uint32_t i = order.get_count(); i-- > 0;) {
         ui_view_t *v = order[i].view;
-        // A view without an extent (a group that names no coordinates) takes no pointer.
+        // A view without an extent (a group that names no coordinates) takes no pointer,
+        // nor does a plain group: a full-size one laid over a screen's controls (its
+        // effect views) would take every click from them.
         const ui_rect_t &r = v->hit_rect();
-        if (v != this && r.width() > 0.0f && r.height() > 0.0f && r.contains(x, y)) return v;
+        if (v == this || (v->view_flags & UI_VIEW_POINTER_THROUGH)) continue;
+        if (r.width() > 0.0f && r.height() > 0.0f && r.contains(x, y)) return v;
     }
     return this;
 }

@@ -1,0 +1,163 @@
+// The game as the run command plays it (scripts/run.sh): on the fixed clock
+// (FERNWOLD_FIXED_STEP_US) with an input script that the build installs beside the
+// program (FERNWOLD_INPUT_SCRIPT), in fresh home and settings folders. A run goes
+// the road its script drives, quits through the game's own screens with exit code 0,
+// logs no failure, leaves no temporary file, and runs the same way every time.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "kernel/program_run.h"
+#include "support/test_paths.h"
+
+namespace quarn::test {
+namespace {
+
+// The run command's step: 25 frames a second.
+constexpr const char STEP_USEC[] = "40000";
+
+std::string read_text(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// One run of an input script, in fresh folders; script is a name of the program's
+// folder or a path.
+program_result_t run_script(program_copy_t &program, const std::string &script) {
+    program.fresh_user_folders();
+    scoped_env_t step("FERNWOLD_FIXED_STEP_US", STEP_USEC);
+    scoped_env_t input("FERNWOLD_INPUT_SCRIPT", script.find('/') == std::string::npos ? test_bin_dir() + "/" + script
+                                                                                       : script);
+    return program.run({});
+}
+
+// The lines that tell of a failure: something the program needs that is not there or
+// cannot be used.
+std::vector<std::string> failure_lines(const std::vector<std::string> &log) {
+    static const char *const words[] = {"error",         "fail",         "unable",   "cannot",  "can not",
+                                        "can't",         "not found",    "does not exist", "missing", "invalid",
+                                        "out of memory", "no memory",    "not created",    "is no "};
+    // A part of the road that is made elsewhere and not there yet: the menu's
+    // background map runs without its animals until the AI's factory row is.
+    static const char *const not_yet[] = {"[ai] no animal factory is registered"};
+    std::vector<std::string> out;
+    for (const std::string &line : log) {
+        std::string lower = line;
+        for (char &c : lower) c = char(tolower(static_cast<unsigned char>(c)));
+        bool failure = false;
+        for (const char *w : words) failure |= lower.find(w) != std::string::npos;
+        for (const char *n : not_yet) failure &= line.rfind(n, 0) != 0;
+        if (failure) out.push_back(line);
+    }
+    return out;
+}
+
+// Files of the user's folders whose names end in ".tmp" (a store that did not finish).
+std::vector<std::string> temporary_files(const program_copy_t &program) {
+    std::vector<std::string> out;
+    for (const char *folder : {"docs", "config"})
+        for (const auto &e : std::filesystem::recursive_directory_iterator(program.file(folder)))
+            if (e.path().extension() == ".tmp") out.push_back(e.path().string());
+    return out;
+}
+
+// What every scripted run shows: exit code 0; the start-up, the input script, then the
+// road in order, the quit and the shutdown last; no failure logged; no temporary file.
+void expect_scripted_run(const program_copy_t &program, const program_result_t &r,
+                         const std::vector<std::string> &road) {
+    ASSERT_TRUE(r.started) << program_path();
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::vector<std::string> expected = {
+        "[inpdev] Keyboard and mouse play the input script '",
+        "[game] Fernwold init ver.1.52D\t(rev. \"32571\")",
+        "[ufs] Home directory: '",
+        "exec \"/default.cfg\"",
+        "[game] language en_us",
+        "[sys] windows on the '",
+        "[snd] select device (snddev)",
+        "[game] graphics up: 1024x768x32 fullscreen",
+        "[game] session started",
+        "[game] 30 rounds",
+    };
+    expected.insert(expected.end(), road.begin(), road.end());
+    expected.insert(expected.end(), {"quit", "[sys] fixed clock: ", "[sys] process shutdown"});
+    EXPECT_TRUE(lines_in_order(r.log, expected));
+    EXPECT_FALSE(r.log.empty() || r.log.back() != "[sys] process shutdown");
+    EXPECT_EQ(failure_lines(r.log), std::vector<std::string>());
+    EXPECT_EQ(temporary_files(program), std::vector<std::string>());
+}
+
+// Two runs of the menu's script: the same log line by line (frame times and the
+// kernel's random draws included: the menu's background map is drawn from them, and
+// the fixed clock's record gives the run's length), and the same random mission.
+TEST(scripted_run, the_menu_script_boots_to_the_menu_and_quits_through_it_the_same_every_time) {
+    program_copy_t program;
+    program.add_build_plugins();
+    program_result_t runs[2];
+    std::string missions[2];
+    for (int i = 0; i < 2; ++i) {
+        runs[i] = run_script(program, "menu_quit.script");
+        expect_scripted_run(program, runs[i], {"menu", "Loading landscape [/map/"});
+        missions[i] = read_text(program.home_file("tmp_mission.def"));
+    }
+    EXPECT_FALSE(missions[0].empty());
+    EXPECT_EQ(missions[0], missions[1]) << "the background mission is drawn from the kernel's random sequence";
+    ASSERT_EQ(runs[0].log.size(), runs[1].log.size());
+    for (size_t i = 1; i < runs[0].log.size(); ++i) EXPECT_EQ(runs[0].log[i], runs[1].log[i]) << "line " << i;
+    bool clock_line = false;
+    for (const std::string &line : runs[0].log)
+        clock_line |= line.rfind("[sys] fixed clock: ", 0) == 0 && line.find(" passes of 40000 us, ") != std::string::npos;
+    EXPECT_TRUE(clock_line);
+}
+
+TEST(scripted_run, a_bad_script_line_says_file_line_and_what_is_wrong_and_fails_the_run) {
+    const struct {
+        const char *text;  // null: no such file
+        const char *said;
+    } cases[] = {
+        {"10 key space down\n11 jump\n", ":2: 'jump' is no action (key, button, move or point)"},
+        {"10 key space down\n\n5 key space up\n", ":3: frame 5 comes after frame 10"},
+        {"# the kernel's trigger names\n10 key nosuchkey down\n", ":2: 'nosuchkey' is no key"},
+        {"10 key mouse1 down\n", ":1: 'mouse1' is no key of the keyboard (buttons are 'button')"},
+        {"10 point 512 800\n", ":1: '800' is no place on the screen (x 0 to 1024, y 0 to 768)"},
+        {nullptr, ": the input script cannot be opened"},
+    };
+    program_copy_t program;
+    program.add_build_plugins();
+    for (const auto &c : cases) {
+        const std::string script = program.file("bad.script");
+        std::filesystem::remove(script);
+        if (c.text) std::ofstream(script, std::ios::binary) << c.text;
+        const program_result_t r = run_script(program, script);
+        ASSERT_TRUE(r.started);
+        EXPECT_EQ(r.exit_code, 1) << c.said;
+        EXPECT_TRUE(lines_in_order(r.log, {"[inpdev] " + script + c.said,
+                                           "[sys] The run failed while the plug-ins loaded - nothing is executed",
+                                           "[sys] process shutdown"}));
+        for (const std::string &line : r.log) EXPECT_EQ(line.find("[game] Fernwold init"), std::string::npos) << c.said;
+    }
+}
+
+TEST(scripted_run, a_step_that_is_no_whole_number_of_microseconds_stops_the_program) {
+    program_copy_t program;
+    program.add_build_plugins();
+    for (const char *step : {"abc", "0", "100001", "-40000"}) {
+        scoped_env_t fixed("FERNWOLD_FIXED_STEP_US", step);
+        const program_result_t r = program.run({});
+        ASSERT_TRUE(r.started);
+        EXPECT_EQ(r.exit_code, 1) << step;
+        EXPECT_NE(r.err.find(std::string("FERNWOLD_FIXED_STEP_US: '") + step +
+                             "' is not a step of 1 to 100000 microseconds"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace quarn::test
