@@ -115,6 +115,32 @@ TEST_F(live_animals, a_herd_flees_a_bear_and_never_steps_on_ground_it_may_not_wa
     }
 }
 
+TEST_F(live_animals, every_live_kind_of_the_content_comes_alive_without_a_complaint) {
+    std::string animals;
+    const char *kinds[][2] = {{"whitetail", "male"}, {"whitetail", "female"}, {"moose", "male"},
+                              {"moose", "female"},   {"grizzly", "male"},     {"grizzly", "female"}};
+    float x = -60.0f;
+    for (const auto &k : kinds) {
+        animals += std::string("    def ") + k[0] + "_" + k[1] + " { species: \"" + k[0] + "\" type: \"" + k[1] +
+                   "\" position: \"" + std::to_string(x) + " 0 -40\" score: \"10\" weight: \"100\" }\n";
+        x += 20.0f;
+    }
+    ASSERT_TRUE(start("def general { area: \"valley\" weather: \"clear\" }\ndef animals {\n" + animals + "}\n"));
+    run(uint32_t(20.0f / FRAME));
+    EXPECT_EQ(messages.texts(message_t::ERROR), std::vector<std::string>{});
+    EXPECT_EQ(messages.texts(message_t::WARNING), std::vector<std::string>{});
+    ASSERT_EQ(animal_count(), 6u);
+    for (uint32_t i = 0; i < animal_count(); ++i) {
+        simple_animal_t *a = animal(i);
+        SCOPED_TRACE(a->get_name());
+        EXPECT_FALSE(a->is_removed());
+        EXPECT_NE(a->get_presentation()->get_channel(0).current, -1) << "a behaviour plays";
+        EXPECT_GE(a->get_hull_part(), 0);
+    }
+    EXPECT_NE(dynamic_cast<deer_animal_t *>(animal("whitetail_male")), nullptr);
+    EXPECT_EQ(dynamic_cast<deer_animal_t *>(animal("moose_male")), nullptr) << "a moose has no type \"deer\"";
+}
+
 TEST_F(live_animals, a_bear_stalks_its_prey_downwind_charges_and_kills_it) {
     // The doe rests and perceives no enemy; the bear's script sends it after her from
     // 110 units away, the wind blowing from her toward the bear.
