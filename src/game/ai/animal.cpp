@@ -290,6 +290,10 @@ bool animal_t::follow_ground() {
     return true;
 }
 
+void animal_t::visibility_pass() {
+    if (!m_removed) animal_base_t::visibility_pass();
+}
+
 bool animal_t::is_presenting() const { return m_presentation && m_presentation->is_galloping(); }
 
 // ---- behaviour events ----

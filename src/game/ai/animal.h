@@ -96,6 +96,8 @@ public:
     // As the body's; a dead or removed animal also lies along the ground.
     bool follow_ground() override;
     bool is_presenting() const override;
+    // Nothing for a removed animal.
+    void visibility_pass() override;
     // Body sounds (info items), behaviours ended per channel, overlays ended.
     void notify(uint32_t kind, zba_value_t value, uint32_t channel) override;
 
@@ -230,7 +232,8 @@ protected:
     bool step_to(const vec3_t &position);
     // The horizontal distance to a point, squared.
     float flat_distance2(const vec3_t &point) const;
-    // The point the followed object or the target gives now.
+    // A reaction to another animal: begin saves the command and turns the animal on
+    // the other with the kind (held); the end brings the saved command back.
     void react_with(int32_t kind, ai_animal_t *other, bool begin);
 
     ai_mind_t *m_mind = nullptr;                  // owned

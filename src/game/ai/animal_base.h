@@ -230,9 +230,9 @@ protected:
     placement_scale_t body_placement() const { return placement_scale_t(m_position, m_scale, m_rotation); }
     // The world position of a bone's origin, false without the bone.
     bool bone_world_position(int32_t bone, vec3_t *out) const;
-    // Plays a sound of the table at the position; playing says whether one already
-    // playing is left alone. Skips a sound the kernel did not make.
-    void play_sound(uint32_t slot, bool restart);
+    // Plays a sound of the table at the body's position (one the kernel did not make
+    // is skipped); only_when_idle leaves one that plays alone.
+    void play_sound(uint32_t slot, bool only_when_idle);
 
     // ---- body ----
     mstring_dyn_t m_name{"unnamed"};
