@@ -1,8 +1,11 @@
 // The AI world's debug view: attraction areas and the navigation mesh as debug lines
-// of the kernel's cache, after the console variable "g_ai_debug".
+// of the kernel's cache, after the console variable "g_ai_debug". The cells' labels
+// are camera-facing text drawn in strokes of debug lines.
 #include <cstdint>
+#include <cstdio>
 
 #include "game/ai/ai_world.h"
+#include "game/visuals/effects/text_3d.h"
 #include "kernel/cvars.h"
 #include "kernel/debug_lines.h"
 #include "outside/qrnshared/cvar.h"
@@ -24,6 +27,73 @@ uint32_t kind_colour(uint32_t kind) {
 }
 
 constexpr uint32_t LINK_COLOUR = 0xffff00ffu;
+
+// The letter of a cell kind in its label.
+char kind_letter(uint32_t kind) {
+    switch (kind) {
+        case 2: return 'F';
+        case 3: return 'W';
+        case 4: return 'M';
+        default: return kind > 4 ? '?' : 'N';
+    }
+}
+
+// Labels: glyphs of straight strokes in a box GLYPH_WIDTH wide and 1 high (world
+// units), drawn as debug lines in the text's plane.
+constexpr float GLYPH_WIDTH = 0.6f;
+constexpr float GLYPH_ADVANCE = 0.9f;
+constexpr float LABEL_LINE_HEIGHT = 1.2f;
+
+struct stroke_t {
+    float x0, y0, x1, y1;
+};
+// Seven segments: top, upper right, lower right, bottom, lower left, upper left, middle.
+constexpr stroke_t SEGMENTS[7] = {{0, 1, 0.6f, 1},    {0.6f, 1, 0.6f, 0.5f}, {0.6f, 0.5f, 0.6f, 0}, {0, 0, 0.6f, 0},
+                                  {0, 0, 0, 0.5f},    {0, 0.5f, 0, 1},       {0, 0.5f, 0.6f, 0.5f}};
+// The segments of the digits 0 to 9, bit i for segment i.
+constexpr uint8_t DIGITS[10] = {0x3f, 0x06, 0x5b, 0x4f, 0x66, 0x6d, 0x7d, 0x07, 0x7f, 0x6f};
+
+class stroke_font_t : public text_3d_font_t {
+public:
+    float glyph_width(uint8_t) override { return GLYPH_ADVANCE; }
+    void draw_glyph(uint8_t c, const mat4_t &matrix, float x, float y, uint32_t colour) override {
+        const auto line = [&](const stroke_t &s) {
+            const vec3_t a{x + s.x0, y + s.y0, 0.0f}, b{x + s.x1, y + s.y1, 0.0f};
+            debug_lines_add_line(&a, &b, colour, &matrix);
+        };
+        const auto segments = [&](uint8_t bits) {
+            for (int i = 0; i < 7; ++i)
+                if (bits & (1u << i)) line(SEGMENTS[i]);
+        };
+        const float w = GLYPH_WIDTH, h = 0.5f * GLYPH_WIDTH;
+        switch (c) {
+            case 'F': segments(0x71); break;  // top, both left, middle
+            case 'N':
+                segments(0x36);  // both sides
+                line({0, 1, w, 0});
+                break;
+            case 'W':
+                segments(0x36);
+                line({0, 0, h, 0.5f});
+                line({h, 0.5f, w, 0});
+                break;
+            case 'M':
+                segments(0x36);
+                line({0, 1, h, 0.5f});
+                line({h, 0.5f, w, 1});
+                break;
+            case '?':
+                segments(0x03);  // top, upper right
+                line({w, 0.5f, h, 0.5f});
+                line({h, 0.5f, h, 0.25f});
+                line({h, 0.1f, h, 0.0f});
+                break;
+            default:
+                if (c >= '0' && c <= '9') segments(DIGITS[c - '0']);
+                break;
+        }
+    }
+};
 
 }  // namespace
 
@@ -63,6 +133,15 @@ void ai_world_t::draw_navigation(const frustum_t *frustum) const {
             const vec3_t &other = sector.get_cell(link.neighbour_cell).centre;
             debug_lines_add_line(&m, &other, LINK_COLOUR, nullptr);
         }
+    }
+    // The labels: the kind's letter and the cell's number, in the kind's colour.
+    stroke_font_t font;
+    char label[32];
+    for (uint32_t c = 0; c < sector.get_cell_count(); ++c) {
+        const ai_nav_cell_t &cell = sector.get_cell(c);
+        if (frustum && !frustum->intersects(cell.box)) continue;
+        snprintf(label, sizeof label, "%c %u", kind_letter(cell.kind), c);
+        draw_text_3d(font, LABEL_LINE_HEIGHT, kind_colour(cell.kind), label, cell.centre);
     }
 }
 

@@ -131,6 +131,10 @@ TEST_F(ai_presentation, the_species_graphs_load_and_run_away_falls_back_on_attac
     // The moose's attack graph is a single chain whose entry state gallops.
     EXPECT_EQ(moose.get_processor(5)->get_chain_count(), moose.get_processor(4)->get_chain_count());
     EXPECT_EQ(moose.get_processor(5)->force(0.5f, -1), moose.get_processor(4)->force(0.5f, -1));
+    EXPECT_TRUE(log.entries().empty()) << log.entries()[0].text;
+    // The squirrel has no scrape or injury graph (nor drink, nor attack).
+    ai_presentation_t squirrel(random);
+    ASSERT_TRUE(squirrel.load_processors(&ai_def(), "squirrel"));
     EXPECT_TRUE(log.contains("[ai] processor (scrape) not defined !"));
     EXPECT_TRUE(log.contains("[ai] processor (injury) not defined !"));
     EXPECT_FALSE(log.contains("processor (run_away) not defined"));
@@ -163,12 +167,12 @@ TEST_F(ai_presentation, changing_processor_forces_it_with_the_urge_value) {
     EXPECT_EQ(p.get_current_processor(), 0u);
     EXPECT_EQ(p.get_processor(0)->get_current_chain(), 0);
 
-    ai_presentation_t moose(random);
-    ASSERT_TRUE(moose.load_processors(&ai_def(), "moose"));
+    ai_presentation_t squirrel(random);
+    ASSERT_TRUE(squirrel.load_processors(&ai_def(), "squirrel"));
     log.clear();
-    EXPECT_FALSE(moose.change_processor(7, 0.0f));
+    EXPECT_FALSE(squirrel.change_processor(7, 0.0f));
     EXPECT_TRUE(log.contains("[ai] cannot change to no existing processor (injury)"));
-    EXPECT_EQ(moose.get_current_processor(), AI_PROCESSOR_UNDEFINED);
+    EXPECT_EQ(squirrel.get_current_processor(), AI_PROCESSOR_UNDEFINED);
 }
 
 TEST_F(ai_presentation, a_command_behaviour_is_the_manner_the_processor_steps_to) {

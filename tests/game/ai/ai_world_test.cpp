@@ -500,9 +500,12 @@ TEST_F(ai_world_debug, areas_at_1_and_the_mesh_too_at_2) {
     EXPECT_EQ(drawn(), first);
     set_level("2");
     world.debug_draw(nullptr);
-    // Two crosses in the kinds' colours and one link, from the higher cell to the lower.
+    // Two crosses in the kinds' colours and one link, from the higher cell to the lower;
+    // then each cell's label in strokes: "N 0" (5 + 6) and "F 1" (4 + 2).
     std::vector<uint32_t> with_mesh = boxes;
     for (uint32_t c : {0xffffffffu, 0xffffffffu, 0xff0000ffu, 0xff0000ffu, 0xffff00ffu}) with_mesh.push_back(c);
+    with_mesh.insert(with_mesh.end(), 11, 0xffffffffu);
+    with_mesh.insert(with_mesh.end(), 6, 0xff0000ffu);
     EXPECT_EQ(drawn(), with_mesh);
 }
 
