@@ -84,6 +84,8 @@ void animal_target_u::on_construct() {
 void animal_target_u::on_destroy() {
     // Shots must not find a target that is gone.
     leave_target_list();
+    // The model goes first, while everything its last notices may touch is still here.
+    animal_model.reset();
     m_hud.reset();
     release_run_sound();
     m_runtime.reset();
