@@ -53,5 +53,8 @@ inline constexpr window_desc_t WINDOW_QUIT = {"menu", "quit", 0, 0, "/ui/mquit.e
 inline constexpr window_desc_t WINDOW_GAME_ROSTER = {"game", "roster", 0, 0, "/ui/groster.esc"};
 // The scene's colour flash: beneath every ordinary window, taking no input.
 inline constexpr window_desc_t WINDOW_SYSTEM_FLASHER = {"system", "flasher", 20, 0, "/ui/gflash.esc"};
+// The marker over an animal: group and name are formats that the marker numbers
+// ("game7"/"animal7"), so every marker has a window of its own; passive, beneath.
+inline constexpr window_desc_t WINDOW_GAME_ANIMAL = {"game%u", "animal%u", 52, 0, "/ui/ganimal.esc"};
 
 }  // namespace quarn
