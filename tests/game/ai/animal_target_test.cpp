@@ -153,7 +153,7 @@ TEST_F(animal_target, an_immune_leg_leaves_the_buck_running_and_a_doe_is_an_ille
     EXPECT_EQ(buck->get_state(), animal_target_u::STATE_RUNNING);
 
     EXPECT_EQ(shoot_local(doe, TRUNK_FROM, TRUNK_TO), doe);
-    EXPECT_EQ(hunt->get_kill_stats()->illegal_shots, 1u);
+    EXPECT_EQ(hunt->get_kill_stats()->protected_kills, 1u);
     EXPECT_EQ(score()->valid_kills, 0u);
     EXPECT_TRUE(doe->is_killed());
 }
