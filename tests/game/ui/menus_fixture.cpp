@@ -27,16 +27,10 @@ namespace quarn::test {
 
 namespace {
 
-// The variables the menus use, with their defaults; the kernel's own are kept.
-struct var_default_t {
-    const char *name, *value;
-};
-constexpr var_default_t VARIABLES[] = {
-    {"g_run_flags", ""},        {"g_player_name", ""},     {"g_lang", "en_us"},      {"g_quality", "2"},
-    {"g_grass_density", "0.5"}, {"g_splash_index", "0"},   {"r_gamma", "0.83"},      {"r_fullscreen", "1"},
-    {"s_sfx_enabled", "1"},     {"s_sfx_volume", "1.0"},   {"m_sensitivity", "0.33"}, {"m_invert", "0"},
-    {"m_filter", "0"},          {"r_texture_detail", "0"}, {"r_anisotropy_factor", "0.25"},
-};
+// "quit" notes whether the savegame was there when it ran.
+void note_savegame(std::string &line) {
+    if (line == "quit" && savegame_exists()) line += " saved";
+}
 
 bool menu_fields(base_ctrl_u &ctrl, menu_ctrl_fields_t &out) {
     auto *menu = dynamic_cast<screens_menu_ctrl_u *>(&ctrl);
@@ -56,14 +50,6 @@ uint32_t fixed_value() { return 0xbeef0001u; }
 
 }  // namespace
 
-int menus_fixture_t::record_command(const cmd_context_t *c) {
-    std::string line;
-    for (uint32_t i = 0; i < c->argc(); ++i) line += (i ? " " : "") + std::string(c->argv(i));
-    if (line == "quit" && savegame_exists()) line += " saved";
-    commands.push_back(line);
-    return cmd_t::DONE;
-}
-
 void menus_fixture_t::SetUp() {
     screens_fixture_t::SetUp();
     static const savegame_binding_t binding = {&fixed_user, &fixed_value};
@@ -75,21 +61,24 @@ void menus_fixture_t::SetUp() {
     ASSERT_TRUE(savegame_u::register_class(bank));
     ASSERT_TRUE(register_uifx_classes(bank));
     ASSERT_TRUE(uifx_load_hookup());
-    for (const var_default_t &v : VARIABLES) {
-        if (cvar_t *existing = cvar_get(v.name)) {
-            existing->set(v.value);
-            continue;
-        }
-        m_vars.push_back(std::make_unique<cvar_t>(v.name, v.value));
-        cvar_register_variable(m_vars.back().get());
-    }
-    commands.clear();
-    cmd_register_command(&m_menu);
-    cmd_register_command(&m_quit);
-    cmd_register_command(&m_init_round);
-    std::filesystem::create_directories(dir.file("home"));
-    m_home = ufs_mount(FS_DEVICE_DIRECTORY, dir.file("home").c_str(), "/home", false, 80);
-    ASSERT_NE(m_home, nullptr);
+    // The variables the menus use, with their defaults; the kernel's own are kept.
+    ASSERT_TRUE(console.set_up({{"g_run_flags", ""},
+                                {"g_player_name", ""},
+                                {"g_lang", "en_us"},
+                                {"g_quality", "2"},
+                                {"g_grass_density", "0.5"},
+                                {"g_splash_index", "0"},
+                                {"r_gamma", "0.83"},
+                                {"r_fullscreen", "1"},
+                                {"s_sfx_enabled", "1"},
+                                {"s_sfx_volume", "1.0"},
+                                {"m_sensitivity", "0.33"},
+                                {"m_invert", "0"},
+                                {"m_filter", "0"},
+                                {"r_texture_detail", "0"},
+                                {"r_anisotropy_factor", "0.25"}},
+                               dir.file("home")));
+    screen_console_t::annotate = &note_savegame;
     ASSERT_TRUE(localise());
     // The pointer, so that screens showing and hiding it can be seen.
     ASSERT_EQ(ui_pinsert("/ui/pointer/main.esc"), 0);
@@ -108,12 +97,7 @@ void menus_fixture_t::TearDown() {
     session.reset();
     ui_shutdown();
     game_module_uifx_hookup().clear();
-    cmd_unregister_command(&m_menu);
-    cmd_unregister_command(&m_quit);
-    cmd_unregister_command(&m_init_round);
-    for (auto &v : m_vars) cvar_unregister_variable(v.get());
-    m_vars.clear();
-    if (m_home) ufs_unmount(m_home);
+    console.tear_down();
     savegame_set_binding(nullptr);
     screens_fixture_t::TearDown();
 }

@@ -19,6 +19,7 @@
 #include "game/session/window_desc.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/cvar.h"
+#include "screen_console.h"
 #include "screens_fixture.h"
 
 namespace quarn::test {
@@ -60,15 +61,10 @@ protected:
     void table_of(std::initializer_list<std::pair<uint32_t, uint32_t>> entries);
 
     std::unique_ptr<front_end_session_t> session;
-    static inline std::vector<std::string> commands;
+    static inline std::vector<std::string> &commands = screen_console_t::commands;
 
 private:
-    static int record_command(const cmd_context_t *c);
-    std::vector<std::unique_ptr<cvar_t>> m_vars;
-    cmd_t m_menu{"menu", &record_command};
-    cmd_t m_quit{"quit", &record_command};
-    cmd_t m_init_round{"init_round", &record_command};
-    fs_device_t *m_home = nullptr;
+    screen_console_t console;
 };
 
 }  // namespace quarn::test

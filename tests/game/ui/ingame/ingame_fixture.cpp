@@ -24,24 +24,6 @@
 
 namespace quarn::test {
 
-namespace {
-
-struct var_default_t {
-    const char *name, *value;
-};
-constexpr var_default_t VARIABLES[] = {
-    {"g_performance_tipped", "0"}, {"g_player_name", ""}, {"g_lang", "en_us"}, {"g_run_flags", ""},
-};
-
-}  // namespace
-
-int ingame_fixture_t::record_command(const cmd_context_t *c) {
-    std::string line;
-    for (uint32_t i = 0; i < c->argc(); ++i) line += (i ? " " : "") + std::string(c->argv(i));
-    commands.push_back(line);
-    return cmd_t::DONE;
-}
-
 void ingame_fixture_t::SetUp() {
     hunt_fixture_t::SetUp();
     unit_bank_t &bank = unit_system_t::get_default()->get_bank();
@@ -51,21 +33,9 @@ void ingame_fixture_t::SetUp() {
     ASSERT_TRUE(score_table_u::register_class(bank));
     ASSERT_TRUE(register_hookup_classes(bank));
     ASSERT_TRUE(uifx_load_hookup());
-    for (const var_default_t &v : VARIABLES) {
-        if (cvar_t *existing = cvar_get(v.name)) {
-            existing->set(v.value);
-            continue;
-        }
-        m_vars.push_back(std::make_unique<cvar_t>(v.name, v.value));
-        cvar_register_variable(m_vars.back().get());
-    }
-    commands.clear();
-    cmd_register_command(&m_menu);
-    cmd_register_command(&m_quit);
-    cmd_register_command(&m_init_round);
-    std::filesystem::create_directories(dir.file("home"));
-    m_home = ufs_mount(FS_DEVICE_DIRECTORY, dir.file("home").c_str(), "/home", false, 80);
-    ASSERT_NE(m_home, nullptr);
+    ASSERT_TRUE(console.set_up(
+        {{"g_performance_tipped", "0"}, {"g_player_name", ""}, {"g_lang", "en_us"}, {"g_run_flags", ""}},
+        dir.file("home")));
     ASSERT_TRUE(localise());
     ASSERT_EQ(ui_pinsert("/ui/pointer/main.esc"), 0);
     // The shipped HUD in place of the hunt fixture's recording one.
@@ -87,12 +57,7 @@ void ingame_fixture_t::TearDown() {
     ui_shutdown();
     set_screen_process(nullptr);
     game_module_uifx_hookup().clear();
-    cmd_unregister_command(&m_menu);
-    cmd_unregister_command(&m_quit);
-    cmd_unregister_command(&m_init_round);
-    for (auto &v : m_vars) cvar_unregister_variable(v.get());
-    m_vars.clear();
-    if (m_home) ufs_unmount(m_home);
+    console.tear_down();
     if (!errors_expected) {
         for (const auto &e : messages.entries()) EXPECT_NE(e.type, message_t::ERROR) << e.text;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../hunt/hunt_fixture.h"
+#include "../screen_console.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
 #include "game/ui/basehdl.h"
@@ -102,15 +103,10 @@ protected:
     std::unique_ptr<front_end_session_t> session;
     ingame_process_t process;
     bool errors_expected = false;
-    static inline std::vector<std::string> commands;
+    static inline std::vector<std::string> &commands = screen_console_t::commands;
 
 private:
-    static int record_command(const cmd_context_t *c);
-    std::vector<std::unique_ptr<cvar_t>> m_vars;
-    cmd_t m_menu{"menu", &record_command};
-    cmd_t m_quit{"quit", &record_command};
-    cmd_t m_init_round{"init_round", &record_command};
-    fs_device_t *m_home = nullptr;
+    screen_console_t console;
     sound_u *m_game_sound = nullptr;
 };
 
