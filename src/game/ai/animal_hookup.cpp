@@ -16,6 +16,7 @@
 #include "kernel/sys.h"
 #include "outside/qrnshared/material.h"
 #include "qrncore/collections/arrays/array_check.h"
+#include "qrncore/math/matrix.h"
 #include "qrncore/math/matrix_table.h"
 #include "qrncore/strings/name_token.h"
 #include "qrncore/system/messages.h"
@@ -238,6 +239,16 @@ void animal_antler_u::draw_at(const mat4_t &matrix, float tint) {
     m_tint_packet->modulator = {tint, tint, tint, 1.0f};
     m_object->set_draw_matrix(matrix);
     m_object->draw();
+}
+
+void animal_antler_u::draw_at_bone(model_object_u *model, int32_t bone, const mat4_t &model_matrix, float tint) {
+    mat4_t bone_matrix;
+    if (!model || bone < 0 || uint32_t(bone) >= model->get_bone_count() ||
+        !model->get_bone_matrix(uint32_t(bone), &bone_matrix))
+        return;
+    mat4_t world;
+    mult_matrix_matrix(&world, bone_matrix, model_matrix);
+    draw_at(world, tint);
 }
 
 // ---- animal_part_u ----

@@ -99,6 +99,9 @@ public:
     // Draws the instance's model at matrix (model space to world) with a uniform tint
     // (tint, tint, tint, 1). Nothing without a model.
     void draw_at(const mat4_t &matrix, float tint);
+    // Draws it at a bone of a model drawn at model_matrix; nothing for a bone the
+    // model does not have (negative, past its bones, or no matrix).
+    void draw_at_bone(model_object_u *model, int32_t bone, const mat4_t &model_matrix, float tint);
     model_object_u *get_model() const { return m_object.get(); }
     fw4pp_model_u *get_model_packet() const { return m_model_packet.get(); }
     fw4pp_light_modulator_u *get_tint_packet() const { return m_tint_packet.get(); }

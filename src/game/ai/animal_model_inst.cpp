@@ -150,15 +150,8 @@ void animal_model_inst_u::draw(float tint) {
     get_zba()->submit_model();
     animal_model_desc_u *desc = get_desc();
     for (uint32_t i = 0; i < m_antlers.get_count(); ++i) {
-        animal_antler_u *antler = get_antler(i);
         const int32_t bone = i < desc->get_antler_bone_count() ? desc->get_antler_bone(i) : -1;
-        mat4_t bone_matrix;
-        if (!antler || bone < 0 || uint32_t(bone) >= model->get_bone_count() ||
-            !model->get_bone_matrix(uint32_t(bone), &bone_matrix))
-            continue;
-        mat4_t world;
-        mult_matrix_matrix(&world, bone_matrix, matrix);
-        antler->draw_at(world, tint);
+        if (animal_antler_u *antler = get_antler(i)) antler->draw_at_bone(model, bone, matrix, tint);
     }
 }
 

@@ -151,17 +151,8 @@ void annoy_gift_u::draw_overlay() {
     m_model_packet->set_matrix_and_inverse(place);
     model->set_draw_matrix(matrix);
     get_zba()->submit_model();
-    for (uint32_t side = 0; side < 2; ++side) {
-        animal_antler_u *antler = get_antler(side);
-        const int32_t bone = m_antler_bones[side];
-        mat4_t bone_matrix;
-        if (!antler || bone < 0 || uint32_t(bone) >= model->get_bone_count() ||
-            !model->get_bone_matrix(uint32_t(bone), &bone_matrix))
-            continue;
-        mat4_t world;
-        mult_matrix_matrix(&world, bone_matrix, matrix);
-        antler->draw_at(world, ANTLER_TINT);
-    }
+    for (uint32_t side = 0; side < 2; ++side)
+        if (animal_antler_u *antler = get_antler(side)) antler->draw_at_bone(model, m_antler_bones[side], matrix, ANTLER_TINT);
 }
 
 void annoy_gift_u::on_destroy() {
