@@ -72,4 +72,8 @@ function(fernwold_test name)
       ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
       TIMEOUT 900)
   endforeach()
+  if(T_SLOW)
+    # Started first, so the others run beside it.
+    set_tests_properties(${name}_slow PROPERTIES COST 1000)
+  endif()
 endfunction()
