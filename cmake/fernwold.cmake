@@ -39,8 +39,10 @@ endfunction()
 # One GoogleTest executable per library or deliverable, built into build/tests.
 # REPEAT n runs every case n times in the one process, which shows state a case
 # leaves behind.
+# SLOW: a gtest filter of cases that run long (whole program runs); they get a CTest
+# entry of their own, "<name>_slow", which runs beside the rest.
 function(fernwold_test name)
-  cmake_parse_arguments(T "" "DIR;REPEAT" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "DIR;REPEAT;SLOW" "LIBS" ${ARGN})
   fernwold_sources(srcs ${T_DIR})
   add_executable(${name} ${srcs})
   fernwold_setup(${name})
@@ -54,11 +56,24 @@ function(fernwold_test name)
   if(NOT T_REPEAT)
     set(T_REPEAT 1)
   endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  set_tests_properties(${name} PROPERTIES
-    # The build's folders come at run time (tests/support/test_paths.h): compiled in,
-    # they would make every clone miss the compiler cache.
-    ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
-    TIMEOUT 900)
+  set(entries ${name})
+  set(filter_${name} "")
+  if(T_SLOW)
+    list(APPEND entries ${name}_slow)
+    set(filter_${name} "--gtest_filter=-${T_SLOW}")
+    set(filter_${name}_slow "--gtest_filter=${T_SLOW}")
+  endif()
+  foreach(entry ${entries})
+    add_test(NAME ${entry} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT} ${filter_${entry}}
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    set_tests_properties(${entry} PROPERTIES
+      # The build's folders come at run time (tests/support/test_paths.h): compiled in,
+      # they would make every clone miss the compiler cache.
+      ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
+      TIMEOUT 900)
+  endforeach()
+  if(T_SLOW)
+    # Started first, so the others run beside it.
+    set_tests_properties(${name}_slow PROPERTIES COST 1000)
+  endif()
 endfunction()

@@ -22,10 +22,12 @@ export XDG_DOCUMENTS_DIR="$run/documents"
 export XDG_CONFIG_HOME="$run/config"
 # Test support (docs/kernel.md, docs/formats/input-script.md): a clock that moves 40 ms
 # a scheduler pass (25 frames a second, above the 19 below which the round screen
-# offers its performance tip), and the input of a script. The script boots to the main menu and
-# quits through the quit question.
+# offers its performance tip), and the input of a script. The script plays round 1
+# of a new game: the hunter shoots the first buck, the round runs out, the score goes
+# into the high-score table under "Hunter", and the program quits through the quit
+# question.
 export FERNWOLD_FIXED_STEP_US=40000
-export FERNWOLD_INPUT_SCRIPT="$build/bin/menu_quit.script"
+export FERNWOLD_INPUT_SCRIPT="$build/bin/round1.script"
 
 # The program writes its log only when asked; a "-log" of the caller's comes first
 # and wins.

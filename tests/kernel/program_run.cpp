@@ -82,6 +82,23 @@ program_result_t program_copy_t::run(const std::vector<std::string> &args, const
     return run_program_at(m_dir.file("fernwold"), args, log_path.empty() ? m_dir.file("run.log") : log_path);
 }
 
+program_result_t program_copy_t::run_with(const std::vector<std::string> &variables,
+                                          const std::vector<std::string> &args) {
+    std::vector<std::string> all{"env", "XDG_DOCUMENTS_DIR=" + m_dir.file("docs"),
+                                 "XDG_CONFIG_HOME=" + m_dir.file("config")};
+    all.insert(all.end(), variables.begin(), variables.end());
+    all.insert(all.end(), {m_dir.file("fernwold"), "-log", m_dir.file("run.log")});
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<const char *> argv;
+    for (const auto &a : all) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    program_result_t result;
+    collect_t collect(result);
+    result.started = platform::process_run(argv.data(), &collect, &result.exit_code);
+    result.log = log_lines(m_dir.file("run.log"));
+    return result;
+}
+
 std::vector<std::string> log_lines(const std::string &path) {
     std::vector<std::string> lines;
     std::istringstream in(read_file(path));

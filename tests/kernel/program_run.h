@@ -58,6 +58,11 @@ public:
     void fresh_user_folders();
     // Runs it; the log is written beside it unless a path is given.
     program_result_t run(const std::vector<std::string> &args, const std::string &log_path = "");
+    // Runs it with the variables ("NAME=value") set for the program alone (through
+    // env(1), with the user folders'), so that copies may run at once from several
+    // threads; the log is written beside it.
+    program_result_t run_with(const std::vector<std::string> &variables, const std::vector<std::string> &args);
+    const std::string &path() const { return m_dir.path(); }
     std::string file(const std::string &name) const { return m_dir.file(name); }
     std::string home_file(const std::string &name) const { return m_dir.file("docs/Fernwold/" + name); }
 

@@ -235,9 +235,23 @@ TEST_F(effects, drawing_a_queue_records_every_input_with_its_value) {
               "call set_pass 0\n"
               "call reset_texture_stages 0\n");
 
-    // A new frame empties the log.
+    // A new frame empties the log. Its records are used again: a call where a draw
+    // was, draws where a draw and a call were, each as a new record would read.
     context.begin_frame();
     EXPECT_EQ(context.get_draw_log().get_count(), 0u);
+    context.set_pass(nullptr);
+    gfx_queue_render(&context, queue);
+    ASSERT_EQ(log.get_count(), 3u);
+    EXPECT_EQ(log[0].slots.get_count(), 0u);
+    EXPECT_EQ(log[0].inputs.get_count(), 0u);
+    EXPECT_EQ(log[0].states.get_count(), 0u);
+    mstring_dyn_t again;
+    ASSERT_TRUE(log.dump(again));
+    // The same draws, the passes' counters one further.
+    std::string draws = std::string(text.c_str()).substr(0, std::string(text.c_str()).find("call "));
+    for (size_t at; (at = draws.find("counter global (1 ")) != std::string::npos;) draws[at + 16] = '2';
+    EXPECT_EQ(std::string(again.c_str()), "call set_pass 0\n" + draws);
+    context.begin_frame();
     gfx_queue_render(nullptr, queue);
     gfx_queue_flush(queue);
 }

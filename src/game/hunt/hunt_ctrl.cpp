@@ -126,6 +126,10 @@ void hunt_ctrl_u::teardown_scene() {
     m_intro_view.reset();
     m_retired_intro.reset();
     m_player.reset();
+    if (m_impulses_on) {
+        inp_handle_impulses(false);
+        m_impulses_on = false;
+    }
 }
 
 bool hunt_ctrl_u::is_expert() const {
@@ -275,6 +279,12 @@ void hunt_ctrl_u::activate() {
     load_hookup_file(ITEMS_PATH);
     game_ctrl_u::activate();
     snd_set_current_tag(SOUND_TAG);
+    // The hunter's look and trigger are impulses; outside a hunt (the menus) keys
+    // stay keys.
+    if (!m_impulses_on) {
+        inp_handle_impulses(true);
+        m_impulses_on = true;
+    }
 
     world_u *world = get_world();
     if (m_player && world) {

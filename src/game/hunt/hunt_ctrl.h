@@ -292,6 +292,9 @@ private:
     uint32_t m_ragdolls_by_level[RAGDOLL_LEVELS] = {0, 0, 0};
     array_dyn_t<gift_entry_t> m_gift_schedule;
     bool m_no_player_logged = false;
+    // The game's impulses are on while the hunt runs (raised once by activate, given
+    // back by the teardown); its dialogs take them off and give them back in pairs.
+    bool m_impulses_on = false;
 };
 
 }  // namespace quarn

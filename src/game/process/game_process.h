@@ -81,7 +81,19 @@ public:
 
     // ---- frames ----
     void frame();
+    // The frame's drawing: begin_render, render_scene, render_ui, end_render, in that
+    // order (apart for the benchmarks, which time the scene and the UI).
     void render_frame();
+    // The frame begun, the window cleared, the scene's view pushed.
+    void begin_render();
+    // The running controller's scene: the camera and lights, the sky, the scene, the
+    // visual objects, the overlay pass and the held weapon in the scope, each flushed
+    // into the renderer.
+    void render_scene();
+    // The UI over the whole window (not in the frame of a capture).
+    void render_ui();
+    // The view popped, the frame ended, a due capture taken, the buffers swapped.
+    void end_render();
     // The render path for the context: "r_path" when it is a valid path the context
     // offers, else 3 when offered, else 1.
     static int32_t choose_gfx_path(r_context_t *context);

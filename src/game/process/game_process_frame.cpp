@@ -190,42 +190,56 @@ void game_process_t::apply_path_change(int32_t path) {
 }
 
 void game_process_t::render_frame() {
-    r_device_t *device = get_device();
-    r_context_t *context = get_context();
-    gfx_begin_frame(device);
-    gfx_clear(context, m_full.to_view(), OPAQUE_BLACK);
+    begin_render();
+    render_scene();
+    render_ui();
+    end_render();
+}
+
+void game_process_t::begin_render() {
+    gfx_begin_frame(get_device());
+    gfx_clear(get_context(), m_full.to_view(), OPAQUE_BLACK);
     gfx_view_push(m_scene.to_view());
+}
+
+void game_process_t::render_scene() {
+    r_context_t *context = get_context();
     base_ctrl_u *ctrl = m_controller_running ? get_ctrl() : nullptr;
-    if (ctrl) {
-        ctrl->update_camera_and_lights();
-        // The sky first, behind everything the scene draws.
-        if (environment_u *environment = ctrl->get_environment()) environment->update_skybox();
+    if (!ctrl) return;
+    ctrl->update_camera_and_lights();
+    // The sky first, behind everything the scene draws.
+    if (environment_u *environment = ctrl->get_environment()) environment->update_skybox();
+    shaderlib_queue_render_and_flush(context);
+    ctrl->draw();
+    // The main camera's view and camera matrices for what draws after the scene.
+    if (const pp_camera_u *camera = ctrl->get_camera_packet(0)) gfx_camera_load(*camera);
+    visual_objects_render();
+    shaderlib_queue_render_and_flush(context);
+    if (ctrl->has_overlay_pass()) {
+        ctrl->draw_overlay();
         shaderlib_queue_render_and_flush(context);
-        ctrl->draw();
-        // The main camera's view and camera matrices for what draws after the scene.
-        if (const pp_camera_u *camera = ctrl->get_camera_packet(0)) gfx_camera_load(*camera);
-        visual_objects_render();
-        shaderlib_queue_render_and_flush(context);
-        if (ctrl->has_overlay_pass()) {
-            ctrl->draw_overlay();
-            shaderlib_queue_render_and_flush(context);
-        }
-        scene_object_t *player = ctrl->get_player();
-        if (!m_screenshot_pending && player && player->has_weapon_overlay()) {
-            m_scope.select();
-            player->draw_weapon_overlay();
-            shaderlib_queue_render_and_flush(context);
-        }
     }
+    scene_object_t *player = ctrl->get_player();
+    if (!m_screenshot_pending && player && player->has_weapon_overlay()) {
+        m_scope.select();
+        player->draw_weapon_overlay();
+        shaderlib_queue_render_and_flush(context);
+    }
+}
+
+void game_process_t::render_ui() {
     gfx_cache_sweep();
-    if (!m_screenshot_pending) {
-        gfx_cache_push();
-        m_full.select();
-        ui_process(context);
-        gfx_cache_pop();
-    }
+    if (m_screenshot_pending) return;
+    gfx_cache_push();
+    m_full.select();
+    ui_process(get_context());
+    gfx_cache_pop();
+}
+
+void game_process_t::end_render() {
+    r_context_t *context = get_context();
     gfx_view_pop();
-    gfx_end_frame(device);
+    gfx_end_frame(get_device());
     gfx_try_capture(context);
     gfx_swapbuffers(context);
     // The capture was due in this frame: whether or not one came, the UI and the

@@ -119,7 +119,9 @@ void landscape_u::update(float dt) {
             c->add_to_heap(m_heap);
         } else {
             c->deactivate(m_scene, true);
-            c->remove_from_heap(m_heap);
+            // A chunk the queries still need keeps its triangles: taking them out and
+            // putting them back would rebuild the heap's tree at every query.
+            if (!c->is_queried()) c->remove_from_heap(m_heap);
         }
     }
 }

@@ -229,6 +229,7 @@ void landscape_chunk_u::remove_from_heap(triangle_heap_t &heap) {
 
 void landscape_chunk_u::update_timers(float dt) {
     if (m_idle_time != -1.0f) m_idle_time += dt;
+    if (m_heap_idle_time < HEAP_KEEP_DELAY) m_heap_idle_time += dt;
 }
 
 void landscape_chunk_u::draw(landscape_u *owner) {

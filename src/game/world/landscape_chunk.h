@@ -60,6 +60,9 @@ public:
     static constexpr float RELEASE_DELAY = 5.0f;
     // Seconds before the body shapes of an idle chunk are disabled.
     static constexpr float DISABLE_DELAY = 1.0f;
+    // Seconds a chunk out of the viewer's range stays in the heap after a query last
+    // needed it (the ground probes of far animals ask every frame).
+    static constexpr float HEAP_KEEP_DELAY = 1.0f;
     // Regions in which a chunk enables body shapes at most.
     static constexpr uint32_t MAX_REGIONS = 3;
 
@@ -80,7 +83,12 @@ public:
     // (logged).
     void add_to_heap(triangle_heap_t &heap);
     void remove_from_heap(triangle_heap_t &heap);
-    // The idle clock runs while it is not -1.
+    // A query needed the chunk's triangles: it keeps them in the heap for
+    // HEAP_KEEP_DELAY after.
+    void mark_queried() { m_heap_idle_time = 0.0f; }
+    // True while a query needed the chunk within HEAP_KEEP_DELAY.
+    bool is_queried() const { return m_heap_idle_time < HEAP_KEEP_DELAY; }
+    // The idle clock runs while it is not -1; the heap's clock always runs.
     void update_timers(float dt);
     // Queues the chunk's model, then the merged models of its bodies and plants and the
     // plants' ground shadows (built on the first draw; the shadows are cut out of the
@@ -147,6 +155,8 @@ private:
     aabox_t m_regions[MAX_REGIONS];
     uint32_t m_region_count = 0;
     bool m_in_heap = false;
+    // Seconds since a query last needed the triangles (never: past the keep delay).
+    float m_heap_idle_time = HEAP_KEEP_DELAY;
     owner_ptr_t<fw4pp_model_u> m_own_packet;
     bool m_holds_texture_table = false;
     array_dyn_t<body_inst_u *> m_bodies;

@@ -100,7 +100,10 @@ bool landscape_u::ready_heap(const landscape_volume_t &volume) {
     const aabox_t box({volume.min[0], volume.min[1], volume.min[2]}, {volume.max[0], volume.max[1], volume.max[2]});
     array_dyn_t<landscape_chunk_u *> found;
     find_chunks(box, found);
-    for (landscape_chunk_u *c : found) c->add_to_heap(m_heap);
+    for (landscape_chunk_u *c : found) {
+        c->add_to_heap(m_heap);
+        c->mark_queried();
+    }
     if (!m_heap.get_root() || m_heap.is_dirty()) m_heap.build_root_tree();
     return m_heap.get_root() != nullptr;
 }

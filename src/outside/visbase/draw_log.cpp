@@ -92,40 +92,66 @@ bool r_draw_record_t::has_state(const char *line) const {
     return false;
 }
 
+void r_draw_record_t::reset(kind_t new_kind) {
+    kind = new_kind;
+    queue = -1;
+    material = "";
+    effect = "";
+    pass = "";
+    call = "";
+    packets.clear();
+    // A draw's lists are written whole by the renderer (set to their size, every
+    // element overwritten), so their texts keep their buffers; other records have none.
+    if (new_kind != DRAW) {
+        slots.clear();
+        inputs.clear();
+    }
+    states.clear();
+    ui = ui_t();
+}
+
 uint32_t r_draw_log_t::ui_count() const {
     uint32_t n = 0;
-    for (const r_draw_record_t &r : m_records) n += r.kind == r_draw_record_t::UI;
+    for (uint32_t k = 0; k < m_used; ++k) n += m_records[k].kind == r_draw_record_t::UI;
     return n;
 }
 
 const r_draw_record_t &r_draw_log_t::ui(uint32_t i) const {
-    for (const r_draw_record_t &r : m_records)
-        if (r.kind == r_draw_record_t::UI && i-- == 0) return r;
+    for (uint32_t k = 0; k < m_used; ++k)
+        if (m_records[k].kind == r_draw_record_t::UI && i-- == 0) return m_records[k];
     return m_records[m_records.get_count()];
 }
 
 uint32_t r_draw_log_t::draw_count() const {
     uint32_t n = 0;
-    for (const r_draw_record_t &r : m_records) n += r.kind == r_draw_record_t::DRAW;
+    for (uint32_t k = 0; k < m_used; ++k) n += m_records[k].kind == r_draw_record_t::DRAW;
     return n;
 }
 
 const r_draw_record_t &r_draw_log_t::draw(uint32_t i) const {
-    for (const r_draw_record_t &r : m_records)
-        if (r.kind == r_draw_record_t::DRAW && i-- == 0) return r;
+    for (uint32_t k = 0; k < m_used; ++k)
+        if (m_records[k].kind == r_draw_record_t::DRAW && i-- == 0) return m_records[k];
     // Past the last draw: the array's own check reports it.
     return m_records[m_records.get_count()];
 }
 
 r_draw_record_t *r_draw_log_t::add(r_draw_record_t::kind_t kind) {
-    r_draw_record_t *r = m_records.append(r_draw_record_t());
-    if (r) r->kind = kind;
+    r_draw_record_t *r = nullptr;
+    if (m_used < m_records.get_count()) {
+        r = &m_records[m_used];
+        r->reset(kind);
+    } else {
+        r = m_records.append(r_draw_record_t());
+        if (r) r->kind = kind;
+    }
+    if (r) ++m_used;
     return r;
 }
 
 bool r_draw_log_t::dump(mstring_t &out) const {
     bool ok = true;
-    for (const r_draw_record_t &r : m_records) {
+    for (uint32_t k = 0; k < m_used; ++k) {
+        const r_draw_record_t &r = m_records[k];
         if (r.kind == r_draw_record_t::CALL) {
             ok = out.printf_append("call %s\n", r.call.c_str()) && ok;
             continue;

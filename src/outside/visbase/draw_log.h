@@ -48,6 +48,11 @@ struct VISBASE_API r_draw_record_t {
     const float *value(const char *input_name) const;
     // True when the pass set this state line ("fog off", "lighting on").
     bool has_state(const char *line) const;
+    // As a new record of that kind, keeping the storage it has (the log reuses its
+    // records frame after frame). A draw keeps its slot and input lists as they are:
+    // whoever fills a draw record sets both lists to their size and writes every
+    // element whole (gfx_queue_render does).
+    void reset(kind_t new_kind);
 
     kind_t kind = DRAW;
     int32_t queue = -1;
@@ -73,9 +78,12 @@ struct VISBASE_API r_draw_record_t {
 
 class VISBASE_API r_draw_log_t {
 public:
-    void clear() { m_records.clear(); }
-    uint32_t get_count() const { return m_records.get_count(); }
-    const r_draw_record_t &operator[](uint32_t i) const { return m_records[i]; }
+    // Empties the log. The records stay allocated for the next frame's: a frame draws
+    // much the same as the last, and a record holds a dozen texts and arrays.
+    void clear() { m_used = 0; }
+    uint32_t get_count() const { return m_used; }
+    // Past the count the array's own check reports it.
+    const r_draw_record_t &operator[](uint32_t i) const { return m_records[i < m_used ? i : m_records.get_count()]; }
     // The records of prototypes drawn, without the calls and the UI records.
     uint32_t draw_count() const;
     // The UI records, and the i-th of them (i below ui_count).
@@ -86,7 +94,7 @@ public:
 
     // A new record at the end; null without memory.
     r_draw_record_t *add(r_draw_record_t::kind_t kind);
-    r_draw_record_t *last() { return m_records.is_empty() ? nullptr : &m_records[m_records.get_count() - 1]; }
+    r_draw_record_t *last() { return m_used == 0 ? nullptr : &m_records[m_used - 1]; }
 
     // The log as text, one line per record and one indented line per packet list,
     // slot list, input and state line; numbers with "%g" (-0 as 0), so that the text
@@ -110,7 +118,9 @@ public:
     bool dump(mstring_t &out) const;
 
 private:
+    // The first m_used records are the log; the rest wait to be reused.
     array_dyn_t<r_draw_record_t> m_records;
+    uint32_t m_used = 0;
 };
 
 // The name of a packet type ("PNCT", "INDEX16", "QUAD"; "?" for another value).

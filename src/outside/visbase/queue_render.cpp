@@ -32,16 +32,19 @@ void record_packets(r_draw_record_t &r, const r_proto_t &proto) {
     if (proto.index_packet) r.packets.append(r_draw_packet_t{proto.index_packet->type, packet_count(proto.index_packet)});
 }
 
+// The lists of a reused record are overwritten in place (r_draw_record_t::reset).
 void record_slots(r_draw_record_t &r, const r_proto_t &proto) {
+    if (!r.slots.set_size(r_parameter_array_t::SLOTS)) return;
     for (uint32_t i = 0; i < r_parameter_array_t::SLOTS; ++i) {
         const parameter_packet_u *p = proto.parameters ? proto.parameters->get(i) : nullptr;
-        r.slots.append(mstring_dyn_t(p ? p->get_descriptor()->class_name->c_str() : ""));
+        r.slots[i] = p ? p->get_descriptor()->class_name->c_str() : "";
     }
 }
 
 // The value of a uniform's source for the prototype.
 void resolve(r_draw_input_t &in, const effect_param_data_t &s, const effect_pass_u &pass, const r_proto_t &proto) {
     in.slot = s.slot;
+    in.absent = false;
     in.value_count = effect_param_float_count(s.kind);
     const float *value = nullptr;
     if (s.slot < 0) {
@@ -58,11 +61,18 @@ void resolve(r_draw_input_t &in, const effect_param_data_t &s, const effect_pass
 }
 
 void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material_t &material, const r_proto_t &proto) {
+    if (!r.inputs.set_size(pass.get_binding_count())) return;
     for (uint32_t i = 0; i < pass.get_binding_count(); ++i) {
         const effect_binding_t &b = pass.get_binding(i);
-        r_draw_input_t in;
+        r_draw_input_t &in = r.inputs[i];
+        // Every field, as a fresh input holds it, then the binding's.
         in.kind = b.kind;
         in.name = b.name;
+        in.slot = -1;
+        in.value_count = 0;
+        memset(in.value, 0, sizeof in.value);
+        in.absent = false;
+        in.texture = "";
         switch (b.kind) {
         case EFFECT_INPUT_ATTRIBUTE: in.slot = int32_t(b.attribute_slot); break;
         case EFFECT_INPUT_SAMPLER: {
@@ -72,7 +82,6 @@ void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material
         }
         default: resolve(in, b.source, pass, proto); break;
         }
-        r.inputs.append(static_cast<r_draw_input_t &&>(in));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "outside/visbase/render.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstring>
 
@@ -39,15 +40,27 @@ void r_context_t::line_strip(const float *, uint32_t, uint32_t, const float *) {
 
 namespace {
 
-// "(x y z w)" with -0 as 0.
+// "(x y z w)" with -0 as 0, each number as "%g" prints it. The lights and the fog are
+// noted for every prototype of every frame: std::to_chars gives the same digits
+// without the locale and the big-number arithmetic of the printf family.
 struct vec_text_t {
     explicit vec_text_t(const vec4_t &v) {
+        char *at = text;
+        char *const end = text + sizeof text - 1;
+        *at++ = '(';
         const float f[4] = {v.x, v.y, v.z, v.w};
-        text.printf("(%g %g %g %g)", f[0] == 0.0f ? 0.0 : double(f[0]), f[1] == 0.0f ? 0.0 : double(f[1]),
-                    f[2] == 0.0f ? 0.0 : double(f[2]), f[3] == 0.0f ? 0.0 : double(f[3]));
+        for (int i = 0; i < 4; ++i) {
+            if (i > 0) *at++ = ' ';
+            const double d = f[i] == 0.0f ? 0.0 : double(f[i]);
+            const std::to_chars_result r = std::to_chars(at, end - 1, d, std::chars_format::general, 6);
+            at = r.ec == std::errc() ? r.ptr : at;
+        }
+        *at++ = ')';
+        *at = 0;
     }
-    const char *c_str() const { return text.c_str(); }
-    mstring_dyn_t text;
+    const char *c_str() const { return text; }
+    // Four numbers of at most 13 characters ("-1.17549e-38"), three blanks, brackets.
+    char text[72];
 };
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include "game/cameras/trail_camera.h"
 #include "game/process/game_hooks.h"
 #include "game/round/trail_use.h"
+#include "game/scene/current_ctrl.h"
 #include "game/voiceover/voiceover.h"
+#include "kernel/inp_state.h"
 
 namespace quarn::test {
 
@@ -36,6 +38,25 @@ TEST_F(hunt_round, a_round_puts_the_hunter_at_its_start_point_and_sets_the_clock
     EXPECT_EQ(hunt->get_kill_limit(), 20u);
     EXPECT_STREQ(data->map_name.c_str(), "hunt");
     EXPECT_TRUE(hunt->is_intro_over()) << "no cameras, no intro";
+}
+
+// The hunter looks and fires through impulses: a running hunt switches them on (the
+// menus leave keys as keys), once however often it is activated, and gives them back
+// when it goes, so an in-game dialog's pair leaves them on for the next hunt too.
+TEST_F(hunt_round, the_game_impulses_are_on_while_a_hunt_runs) {
+    EXPECT_EQ(inp_state->impulse_handling, 0);
+    ASSERT_NE(start_hunt(false), nullptr);
+    EXPECT_FALSE(inp_impulses_handled()) << "not before the hunt runs";
+    hunt->activate();
+    EXPECT_TRUE(inp_impulses_handled());
+    hunt->activate();
+    inp_handle_impulses(false);  // a dialog shown over the hunt
+    EXPECT_FALSE(inp_impulses_handled());
+    inp_handle_impulses(true);
+    EXPECT_EQ(inp_state->impulse_handling, 1);
+    set_current_ctrl(nullptr);
+    hunt = nullptr;
+    EXPECT_EQ(inp_state->impulse_handling, 0);
 }
 
 TEST_F(hunt_round, load_round_failures) {

@@ -85,6 +85,41 @@ TEST_F(landscape_activation_test, idle_delay_against_the_time_step) {
     EXPECT_EQ(c->get_shape(0), kept);
 }
 
+// The ground under a far animal is asked for every frame: its chunk keeps its
+// triangles while queries need them (the heap's tree is not rebuilt at every query)
+// and leaves the heap one second after the last; a chunk no query needed leaves with
+// the viewer at once.
+TEST_F(landscape_activation_test, a_chunk_the_queries_need_stays_in_the_heap_for_a_second) {
+    landscape_u *l = load_map(map_slope_text(), "slope");
+    landscape_chunk_u *asked = l->get_chunk(0);
+    landscape_chunk_u *other = l->get_chunk(1);
+    const vec3_t near{4, 1, 4}, far{500, 1, 500};
+    view_at(near);
+    l->update(0.1f);
+    ASSERT_TRUE(asked->is_in_heap());
+    view_at(far);
+    const landscape_volume_t ground = landscape_volume_t::of_point({4, 1, 4}, 0.5f);
+    landscape_triangle_query_t query;
+    const struct {
+        float dt;
+        bool query;
+        bool asked_in_heap;
+    } steps[] = {
+        {0.5f, true, true}, {0.5f, true, true}, {0.5f, false, true}, {0.4f, false, true}, {0.2f, false, false},
+        {0.0f, true, true},  // a query takes the chunk back
+    };
+    int i = 0;
+    for (const auto &s : steps) {
+        l->update(s.dt);
+        if (s.query) {
+            EXPECT_TRUE(l->query_triangles_box(query, ground)) << "step " << i;
+        }
+        EXPECT_EQ(asked->is_in_heap(), s.asked_in_heap) << "step " << i;
+        EXPECT_FALSE(other->is_in_heap()) << "step " << i;
+        ++i;
+    }
+}
+
 TEST_F(landscape_activation_test, masks_and_shape_classes) {
     const struct {
         uint32_t material;
