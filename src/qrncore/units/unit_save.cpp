@@ -1,5 +1,6 @@
 #include "qrncore/units/unit_save.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -48,6 +49,7 @@ void unit_save_t::reset() {
         if (unit->is_alive()) unit->set_save_mark(false);
     }
     m_list.clear();
+    m_nameless.clear();
 }
 
 void unit_save_t::add(unit_base_t *unit) { add_listed(unit); }
@@ -205,6 +207,7 @@ bool unit_save_t::write_text() {
     }
     m_used = 0;
     m_write_failed = false;
+    if (!number_nameless()) return false;
     put("RozErere\r\n{\r\n");
     for (uint32_t i = 0; i < m_list.get_count() && !m_write_failed; ++i) {
         unit_base_t *unit = m_list[i].get();
@@ -214,11 +217,40 @@ bool unit_save_t::write_text() {
     return flush();
 }
 
+bool unit_save_t::number_nameless() {
+    m_nameless.clear();
+    for (uint32_t i = 0; i < m_list.get_count(); ++i) {
+        const unit_base_t *unit = m_list[i].get();
+        if (unit->is_alive() && unit->is_nameless() && !m_nameless.append({unit, m_nameless.get_count() + 1}))
+            return false;
+    }
+    nameless_entry_t *first = m_nameless.get_data();
+    std::sort(first, first + m_nameless.get_count(),
+              [](const nameless_entry_t &a, const nameless_entry_t &b) { return a.unit < b.unit; });
+    return true;
+}
+
+bool unit_save_t::put_name(const unit_base_t *unit) {
+    if (unit->is_nameless()) {
+        const nameless_entry_t *first = m_nameless.get_data();
+        const nameless_entry_t *last = first + m_nameless.get_count();
+        const nameless_entry_t *e = std::lower_bound(
+            first, last, unit, [](const nameless_entry_t &a, const unit_base_t *u) { return a.unit < u; });
+        if (e != last && e->unit == unit) {
+            char number[16];
+            const auto r = std::to_chars(number, number + sizeof(number), e->number);
+            put("_nameless.");
+            return put(number, size_t(r.ptr - number));
+        }
+    }
+    unit->get_name(m_scratch);
+    return put(m_scratch.c_str(), m_scratch.length());
+}
+
 bool unit_save_t::write_unit(unit_base_t *unit) {
     put(class_name_of(unit));
     put(" : ");
-    unit->get_name(m_scratch);
-    put(m_scratch.c_str(), m_scratch.length());
+    put_name(unit);
     put(" {\r\n");
     if (!for_each_attribute(unit, [&](const unit_attribute_t *a) { return write_attribute(unit, a); })) return false;
     return put("}\r\n\r\n");
@@ -438,8 +470,7 @@ bool unit_save_t::write_value(unit_base_t *unit, const unit_attribute_t *a, bool
         if (!p) {
             put("null");
         } else {
-            p->get_name(m_scratch);
-            put(m_scratch.c_str(), m_scratch.length());
+            put_name(p);
         }
         break;
     }

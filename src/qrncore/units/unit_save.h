@@ -3,6 +3,9 @@
 // the units they point to, as the traversal mode says), then written in one save:
 // magic, "{", one block per unit with its class name, its name and one line per
 // attribute value, "}". Pointers are written as the names of the units pointed to.
+// A nameless unit is written under a file-local name numbered by its place in the
+// list ("_nameless.3"), not under its address, so that the same units always give
+// the same text (the reader binds such names within the file only).
 #include <cstddef>
 #include <cstdint>
 
@@ -61,6 +64,10 @@ private:
     bool check_pointers();
     bool write_text();
     bool write_unit(unit_base_t *unit);
+    // Numbers the listed nameless units for put_name.
+    bool number_nameless();
+    // The unit's name, or the file-local number of a listed nameless one.
+    bool put_name(const unit_base_t *unit);
     bool write_attribute(unit_base_t *unit, const unit_attribute_t *a);
     bool write_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     unit_base_t *read_pointer(unit_base_t *unit, const unit_attribute_t *a);
@@ -87,6 +94,12 @@ private:
     size_t m_used = 0;
     bool m_write_failed = false;
     mstring_dyn_t m_scratch;
+    // The listed nameless units and their numbers, by address (for put_name).
+    struct nameless_entry_t {
+        const unit_base_t *unit;
+        uint32_t number;
+    };
+    array_dyn_t<nameless_entry_t> m_nameless;
 };
 
 }  // namespace quarn

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <map>
 #include <ostream>
@@ -116,6 +117,11 @@ TEST(scripted_run, the_menu_script_boots_to_the_menu_and_quits_through_it_the_sa
     EXPECT_TRUE(clock_line);
 }
 
+std::string file_bytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // One entry of the high-score table as the file holds it.
 struct score_entry_t {
     std::string player_name;  // as written: quoted when it holds blanks or markup
@@ -211,6 +217,9 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
         EXPECT_NE(std::find(config.begin(), config.end(), "uset g_player_name \"Hunter\""), config.end());
     }
     EXPECT_EQ(tables[0], tables[1]);
+    // The saved files repeat byte for byte (nothing in them follows memory layout).
+    for (const char *file : {"scores.unit", "config.cfg"})
+        EXPECT_EQ(file_bytes(programs[0].home_file(file)), file_bytes(programs[1].home_file(file))) << file;
     const std::vector<std::string> logs[2] = {without_folder(runs[0].log, programs[0].path()),
                                               without_folder(runs[1].log, programs[1].path())};
     ASSERT_EQ(logs[0].size(), logs[1].size());

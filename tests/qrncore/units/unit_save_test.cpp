@@ -233,10 +233,10 @@ TEST_F(unit_save, refusals_before_anything_is_written) {
     EXPECT_EQ(save({holder.get()}, UNIT_TRAVERSE_NONE, &ok), "");
     EXPECT_FALSE(ok);
     EXPECT_TRUE(log.contains("[unit] Attempt to serialise nameless unit - attribute 'link' of unit 'holder'"));
-    // Listed too, the nameless unit is written under its composed name.
+    // Listed too, the nameless unit is written under its file-local number.
     const std::string text = save({holder.get(), nameless.get()}, UNIT_TRAVERSE_NONE, &ok);
     EXPECT_TRUE(ok);
-    EXPECT_NE(text.find(" link: _nameless."), std::string::npos);
+    EXPECT_NE(text.find(" link: _nameless.1\r\n"), std::string::npos) << text;
 
     // An enumeration value without a symbol could never be read back.
     owner_ptr_t<test_all_u> u(test_all_u::create());
@@ -245,6 +245,42 @@ TEST_F(unit_save, refusals_before_anything_is_written) {
     EXPECT_EQ(save({u.get()}, UNIT_TRAVERSE_NONE, &ok), "");
     EXPECT_FALSE(ok);
     EXPECT_TRUE(log.contains("[unit] Unit 'u' (type 'test_all') attribute 'enum' value is outside its domain - 4!"));
+}
+
+// Nameless units are numbered by their place in the file, so equal trees give equal
+// text wherever their units lie in memory, and the text reads back into the same tree.
+TEST_F(unit_save, nameless_units_are_written_under_their_place_in_the_file) {
+    auto tree = [](int32_t seed) {
+        owner_ptr_t<test_node_u> root(test_node_u::create());
+        root->m_value = seed;
+        root->m_child = test_node_u::create();
+        auto *child = static_cast<test_node_u *>(root->m_child.get());
+        child->m_value = seed + 1;
+        child->m_child = test_node_u::create();
+        static_cast<test_node_u *>(child->m_child.get())->m_value = seed + 2;
+        child->m_link = child->m_child.get();
+        return root;
+    };
+    owner_ptr_t<test_node_u> first = tree(7);
+    owner_ptr_t<test_node_u> spacer(test_node_u::create());  // the second tree lies elsewhere
+    owner_ptr_t<test_node_u> second = tree(7);
+    const std::string text = save({first.get()}, UNIT_TRAVERSE_OWNED_SYSTEM);
+    EXPECT_EQ(text, save({second.get()}, UNIT_TRAVERSE_OWNED_SYSTEM));
+    EXPECT_NE(text.find("test_node : _nameless.3 {"), std::string::npos) << text;
+    EXPECT_NE(text.find(" link: _nameless.3\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("_nameless.0000"), std::string::npos) << text;
+
+    ASSERT_TRUE(load(text));
+    auto *root = dynamic_cast<test_node_u *>(m_loader->get_root(0));
+    ASSERT_NE(root, nullptr);
+    auto *child = dynamic_cast<test_node_u *>(root->m_child.get());
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->m_value, 8);
+    ASSERT_NE(child->m_link.get(), nullptr);
+    EXPECT_EQ(child->m_link.get(), child->m_child.get());
+    EXPECT_EQ(static_cast<test_node_u *>(child->m_link.get())->m_value, 9);
+    m_loader.reset();
+    unit_system_t::clean_garbage();
 }
 
 TEST_F(unit_save, write_failure_is_reported_and_output_is_buffered) {
