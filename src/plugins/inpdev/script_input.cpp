@@ -33,9 +33,10 @@ void drop_sdl_events(Uint32 first, Uint32 last) {
     if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_FlushEvents(first, last);
 }
 
-class script_keyboard_t : public plain_device_t {
+// A device whose items come from the script: acquiring it always works.
+class script_device_t : public plain_device_t {
 public:
-    explicit script_keyboard_t(input_playback_t &playback) : m_playback(playback) {}
+    explicit script_device_t(input_playback_t &playback) : m_playback(playback) {}
     result_t acquire() override {
         m_acquired = true;
         return RESULT_OK;
@@ -44,6 +45,14 @@ public:
         m_acquired = false;
         return RESULT_OK;
     }
+
+protected:
+    input_playback_t &m_playback;
+};
+
+class script_keyboard_t : public script_device_t {
+public:
+    using script_device_t::script_device_t;
     // Each read is an input frame of the script.
     result_t read_buffered(input_item_t *items, uint32_t *count) override {
         if (!items || !count) return ERR_INVALID_PARAM;
@@ -53,22 +62,11 @@ public:
         m_playback.take_keyboard(items, count);
         return RESULT_OK;
     }
-
-private:
-    input_playback_t &m_playback;
 };
 
-class script_mouse_t : public plain_device_t {
+class script_mouse_t : public script_device_t {
 public:
-    explicit script_mouse_t(input_playback_t &playback) : m_playback(playback) {}
-    result_t acquire() override {
-        m_acquired = true;
-        return RESULT_OK;
-    }
-    result_t unacquire() override {
-        m_acquired = false;
-        return RESULT_OK;
-    }
+    using script_device_t::script_device_t;
     result_t read_buffered(input_item_t *items, uint32_t *count) override {
         if (!items || !count) return ERR_INVALID_PARAM;
         if (!m_acquired) return ERR_NOT_ACQUIRED;
@@ -76,9 +74,6 @@ public:
         m_playback.take_mouse(items, count);
         return RESULT_OK;
     }
-
-private:
-    input_playback_t &m_playback;
 };
 
 class script_system_t : public input_system_i {
