@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_support.h"
 #include "game/cameras/trail_camera.h"
 #include "game/game_data.h"
 #include "game/game_module.h"
@@ -57,39 +58,12 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t STEP_USEC = 40000;
 constexpr uint32_t TARGETS = 20;
+constexpr const char *HERD_KEYS[4] = {"val_hunger: \"0.8\"", "val_hunger: \"0.8\"", "val_hunger: \"0.8\"", "val_hunger: \"0.8\""};
 
 class quiet_t : public message_handler_t {
 public:
     void process_message(const string &, message_t::type_t) override {}
 };
-
-// The build's bin folder: the benchmark runs from <build>/bench/<program>.
-std::string bin_dir() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "bin";
-    std::string exe(path, size_t(n));
-    exe = exe.substr(0, exe.rfind('/'));
-    return exe.substr(0, exe.rfind('/')) + "/bin";
-}
-
-// Four herds of five whitetails (a buck and the does that follow him) on open ground.
-std::string herd_text() {
-    const float herds[4][2] = {{10, -20}, {-60, -60}, {90, 40}, {-20, 120}};
-    std::string text = "def animals {\n";
-    for (int h = 0; h < 4; ++h)
-        for (int i = 0; i < 5; ++i) {
-            char line[512];
-            snprintf(line, sizeof line,
-                     "    def h%d_%d { species: \"whitetail\" type: \"%s\" %s position: \"%g 0 %g\" "
-                     "orientation: \"%g 0 %g\" score: \"12\" weight: \"60\" val_hunger: \"0.8\" }\n",
-                     h, i, i == 0 ? "male" : "female", i == 0 ? "" : ("mate: \"h" + std::to_string(h) + "_0\"").c_str(),
-                     double(herds[h][0] + 4.0f * float(i % 3)), double(herds[h][1] + 4.0f * float(i / 3)),
-                     double(i & 1 ? 1 : 0), double(i & 1 ? 0 : -1));
-            text += line;
-        }
-    return text + "}\n";
-}
 
 // The round's live animal targets.
 uint32_t live_targets(hunt_ctrl_u *hunt) {
@@ -106,7 +80,7 @@ uint32_t live_targets(hunt_ctrl_u *hunt) {
 struct hunt_range_t {
     hunt_range_t() {
         quiet_t quiet;
-        const std::string bin = bin_dir();
+        const std::string bin = bench::bin_dir();
         const fs::path folders = fs::temp_directory_path() / ("fernwold_hunt_bench_" + std::to_string(getpid()));
         fs::remove_all(folders);
         fs::create_directories(folders / "documents");
@@ -150,7 +124,7 @@ struct hunt_range_t {
         }
         if (!hunt->is_intro_over()) return;
 
-        const std::string herd = herd_text();
+        const std::string herd = bench::whitetail_herds(HERD_KEYS);
         if (!definitions.read_from("/def/game.def") || !mission.read_text(herd.data(), herd.size(), "/bench/herd.def"))
             return;
         ai_world_t *ai = hunt->get_ai_navigation();

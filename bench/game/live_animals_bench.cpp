@@ -13,6 +13,7 @@
 #include <chrono>
 #include <string>
 
+#include "bench_support.h"
 #include "embedded_archive.h"
 #include "game/ai/ai_world.h"
 #include "game/ai/antler_units.h"
@@ -87,35 +88,12 @@ public:
 };
 QRN_UNIT_DEFINE(bench_ctrl_u, "live_animals_bench_ctrl");
 
-// The build's bin folder: the benchmark runs from <build>/bench/<program>.
-std::string bin_dir() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "bin";
-    std::string exe(path, size_t(n));
-    exe = exe.substr(0, exe.rfind('/'));
-    return exe.substr(0, exe.rfind('/')) + "/bin";
-}
-
 // Four herds of five whitetails (a buck and the does that follow him) around the open
 // ground, hungry, thirsty or tired as herds are.
 std::string mission_text() {
-    const float herds[4][2] = {{10, -20}, {-60, -60}, {90, 40}, {-20, 120}};
     const char *needs[4] = {"val_hunger: \"0.8\"", "val_thirst: \"0.8\"", "val_tiredness: \"0.8\"", "val_hunger: \"0.6\""};
-    std::string text = "def general { area: \"valley\" weather: \"clear\" time: \"9\" wind_dir: \"1 0 0.4\" }\n"
-                       "def animals {\n";
-    for (int h = 0; h < 4; ++h)
-        for (int i = 0; i < 5; ++i) {
-            char line[512];
-            snprintf(line, sizeof line,
-                     "    def h%d_%d { species: \"whitetail\" type: \"%s\" %s position: \"%g 0 %g\" "
-                     "orientation: \"%g 0 %g\" score: \"12\" weight: \"60\" %s }\n",
-                     h, i, i == 0 ? "male" : "female", i == 0 ? "" : ("mate: \"h" + std::to_string(h) + "_0\"").c_str(),
-                     double(herds[h][0] + 4.0f * float(i % 3)), double(herds[h][1] + 4.0f * float(i / 3)),
-                     double(i & 1 ? 1 : 0), double(i & 1 ? 0 : -1), needs[h]);
-            text += line;
-        }
-    return text + "}\n";
+    return "def general { area: \"valley\" weather: \"clear\" time: \"9\" wind_dir: \"1 0 0.4\" }\n" +
+           bench::whitetail_herds(needs);
 }
 
 // The kernel, the shared layer, shaders and the graphics front-end, the content
@@ -136,7 +114,7 @@ struct range_t {
         unit_bank_t &bank = *get_engine_ubank();
         model_register_classes(bank);
         fs_set_archive_factory(zip_device_create);
-        const std::string bin = bin_dir();
+        const std::string bin = bench::bin_dir();
         if (!ufs_mount(FS_DEVICE_ZIP, (bin + "/base.tzk").c_str(), "", true, 50)) return;
         ufs_mount_romfs(fernwold_builtin_archive, uint32_t(fernwold_builtin_archive_size), "", 55);
         if (!dll_register((bin + "/lib/loaders").c_str())) return;

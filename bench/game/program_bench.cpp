@@ -10,19 +10,13 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_support.h"
 #include "platform/process.h"
 #include "platform/user_dirs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The runnable installation of this build: <build>/bin beside <build>/bench.
-std::string bin_dir() {
-    char dir[4096];
-    if (!quarn::platform::program_dir(dir, sizeof dir)) return "bin";
-    return (fs::path(dir).parent_path() / "bin").string();
-}
 
 class quiet_t : public quarn::platform::process_output_t {
 public:
@@ -31,7 +25,7 @@ public:
 };
 
 void BM_boot_to_menu_and_quit(benchmark::State &state) {
-    const std::string bin = bin_dir(), program = bin + "/fernwold";
+    const std::string bin = quarn::bench::bin_dir(), program = bin + "/fernwold";
     const fs::path folders = fs::temp_directory_path() / ("fernwold_bench_" + std::to_string(getpid()));
     const std::string documents = (folders / "documents").string(), config = (folders / "config").string();
     setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
