@@ -26,6 +26,18 @@ private:
     program_result_t &m_r;
 };
 
+// Runs the command line (program first) and reads the log it wrote at log_path.
+program_result_t run_command(const std::vector<std::string> &all, const std::string &log_path) {
+    std::vector<const char *> argv;
+    for (const auto &a : all) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    program_result_t result;
+    collect_t collect(result);
+    result.started = platform::process_run(argv.data(), &collect, &result.exit_code);
+    result.log = log_lines(log_path);
+    return result;
+}
+
 }  // namespace
 
 std::string program_path() { return test_bin_dir() + "/fernwold"; }
@@ -89,14 +101,7 @@ program_result_t program_copy_t::run_with(const std::vector<std::string> &variab
     all.insert(all.end(), variables.begin(), variables.end());
     all.insert(all.end(), {m_dir.file("fernwold"), "-log", m_dir.file("run.log")});
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<const char *> argv;
-    for (const auto &a : all) argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    program_result_t result;
-    collect_t collect(result);
-    result.started = platform::process_run(argv.data(), &collect, &result.exit_code);
-    result.log = log_lines(m_dir.file("run.log"));
-    return result;
+    return run_command(all, m_dir.file("run.log"));
 }
 
 std::vector<std::string> log_lines(const std::string &path) {
@@ -118,16 +123,9 @@ program_result_t run_program(const std::vector<std::string> &args, const std::st
 
 program_result_t run_program_at(const std::string &program, const std::vector<std::string> &args,
                                 const std::string &log_path) {
-    program_result_t result;
     std::vector<std::string> all{program, "-log", log_path};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<const char *> argv;
-    for (const auto &a : all) argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    collect_t collect(result);
-    result.started = platform::process_run(argv.data(), &collect, &result.exit_code);
-    result.log = log_lines(log_path);
-    return result;
+    return run_command(all, log_path);
 }
 
 ::testing::AssertionResult lines_in_order(const std::vector<std::string> &lines,

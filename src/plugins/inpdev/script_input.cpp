@@ -106,7 +106,11 @@ bool read_file(const char *path, array_dyn_t<char> &text) {
         return false;
     }
     const int64_t size = file.size();
-    if (size < 0 || uint64_t(size) > SCRIPT_MAX_BYTES) {
+    if (size < 0) {
+        error("[inpdev] %s: the input script cannot be read", path);
+        return false;
+    }
+    if (uint64_t(size) > SCRIPT_MAX_BYTES) {
         error("[inpdev] %s: the input script is larger than %u bytes", path, uint32_t(SCRIPT_MAX_BYTES));
         return false;
     }

@@ -137,9 +137,8 @@ std::ostream &operator<<(std::ostream &out, const score_entry_t &e) {
 }
 
 // The entries of "/home/scores.unit" in the table's order (its root's "scores[i]"
-// references), read from the text. The units' names are the writer's own (nameless
-// units are named after where they lay in memory) and differ from run to run: only
-// what they hold is compared.
+// references), read from the text. The units' names are the writer's own
+// ("_nameless.N", numbered within the file): only what the entries hold is compared.
 std::vector<score_entry_t> score_table(const std::string &path) {
     std::istringstream in(read_text(path));
     std::vector<std::string> order;
