@@ -294,11 +294,10 @@ void animal_target_u::place_on_follower() {
     if (!follower) return;
     m_placement = follower->get_placement();
     world_u *world = current_world();
-    physics_ray_hit_t ground;
-    if (!world || !world->find_ground(ground, m_placement.position, GROUND_GROUP)) return;
+    // The probe finds the ground itself: without ground it fails, and nothing changes.
     ground_probe_t probe;
     preset_colour(probe);
-    if (!world->get_ground_probe(probe, m_placement.position)) return;
+    if (!world || !world->get_ground_probe(probe, m_placement.position)) return;
     m_ground_normal = probe.ground_hit.normal;
     m_tint_target = (light_of(probe) + 1.0f) * 0.5f;
 }
