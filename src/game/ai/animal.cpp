@@ -269,9 +269,9 @@ bool animal_t::follow_ground() {
     vec3_t ground[3];
     for (int i = 0; i < 3; ++i) {
         const vec3_t p = m_position + heading.rotate(corners[i]);
+        const vec3_t up{0.0f, 3.0f, 0.0f};
         physics_ray_hit_t hit;
-        if (!world->trace_segment(hit, p + vec3_t{0.0f, 3.0f, 0.0f}, p - vec3_t{0.0f, 3.0f, 0.0f}, GROUND_GROUP))
-            return false;
+        if (!world->trace_segment(hit, p + up, p - up, world_u::MASK_TERRAIN)) return false;
         ground[i] = hit.position;
     }
     vec3_t up = cross(ground[1] - ground[0], ground[2] - ground[0]);

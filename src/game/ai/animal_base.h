@@ -76,8 +76,6 @@ public:
     // at this temperature (degrees) or below.
     static constexpr float BREATH_INTERVAL = 0.3f;
     static constexpr float BREATH_TEMPERATURE = 5.0f;
-    // Ground rays and probes go with the terrain's query group.
-    static constexpr int32_t GROUND_GROUP = 10;
     // A root translation whose summed component magnitudes exceed this is a jump of
     // the animation (a loop restarting), not a step: it is dropped.
     static constexpr float ROOT_JUMP = 9.0f;

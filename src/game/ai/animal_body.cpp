@@ -53,7 +53,7 @@ bool screensaver_mode() {
 // The ground point under p, from MARK_PROBE_HEIGHT above it down as far below.
 bool probe_mark(world_u &world, const vec3_t &p, physics_ray_hit_t &hit) {
     const vec3_t up{0.0f, MARK_PROBE_HEIGHT, 0.0f};
-    return world.trace_segment(hit, p + up, p - up, animal_base_t::GROUND_GROUP);
+    return world.trace_segment(hit, p + up, p - up, world_u::MASK_TERRAIN);
 }
 
 void show_at(particle_set_u *set, const vec3_t &at, bool show) {
@@ -164,12 +164,12 @@ bool animal_base_t::follow_ground() {
         back_height = probe.ground_height;
     } else {
         physics_ray_hit_t hit;
-        if (!world->find_ground(hit, back, GROUND_GROUP)) return false;
+        if (!world->find_ground(hit, back, world_u::MASK_TERRAIN)) return false;
         back_height = hit.position.y;
         m_ground_normal = hit.normal;
     }
     physics_ray_hit_t hit;
-    if (!world->find_ground(hit, front, GROUND_GROUP)) return false;
+    if (!world->find_ground(hit, front, world_u::MASK_TERRAIN)) return false;
     float front_height = hit.position.y;
     // Deeper water than a step carries the body at the surface.
     if (m_height_above_ground > m_step_height) {

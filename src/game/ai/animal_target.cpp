@@ -275,7 +275,7 @@ void animal_target_u::place_on_ground() {
     const vec3_t o = at.rotation.rotate(vec3_t{0.0f, 0.0f, -model->get_scaled_radius()});
     const vec3_t up{0.0f, GROUND_LOOK_HEIGHT, 0.0f};
     physics_ray_hit_t back;
-    if (!world->find_ground(back, at.position - o + up, GROUND_GROUP)) return;
+    if (!world->find_ground(back, at.position - o + up, world_u::MASK_TERRAIN)) return;
     ground_probe_t front;
     preset_colour(front);
     if (!world->get_ground_probe(front, at.position + o + up)) return;
@@ -412,7 +412,7 @@ void animal_target_u::update_falling(float s) {
     m_placement.position.y -= s * since_death * GRAVITY;
     world_u *world = current_world();
     physics_ray_hit_t ground;
-    if (!world || !world->find_ground(ground, m_placement.position, GROUND_GROUP)) {
+    if (!world || !world->find_ground(ground, m_placement.position, world_u::MASK_TERRAIN)) {
         m_machine.set_next(&m_states[STATE_WAITING]);
         return;
     }
