@@ -115,12 +115,8 @@ bool animal_t::setup(const ai_animal_setup_t &setup) {
         m_path.reset(m_path_limit, m_cell);
     }
 
-    char name[512];
-    snprintf(name, sizeof name, "species.%s", m_species_name.c_str());
-    const def_obj_t *kind = setup.game ? setup.game->find(name) : nullptr;
-    if (!kind) {
-        error("[ai] Cannot find species object for %s", m_species_name.c_str());
-    } else if (const def_obj_t *carcass = kind->find("carcass")) {
+    // The body's set-up has already refused an animal without its kind.
+    if (const def_obj_t *carcass = setup.species->find("carcass")) {
         m_carcass.load(*carcass, setup.game, *m_world);
     } else {
         error("[ai] %s section not found for animal %s", "carcass", m_name.c_str());
