@@ -129,7 +129,6 @@ bool animal_t::setup(const ai_animal_setup_t &setup) {
 void animal_t::start() {
     if (m_paused || !m_mind || !m_presentation) return;
     m_health = FULL_HEALTH;
-    m_poll_count = 0;
     m_started = true;
     m_mind->start();
     reevaluate_movement();

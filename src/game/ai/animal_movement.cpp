@@ -113,7 +113,6 @@ int32_t animal_t::poll_movement() {
     const int32_t state = m_target.state;
     const int32_t result = state > m_target.previous ? state + 1 : state;
     m_target.previous = state;
-    ++m_poll_count;
     return result;
 }
 
@@ -223,7 +222,7 @@ void animal_t::play_manner(int32_t manner) {
 void animal_t::reset_path(uint32_t limit) {
     m_path_limit = limit < ai_nav_path_t::MIN_STEP_LIMIT ? ai_nav_path_t::MIN_STEP_LIMIT : limit;
     animal_target_t &t = m_target;
-    t.path_resolved = t.path_unreachable = t.path_step_found = t.side_known = false;
+    t.path_unreachable = t.path_step_found = t.side_known = false;
     if (!has_navigation()) return;
     if (m_path.reset(m_path_limit, m_cell)) m_path.set_current_waypoint(m_position);
 }
@@ -254,8 +253,6 @@ void animal_t::update_navigation() {
             // on ground it may walk.
             t.path_unreachable = true;
             if (m_path.reset(m_path_limit, m_cell)) m_path.set_current_waypoint(m_position);
-        } else if (found == ai_navigation_t::PATH_REACHED) {
-            t.path_resolved = true;
         }
     }
     vec3_t point;

@@ -122,6 +122,4 @@ const ai_reaction_t &animal_t::get_reaction(const ai_item_t &item) {
     return m_reactions.get(item, m_species_index, m_gender_index);
 }
 
-void animal_t::fill_reaction_entry(const ai_item_t &item) { get_reaction(item); }
-
 }  // namespace quarn
