@@ -17,6 +17,7 @@
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/math/matrix.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -31,8 +32,6 @@ constexpr float FAST_BLEEDING = 0.1f;
 constexpr float DEATH_ALARM = 0.5f;
 // Forward speeds below this (units a second) leave no footprints.
 constexpr float FOOTPRINT_SPEED = 0.1f;
-
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 }  // namespace
 
@@ -167,7 +166,9 @@ void animal_t::decision_step() {
     }
 }
 
-float animal_t::get_pain() const { return m_wounded ? clamp01((FULL_HEALTH - m_health) / FULL_HEALTH) : 0.0f; }
+float animal_t::get_pain() const {
+    return m_wounded ? clamp_value((FULL_HEALTH - m_health) / FULL_HEALTH, 0.0f, 1.0f) : 0.0f;
+}
 
 bool animal_t::is_mortally_wounded() const {
     if (!m_wounded || !(m_bleeding > 0.0f)) return false;

@@ -24,6 +24,7 @@
 #include "kernel/sound_unit.h"
 #include "kernel/sys.h"
 #include "qrncore/math/matrix.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/system/messages.h"
 
@@ -42,7 +43,6 @@ constexpr float FALL_CLOCK = 1000.0f;
 // A surface colour byte of this value is full light; the probe's colour is preset so.
 constexpr float COLOUR_FULL = 127.5f;
 constexpr float GROUND_TINT_SHARE = 0.45f;
-constexpr float HALF_PI = 1.57079632679f;
 // The trail gaits as the segment kind holds them (-1: none).
 constexpr int32_t KIND_WALK = ANIMAL_WALK;
 constexpr int32_t KIND_GALLOP = ANIMAL_GALLOP;
@@ -252,7 +252,7 @@ void animal_target_u::draw() {
     quat_t ground;
     ground.set_matrix(map_to_orthonormal_base(x, n, z));
     quat_t quarter;
-    quarter.set_axis_angle(vec3_t{1.0f, 0.0f, 0.0f}, HALF_PI);
+    quarter.set_axis_angle(vec3_t{1.0f, 0.0f, 0.0f}, HALF_PI_F);
     quat_t turned = ground * quarter;
     turned.normalize();
     model->draw_shadow(placement_t(m_placement.position, turned));
