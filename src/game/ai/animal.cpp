@@ -17,6 +17,7 @@
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/math/matrix.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -31,8 +32,6 @@ constexpr float FAST_BLEEDING = 0.1f;
 constexpr float DEATH_ALARM = 0.5f;
 // Forward speeds below this (units a second) leave no footprints.
 constexpr float FOOTPRINT_SPEED = 0.1f;
-
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 }  // namespace
 
@@ -115,12 +114,8 @@ bool animal_t::setup(const ai_animal_setup_t &setup) {
         m_path.reset(m_path_limit, m_cell);
     }
 
-    char name[512];
-    snprintf(name, sizeof name, "species.%s", m_species_name.c_str());
-    const def_obj_t *kind = setup.game ? setup.game->find(name) : nullptr;
-    if (!kind) {
-        error("[ai] Cannot find species object for %s", m_species_name.c_str());
-    } else if (const def_obj_t *carcass = kind->find("carcass")) {
+    // The body's set-up has already refused an animal without its kind.
+    if (const def_obj_t *carcass = setup.species->find("carcass")) {
         m_carcass.load(*carcass, setup.game, *m_world);
     } else {
         error("[ai] %s section not found for animal %s", "carcass", m_name.c_str());
@@ -133,7 +128,6 @@ bool animal_t::setup(const ai_animal_setup_t &setup) {
 void animal_t::start() {
     if (m_paused || !m_mind || !m_presentation) return;
     m_health = FULL_HEALTH;
-    m_poll_count = 0;
     m_started = true;
     m_mind->start();
     reevaluate_movement();
@@ -172,7 +166,9 @@ void animal_t::decision_step() {
     }
 }
 
-float animal_t::get_pain() const { return m_wounded ? clamp01((FULL_HEALTH - m_health) / FULL_HEALTH) : 0.0f; }
+float animal_t::get_pain() const {
+    return m_wounded ? clamp_value((FULL_HEALTH - m_health) / FULL_HEALTH, 0.0f, 1.0f) : 0.0f;
+}
 
 bool animal_t::is_mortally_wounded() const {
     if (!m_wounded || !(m_bleeding > 0.0f)) return false;
@@ -269,9 +265,9 @@ bool animal_t::follow_ground() {
     vec3_t ground[3];
     for (int i = 0; i < 3; ++i) {
         const vec3_t p = m_position + heading.rotate(corners[i]);
+        const vec3_t up{0.0f, 3.0f, 0.0f};
         physics_ray_hit_t hit;
-        if (!world->trace_segment(hit, p + vec3_t{0.0f, 3.0f, 0.0f}, p - vec3_t{0.0f, 3.0f, 0.0f}, GROUND_GROUP))
-            return false;
+        if (!world->trace_segment(hit, p + up, p - up, world_u::MASK_TERRAIN)) return false;
         ground[i] = hit.position;
     }
     vec3_t up = cross(ground[1] - ground[0], ground[2] - ground[0]);

@@ -35,7 +35,6 @@ struct animal_target_t {
     vec3_t aim;  // where the animal heads now
     int32_t state = 0;
     int32_t previous = 0;  // the state at the last poll
-    bool path_resolved = false;
     bool path_unreachable = false;
     bool path_step_found = false;
     bool path_in_use = false;
@@ -137,8 +136,6 @@ public:
     float scent_test(const vec3_t &point, float range, const wind_u *wind) const;
     int32_t direction_sector(const vec3_t &point, int32_t base) const override;
     const ai_reaction_t &get_reaction(const ai_item_t &item) override;
-    // Fills the reaction table's entry of the item.
-    void fill_reaction_entry(const ai_item_t &item);
 
     // ---- what other animals do to it ----
     // An alarm at the point: heard from 5 (fully) to 90 (not at all), handed to the
@@ -266,7 +263,6 @@ protected:
     float m_healing = 0.01f;
     float m_bleeding = 0.0f;
     float m_blood_timer = 0.0f;
-    uint32_t m_poll_count = 0;
 };
 
 }  // namespace quarn

@@ -93,7 +93,6 @@ animal_base_t::~animal_base_t() {
     if (zba_inst_t *inst = get_zba()) inst->set_listener(nullptr);
     m_instance.release();
     for (owner_ptr_t<unit_base_t> &s : m_sounds) s.reset();
-    for (owner_ptr_t<unit_base_t> &s : m_part_slots) s.reset();
     m_breath.reset();
     m_step_sand.reset();
     m_step_dirt.reset();
@@ -280,14 +279,7 @@ bool animal_base_t::setup_model(const ai_animal_setup_t &setup) {
 
     // Bones.
     m_root_bone = model->find_bone_by_name("root");
-    if (m_root_bone < 0) {
-        error("[ai] [%s] cannot find root bone '%s'", path, "root");
-    } else if (const model_bone_t *bones = model->get_geom()->get_bones()) {
-        quat_t rest = bones[m_root_bone].rotation;
-        rest.normalize();
-        m_root_rest = rest.get_conjugate();
-        m_has_root_rest = true;
-    }
+    if (m_root_bone < 0) error("[ai] [%s] cannot find root bone '%s'", path, "root");
     m_steam_bone = model->find_bone_by_name("steam");
     if (m_steam_bone < 0)
         message("[ai] [%s] cannot find steam bone '%s'", path, "steam");
@@ -312,14 +304,10 @@ bool animal_base_t::setup_model(const ai_animal_setup_t &setup) {
 void animal_base_t::setup_parts(const def_obj_t &kind) {
     model_object_u *model = get_model();
     model_geom_u *geom = model ? model->get_geom() : nullptr;
-    const uint32_t model_parts = geom ? geom->get_part_count() : 0;
-    m_part_rows.clear();
-    for (uint32_t p = 0; p < model_parts; ++p) m_part_rows.append(-1);
     char key[96];
     for (uint32_t row = 0; row < PART_ROWS; ++row) {
         const animal_part_row_t &r = PART_TABLE[row];
         m_parts[row] = geom ? geom->find_part(r.part) : -1;
-        if (m_parts[row] >= 0 && uint32_t(m_parts[row]) < model_parts) m_part_rows[uint32_t(m_parts[row])] = int32_t(row);
         if (m_parts[row] < 0 && r.required && geom) error("[ai] cannot find required animal part (%s)", r.part);
         // The kind scales the row's factors and may replace its flags.
         animal_hit_factors_t &f = m_hit[row];
@@ -339,7 +327,6 @@ void animal_base_t::setup_parts(const def_obj_t &kind) {
         kind.get_bool(key, f.vital);
         snprintf(key, sizeof key, "%s_instant", r.part);
         kind.get_bool(key, f.instant);
-        m_part_slots[row].reset();
     }
     m_hull_part = m_parts[m_gender_index];
     if (m_hull_part < 0 && geom) error("[ai] missing hull part (%s)", PART_TABLE[m_gender_index].part);

@@ -69,15 +69,12 @@ public:
     // The zoom-corrected camera distances where the level goes near and far again.
     static constexpr float DETAIL_NEAR_DISTANCE = 35.0f;
     static constexpr float DETAIL_FAR_DISTANCE = 85.0f;
-    // Squared camera distances of the near flags: sounds within 60, within 200.
+    // Footsteps and drops are heard within 60 of the camera (squared).
     static constexpr float NEAR_SOUND2 = 3600.0f;
-    static constexpr float NEAR_VIEW2 = 40000.0f;
     // Breath: the steam bone's particles are placed this often (seconds) and show only
     // at this temperature (degrees) or below.
     static constexpr float BREATH_INTERVAL = 0.3f;
     static constexpr float BREATH_TEMPERATURE = 5.0f;
-    // Ground rays and probes go with the terrain's query group.
-    static constexpr int32_t GROUND_GROUP = 10;
     // A root translation whose summed component magnitudes exceed this is a jump of
     // the animation (a loop restarting), not a step: it is dropped.
     static constexpr float ROOT_JUMP = 9.0f;
@@ -174,7 +171,6 @@ public:
     // ---- state (read by tests, cameras and the AI) ----
     int32_t get_detail_level() const { return m_detail; }
     bool is_near_sound() const { return m_near_sound; }
-    bool is_near_view() const { return m_near_view; }
     const quat_t &get_target_rotation() const { return m_target_rotation; }
     float get_radius() const { return m_radius; }
     float get_step_height() const { return m_step_height; }
@@ -243,8 +239,7 @@ protected:
     r_parameter_array_t m_packets;
     owner_ptr_t<fw4pp_model_u> m_model_packet;
     owner_ptr_t<fw4pp_light_modulator_u> m_tint_packet;
-    vec3_t m_sphere_centre;  // the bounding sphere, placed at the position
-    float m_radius = 0.0f;   // h
+    float m_radius = 0.0f;  // h, the bounding sphere's about the position
     vec3_t m_box_min, m_box_max;
     float m_front_distance = 0.0f;
     float m_back_distance = 0.0f;
@@ -259,8 +254,6 @@ protected:
     mstring_dyn_t m_species_name;
     array_dyn_t<float> m_interaction;
     int32_t m_root_bone = -1;
-    quat_t m_root_rest;  // inverse of the root bone's normalised rest rotation
-    bool m_has_root_rest = false;
     int32_t m_steam_bone = -1;
     int32_t m_head_bone = -1;
     // Ground.
@@ -279,7 +272,6 @@ protected:
     vec3_t m_facing{0.0f, 0.0f, -1.0f};
     int32_t m_detail = DETAIL_NEAR;
     bool m_near_sound = false;
-    bool m_near_view = false;
     // Particles.
     owner_ptr_t<particle_set_u> m_breath;
     owner_ptr_t<particle_set_u> m_step_sand;
@@ -300,8 +292,6 @@ protected:
     bool m_shadow_material_tried = false;
     // Parts.
     int32_t m_parts[PART_ROWS];
-    array_dyn_t<int32_t> m_part_rows;  // model part -> row, -1
-    owner_ptr_t<unit_base_t> m_part_slots[PART_ROWS];
     int32_t m_hull_part = -1;
     animal_hit_factors_t m_hit[PART_ROWS];
 

@@ -53,7 +53,7 @@ bool screensaver_mode() {
 // The ground point under p, from MARK_PROBE_HEIGHT above it down as far below.
 bool probe_mark(world_u &world, const vec3_t &p, physics_ray_hit_t &hit) {
     const vec3_t up{0.0f, MARK_PROBE_HEIGHT, 0.0f};
-    return world.trace_segment(hit, p + up, p - up, animal_base_t::GROUND_GROUP);
+    return world.trace_segment(hit, p + up, p - up, world_u::MASK_TERRAIN);
 }
 
 void show_at(particle_set_u *set, const vec3_t &at, bool show) {
@@ -164,12 +164,12 @@ bool animal_base_t::follow_ground() {
         back_height = probe.ground_height;
     } else {
         physics_ray_hit_t hit;
-        if (!world->find_ground(hit, back, GROUND_GROUP)) return false;
+        if (!world->find_ground(hit, back, world_u::MASK_TERRAIN)) return false;
         back_height = hit.position.y;
         m_ground_normal = hit.normal;
     }
     physics_ray_hit_t hit;
-    if (!world->find_ground(hit, front, GROUND_GROUP)) return false;
+    if (!world->find_ground(hit, front, world_u::MASK_TERRAIN)) return false;
     float front_height = hit.position.y;
     // Deeper water than a step carries the body at the surface.
     if (m_height_above_ground > m_step_height) {
@@ -209,11 +209,10 @@ void animal_base_t::hide_step_dust() {
 }
 
 void animal_base_t::visibility_pass() {
-    m_sphere_centre = m_position;
     base_ctrl_u *ctrl = get_current_ctrl();
     scene_view_t *view = ctrl ? ctrl->get_view() : nullptr;
     const frustum_t *frustum = view ? view->get_frustum() : nullptr;
-    const sphere_t sphere(m_sphere_centre, m_radius);
+    const sphere_t sphere(m_position, m_radius);
     const bool visible = frustum ? frustum->intersects(sphere) : gfx_sphere_visible(sphere, mat4_t::identity());
     if (!visible) {
         if (m_detail != DETAIL_HIDDEN) set_detail_level(DETAIL_HIDDEN);
@@ -225,7 +224,6 @@ void animal_base_t::visibility_pass() {
                                : vec3_t{camera_matrix.m[3], camera_matrix.m[7], camera_matrix.m[11]};
     const float a = length_squared(m_position - camera);
     m_near_sound = a < NEAR_SOUND2;
-    m_near_view = a < NEAR_VIEW2;
     float zoom = frustum ? game_data_t::camera_zoom_factor(*frustum) : 1.0f;
     if (!(zoom > 0.0f) || !std::isfinite(zoom)) zoom = 1.0f;
     const float d = a / (zoom * zoom);

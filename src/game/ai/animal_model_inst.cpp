@@ -25,8 +25,6 @@ namespace {
 
 // The antler set an animal carries is drawn from its seed plus this.
 constexpr uint32_t ANTLER_SEED_OFFSET = 222;
-// The ground under a fallen animal is found with the terrain's query group.
-constexpr int SHADOW_GROUND_GROUP = 10;
 constexpr uint32_t SHADOW_COLOUR = 0xFFFFFFFFu;
 
 physics_scene_t *fallback_scene = nullptr;
@@ -224,7 +222,7 @@ void animal_model_inst_u::draw_shadow(const placement_t &placement) {
         world_u *world = hunt->get_world();
         physics_ray_hit_t ground;
         if (!ragdoll->get_root_placement(root) || !world ||
-            !world->find_ground(ground, root.position, SHADOW_GROUND_GROUP))
+            !world->find_ground(ground, root.position, world_u::MASK_TERRAIN))
             return;
         at.position = ground.position;
     }

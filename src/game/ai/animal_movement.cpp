@@ -3,16 +3,15 @@
 // steps the body may take (docs/animal-ai.md, "Movement").
 #include <cfloat>
 #include <cmath>
-#include <numbers>
 
 #include "game/ai/ai_world.h"
 #include "game/ai/animal.h"
+#include "qrncore/math/scalar.h"
 
 namespace quarn {
 
 namespace {
 
-constexpr float PI = std::numbers::pi_v<float>;
 // Roam points lie within this share of (roam factor + 1) × the radius.
 constexpr float ROAM_SPREAD = 0.9f;
 // A roam point counts as reached within this distance.
@@ -98,7 +97,7 @@ void animal_t::pick_roam_point() {
     const float r2 = r.rand();
     const float factor = m_mind ? m_mind->get_activity_factor() : 1.0f;
     const float distance = r2 * (factor + 1.0f) * m_target.radius * ROAM_SPREAD;
-    const float angle = 2.0f * PI * r1;
+    const float angle = TWO_PI_F * r1;
     m_target.point = {m_target.centre.x + distance * std::cos(angle), m_target.centre.y,
                       m_target.centre.z + distance * std::sin(angle)};
     m_target.arrive = ROAM_ARRIVE;
@@ -113,7 +112,6 @@ int32_t animal_t::poll_movement() {
     const int32_t state = m_target.state;
     const int32_t result = state > m_target.previous ? state + 1 : state;
     m_target.previous = state;
-    ++m_poll_count;
     return result;
 }
 
@@ -203,7 +201,7 @@ void animal_t::stop_moving() {
 }
 
 void animal_t::set_speed(float speed) {
-    if (m_mind) m_mind->set_processor_value(speed < 0.0f ? 0.0f : (speed > 1.0f ? 1.0f : speed));
+    if (m_mind) m_mind->set_processor_value(clamp_value(speed, 0.0f, 1.0f));
 }
 
 void animal_t::set_processor(uint32_t processor) {
@@ -223,7 +221,7 @@ void animal_t::play_manner(int32_t manner) {
 void animal_t::reset_path(uint32_t limit) {
     m_path_limit = limit < ai_nav_path_t::MIN_STEP_LIMIT ? ai_nav_path_t::MIN_STEP_LIMIT : limit;
     animal_target_t &t = m_target;
-    t.path_resolved = t.path_unreachable = t.path_step_found = t.side_known = false;
+    t.path_unreachable = t.path_step_found = t.side_known = false;
     if (!has_navigation()) return;
     if (m_path.reset(m_path_limit, m_cell)) m_path.set_current_waypoint(m_position);
 }
@@ -254,8 +252,6 @@ void animal_t::update_navigation() {
             // on ground it may walk.
             t.path_unreachable = true;
             if (m_path.reset(m_path_limit, m_cell)) m_path.set_current_waypoint(m_position);
-        } else if (found == ai_navigation_t::PATH_REACHED) {
-            t.path_resolved = true;
         }
     }
     vec3_t point;
@@ -347,8 +343,7 @@ void animal_t::turn(float motion, float dt) {
     const float between = std::atan2(std::fabs(side), dot(f, h));
     if (!(between > 0.0f)) return;
     // Along a circle of radius 1.4 v + 5: the arc m turns by m / r radians.
-    float angle = motion / ((TURN_SPEED_FACTOR * speed + TURN_BASE_RADIUS) * PI) * PI *
-                  (1.0f + TURN_URGENCY_FACTOR * m_urgency);
+    float angle = motion / (TURN_SPEED_FACTOR * speed + TURN_BASE_RADIUS) * (1.0f + TURN_URGENCY_FACTOR * m_urgency);
     if (angle > between) angle = between;
     // Exactly opposite the heading the turn goes to the left.
     if (side < 0.0f) angle = -angle;

@@ -2,17 +2,16 @@
 // the hunter's scent on the wind, where a point lies from the facing, and the
 // reactions to attractant items (docs/animal-ai.md, "Senses").
 #include <cmath>
-#include <numbers>
 
 #include "game/ai/animal.h"
 #include "game/world/environment.h"
 #include "game/world/wind.h"
+#include "qrncore/math/scalar.h"
 
 namespace quarn {
 
 namespace {
 
-constexpr float DEGREES = 180.0f / std::numbers::pi_v<float>;
 // Views: predators (species 7, 11 and 12) see fully within 60° of their look and
 // nothing beyond 90°; the others 90° and 120°. The fade between takes 30°.
 constexpr float PREDATOR_FULL_VIEW = 60.0f;
@@ -30,7 +29,7 @@ constexpr float SCENT_EXPONENT = 1.07f;
 constexpr float SECTOR_AHEAD = 0.3926991f;
 constexpr float SECTOR_SIDE = 1.1780972f;
 
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+float clamp01(float v) { return clamp_value(v, 0.0f, 1.0f); }
 float cross_y(const vec3_t &a, const vec3_t &b) { return a.z * b.x - a.x * b.z; }
 bool is_predator(int32_t species) { return species == 7 || species == 11 || species == 12; }
 
@@ -55,7 +54,7 @@ float animal_t::sight_test(const vec3_t &point, float near_distance, float far_d
     if (length_squared(look) <= vec_traits_t<float>::EPSILON || d <= 0.0f) return f;
     look = normalized(look);
     const float cosine = dot(look, to) / d;
-    const float alpha = std::acos(cosine < -1.0f ? -1.0f : (cosine > 1.0f ? 1.0f : cosine)) * DEGREES;
+    const float alpha = std::acos(clamp_value(cosine, -1.0f, 1.0f)) * RAD_TO_DEG;
     const bool predator = is_predator(m_species_index);
     const float full = predator ? PREDATOR_FULL_VIEW : FULL_VIEW;
     const float blind = predator ? PREDATOR_BLIND : BLIND;
@@ -121,7 +120,5 @@ int32_t animal_t::direction_sector(const vec3_t &point, int32_t base) const {
 const ai_reaction_t &animal_t::get_reaction(const ai_item_t &item) {
     return m_reactions.get(item, m_species_index, m_gender_index);
 }
-
-void animal_t::fill_reaction_entry(const ai_item_t &item) { get_reaction(item); }
 
 }  // namespace quarn

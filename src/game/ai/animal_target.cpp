@@ -24,6 +24,7 @@
 #include "kernel/sound_unit.h"
 #include "kernel/sys.h"
 #include "qrncore/math/matrix.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/system/messages.h"
 
@@ -42,7 +43,6 @@ constexpr float FALL_CLOCK = 1000.0f;
 // A surface colour byte of this value is full light; the probe's colour is preset so.
 constexpr float COLOUR_FULL = 127.5f;
 constexpr float GROUND_TINT_SHARE = 0.45f;
-constexpr float HALF_PI = 1.57079632679f;
 // The trail gaits as the segment kind holds them (-1: none).
 constexpr int32_t KIND_WALK = ANIMAL_WALK;
 constexpr int32_t KIND_GALLOP = ANIMAL_GALLOP;
@@ -252,7 +252,7 @@ void animal_target_u::draw() {
     quat_t ground;
     ground.set_matrix(map_to_orthonormal_base(x, n, z));
     quat_t quarter;
-    quarter.set_axis_angle(vec3_t{1.0f, 0.0f, 0.0f}, HALF_PI);
+    quarter.set_axis_angle(vec3_t{1.0f, 0.0f, 0.0f}, HALF_PI_F);
     quat_t turned = ground * quarter;
     turned.normalize();
     model->draw_shadow(placement_t(m_placement.position, turned));
@@ -275,7 +275,7 @@ void animal_target_u::place_on_ground() {
     const vec3_t o = at.rotation.rotate(vec3_t{0.0f, 0.0f, -model->get_scaled_radius()});
     const vec3_t up{0.0f, GROUND_LOOK_HEIGHT, 0.0f};
     physics_ray_hit_t back;
-    if (!world->find_ground(back, at.position - o + up, GROUND_GROUP)) return;
+    if (!world->find_ground(back, at.position - o + up, world_u::MASK_TERRAIN)) return;
     ground_probe_t front;
     preset_colour(front);
     if (!world->get_ground_probe(front, at.position + o + up)) return;
@@ -294,11 +294,10 @@ void animal_target_u::place_on_follower() {
     if (!follower) return;
     m_placement = follower->get_placement();
     world_u *world = current_world();
-    physics_ray_hit_t ground;
-    if (!world || !world->find_ground(ground, m_placement.position, GROUND_GROUP)) return;
+    // The probe finds the ground itself: without ground it fails, and nothing changes.
     ground_probe_t probe;
     preset_colour(probe);
-    if (!world->get_ground_probe(probe, m_placement.position)) return;
+    if (!world || !world->get_ground_probe(probe, m_placement.position)) return;
     m_ground_normal = probe.ground_hit.normal;
     m_tint_target = (light_of(probe) + 1.0f) * 0.5f;
 }
@@ -413,7 +412,7 @@ void animal_target_u::update_falling(float s) {
     m_placement.position.y -= s * since_death * GRAVITY;
     world_u *world = current_world();
     physics_ray_hit_t ground;
-    if (!world || !world->find_ground(ground, m_placement.position, GROUND_GROUP)) {
+    if (!world || !world->find_ground(ground, m_placement.position, world_u::MASK_TERRAIN)) {
         m_machine.set_next(&m_states[STATE_WAITING]);
         return;
     }

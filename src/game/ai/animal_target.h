@@ -43,7 +43,6 @@ public:
     static constexpr float SLOW_DOWN_TURN = 0.3f;
     // Placement: the ground is looked for from this high above the body's ends.
     static constexpr float GROUND_LOOK_HEIGHT = 2.0f;
-    static constexpr int GROUND_GROUP = 10;
     // The marker stands this high above the animal's position.
     static constexpr float MARKER_HEIGHT = 2.0f;
     static constexpr float GRAVITY = 9.81f;

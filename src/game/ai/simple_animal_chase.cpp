@@ -1,17 +1,16 @@
 // Flight and pursuit: a live animal running from a threat, and a predator stalking its
 // prey downwind and charging it (docs/animal-ai.md, "Commands").
 #include <cmath>
-#include <numbers>
 
 #include "game/ai/simple_animal.h"
 #include "game/world/environment.h"
 #include "game/world/wind.h"
+#include "qrncore/math/scalar.h"
 
 namespace quarn {
 
 namespace {
 
-constexpr float DEGREES = std::numbers::pi_v<float> / 180.0f;
 // A flight's goal counts as reached within 2, near within 20, lost beyond 110.
 constexpr float FLEE_ARRIVE = 2.0f;
 constexpr float FLEE_RADIUS = 20.0f;
@@ -25,7 +24,6 @@ constexpr float CHARGE_SPEED = 1.0f;
 // A charging animal gives up once its fatigue reaches this.
 constexpr float EXHAUSTED = 1.0f;
 
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 vec3_t flat(const vec3_t &v) { return {v.x, 0.0f, v.z}; }
 
 vec3_t wind_direction() {
@@ -40,7 +38,7 @@ vec3_t simple_animal_t::pick_flee_point(const vec3_t &threat) {
     vec3_t away = flat(m_position - threat);
     away = length_squared(away) > vec_traits_t<float>::EPSILON ? normalized(away) : flat(m_facing);
     randomizer_t &r = random();
-    const float angle = (r.rand() - 0.5f) * FLEE_SPREAD * DEGREES;
+    const float angle = (r.rand() - 0.5f) * FLEE_SPREAD * DEG_TO_RAD;
     const float distance = (r.rand() + 1.0f) * FLEE_DISTANCE;
     const float c = std::cos(angle), s = std::sin(angle);
     const vec3_t turned{away.x * c + away.z * s, 0.0f, -away.x * s + away.z * c};
@@ -142,7 +140,7 @@ void simple_animal_t::command_pursue_animal(ai_command_t &command) {
                     goal = at + cross(up, u) * STALK_DISTANCE;
                 }
                 go_to(goal, PURSUE_RADIUS, PURSUE_ARRIVE, FAR, PATH_LIMIT, &u);
-                set_speed(clamp01(d / GIVE_UP_DISTANCE));
+                set_speed(d / GIVE_UP_DISTANCE);
                 set_processor(MOVE);
             } else {
                 follow(prey, CHARGE_RADIUS, PURSUE_ARRIVE, FAR);
