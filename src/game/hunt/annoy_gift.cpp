@@ -95,7 +95,7 @@ bool annoy_gift_u::build(animal_model_desc_u *desc) {
         return false;
     }
     m_desc = desc;
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (hunt) {
         m_packets.set(FW_SLOT_CAMERA, hunt->get_camera_packet(HEAD_CAMERA));
         m_packets.set(FW_SLOT_FOG, hunt->get_fog_packet());
@@ -142,7 +142,7 @@ void annoy_gift_u::draw_overlay() {
     if (!m_timer.is_running() || !model || m_row < 0) return;
     const row_t &row = ROWS[m_row];
     quat_t camera;
-    if (hunt_ctrl_u *hunt = running_hunt()) {
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) {
         if (scene_view_t *view = hunt->get_view()) camera = view->get_placement().rotation * hunt->get_view_rotation();
     }
     const vec3_t offset = row.start + (row.end - row.start) * m_strength;

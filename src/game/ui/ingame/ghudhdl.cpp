@@ -67,7 +67,7 @@ void ingame_hud_handler_t::on_wcreate() {
     show_item(ITEM_FEVER_FRAME, false);
     show_item(ITEM_TIMER, false);
     set_item_text(ITEM_TIMER, TIMER_ZERO);
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     m_round_timer = hunt ? std::fmax(hunt->get_time_left(), 0.0f) : 0.0f;
     set_item_text(ITEM_SCORE, "0");
     set_item_text(ITEM_REMAINING, "0|0");
@@ -119,7 +119,7 @@ void ingame_hud_handler_t::handler() {
         if (confirm_result) cmd_execute("menu");
         return;
     }
-    if (hunt_ctrl_u *hunt = ingame_hunt()) {
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) {
         update_kills();
         const float left = hunt->get_time_left();
         if (left <= 0.0f) {
@@ -145,7 +145,7 @@ void ingame_hud_handler_t::handler() {
 }
 
 void ingame_hud_handler_t::update_kills() {
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
     const uint32_t count = round ? round->valid_kills : 0;
     if (int64_t(count) == m_shown_kills) return;
@@ -215,7 +215,7 @@ void ingame_hud_handler_t::update_dangers(float dt) {
 void ingame_hud_handler_t::refresh_score() {
     const game_data_t *data = get_game_data();
     const score_u *running = data ? data->get_running_score() : nullptr;
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
     const uint32_t total = add_capped(running ? running->score : 0, round ? round->score : 0);
     if (total == m_shown_score) return;
@@ -235,7 +235,7 @@ bool ingame_hud_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_param_t
         return true;
     }
     if (ingame_key_released(type, param, INGAME_KEY_SPACE)) {
-        if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->try_fever();
+        if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->try_fever();
         return true;
     }
     if (type == UI_ACT_ACTIVATE && view) {
@@ -318,7 +318,7 @@ void ingame_hud_handler_t::show_fever_enabled() {
     show_item(ITEM_FEVER_INFO_FX, true);
     show_item(ITEM_FEVER_FRAME, true);
     show_message("@@ui_fever_enabled@@", FEVER_MESSAGE_PRIORITY);
-    if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->play_voiceover_named("vo.breath.control", true);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named("vo.breath.control", true);
 }
 
 void ingame_hud_handler_t::show_shot_score(uint32_t points, uint32_t flags) {
@@ -352,7 +352,7 @@ void ingame_hud_handler_t::show_reload() {
     if (m_reload_running) return;
     m_reload_running = true;
     ingame_run_on_item(*this, ITEM_AMMO_RELOAD, "uifx.composite.reload", 0, ITEM_AMMO_RELOAD);
-    if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->play_voiceover_named("vo.reload", false);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named("vo.reload", false);
 }
 
 void ingame_hud_handler_t::show_danger(int32_t side) {
@@ -413,7 +413,7 @@ void ingame_hud_handler_t::set_fever(const expire_timer_t *timer) {
     m_fever_fill = 1.0f;
     // The fever's time grew (a new fever or an extension): the clock takes a pulse.
     if (m_fever_timer < std::fmax(timer->remaining, 0.0f)) ingame_run_on_item(*this, ITEM_FEVER_TIMER, "uifx.scale.ghost", 1);
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     char text[32];
     snprintf(text, sizeof text, "x %u", hunt ? hunt->get_multiplier() : 1u);
     set_item_text(ITEM_FEVER_MULTIPLIER, text);
