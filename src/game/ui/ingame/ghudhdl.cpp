@@ -10,12 +10,9 @@
 #include "game/ui/confirmhdl.h"
 #include "game/ui/ingame/ingame_screen.h"
 #include "game/ui/menuhdl.h"
-#include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "game/ui/uifx_view.h"
 #include "kernel/commands.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -93,7 +90,7 @@ void ingame_hud_handler_t::on_wcreate() {
 void ingame_hud_handler_t::on_wdestroy() {
     // A window that goes with its menu open gives the game back first, so that the
     // next scene does not start paused and without impulses.
-    if (m_menu_holds_game) set_menu_visible(false);
+    if (holds_game()) set_menu_visible(false);
     m_forfeit_dialog.release();
     base_handler_t::on_wdestroy();
 }
@@ -290,17 +287,12 @@ void ingame_hud_handler_t::on_effect_done(int32_t id) {
 
 bool ingame_hud_handler_t::is_menu_visible() {
     const ui_view_t *menu = ui_view(GROUP_MENU);
-    return menu ? menu->visible : m_menu_holds_game;
+    return menu ? menu->visible : holds_game();
 }
 
 void ingame_hud_handler_t::set_menu_visible(bool visible) {
     show_item(GROUP_MENU, visible);
-    if (visible == m_menu_holds_game) return;
-    m_menu_holds_game = visible;
-    screens_set_paused(visible);
-    snd_set_current_tag(visible ? SOUND_TAG_DIALOG : SOUND_TAG_GAME);
-    ui_pshow(visible ? 0 : -1);
-    inp_handle_impulses(!visible);
+    hold_game(visible);
 }
 
 // ---- what the hunt, the weapons and the bonuses call ----

@@ -144,7 +144,6 @@ private:
     float m_danger_countdown[2] = {0.0f, 0.0f};  // left, right
     const expire_timer_t *m_bonus[BONUS_SLOTS] = {};
     c_item_ptr_t m_forfeit_dialog;
-    bool m_menu_holds_game = false;
 };
 
 }  // namespace quarn
