@@ -60,9 +60,7 @@ public:
     // While the window exists (false once it was destroyed).
     bool is_live() const { return m_live; }
     bool is_damaged() const { return m_damaged; }
-    bool has_bonus_text() const { return m_has_bonus_text; }
     float get_show_timer() const { return m_show_timer; }
-    bool is_retired() const { return m_retired; }
 
 private:
     void set_bar(float cut, const char *colour);
