@@ -40,8 +40,6 @@ constexpr const char *FLAG_KEYS[ingame_hud_handler_t::FLAG_ITEMS] = {"@@flag_vit
                                                                      "@@flag_skill_shot@@"};
 constexpr int32_t DANGER_ITEMS[2] = {ingame_hud_handler_t::ITEM_DANGER_LEFT, ingame_hud_handler_t::ITEM_DANGER_RIGHT};
 
-uint32_t add_capped(uint32_t a, uint32_t b) { return b > UINT32_MAX - a ? UINT32_MAX : a + b; }
-
 // The fraction of a timer still to run, 0 to 1 (a timer without total counts as run).
 float remaining_fraction(const expire_timer_t &timer) {
     const float left = 1.0f - timer.get_elapsed_relative();
@@ -214,7 +212,7 @@ void ingame_hud_handler_t::refresh_score() {
     const score_u *running = data ? data->get_running_score() : nullptr;
     const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
-    const uint32_t total = add_capped(running ? running->score : 0, round ? round->score : 0);
+    const uint32_t total = score_add_capped(running ? running->score : 0, round ? round->score : 0);
     if (total == m_shown_score) return;
     char text[16];
     snprintf(text, sizeof text, "%u", total);
