@@ -8,6 +8,7 @@
 #include "game/visuals/models/model_object.h"
 #include "qrncore/math/matrix.h"
 #include "qrncore/math/ypr.h"
+#include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -79,7 +80,14 @@ animal_antler_u *annoy_gift_u::get_antler(uint32_t side) const {
 void annoy_gift_u::apply() {
     const uint32_t row = (last_row + 1) % ROW_COUNT;
     auto *desc = unit_cast<animal_model_desc_u>(unit_system_t::find_unit(ROWS[row].description));
-    if (!desc || !desc->is_alive() || !build(desc)) return;
+    if (!desc || !desc->is_alive()) {
+        error("[game] No animal description '%s': the annoy gift shows nothing", ROWS[row].description);
+        return;
+    }
+    if (!build(desc)) {
+        error("[game] The head of '%s' could not be made: the annoy gift shows nothing", ROWS[row].description);
+        return;
+    }
     m_row = int32_t(row);
     last_row = row;
     m_timer.start();
