@@ -8,6 +8,7 @@
 #include "game/visuals/models/model_object.h"
 #include "qrncore/math/matrix.h"
 #include "qrncore/math/ypr.h"
+#include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -79,7 +80,14 @@ animal_antler_u *annoy_gift_u::get_antler(uint32_t side) const {
 void annoy_gift_u::apply() {
     const uint32_t row = (last_row + 1) % ROW_COUNT;
     auto *desc = unit_cast<animal_model_desc_u>(unit_system_t::find_unit(ROWS[row].description));
-    if (!desc || !desc->is_alive() || !build(desc)) return;
+    if (!desc || !desc->is_alive()) {
+        error("[game] No animal description '%s': the annoy gift shows nothing", ROWS[row].description);
+        return;
+    }
+    if (!build(desc)) {
+        error("[game] The head of '%s' could not be made: the annoy gift shows nothing", ROWS[row].description);
+        return;
+    }
     m_row = int32_t(row);
     last_row = row;
     m_timer.start();
@@ -95,7 +103,7 @@ bool annoy_gift_u::build(animal_model_desc_u *desc) {
         return false;
     }
     m_desc = desc;
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (hunt) {
         m_packets.set(FW_SLOT_CAMERA, hunt->get_camera_packet(HEAD_CAMERA));
         m_packets.set(FW_SLOT_FOG, hunt->get_fog_packet());
@@ -142,7 +150,7 @@ void annoy_gift_u::draw_overlay() {
     if (!m_timer.is_running() || !model || m_row < 0) return;
     const row_t &row = ROWS[m_row];
     quat_t camera;
-    if (hunt_ctrl_u *hunt = running_hunt()) {
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) {
         if (scene_view_t *view = hunt->get_view()) camera = view->get_placement().rotation * hunt->get_view_rotation();
     }
     const vec3_t offset = row.start + (row.end - row.start) * m_strength;

@@ -9,8 +9,8 @@
 // camera (camera 2: near 0.01, at the origin), so it stays in front of the eyes
 // whatever the player does.
 //
-// A row whose description is missing, or whose model cannot be made, shows nothing:
-// the gift then has no time left and the hunt removes it at its next update; the
+// A row whose description is missing, or whose model cannot be made, shows nothing
+// (logged): the gift then has no time left and the hunt removes it at its next update; the
 // table does not move on.
 #include <cstdint>
 

@@ -4,7 +4,6 @@
 #include "game/hunt/hunt_ctrl.h"
 #include "game/hunt/hunt_hud.h"
 #include "game/player/player.h"
-#include "game/scene/current_ctrl.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
 
@@ -24,9 +23,7 @@ bool effect_timer_t::step(float dt) {
     return true;
 }
 
-hunt_ctrl_u *running_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
-
-player_t *running_player() { return player_t::of(running_hunt()); }
+player_t *running_player() { return player_t::of(hunt_ctrl_u::current()); }
 
 weapon_u *running_weapon() {
     const player_t *player = running_player();
@@ -34,7 +31,7 @@ weapon_u *running_weapon() {
 }
 
 hunt_hud_t *running_hud() {
-    const hunt_ctrl_u *hunt = running_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     return hunt ? hunt->get_hud() : nullptr;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // What the hunt's bonuses and party gifts share: the strength ramp of a timed effect,
 // the sounds they play under the hunt's sound tag, and the parts of the running hunt
-// they act on (the hunt, its player, its HUD, its game data). Every accessor answers
-// null when the part is missing (no hunt is current, the hunt has no player, no HUD
-// window is open): callers skip what they cannot reach.
+// (hunt_ctrl_u::current) they act on: its player, its HUD, its game data. Every
+// accessor answers null when the part is missing (no hunt is current, the hunt has no
+// player, no HUD window is open): callers skip what they cannot reach.
 #include "qrncore/system/timers.h"
 #include "qrncore/units/unit_ptr.h"
 
@@ -34,8 +34,6 @@ struct effect_timer_t : expire_timer_t {
     float strength(bool ramp_in = true) const { return effect_strength(total, remaining, ramp_in); }
 };
 
-// The current controller when it is a hunt.
-hunt_ctrl_u *running_hunt();
 // The running hunt's player, its held weapon, its HUD, and the game data.
 player_t *running_player();
 weapon_u *running_weapon();

@@ -37,7 +37,7 @@ void fever_bonus_u::apply() {
     m_timer.start();
     m_sound = start_effect_sound(START_SOUND, SOUND_VOLUME, false);
     m_sound_state = SOUND_START;
-    if (hunt_ctrl_u *hunt = running_hunt()) hunt->set_multiplier(MULTIPLIER);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->set_multiplier(MULTIPLIER);
     if (player_t *player = running_player()) {
         // A player without a rifle (a missing weapon unit) only takes the aim flag.
         if (weapon_u *weapon = player->get_weapon()) weapon->set_clip(weapon->get_ammo_max());
@@ -61,7 +61,7 @@ void fever_bonus_u::update(float dt) {
     }
     const float s = m_strength;
     const float fov = BASE_FOV * (1.0f - s) + FOV * s;
-    if (hunt_ctrl_u *hunt = running_hunt()) hunt->set_time_factor(1.0f - (1.0f - SLOWEST_TIME_FACTOR) * s);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->set_time_factor(1.0f - (1.0f - SLOWEST_TIME_FACTOR) * s);
     if (game_data_t *data = running_game_data()) {
         data->fov = fov;
         data->look_sensitivity = look_sensitivity_for(fov);
@@ -81,7 +81,7 @@ void fever_bonus_u::extend(float seconds) {
 
 void fever_bonus_u::remove() {
     m_applied = false;
-    if (hunt_ctrl_u *hunt = running_hunt()) {
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) {
         hunt->set_time_factor(1.0f);
         // The doubled score belongs to the fever: left at 2, every later kill of the
         // round would count twice.

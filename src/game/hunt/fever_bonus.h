@@ -61,7 +61,6 @@ public:
     const effect_timer_t &get_timer() const { return m_timer; }
     float get_strength() const { return m_strength; }
     int32_t get_sound_state() const { return m_sound_state; }
-    bool is_extended() const { return m_extended; }
     sound_u *get_sound() const;
 
 protected:

@@ -34,8 +34,6 @@ constexpr uint32_t TARGET_CAMERA = 0;
 constexpr uint32_t TARGET_LIGHT = 2;
 constexpr float LEVEL_EPSILON = 1e-6f;
 
-hunt_ctrl_u *current_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
-
 bool in_coin_round() {
     const game_data_t *data = get_game_data();
     return data && data->is_party_mode() && data->party_round == gift_target_u::COIN_ROUND;
@@ -72,7 +70,7 @@ owner_ptr_ret_t<gift_target_u> gift_target_u::spawn(trail_u *trail, const char *
 bool gift_target_u::place(trail_u *trail, const char *gift, uint32_t random_value) {
     if (!trail || !trail->is_alive()) return false;
     m_gift = gift ? gift : "";
-    hunt_ctrl_u *hunt = current_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     world_u *world = hunt ? hunt->get_world() : nullptr;
     if (!world) return false;
     // The player's eye (the intro's camera never drops gifts: the rounds wait for it).
@@ -207,7 +205,7 @@ void gift_target_u::on_hit(const vec3_t &hit_point, projectile_u *, shot_record_
                            const vec3_t &) {
     m_state = STATE_HIT;
     m_time = 0.0f;
-    hunt_ctrl_u *hunt = current_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (!hunt) return;
     if (m_coin) {
         hunt->on_kill(this, nullptr, false, length(hit_point - shot.position));

@@ -89,7 +89,6 @@ public:
 
     // ---- state, for the tests ----
     int32_t get_state() const { return m_state; }
-    float get_time() const { return m_time; }
     float get_scale() const { return m_scale; }
     const vec3_t &get_position() const { return m_position; }
     const vec3_t &get_velocity() const { return m_velocity; }

@@ -32,7 +32,7 @@ void tint_row(vec4_t &row, float red_green, float blue) {
 }
 
 void announce(const char *voice) {
-    if (hunt_ctrl_u *hunt = running_hunt()) hunt->play_voiceover_named(voice, true);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named(voice, true);
 }
 
 void show_slot(uint32_t slot, const expire_timer_t *timer, const char *label = nullptr) {
@@ -46,7 +46,7 @@ void set_fov(float fov) {
 }  // namespace
 
 void tint_scene(const scene_tint_t &tint) {
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (!hunt) return;
     for (uint32_t index : TINTED_LIGHTS) {
         fw4pp_light_u *light = hunt->get_light_packet(index);

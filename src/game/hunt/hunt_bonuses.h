@@ -41,7 +41,6 @@ void tint_scene(const scene_tint_t &tint);
 // Every bonus lasts this long; its remaining time is 0 until it is applied, and it is
 // finished once the time has run out.
 inline constexpr float BONUS_DURATION = 20.0f;
-inline constexpr float BONUS_SOUND_VOLUME = 0.9f;
 
 // The members every timed bonus of this file declares, after its own.
 #define QRN_TIMED_BONUS_PARTS                                                      \
@@ -126,7 +125,6 @@ public:
     // The enlarged rifle gets its clip size back (its rounds cut to it).
     void remove() override;
     weapon_u *get_weapon() const;
-    int32_t get_saved_clip_size() const { return m_saved_clip_size; }
 
 protected:
     void on_destroy();

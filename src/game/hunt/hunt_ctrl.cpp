@@ -12,6 +12,7 @@
 #include "game/hunt/hunt_hud.h"
 #include "game/hunt/hunter.h"
 #include "game/round/round_logic.h"
+#include "game/scene/current_ctrl.h"
 #include "game/session/front_end_session.h"
 #include "game/session/score.h"
 #include "game/session/window_desc.h"
@@ -131,6 +132,8 @@ void hunt_ctrl_u::teardown_scene() {
         m_impulses_on = false;
     }
 }
+
+hunt_ctrl_u *hunt_ctrl_u::current() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
 bool hunt_ctrl_u::is_expert() const {
     const game_data_t *data = get_game_data();

@@ -101,6 +101,9 @@ public:
     static constexpr const char *ROUND_SOUND = "/sound/game/round.ogg";
     static constexpr const char *ITEMS_PATH = "/script/item/items.unit";
 
+    // The current controller when it is a hunt, or null.
+    static hunt_ctrl_u *current();
+
     // ---- the controller's operations ----
     scene_object_t *get_player() override;
     // The scene's camera and lights, then every active bonus's and the gift's

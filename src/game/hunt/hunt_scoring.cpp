@@ -25,12 +25,6 @@ namespace {
 constexpr float FRONT_CONE = 0.7f;
 constexpr float DANGER_FLOOR = 0.4f;
 
-// a + b without passing the largest value.
-uint32_t add_capped(uint32_t a, uint64_t b) {
-    const uint64_t sum = uint64_t(a) + b;
-    return sum > UINT32_MAX ? UINT32_MAX : uint32_t(sum);
-}
-
 }  // namespace
 
 // ---- shots ----
@@ -55,7 +49,7 @@ void hunt_ctrl_u::on_illegal_shot(const shot_record_t *) {
     score_u *score = get_round_score();
     const uint64_t penalty = uint64_t(base) * m_multiplier;
     const uint32_t taken = score ? uint32_t(std::min<uint64_t>(penalty, score->score)) : 0;
-    m_stats.penalty_points = add_capped(m_stats.penalty_points, taken);
+    m_stats.penalty_points = score_add_capped(m_stats.penalty_points, taken);
     ++m_stats.protected_kills;
     if (score) {
         score->score -= taken;
@@ -71,7 +65,7 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
     const bool expert = is_expert();
     const uint32_t shot_bonus = expert ? SHOT_BONUS_EXPERT : SHOT_BONUS;
     const uint32_t target_points = target ? target->get_points() : 0;
-    const uint32_t points = expert ? add_capped(target_points, target_points) : target_points;
+    const uint32_t points = expert ? score_add_capped(target_points, target_points) : target_points;
     uint32_t bonus = 0;
     uint32_t flags = 0;
     const bool dangerous = target && target->is_dangerous();
@@ -98,7 +92,7 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
         score_u *running = data ? data->get_running_score() : nullptr;
         if (!is_party() && running) {
             const bool below = data->get_fever_level() < FEVER_THRESHOLD;
-            running->fever_points = add_capped(running->fever_points, vital->get_fever_reward());
+            running->fever_points = score_add_capped(running->fever_points, vital->get_fever_reward());
             hunt_hud_t *hud = get_hud();
             if (hud) hud->pulse_fever();
             if (below && data->get_fever_level() >= FEVER_THRESHOLD && hud) hud->show_fever_enabled();
@@ -119,8 +113,8 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
 
     if (hunt_hud_t *hud = get_hud()) hud->show_shot_score(points + bonus, flags);
 
-    m_stats.trophy_points = add_capped(m_stats.trophy_points, uint64_t(m_multiplier) * points);
-    m_stats.shot_points = add_capped(m_stats.shot_points, uint64_t(m_multiplier) * bonus);
+    m_stats.trophy_points = score_add_capped(m_stats.trophy_points, uint64_t(m_multiplier) * points);
+    m_stats.shot_points = score_add_capped(m_stats.shot_points, uint64_t(m_multiplier) * bonus);
 
     score_u *score = get_round_score();
     if (score) {
@@ -129,7 +123,7 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
         const score_u *best_entry = table && table->get_count() > 0 ? table->get_entry(0) : nullptr;
         const score_u *running = data ? data->get_running_score() : nullptr;
         const uint64_t before = uint64_t(score->score) + (running ? running->score : 0);
-        score->score = add_capped(score->score, uint64_t(m_multiplier) * (uint64_t(points) + bonus));
+        score->score = score_add_capped(score->score, uint64_t(m_multiplier) * (uint64_t(points) + bonus));
         const uint64_t after = uint64_t(score->score) + (running ? running->score : 0);
         if (best_entry && before < best_entry->score && after >= best_entry->score) play_cue("vo.new_record");
 
@@ -143,7 +137,7 @@ void hunt_ctrl_u::on_kill(target_u *target, vital_part_t *vital, bool skill_shot
             const uint32_t time_bonus =
                 seconds >= float(UINT32_MAX / per_second) ? UINT32_MAX : uint32_t(seconds) * per_second;
             m_stats.time_bonus = time_bonus;
-            score->score = add_capped(score->score, time_bonus);
+            score->score = score_add_capped(score->score, time_bonus);
             round_end(STATE_WON);
         }
     }

@@ -34,13 +34,13 @@ void set_look_flags(bool swap_x, bool invert_y) {
 }
 
 void set_gravity(float y) {
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     world_u *world = hunt ? hunt->get_world() : nullptr;
     if (physics_scene_t *scene = world ? world->get_physics_scene() : nullptr) scene->set_gravity({0.0f, y, 0.0f});
 }
 
 void set_view_roll(float radians) {
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (!hunt) return;
     quat_t rotation;
     rotation.set_axis_angle({0.0f, 0.0f, 1.0f}, radians);
@@ -76,13 +76,13 @@ float speed_gift_u::speed_factor(float strength, float elapsed) {
 void speed_gift_u::update(float dt) {
     if (!m_timer.step(dt)) return;
     const float left = m_timer.remaining > 0.0f ? m_timer.remaining : 0.0f;
-    if (hunt_ctrl_u *hunt = running_hunt())
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current())
         hunt->set_target_speed_factor(speed_factor(m_timer.strength(), m_timer.total - left));
 }
 
 void speed_gift_u::remove() {
     m_timer.remaining = 0.0f;
-    if (hunt_ctrl_u *hunt = running_hunt()) hunt->set_target_speed_factor(1.0f);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->set_target_speed_factor(1.0f);
 }
 
 // ---- cloak ----
@@ -93,7 +93,7 @@ void cloak_gift_u::update(float dt) {
 }
 
 void cloak_gift_u::adjust_scene() {
-    hunt_ctrl_u *hunt = running_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     fw4pp_light_u *light = hunt ? hunt->get_light_packet(CLOAKED_LIGHT) : nullptr;
     const fw4pp_light_u *sun = hunt ? hunt->get_light_packet(SUN_LIGHT) : nullptr;
     if (!light || !sun) return;
@@ -157,7 +157,7 @@ void headstand_gift_u::update(float dt) {
 }
 
 void headstand_gift_u::remove() {
-    if (hunt_ctrl_u *hunt = running_hunt()) hunt->set_view_rotation(quat_t());
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->set_view_rotation(quat_t());
     set_look_flags(false, false);
     set_gravity(NORMAL_GRAVITY);
     m_timer.remaining = 0.0f;

@@ -51,7 +51,6 @@ public:
     void update(float dt) override;
     void remove() override { m_timer.remaining = 0.0f; }
     void adjust_scene() override {}
-    float get_next_beat() const { return m_next_beat; }
 
 private:
     float m_next_beat = 0.0f;

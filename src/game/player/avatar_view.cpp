@@ -8,8 +8,6 @@
 
 namespace quarn {
 
-void avatar_view_t::avatar_deleter_t::operator()(physics_avatar_t *avatar) const { delete avatar; }
-
 avatar_view_t::avatar_view_t() = default;
 avatar_view_t::~avatar_view_t() = default;
 

@@ -42,10 +42,7 @@ public:
     physics_avatar_t *get_avatar() const { return m_avatar.get(); }
 
 private:
-    struct avatar_deleter_t {
-        void operator()(physics_avatar_t *avatar) const;
-    };
-    std::unique_ptr<physics_avatar_t, avatar_deleter_t> m_avatar;
+    std::unique_ptr<physics_avatar_t> m_avatar;
 };
 
 }  // namespace quarn

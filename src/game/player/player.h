@@ -139,13 +139,10 @@ public:
     // ---- state, for the HUD, the tests and the debug views ----
     const ypr_t &get_look_ypr() const { return m_look_ypr; }
     float get_yaw_centre() const { return m_yaw_centre; }
-    float get_yaw_range() const { return m_yaw_range; }
     float get_turn_boost() const { return m_turn_boost; }
-    bool is_dying() const { return m_dying != 0; }
     uint32_t get_death_step() const { return m_death_step; }
     const timer_t &get_death_timer() const { return m_death_timer; }
     const timer_t &get_recoil_timer() const { return m_recoil_timer; }
-    hunt_ctrl_u &get_hunt() const { return m_hunt; }
     // True while this player is the controller's active view.
     bool is_active_view() const;
 

@@ -22,18 +22,21 @@ namespace {
 constexpr score_cipher_ops_t shared_layer_cipher = {&cipher_key_gen, &cipher_buf, &cipher_key_free, &cipher_buf_free};
 constinit const score_cipher_ops_t *cipher_ops = &shared_layer_cipher;
 
-uint32_t saturating_add(uint32_t a, uint32_t b) { return b > UINT32_MAX - a ? UINT32_MAX : a + b; }
-
 }  // namespace
+
+uint32_t score_add_capped(uint32_t a, uint64_t b) {
+    const uint64_t sum = uint64_t(a) + b;
+    return sum > UINT32_MAX ? UINT32_MAX : uint32_t(sum);
+}
 
 void score_set_cipher_ops(const score_cipher_ops_t *ops) { cipher_ops = ops ? ops : &shared_layer_cipher; }
 
 void score_u::add(const score_u &round_record) {
-    score = saturating_add(score, round_record.score);
-    shots = saturating_add(shots, round_record.shots);
-    hits = saturating_add(hits, round_record.hits);
-    kills = saturating_add(kills, round_record.kills);
-    valid_kills = saturating_add(valid_kills, round_record.valid_kills);
+    score = score_add_capped(score, round_record.score);
+    shots = score_add_capped(shots, round_record.shots);
+    hits = score_add_capped(hits, round_record.hits);
+    kills = score_add_capped(kills, round_record.kills);
+    valid_kills = score_add_capped(valid_kills, round_record.valid_kills);
     if (round_record.round > round) round = round_record.round;
 }
 

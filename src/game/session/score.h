@@ -67,6 +67,10 @@ public:
     array_dyn_t<owner_ptr_t<unit_base_t>> scores;  // score_u entries, best first
 };
 
+// a + b, stopping at the largest value rather than wrapping: the counters and scores
+// of the records, the hunt and the HUD.
+uint32_t score_add_capped(uint32_t a, uint64_t b);
+
 // Two letters a byte, low four bits first ("a" + nibble), as the submit token writes
 // its bytes: 0x3C gives "md".
 void score_token_letters(mstring_t &out, const uint8_t *bytes, uint32_t size);

@@ -300,22 +300,21 @@ bool base_handler_t::is_sounding_id(int32_t id) const { return contains(m_soundi
 
 void base_handler_t::show_in_game() {
     base_handler_t::on_wshow();
-    if (m_holds_game || !current_ctrl_is_hunt()) return;
-    m_holds_game = true;
-    screens_set_paused(true);
-    snd_set_current_tag(SOUND_TAG_DIALOG);
-    ui_pshow(0);
-    inp_handle_impulses(false);
+    if (current_ctrl_is_hunt()) hold_game(true);
 }
 
 void base_handler_t::hide_in_game() {
     ui_handler_t::on_whide();
-    if (!m_holds_game) return;
-    m_holds_game = false;
-    screens_set_paused(false);
-    snd_set_current_tag(SOUND_TAG_GAME);
-    ui_pshow(-1);
-    inp_handle_impulses(true);
+    hold_game(false);
+}
+
+void base_handler_t::hold_game(bool hold) {
+    if (hold == m_holds_game) return;
+    m_holds_game = hold;
+    screens_set_paused(hold);
+    snd_set_current_tag(hold ? SOUND_TAG_DIALOG : SOUND_TAG_GAME);
+    ui_pshow(hold ? 0 : -1);
+    inp_handle_impulses(!hold);
 }
 
 // ---- items ----

@@ -148,6 +148,10 @@ protected:
     // Logs "[ui] '<layout>': no item <id> for <handler>" (or that the item is of
     // another class) once per id; the layout is "" for a handler without window.
     void report_item(int32_t id, bool wrong_class);
+    // Holds the game (paused, sound tag 20, pointer layer 0 shown, impulses off) or
+    // gives it back. Nothing when it is already so: each hold is given back once, so
+    // the pause and the impulse counter stay paired.
+    void hold_game(bool hold);
 
 private:
     // False when the pointer layout lacks one of its groups (the state stays).

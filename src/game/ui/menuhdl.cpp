@@ -9,7 +9,6 @@
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/screen_ctrl.h"
 #include "kernel/cvars.h"
-#include "kernel/input.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
 #include "outside/qrnshared/cvar.h"
@@ -47,27 +46,16 @@ bool menu_screen_handler_t::show_menu_or_game() {
         menu_set_scene_visible(true);
         return true;
     }
-    if (!m_holds_game) {
-        m_holds_game = true;
-        screens_set_paused(true);
-        snd_set_current_tag(SOUND_TAG_DIALOG);
-        ui_pshow(0);
-        inp_handle_impulses(false);
-    }
+    hold_game(true);
     return false;
 }
 
 void menu_screen_handler_t::hide_menu_or_game() {
     ui_handler_t::on_whide();
     if (current_ctrl_is_menu()) menu_set_scene_visible(false);
-    // Only what the show took goes back, so the pause and the impulse counter stay
-    // paired even when the controller changed while the screen was up.
-    if (!m_holds_game) return;
-    m_holds_game = false;
-    screens_set_paused(false);
-    snd_set_current_tag(SOUND_TAG_GAME);
-    ui_pshow(-1);
-    inp_handle_impulses(true);
+    // Only what the show took goes back, even when the controller changed while the
+    // screen was up.
+    hold_game(false);
 }
 
 void menu_screen_handler_t::shared_menu_hide() {

@@ -36,7 +36,6 @@ public:
     }
     // The handler's window is shown.
     bool window_shown() const;
-    bool holds_menu_game() const { return m_holds_game; }
 
 protected:
     // True over a menu controller (its scene shows); else the game is held.
@@ -47,9 +46,6 @@ protected:
     void shared_menu_hide();
     // The main menu over a menu controller, else this window hides.
     void back_or_close();
-
-private:
-    bool m_holds_game = false;
 };
 
 // Console variables by name: the text ("" when the variable does not exist), and

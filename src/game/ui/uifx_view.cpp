@@ -126,6 +126,8 @@ void uifx_text_view_t::stop() {
 
 bool uifx_text_view_t::is_idle() const { return !m_start_pending && (!m_effect || !m_effect->is_alive()); }
 
+bool uifx_text_view_t::is_counted() const { return m_counted_ctrl.get() != nullptr; }
+
 // ---- uifx_common_text_view_t ----
 
 const evalue_def_t uifx_common_text_view_t::value_defs[] = {

@@ -46,7 +46,8 @@ public:
     bool is_idle() const;
 
     bool is_start_pending() const { return m_start_pending; }
-    bool is_counted() const { return m_counted_ctrl.get() != nullptr; }
+    // The running effect holds a controller's busy count.
+    bool is_counted() const;
     zml_effect_u *get_effect() const { return m_effect.get(); }
     const zml_buffer_t &get_buffer() const { return m_buffer; }
 

@@ -12,6 +12,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
+#include "support/message_capture.h"
 
 namespace quarn::test {
 namespace {
@@ -46,7 +47,9 @@ TEST_F(gifts, only_one_gift_acts_at_a_time) {
 TEST_F(gifts, an_annoy_gift_without_its_animal_shows_nothing_and_ends_at_the_next_frame) {
     ASSERT_NE(start(), nullptr);
     annoy_gift_u::set_last_row(0);
+    message_capture_t log;
     ASSERT_TRUE(send("annoy"));
+    EXPECT_TRUE(log.contains("No animal description 'moose.male.animal.model.desc'"));
     EXPECT_FALSE(hunt->has_overlay_pass());
     frame();
     EXPECT_EQ(hunt->get_gift(), nullptr);

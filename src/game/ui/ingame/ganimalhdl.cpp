@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "game/ui/ingame/ingame_screen.h"
 #include "game/ui/text_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -18,7 +19,6 @@ void ingame_animal_handler_t::on_wcreate() {
     show_item(HEALTH_ITEM, false);
     set_item_value(BONUS_ITEM, "value", NO_BONUS);
     show_item(BONUS_ITEM, false);
-    m_show_delay = SHOW_DELAY;
     m_show_timer = 0.0f;
 }
 
@@ -38,21 +38,6 @@ void ingame_animal_handler_t::set_bar(float cut, const char *colour) {
     set_item_value(HEALTH_ITEM, "value", value);
 }
 
-void ingame_animal_handler_t::run_over(int32_t item, const char *effect, int32_t id, int32_t layer_shift) {
-    ui_view_t *view = ui_view(item);
-    if (!view) return;
-    const char *text = "";
-    if (auto *common = dynamic_cast<ui_common_text_t *>(view)) {
-        // The effect shows what the item shows now: its template applied to the value
-        // just written.
-        common->refresh();
-        text = common->text.c_str();
-    } else if (auto *plain = dynamic_cast<ui_text_t *>(view)) {
-        text = plain->text.c_str();
-    }
-    run_uifx(view->rect, text, effect, view->layer + layer_shift, id);
-}
-
 void ingame_animal_handler_t::set_bonus_text(const char *text) {
     if (!m_live || !text || !*text) return;
     set_item_value(BONUS_ITEM, "value", text);
@@ -68,7 +53,7 @@ void ingame_animal_handler_t::set_health(float ratio) {
     if (!(lost > 0.0f)) lost = 0.0f;
     if (lost > 1.0f) lost = 1.0f;
     set_bar(BAR_SPAN * lost, m_damaged ? DAMAGED_COLOUR : HEALTHY_COLOUR);
-    if (m_damaged) run_over(HEALTH_ITEM, GHOST_EFFECT, -1, 1);
+    if (m_damaged) ingame_run_on_item(*this, HEALTH_ITEM, GHOST_EFFECT, 1);
 }
 
 void ingame_animal_handler_t::set_marked(bool flag) {
@@ -76,13 +61,13 @@ void ingame_animal_handler_t::set_marked(bool flag) {
     show_item(HEALTH_ITEM, false);
     show_item(BONUS_ITEM, false);
     if (flag) {
-        m_show_timer = m_show_delay;
+        m_show_timer = SHOW_DELAY;
         return;
     }
     stop_uifx(-1);
     m_show_timer = 0.0f;
-    if (m_has_bonus_text) run_over(BONUS_ITEM, FADE_OUT_EFFECT, -1, 0);
-    run_over(HEALTH_ITEM, FADE_OUT_EFFECT, -1, 0);
+    if (m_has_bonus_text) ingame_run_on_item(*this, BONUS_ITEM, FADE_OUT_EFFECT, 0);
+    ingame_run_on_item(*this, HEALTH_ITEM, FADE_OUT_EFFECT, 0);
 }
 
 void ingame_animal_handler_t::handler() {
@@ -100,8 +85,8 @@ void ingame_animal_handler_t::handler() {
         m_show_timer -= float(context ? context->frame_time : 0.0);
     }
     if (m_show_timer > 0.0f) return;
-    if (m_has_bonus_text) run_over(BONUS_ITEM, BONUS_FADE_IN_EFFECT, BONUS_ITEM, 0);
-    run_over(HEALTH_ITEM, FADE_IN_EFFECT, HEALTH_ITEM, 0);
+    if (m_has_bonus_text) ingame_run_on_item(*this, BONUS_ITEM, BONUS_FADE_IN_EFFECT, 0, BONUS_ITEM);
+    ingame_run_on_item(*this, HEALTH_ITEM, FADE_IN_EFFECT, 0, HEALTH_ITEM);
 }
 
 void ingame_animal_handler_t::on_effect_done(int32_t id) {

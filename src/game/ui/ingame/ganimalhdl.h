@@ -60,20 +60,15 @@ public:
     // While the window exists (false once it was destroyed).
     bool is_live() const { return m_live; }
     bool is_damaged() const { return m_damaged; }
-    bool has_bonus_text() const { return m_has_bonus_text; }
     float get_show_timer() const { return m_show_timer; }
-    bool is_retired() const { return m_retired; }
 
 private:
-    // Runs the effect over the item's rectangle with its text, one layer above it.
-    void run_over(int32_t item, const char *effect, int32_t id, int32_t layer_shift);
     void set_bar(float cut, const char *colour);
 
     bool m_live = false;
     bool m_damaged = false;
     bool m_has_bonus_text = false;
     bool m_retired = false;
-    float m_show_delay = SHOW_DELAY;
     float m_show_timer = 0.0f;
 };
 

@@ -10,12 +10,9 @@
 #include "game/ui/confirmhdl.h"
 #include "game/ui/ingame/ingame_screen.h"
 #include "game/ui/menuhdl.h"
-#include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "game/ui/uifx_view.h"
 #include "kernel/commands.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -43,8 +40,6 @@ constexpr const char *FLAG_KEYS[ingame_hud_handler_t::FLAG_ITEMS] = {"@@flag_vit
                                                                      "@@flag_skill_shot@@"};
 constexpr int32_t DANGER_ITEMS[2] = {ingame_hud_handler_t::ITEM_DANGER_LEFT, ingame_hud_handler_t::ITEM_DANGER_RIGHT};
 
-uint32_t add_capped(uint32_t a, uint32_t b) { return b > UINT32_MAX - a ? UINT32_MAX : a + b; }
-
 // The fraction of a timer still to run, 0 to 1 (a timer without total counts as run).
 float remaining_fraction(const expire_timer_t &timer) {
     const float left = 1.0f - timer.get_elapsed_relative();
@@ -67,7 +62,7 @@ void ingame_hud_handler_t::on_wcreate() {
     show_item(ITEM_FEVER_FRAME, false);
     show_item(ITEM_TIMER, false);
     set_item_text(ITEM_TIMER, TIMER_ZERO);
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     m_round_timer = hunt ? std::fmax(hunt->get_time_left(), 0.0f) : 0.0f;
     set_item_text(ITEM_SCORE, "0");
     set_item_text(ITEM_REMAINING, "0|0");
@@ -93,7 +88,7 @@ void ingame_hud_handler_t::on_wcreate() {
 void ingame_hud_handler_t::on_wdestroy() {
     // A window that goes with its menu open gives the game back first, so that the
     // next scene does not start paused and without impulses.
-    if (m_menu_holds_game) set_menu_visible(false);
+    if (holds_game()) set_menu_visible(false);
     m_forfeit_dialog.release();
     base_handler_t::on_wdestroy();
 }
@@ -119,7 +114,7 @@ void ingame_hud_handler_t::handler() {
         if (confirm_result) cmd_execute("menu");
         return;
     }
-    if (hunt_ctrl_u *hunt = ingame_hunt()) {
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) {
         update_kills();
         const float left = hunt->get_time_left();
         if (left <= 0.0f) {
@@ -145,7 +140,7 @@ void ingame_hud_handler_t::handler() {
 }
 
 void ingame_hud_handler_t::update_kills() {
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
     const uint32_t count = round ? round->valid_kills : 0;
     if (int64_t(count) == m_shown_kills) return;
@@ -215,9 +210,9 @@ void ingame_hud_handler_t::update_dangers(float dt) {
 void ingame_hud_handler_t::refresh_score() {
     const game_data_t *data = get_game_data();
     const score_u *running = data ? data->get_running_score() : nullptr;
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
-    const uint32_t total = add_capped(running ? running->score : 0, round ? round->score : 0);
+    const uint32_t total = score_add_capped(running ? running->score : 0, round ? round->score : 0);
     if (total == m_shown_score) return;
     char text[16];
     snprintf(text, sizeof text, "%u", total);
@@ -235,7 +230,7 @@ bool ingame_hud_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_param_t
         return true;
     }
     if (ingame_key_released(type, param, INGAME_KEY_SPACE)) {
-        if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->try_fever();
+        if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->try_fever();
         return true;
     }
     if (type == UI_ACT_ACTIVATE && view) {
@@ -290,17 +285,12 @@ void ingame_hud_handler_t::on_effect_done(int32_t id) {
 
 bool ingame_hud_handler_t::is_menu_visible() {
     const ui_view_t *menu = ui_view(GROUP_MENU);
-    return menu ? menu->visible : m_menu_holds_game;
+    return menu ? menu->visible : holds_game();
 }
 
 void ingame_hud_handler_t::set_menu_visible(bool visible) {
     show_item(GROUP_MENU, visible);
-    if (visible == m_menu_holds_game) return;
-    m_menu_holds_game = visible;
-    screens_set_paused(visible);
-    snd_set_current_tag(visible ? SOUND_TAG_DIALOG : SOUND_TAG_GAME);
-    ui_pshow(visible ? 0 : -1);
-    inp_handle_impulses(!visible);
+    hold_game(visible);
 }
 
 // ---- what the hunt, the weapons and the bonuses call ----
@@ -318,7 +308,7 @@ void ingame_hud_handler_t::show_fever_enabled() {
     show_item(ITEM_FEVER_INFO_FX, true);
     show_item(ITEM_FEVER_FRAME, true);
     show_message("@@ui_fever_enabled@@", FEVER_MESSAGE_PRIORITY);
-    if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->play_voiceover_named("vo.breath.control", true);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named("vo.breath.control", true);
 }
 
 void ingame_hud_handler_t::show_shot_score(uint32_t points, uint32_t flags) {
@@ -352,7 +342,7 @@ void ingame_hud_handler_t::show_reload() {
     if (m_reload_running) return;
     m_reload_running = true;
     ingame_run_on_item(*this, ITEM_AMMO_RELOAD, "uifx.composite.reload", 0, ITEM_AMMO_RELOAD);
-    if (hunt_ctrl_u *hunt = ingame_hunt()) hunt->play_voiceover_named("vo.reload", false);
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named("vo.reload", false);
 }
 
 void ingame_hud_handler_t::show_danger(int32_t side) {
@@ -413,7 +403,7 @@ void ingame_hud_handler_t::set_fever(const expire_timer_t *timer) {
     m_fever_fill = 1.0f;
     // The fever's time grew (a new fever or an extension): the clock takes a pulse.
     if (m_fever_timer < std::fmax(timer->remaining, 0.0f)) ingame_run_on_item(*this, ITEM_FEVER_TIMER, "uifx.scale.ghost", 1);
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     char text[32];
     snprintf(text, sizeof text, "x %u", hunt ? hunt->get_multiplier() : 1u);
     set_item_text(ITEM_FEVER_MULTIPLIER, text);

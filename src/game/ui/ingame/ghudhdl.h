@@ -60,7 +60,6 @@ public:
     static constexpr uint32_t FLAG_ITEMS = 3;
     static constexpr float DANGER_HOLD = 1.0f;
     static constexpr float ROUND_RED_BELOW = 10.0f;
-    static constexpr float BEEP_VOLUME = 0.5f;
     static constexpr int32_t FEVER_MESSAGE_PRIORITY = 999;
     static constexpr const char *BEEP_SOUND = "/sound/ui/beep.ogg";
     static constexpr const char *BEEP_END_SOUND = "/sound/ui/beep_end.ogg";
@@ -119,10 +118,8 @@ public:
 
     // ---- state read by tests ----
     float get_fever_fill() const { return m_fever_fill; }
-    float get_round_timer_value() const { return m_round_timer; }
     float get_danger_countdown(uint32_t side) const { return m_danger_countdown[side & 1]; }
     const expire_timer_t *get_bonus_timer(uint32_t slot) const { return slot < BONUS_SLOTS ? m_bonus[slot] : nullptr; }
-    const expire_timer_t *get_fever_timer() const { return m_fever; }
     bool is_message_showing() const { return m_message_showing; }
     bool is_reload_running() const { return m_reload_running; }
     bool holds_forfeit_dialog() const { return bool(m_forfeit_dialog); }
@@ -144,7 +141,6 @@ private:
     float m_danger_countdown[2] = {0.0f, 0.0f};  // left, right
     const expire_timer_t *m_bonus[BONUS_SLOTS] = {};
     c_item_ptr_t m_forfeit_dialog;
-    bool m_menu_holds_game = false;
 };
 
 }  // namespace quarn

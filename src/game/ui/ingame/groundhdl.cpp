@@ -40,7 +40,7 @@ const char *round_end_key(uint32_t reason) {
 
 void round_result_continue() {
     game_data_t *data = get_game_data();
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (!data || !hunt) return;
     if (data->is_party_mode()) {
         data->next_round();
@@ -57,7 +57,7 @@ void round_result_continue() {
 
 void ingame_round_handler_t::on_wshow() {
     show_in_game();
-    const hunt_ctrl_u *hunt = ingame_hunt();
+    const hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     const score_u *round = hunt ? hunt->get_round_score() : nullptr;
     const game_data_t *data = get_game_data();
     const score_u *running = data ? data->get_running_score() : nullptr;

@@ -1,8 +1,6 @@
 #include "game/ui/ingame/ingame_screen.h"
 
 #include "game/game_data.h"
-#include "game/hunt/hunt_ctrl.h"
-#include "game/scene/current_ctrl.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
 #include "game/ui/basehdl.h"
@@ -10,11 +8,8 @@
 #include "game/ui/text_control.h"
 #include "game/ui/uifx_view.h"
 #include "qrncore/system/messages.h"
-#include "qrncore/units/unit_class.h"
 
 namespace quarn {
-
-hunt_ctrl_u *ingame_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
 uint32_t ingame_round_number() {
     const game_data_t *data = get_game_data();

@@ -14,7 +14,6 @@ namespace quarn {
 
 class base_handler_t;
 class c_item_t;
-class hunt_ctrl_u;
 class ui_view_t;
 struct window_desc_t;
 
@@ -22,9 +21,6 @@ struct window_desc_t;
 inline constexpr uint32_t INGAME_KEY_ESCAPE = 1;
 inline constexpr uint32_t INGAME_KEY_SPACE = 57;
 inline constexpr uint32_t INGAME_KEY_PAUSE = 69;
-
-// The current controller as a hunt, or null.
-hunt_ctrl_u *ingame_hunt();
 
 // The round the screens name: the party round in party play, else the round index
 // (1 without game data).
