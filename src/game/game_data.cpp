@@ -6,6 +6,7 @@
 
 #include "game/session/front_end_session.h"
 #include "game/session/savegame.h"
+#include "game/session/score.h"
 #include "kernel/commands.h"
 #include "qrncore/strings/string_fixed.h"
 #include "qrncore/system/messages.h"
@@ -66,8 +67,7 @@ void game_data_t::clear_fever() {
 
 void game_data_t::add_points(uint32_t points) {
     if (!running_score) return;
-    uint32_t &score = running_score->score;
-    score = points > UINT32_MAX - score ? UINT32_MAX : score + points;
+    running_score->score = score_add_capped(running_score->score, points);
 }
 
 uint32_t game_data_t::get_continue_coins() const { return running_score ? running_score->continue_coins : 0; }

@@ -29,7 +29,6 @@ constexpr uint32_t SHADOW_COLOUR = 0xFFFFFFFFu;
 
 physics_scene_t *fallback_scene = nullptr;
 
-hunt_ctrl_u *current_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
 int32_t root_bone_of(model_object_u *model) {
     model_geom_u *geom = model ? model->get_geom() : nullptr;
@@ -51,7 +50,7 @@ void animal_model_inst_u::on_construct() {
 
 void animal_model_inst_u::on_destroy() {
     if (m_ragdoll_active) {
-        if (hunt_ctrl_u *hunt = current_hunt()) hunt->remove_ragdoll(uint32_t(m_ragdoll_level));
+        if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->remove_ragdoll(uint32_t(m_ragdoll_level));
         m_ragdoll_active = false;
     }
     if (ragdoll_u *ragdoll = get_ragdoll()) ragdoll->release();
@@ -119,7 +118,7 @@ bool animal_model_inst_u::build(animal_model_desc_u *desc, float scale, uint32_t
         m_trophy_score = desc->score_reward;
     }
     if (!desc->spawn_voiceover.is_empty())
-        if (hunt_ctrl_u *hunt = current_hunt()) hunt->play_voiceover_named(desc->spawn_voiceover.c_str(), true);
+        if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->play_voiceover_named(desc->spawn_voiceover.c_str(), true);
     return true;
 }
 
@@ -214,7 +213,7 @@ animal_part_u *animal_model_inst_u::find_hit_zone(const vec3_t &local_start, con
 }
 
 void animal_model_inst_u::draw_shadow(const placement_t &placement) {
-    hunt_ctrl_u *hunt = current_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (!hunt || !m_desc) return;
     placement_scale_t at(placement.position, 1.0f, placement.rotation);
     if (ragdoll_u *ragdoll = get_ragdoll(); ragdoll && m_ragdoll_active) {
@@ -245,7 +244,7 @@ int32_t animal_model_inst_u::pick_ragdoll_file(const array_dyn_t<mstring_dyn_t> 
 }
 
 bool animal_model_inst_u::ragdoll_on() {
-    hunt_ctrl_u *hunt = current_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     ragdoll_u *ragdoll = get_ragdoll();
     if (!ragdoll || !ragdoll->is_fitted()) {
         const uint32_t level = hunt ? hunt->pick_ragdoll_level() : 0;
@@ -280,7 +279,7 @@ bool animal_model_inst_u::set_ragdoll(bool active) {
     if (active) return m_desc && ragdoll_on();
     if (ragdoll_u *ragdoll = get_ragdoll()) ragdoll->deactivate();
     m_ragdoll_active = false;
-    if (hunt_ctrl_u *hunt = current_hunt()) hunt->remove_ragdoll(uint32_t(m_ragdoll_level));
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current()) hunt->remove_ragdoll(uint32_t(m_ragdoll_level));
     return true;
 }
 

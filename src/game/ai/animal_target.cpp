@@ -48,7 +48,6 @@ constexpr int32_t KIND_WALK = ANIMAL_WALK;
 constexpr int32_t KIND_GALLOP = ANIMAL_GALLOP;
 constexpr int32_t KIND_ATTACK = ANIMAL_ATTACK_HUNTER;
 
-hunt_ctrl_u *current_hunt() { return unit_cast<hunt_ctrl_u>(get_current_ctrl()); }
 
 world_u *current_world() {
     base_ctrl_u *ctrl = get_current_ctrl();
@@ -391,7 +390,7 @@ void animal_target_u::update_running(float s) {
     if (uint32_t(kind) > uint32_t(previous)) play_segment(kind, true);
     m_segment_kind = kind;
     if (!is_dangerous()) return;
-    if (hunt_ctrl_u *hunt = current_hunt())
+    if (hunt_ctrl_u *hunt = hunt_ctrl_u::current())
         hunt->warn_danger(m_placement.position.x, m_placement.position.y, m_placement.position.z,
                           kind == KIND_ATTACK);
     if (previous != KIND_ATTACK)
@@ -539,7 +538,7 @@ void animal_target_u::on_hit(const vec3_t &hit_point, projectile_u *, shot_recor
     if (!model) return;
     const placement_scale_t place(m_placement.position, model->get_scale(), m_placement.rotation);
     animal_part_u *zone = model->find_hit_zone(place.to_local_space(start), place.to_local_space(end));
-    hunt_ctrl_u *hunt = current_hunt();
+    hunt_ctrl_u *hunt = hunt_ctrl_u::current();
     if (zone && zone->immune) {
         if (hunt) hunt->on_bad_shot(&record, zone);
         return;
