@@ -34,7 +34,7 @@ layout(location = ATTR_v_tex_coord_0) in vec2 v_tex_coord_0;
 
 out vec4 vs_colour;
 out vec3 vs_uvq;
-out float vs_distance;
+out float vs_fog;
 
 void main() {
     vec4 p = vec4(v_position, 1.0);
@@ -45,10 +45,10 @@ void main() {
 #endif
 #ifdef BOUND_transform_mv_matrix
     vec4 eye = transform.mv_matrix * p;
-    vs_distance = length(eye.xyz);
+    vs_fog = fog_factor(-eye.z);
 #else
     vec4 eye = vec4(0.0, 0.0, 0.0, 1.0);
-    vs_distance = 0.0;
+    vs_fog = 1.0;
 #endif
 #ifdef ATTR_v_color
     vs_colour = v_color;
@@ -77,7 +77,7 @@ uniform sampler2D texture_;
 
 in vec4 vs_colour;
 in vec3 vs_uvq;
-in float vs_distance;
+in float vs_fog;
 
 out vec4 colour;
 
@@ -87,7 +87,7 @@ void main() {
     c *= texture(texture_, vs_uvq.xy / (vs_uvq.z != 0.0 ? vs_uvq.z : 1.0));
 #endif
 #if (FLAGS & 16) != 0
-    c.rgb = apply_fog(c.rgb, vs_distance);
+    c.rgb = apply_fog(c.rgb, vs_fog);
 #endif
     colour = c;
 }

@@ -8,8 +8,10 @@
 //   ATTR_v_color0, "layer_transform[1].column[0]" -> BOUND_layer_transform_1_column_0).
 //
 // Matrices arrive as the engine keeps them (column vectors): m * v transforms v. Fog
-// is exponential squared over the distance from the eye: the fog colour's fourth
-// value is the density.
+// is exponential squared over the depth in front of the eye, the fog colour's fourth
+// value its density; like the fixed pipeline's, it is computed at the vertices and
+// carried across the triangle (per pixel it would cost a software rasteriser more
+// than the rest of the shading).
 
 #if PATH == 1 || PATH == 3 || PATH == 6
 #define FIXED_PATH 1
@@ -34,13 +36,13 @@ uniform ffp_t ffp;
 uniform vec4 fog_color;
 
 // 1 where nothing of the fog shows, toward 0 far away.
-float fog_factor(float distance) {
+float fog_factor(float depth) {
 #ifdef FIXED_PATH
     if (ffp.fog == 0) return 1.0;
-    float d = ffp.fog_color.w * distance;
+    float d = ffp.fog_color.w * depth;
     return exp(-d * d);
 #elif defined(BOUND_fog_color)
-    float d = fog_color.w * distance;
+    float d = fog_color.w * depth;
     return exp(-d * d);
 #else
     return 1.0;
@@ -55,5 +57,6 @@ vec3 fog_colour() {
 #endif
 }
 
-vec3 apply_fog(vec3 colour, float distance) { return mix(fog_colour(), colour, fog_factor(distance)); }
+// The colour seen through the fog factor of fog_factor.
+vec3 apply_fog(vec3 colour, float factor) { return mix(fog_colour(), colour, factor); }
 

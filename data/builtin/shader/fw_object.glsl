@@ -52,6 +52,7 @@ out vec3 vs_eye;
 out vec3 vs_normal;
 out vec3 vs_light;
 out vec3 vs_specular;
+out float vs_fog;
 #ifdef BUMPED
 out vec3 vs_tangent;
 out vec3 vs_bitangent;
@@ -63,6 +64,7 @@ void main() {
     vec3 n = fw_eye_normal(v_normal);
     vs_eye = eye;
     vs_normal = n;
+    vs_fog = fog_factor(-eye.z);
 #ifdef ATTR_v_color
     vs_colour = v_color;
 #else
@@ -115,6 +117,7 @@ in vec3 vs_eye;
 in vec3 vs_normal;
 in vec3 vs_light;
 in vec3 vs_specular;
+in float vs_fog;
 #ifdef BUMPED
 in vec3 vs_tangent;
 in vec3 vs_bitangent;
@@ -179,7 +182,7 @@ void main() {
 #else
     alpha = 1.0;
 #endif
-    colour = vec4(apply_fog(rgb, length(vs_eye)), alpha);
+    colour = vec4(apply_fog(rgb, vs_fog), alpha);
 }
 
 #endif

@@ -63,6 +63,7 @@ out vec3 vs_tint;
 out vec3 vs_eye;
 out vec3 vs_normal;
 out vec3 vs_light;
+out float vs_fog;
 #ifdef BUMPED
 out vec3 vs_tangent;
 out vec3 vs_bitangent;
@@ -72,6 +73,7 @@ void main() {
     gl_Position = fw_clip_position(v_position);
     vs_eye = fw_eye_position(v_position);
     vs_normal = fw_eye_normal(v_normal);
+    vs_fog = fog_factor(-vs_eye.z);
     for (int i = 0; i < LAYERS; ++i) vs_uv[i] = layer_uv(i, v_texcoord);
     for (int i = LAYERS; i < 3; ++i) vs_uv[i] = vec2(0.0);
     vs_weights = vec2(0.0);
@@ -105,6 +107,7 @@ in vec3 vs_tint;
 in vec3 vs_eye;
 in vec3 vs_normal;
 in vec3 vs_light;
+in float vs_fog;
 #ifdef BUMPED
 in vec3 vs_tangent;
 in vec3 vs_bitangent;
@@ -138,7 +141,7 @@ void main() {
 #else
     float alpha = 1.0;
 #endif
-    colour = vec4(apply_fog(rgb, length(vs_eye)), alpha);
+    colour = vec4(apply_fog(rgb, vs_fog), alpha);
 }
 
 #endif

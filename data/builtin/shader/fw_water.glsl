@@ -39,10 +39,12 @@ out vec3 vs_eye;
 out vec3 vs_normal;
 out vec3 vs_light;
 out vec4 vs_colour;
+out float vs_fog;
 
 void main() {
     gl_Position = fw_clip_position(v_position);
     vs_eye = fw_eye_position(v_position);
+    vs_fog = fog_factor(-vs_eye.z);
     vs_normal = fw_eye_normal(v_normal);
     vec4 uv = vec4(v_texcoord, 0.0, 1.0);
 #if defined(BOUND_water_tex_coord_0_matrix)
@@ -72,6 +74,7 @@ in vec3 vs_eye;
 in vec3 vs_normal;
 in vec3 vs_light;
 in vec4 vs_colour;
+in float vs_fog;
 
 out vec4 colour;
 
@@ -101,7 +104,7 @@ void main() {
     rgb += mirrored * reflection_factor.rgb * mix(1.0, fresnel, reflection_factor.w);
     float alpha = clamp(base_opacity.a + fresnel * (1.0 - base_opacity.a), 0.0, 1.0);
 #endif
-    colour = vec4(apply_fog(rgb, length(vs_eye)), alpha);
+    colour = vec4(apply_fog(rgb, vs_fog), alpha);
 }
 
 #endif

@@ -97,7 +97,17 @@ bool gl_stream_t::push(const void *data, size_t bytes, size_t align, size_t *off
         glBufferData(GL_COPY_WRITE_BUFFER, m_capacity, nullptr, GL_STREAM_DRAW);
         at = 0;
     }
-    glBufferSubData(GL_COPY_WRITE_BUFFER, at, bytes, data);
+    // Written where no draw of the buffer's store reads: the write need not wait for
+    // the draws queued before it (a synchronised write would make the driver finish
+    // them first, draw after draw).
+    void *to = glMapBufferRange(GL_COPY_WRITE_BUFFER, at, bytes,
+                                GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    if (to) {
+        memcpy(to, data, bytes);
+        glUnmapBuffer(GL_COPY_WRITE_BUFFER);
+    } else {
+        glBufferSubData(GL_COPY_WRITE_BUFFER, at, bytes, data);
+    }
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
     m_fill = at + bytes;
     *offset = at;

@@ -239,6 +239,7 @@ void gl_device_t::frame_size(int32_t *width, int32_t *height) const {
 
 int gl_device_t::swap(r_context_t *) {
     if (m_live) {
+        m_renderer.flush();
         m_target.set_vsync(gl_vsync_wanted());
         m_target.swap();
     }
@@ -247,7 +248,9 @@ int gl_device_t::swap(r_context_t *) {
 }
 
 bool gl_device_t::read_pixels(void *buffer, const r_rect_t &rect) {
-    return m_live && m_target.read(buffer, rect.x, rect.y, rect.width, rect.height);
+    if (!m_live) return false;
+    m_renderer.flush();
+    return m_target.read(buffer, rect.x, rect.y, rect.width, rect.height);
 }
 
 bool gl_device_t::create_buffer(r_buffer_t *buffer) {

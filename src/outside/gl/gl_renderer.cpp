@@ -128,11 +128,15 @@ void gl_renderer_t::release() {
 }
 
 void gl_renderer_t::begin_frame(int32_t texture_detail, float anisotropy) {
+    flush_ui();
     m_frame->bind_frame();
     m_textures.settings(texture_detail, anisotropy);
 }
 
-void gl_renderer_t::end_frame() { m_textures.end_frame(); }
+void gl_renderer_t::end_frame() {
+    flush_ui();
+    m_textures.end_frame();
+}
 
 r_stats_t gl_renderer_t::get_stats() const {
     r_stats_t s;
@@ -166,6 +170,7 @@ bool gl_renderer_t::select_view() {
 }
 
 void gl_renderer_t::clear(const r_view_t &view, uint32_t colour) {
+    flush_ui();
     int32_t width = 0, height = 0;
     m_frame->frame_size(&width, &height);
     const GLint x = GLint(std::lround(view.x));
@@ -383,6 +388,7 @@ void gl_renderer_t::upload_uniforms(const r_draw_t &d, const gl_pass_program_t &
 }
 
 void gl_renderer_t::draw(const r_draw_t &d, const gl_fixed_state_t &fixed, const gl_render_override_t &ov) {
+    flush_ui();
     if (!d.pass || !d.proto) return;
     const gl_pass_program_t *pass = m_programs.for_pass(*d.pass, r_effect_get_path());
     if (!pass || pass->locations.get_count() != d.input_count) return;

@@ -90,6 +90,9 @@ public:
     void draw_ui(const r_ui_record_t &record);
     void line_strip(const float *points, uint32_t count, uint32_t colour, const float *matrix);
 
+    // Draws what waits of the UI (its records are drawn in batches of one texture).
+    void flush() { flush_ui(); }
+
     // The buffer object of a render buffer, made when it has none.
     GLuint buffer_object(r_buffer_t *buffer) { return gl_buffer_object(buffer, m_generation); }
     void release_buffer(r_buffer_t *buffer) { gl_buffer_release(buffer, m_generation); }
@@ -132,7 +135,10 @@ private:
     // The UI's vertices: a rectangle in reference units, with texture coordinates and
     // a colour, appended to the batch.
     void ui_quad(float left, float bottom, float right, float top, const float uv[4], uint32_t colour);
-    void flush_ui(GLuint texture);
+    // Starts the batch of a record's texture in the current view: the batch of
+    // another texture or view is drawn first.
+    void ui_batch(GLuint texture);
+    void flush_ui();
 
     gl_frame_t *m_frame = nullptr;
     uint32_t m_generation = 0;
@@ -154,6 +160,8 @@ private:
         uint32_t colour;
     };
     array_dyn_t<ui_vertex_t> m_ui_batch;
+    GLuint m_ui_texture = 0;
+    r_view_t m_ui_view;
     uint32_t m_draws = 0;
     uint32_t m_drawn_vertices = 0;
     uint32_t m_program_base = 0;

@@ -6,6 +6,8 @@
 // its material's first texture (white when it names none: a flat tinted panel) at its
 // texture coordinates, v 0 at the image's top; a glyph run draws one cell a character
 // of the run's glyph width, each from gl_glyph_cell.
+#include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "outside/gl/gl_renderer.h"
@@ -48,7 +50,15 @@ void gl_renderer_t::ui_quad(float left, float bottom, float right, float top, co
     for (int i : {0, 1, 2, 0, 2, 3}) m_ui_batch.append(corners[i]);
 }
 
-void gl_renderer_t::flush_ui(GLuint texture) {
+void gl_renderer_t::ui_batch(GLuint texture) {
+    const bool same_view = m_ui_view.x == m_view.x && m_ui_view.y == m_view.y && m_ui_view.width == m_view.width &&
+                           m_ui_view.height == m_view.height;
+    if (!m_ui_batch.is_empty() && (texture != m_ui_texture || !same_view)) flush_ui();
+    m_ui_texture = texture;
+    m_ui_view = m_view;
+}
+
+void gl_renderer_t::flush_ui() {
     const uint32_t n = m_ui_batch.get_count();
     if (n == 0) return;
     const gl_program_t *flat = m_programs.flat();
@@ -57,6 +67,11 @@ void gl_renderer_t::flush_ui(GLuint texture) {
         m_ui_batch.clear();
         return;
     }
+    int32_t width = 0, height = 0;
+    m_frame->frame_size(&width, &height);
+    const GLsizei w = GLsizei(std::lround(m_ui_view.width)), h = GLsizei(std::lround(m_ui_view.height));
+    m_state.viewport(GLint(std::lround(m_ui_view.x)), height - GLint(std::lround(m_ui_view.y)) - h, w, h);
+    m_state.scissor(false);
     gl_render_state_t s;
     s.blend = BLEND_ALPHA;
     s.depth_test = false;
@@ -64,7 +79,7 @@ void gl_renderer_t::flush_ui(GLuint texture) {
     m_state.apply(s);
     m_state.use_program(flat->id);
     glUniformMatrix4fv(flat->flat_matrix, 1, GL_TRUE, IDENTITY);
-    m_state.bind_texture(0, texture);
+    m_state.bind_texture(0, m_ui_texture);
     m_state.bind_sampler(0, m_textures.ui_sampler());
     m_state.bind_array_buffer(m_vertices.name());
     const GLsizei stride = sizeof(ui_vertex_t);
@@ -87,8 +102,8 @@ void gl_renderer_t::draw_ui(const r_ui_record_t &u) {
         GLuint texture = m_textures.white();
         if (m && !m->textures.is_empty())
             texture = m_textures.get(m->textures[0].name.c_str(), m->textures[0].sampler.c_str());
+        ui_batch(texture);
         ui_quad(u.left, u.bottom, u.right, u.top, u.uv, u.tint);
-        flush_ui(texture);
         return;
     }
     // A glyph run: one cell a character.
@@ -103,15 +118,17 @@ void gl_renderer_t::draw_ui(const r_ui_record_t &u) {
     const float tx = width / 8.0f > px ? width / 8.0f : px;
     const float ty = height / 12.0f > py ? height / 12.0f : py;
     const float whole[4] = {0.0f, 1.0f, 0.0f, 1.0f};
-    GLuint atlas = 0;
     float x = u.left;
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(u.text); *c; ++c, x += width) {
         if (blank(*c)) continue;
         float cell[4];
+        GLuint atlas = 0;
         if (gl_glyph_cell(*c, cell, &atlas)) {
+            ui_batch(atlas);
             ui_quad(x, u.bottom, x + width, u.top, cell, u.tint);
             continue;
         }
+        ui_batch(m_textures.white());
         const float l = x + width / 8.0f, r = x + width - width / 8.0f;
         const float b = u.bottom + height / 8.0f, t = u.top - height / 8.0f;
         ui_quad(l, b, r, b + ty, whole, u.tint);
@@ -119,10 +136,10 @@ void gl_renderer_t::draw_ui(const r_ui_record_t &u) {
         ui_quad(l, b + ty, l + tx, t - ty, whole, u.tint);
         ui_quad(r - tx, b + ty, r, t - ty, whole, u.tint);
     }
-    flush_ui(atlas ? atlas : m_textures.white());
 }
 
 void gl_renderer_t::line_strip(const float *points, uint32_t count, uint32_t colour, const float *matrix) {
+    flush_ui();
     if (!points || count < 2 || !select_view()) return;
     const gl_program_t *flat = m_programs.flat();
     size_t offset = 0;

@@ -24,6 +24,10 @@ namespace {
 
 // The run command's step: 25 frames a second.
 constexpr const char STEP_USEC[] = "40000";
+// The runs draw every frame (the renderer off-screen, on the software rasteriser) in
+// a small mode: they read no pixels, and the rasteriser's work grows with the frame.
+// The game plays the same in any mode of the same shape.
+const std::vector<std::string> SMALL_MODE = {"-env", "r_mode=320x240x32x0"};
 
 std::string read_text(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -39,7 +43,15 @@ program_result_t run_script(program_copy_t &program, const std::string &script) 
     scoped_env_t step("FERNWOLD_FIXED_STEP_US", STEP_USEC);
     scoped_env_t input("FERNWOLD_INPUT_SCRIPT", script.find('/') == std::string::npos ? test_bin_dir() + "/" + script
                                                                                        : script);
-    return program.run({});
+    return program.run(SMALL_MODE);
+}
+
+// Two runs' lines at the same place tell the same, or both report the machine's
+// memory (its free share changes from run to run, whatever the game does).
+::testing::AssertionResult same_line(const std::string &a, const std::string &b) {
+    static const std::string memory = "[mm] physical memory detected (";
+    if (a == b || (a.rfind(memory, 0) == 0 && b.rfind(memory, 0) == 0)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << a << "\" against \"" << b << "\"";
 }
 
 // The lines that tell of a failure: something the program needs that is not there or
@@ -82,7 +94,7 @@ void expect_scripted_run(const program_copy_t &program, const program_result_t &
         "[game] language en_us",
         "[sys] windows on the '",
         "[snd] select device (snddev)",
-        "[game] graphics up: 1024x768x32 fullscreen",
+        "[game] graphics up: 320x240x32 fullscreen",
         "[game] session started",
         "[game] 30 rounds",
     };
@@ -110,7 +122,7 @@ TEST(scripted_run, the_menu_script_boots_to_the_menu_and_quits_through_it_the_sa
     EXPECT_FALSE(missions[0].empty());
     EXPECT_EQ(missions[0], missions[1]) << "the background mission is drawn from the kernel's random sequence";
     ASSERT_EQ(runs[0].log.size(), runs[1].log.size());
-    for (size_t i = 1; i < runs[0].log.size(); ++i) EXPECT_EQ(runs[0].log[i], runs[1].log[i]) << "line " << i;
+    for (size_t i = 1; i < runs[0].log.size(); ++i) EXPECT_TRUE(same_line(runs[0].log[i], runs[1].log[i])) << "line " << i;
     bool clock_line = false;
     for (const std::string &line : runs[0].log)
         clock_line |= line.rfind("[sys] fixed clock: ", 0) == 0 && line.find(" passes of 40000 us, ") != std::string::npos;
@@ -190,8 +202,8 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
     }
     const std::vector<std::string> variables = {std::string("FERNWOLD_FIXED_STEP_US=") + STEP_USEC,
                                                 "FERNWOLD_INPUT_SCRIPT=" + test_bin_dir() + "/round1.script"};
-    second = std::thread([&] { runs[1] = programs[1].run_with(variables, {}); });
-    runs[0] = programs[0].run_with(variables, {});
+    second = std::thread([&] { runs[1] = programs[1].run_with(variables, SMALL_MODE); });
+    runs[0] = programs[0].run_with(variables, SMALL_MODE);
     second.join();
 
     std::vector<score_entry_t> tables[2];
@@ -222,7 +234,7 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
     const std::vector<std::string> logs[2] = {without_folder(runs[0].log, programs[0].path()),
                                               without_folder(runs[1].log, programs[1].path())};
     ASSERT_EQ(logs[0].size(), logs[1].size());
-    for (size_t i = 1; i < logs[0].size(); ++i) EXPECT_EQ(logs[0][i], logs[1][i]) << "line " << i;
+    for (size_t i = 1; i < logs[0].size(); ++i) EXPECT_TRUE(same_line(logs[0][i], logs[1][i])) << "line " << i;
 }
 
 TEST(scripted_run, a_bad_script_line_says_file_line_and_what_is_wrong_and_fails_the_run) {
