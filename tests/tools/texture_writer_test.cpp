@@ -83,107 +83,187 @@ TEST(texture_writer, every_generator_and_operation_makes_what_it_says) {
         std::function<void(const grey_t &)> check;
     };
     const case_t cases[] = {
-        {"constant", "f = constant 0.5", [](const grey_t &g) { EXPECT_EQ(g.min(), 128); EXPECT_EQ(g.max(), 128); }},
+        {"constant", "f = constant 0.5",
+         [](const grey_t &g) {
+             EXPECT_EQ(g.min(), 128);
+             EXPECT_EQ(g.max(), 128);
+         }},
         {"noise spans 0..1 about its middle and tiles", "f = noise scale=4 octaves=5",
          [](const grey_t &g) {
-             EXPECT_GT(g.max() - g.min(), 120); EXPECT_NEAR(g.mean(), 128, 25);
+             EXPECT_GT(g.max() - g.min(), 120);
+             EXPECT_NEAR(g.mean(), 128, 25);
              EXPECT_LE(g.edge_step(), g.inner_step());
          }},
-        {"turbulent and ridged noise tile", "a = noise scale=3,6 octaves=4 style=turbulent\nb = noise style=ridged\nf = mix a b",
-         [](const grey_t &g) { EXPECT_LE(g.edge_step(), g.inner_step()); EXPECT_GT(g.max() - g.min(), 100); }},
+        {"turbulent and ridged noise tile",
+         "a = noise scale=3,6 octaves=4 style=turbulent\nb = noise style=ridged\nf = mix a b",
+         [](const grey_t &g) {
+             EXPECT_LE(g.edge_step(), g.inner_step());
+             EXPECT_GT(g.max() - g.min(), 100);
+         }},
         {"value noise tiles", "f = value scale=8 octaves=3",
-         [](const grey_t &g) { EXPECT_LE(g.edge_step(), g.inner_step()); EXPECT_GT(g.max() - g.min(), 100); }},
+         [](const grey_t &g) {
+             EXPECT_LE(g.edge_step(), g.inner_step());
+             EXPECT_GT(g.max() - g.min(), 100);
+         }},
         {"cells: near is 0 at the points", "f = cells scale=4 output=near",
-         [](const grey_t &g) { EXPECT_LT(g.min(), 25); EXPECT_GT(g.max(), 100); EXPECT_LE(g.edge_step(), g.inner_step()); }},
+         [](const grey_t &g) {
+             EXPECT_LT(g.min(), 25);
+             EXPECT_GT(g.max(), 100);
+             EXPECT_LE(g.edge_step(), g.inner_step());
+         }},
         {"cells: edge is 0 between cells", "f = cells scale=4 output=edge jitter=1",
          [](const grey_t &g) { EXPECT_LT(g.min(), 15); }},
         {"cells: id is flat in each cell", "f = cells scale=2 jitter=0 output=id",
          [](const grey_t &g) {
              // Four square cells of 32 texels, each of one value.
              for (uint32_t cy = 0; cy < 2; ++cy)
-                 for (uint32_t cx = 0; cx < 2; ++cx) EXPECT_EQ(g.at(cx * 32 + 1, cy * 32 + 1), g.at(cx * 32 + 30, cy * 32 + 30));
+                 for (uint32_t cx = 0; cx < 2; ++cx)
+                     EXPECT_EQ(g.at(cx * 32 + 1, cy * 32 + 1), g.at(cx * 32 + 30, cy * 32 + 30));
          }},
         {"stripes repeat their count across", "f = stripes x=4 shape=triangle",
          [](const grey_t &g) {
              for (uint32_t x = 0; x < 48; ++x) EXPECT_EQ(g.at(x, 5), g.at(x + 16, 40));
-             EXPECT_LT(g.min(), 20); EXPECT_GT(g.max(), 235);
+             EXPECT_LT(g.min(), 20);
+             EXPECT_GT(g.max(), 235);
          }},
         {"square stripes keep their duty", "f = stripes x=0 y=2 shape=square duty=0.25",
-         [](const grey_t &g) { EXPECT_EQ(g.at(3, 3), 255); EXPECT_EQ(g.at(3, 12), 0); EXPECT_EQ(g.at(3, 35), 255); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(3, 3), 255);
+             EXPECT_EQ(g.at(3, 12), 0);
+             EXPECT_EQ(g.at(3, 35), 255);
+         }},
         {"linear runs from 0 to 1", "f = linear from=0.25,0 to=0.75,0",
-         [](const grey_t &g) { EXPECT_EQ(g.at(5, 9), 0); EXPECT_EQ(g.at(60, 9), 255); EXPECT_NEAR(g.at(32, 9), 128, 5); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(5, 9), 0);
+             EXPECT_EQ(g.at(60, 9), 255);
+             EXPECT_NEAR(g.at(32, 9), 128, 5);
+         }},
         {"radial is 0 in the middle, 1 outside", "f = radial radius=0.25",
-         [](const grey_t &g) { EXPECT_LT(g.at(32, 32), 15); EXPECT_EQ(g.at(1, 1), 255); }},
+         [](const grey_t &g) {
+             EXPECT_LT(g.at(32, 32), 15);
+             EXPECT_EQ(g.at(1, 1), 255);
+         }},
         {"rect", "f = rect x=0.25,0.5 y=0,0.5",
-         [](const grey_t &g) { EXPECT_EQ(g.at(20, 10), 255); EXPECT_EQ(g.at(40, 10), 0); EXPECT_EQ(g.at(20, 40), 0); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(20, 10), 255);
+             EXPECT_EQ(g.at(40, 10), 0);
+             EXPECT_EQ(g.at(20, 40), 0);
+         }},
         {"skyline: sky above, ground below, the line between base - height and base",
          "f = skyline base=0.75 height=0.5 scale=4",
          [](const grey_t &g) {
              int top = 64, bottom = 0;
              for (uint32_t x = 0; x < 64; ++x) {
-                 EXPECT_EQ(g.at(x, 0), 0); EXPECT_EQ(g.at(x, 63), 255);
+                 EXPECT_EQ(g.at(x, 0), 0);
+                 EXPECT_EQ(g.at(x, 63), 255);
                  uint32_t y = 0;
                  while (y < 64 && g.at(x, y) < 128) ++y;
                  top = std::min(top, int(y)), bottom = std::max(bottom, int(y));
              }
-             EXPECT_NEAR(top, 16, 2); EXPECT_NEAR(bottom, 48, 2);
+             EXPECT_NEAR(top, 16, 2);
+             EXPECT_NEAR(bottom, 48, 2);
          }},
         {"a disc covers its place", "f = spots count=1 x=0.5 y=0.5 size=0.2 softness=0.1",
-         [](const grey_t &g) { EXPECT_EQ(g.at(32, 32), 255); EXPECT_EQ(g.at(32, 48), 0); EXPECT_EQ(g.at(5, 5), 0); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(32, 32), 255);
+             EXPECT_EQ(g.at(32, 48), 0);
+             EXPECT_EQ(g.at(5, 5), 0);
+         }},
         {"a disc over an edge comes in at the other", "f = spots count=1 x=0 y=0.5 size=0.1 softness=0.1",
-         [](const grey_t &g) { EXPECT_EQ(g.at(0, 32), 255); EXPECT_EQ(g.at(63, 32), 255); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(0, 32), 255);
+             EXPECT_EQ(g.at(63, 32), 255);
+         }},
         {"wrap=no clips it", "f = spots count=1 x=0 y=0.5 size=0.1 softness=0.1 wrap=no",
-         [](const grey_t &g) { EXPECT_EQ(g.at(0, 32), 255); EXPECT_EQ(g.at(63, 32), 0); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(0, 32), 255);
+             EXPECT_EQ(g.at(63, 32), 0);
+         }},
         {"a blade grows from its place toward its angle",
          "f = spots count=1 x=0.5 y=0.9 size=0.6 stretch=0.2 angle=90 shape=blade",
          [](const grey_t &g) {
-             EXPECT_EQ(g.at(32, 50), 255); EXPECT_EQ(g.at(32, 62), 0); EXPECT_EQ(g.at(32, 5), 0);
+             EXPECT_EQ(g.at(32, 50), 255);
+             EXPECT_EQ(g.at(32, 62), 0);
+             EXPECT_EQ(g.at(32, 5), 0);
              EXPECT_EQ(g.at(36, 50), 0);
          }},
         {"a leaf is pointed at both ends",
          "f = spots count=1 x=0.1 y=0.5 size=0.8 stretch=0.3 angle=0 shape=leaf softness=0.05",
-         [](const grey_t &g) { EXPECT_EQ(g.at(32, 32), 255); EXPECT_EQ(g.at(8, 25), 0); EXPECT_EQ(g.at(56, 25), 0); }},
-        {"tone: the value of the last spot",
-         "f = spots count=1 x=0.5 y=0.5 size=0.2 value=0.5 output=tone",
-         [](const grey_t &g) { EXPECT_EQ(g.at(32, 32), 128); EXPECT_EQ(g.at(2, 2), 0); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(32, 32), 255);
+             EXPECT_EQ(g.at(8, 25), 0);
+             EXPECT_EQ(g.at(56, 25), 0);
+         }},
+        {"tone: the value of the last spot", "f = spots count=1 x=0.5 y=0.5 size=0.2 value=0.5 output=tone",
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(32, 32), 128);
+             EXPECT_EQ(g.at(2, 2), 0);
+         }},
         {"height: a dome", "f = spots count=1 x=0.5 y=0.5 size=0.3 softness=1 output=height",
-         [](const grey_t &g) { EXPECT_GT(g.at(32, 32), 240); EXPECT_LT(g.at(32, 48), g.at(32, 40)); }},
+         [](const grey_t &g) {
+             EXPECT_GT(g.at(32, 32), 240);
+             EXPECT_LT(g.at(32, 48), g.at(32, 40));
+         }},
         {"a column: pairs mirrored about the line",
          "f = spots layout=column count=3 from=0.5,0.9 to=0.5,0.1 angle=90 size=0.3 stretch=0.4 shape=blade",
          [](const grey_t &g) {
              for (uint32_t y = 0; y < 64; ++y)
                  for (uint32_t x = 0; x < 32; ++x) EXPECT_EQ(g.at(x, y), g.at(63 - x, y)) << x << "," << y;
-             EXPECT_GT(g.at(26, 57), 200); EXPECT_GT(g.at(26, 31), 200); EXPECT_EQ(g.at(26, 20), 0);
+             EXPECT_GT(g.at(26, 57), 200);
+             EXPECT_GT(g.at(26, 31), 200);
+             EXPECT_EQ(g.at(26, 20), 0);
          }},
         {"levels, also downward, with gamma", "a = linear\nf = levels a in=1,0 out=0.2,0.6 gamma=2",
-         [](const grey_t &g) { EXPECT_NEAR(g.at(0, 0), 153, 2); EXPECT_NEAR(g.at(63, 0), 60, 2); EXPECT_NEAR(g.at(32, 0), 123, 3); }},
+         [](const grey_t &g) {
+             EXPECT_NEAR(g.at(0, 0), 153, 2);
+             EXPECT_NEAR(g.at(63, 0), 60, 2);
+             EXPECT_NEAR(g.at(32, 0), 123, 3);
+         }},
         {"threshold", "a = linear\nf = threshold a at=0.5",
-         [](const grey_t &g) { EXPECT_EQ(g.at(30, 0), 0); EXPECT_EQ(g.at(33, 0), 255); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(30, 0), 0);
+             EXPECT_EQ(g.at(33, 0), 255);
+         }},
         {"invert", "a = constant 0.25\nf = invert a", [](const grey_t &g) { EXPECT_EQ(g.at(7, 7), 191); }},
         {"normalize", "a = noise\nb = multiply a 0.2\nf = normalize b",
-         [](const grey_t &g) { EXPECT_EQ(g.min(), 0); EXPECT_EQ(g.max(), 255); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.min(), 0);
+             EXPECT_EQ(g.max(), 255);
+         }},
         {"blur keeps the mean and softens", "a = stripes x=8 shape=square\nf = blur a radius=3",
-         [](const grey_t &g) { EXPECT_NEAR(g.mean(), 127.5, 1); EXPECT_GT(g.min(), 20); EXPECT_LT(g.max(), 235); }},
+         [](const grey_t &g) {
+             EXPECT_NEAR(g.mean(), 127.5, 1);
+             EXPECT_GT(g.min(), 20);
+             EXPECT_LT(g.max(), 235);
+         }},
         {"warp moves", "a = rect x=0,0.5\nd = constant 0.75\nf = warp a d 0.5 amount=1",
          // Read half an image to the right: the left half shows the right half.
-         [](const grey_t &g) { EXPECT_EQ(g.at(5, 5), 0); EXPECT_EQ(g.at(40, 5), 255); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(5, 5), 0);
+             EXPECT_EQ(g.at(40, 5), 255);
+         }},
         {"relief: 0.5 where flat, lit faces brighter",
          "a = linear from=0.5,0 to=0.25,0\nf = relief a azimuth=0 elevation=45 strength=20",
-         [](const grey_t &g) { EXPECT_NEAR(g.at(60, 5), 128, 1); EXPECT_GT(g.at(24, 5), 150); }},
+         [](const grey_t &g) {
+             EXPECT_NEAR(g.at(60, 5), 128, 1);
+             EXPECT_GT(g.at(24, 5), 150);
+         }},
         {"add, subtract, multiply, screen, max, min, difference, mix",
          "a = constant 0.5\nb = constant 0.25\nf1 = add a b\nf2 = subtract a b\nf3 = multiply a b\nf4 = screen a b\n"
          "f5 = max a b\nf6 = min a b\nf7 = difference b a\nf8 = mix a b by=0.5\n"
          "s = rect x=0,0.125\nf = mix f1 f1\nf = mix f f2 by=s",
-         [](const grey_t &g) { EXPECT_EQ(g.at(2, 2), 64); EXPECT_EQ(g.at(40, 2), 191); }},
+         [](const grey_t &g) {
+             EXPECT_EQ(g.at(2, 2), 64);
+             EXPECT_EQ(g.at(40, 2), 191);
+         }},
     };
     for (const case_t &c : cases) {
         SCOPED_TRACE(c.name);
         c.check(field(c.text));
     }
     // The combinations one by one.
-    const std::pair<const char *, int> combined[] = {{"add", 191},    {"subtract", 64}, {"multiply", 32},
-                                                     {"screen", 159}, {"max", 128},     {"min", 64},
-                                                     {"difference", 64}};
+    const std::pair<const char *, int> combined[] = {{"add", 191}, {"subtract", 64}, {"multiply", 32},  {"screen", 159},
+                                                     {"max", 128}, {"min", 64},      {"difference", 64}};
     for (const auto &[op, value] : combined) {
         SCOPED_TRACE(op);
         EXPECT_EQ(field(std::string("a = constant 0.5\nb = constant 0.25\nf = ") + op + " a b").at(3, 3), value);
@@ -251,7 +331,8 @@ TEST(texture_writer, the_same_description_gives_the_same_bytes_and_the_seed_chan
 TEST(texture_writer, the_tga_it_writes_reads_back_through_the_core) {
     quarn::test::temp_dir_t dir;
     const std::string description = dir.file("d.tex");
-    ASSERT_TRUE(quarn::test::write_file(description, "texture 16 8 rgba\nx = linear\npaint field=x\nalpha value=0.5\n"));
+    ASSERT_TRUE(
+        quarn::test::write_file(description, "texture 16 8 rgba\nx = linear\npaint field=x\nalpha value=0.5\n"));
     std::string error;
     for (const char *name : {"out/a.tga", "out/a.png"})
         ASSERT_TRUE(tex_make(description, dir.file(name), error)) << error;
@@ -300,14 +381,17 @@ TEST(texture_writer, a_description_with_a_fault_names_its_line_and_writes_nothin
         {std::string(head) + "f = noise octaves=2.5\n", "test.tex:2: '2.5' of 'octaves' is not a whole number"},
         {std::string(head) + "f = noise gain=x\n", "test.tex:2: 'x' of 'gain' is not a number"},
         {std::string(head) + "f = noise gain=inf\n", "test.tex:2: 'inf' of 'gain' is not a number"},
-        {std::string(head) + "f = noise scale=64\n", "test.tex:2: 'scale' 64,64 is finer than the image's 32x32 texels"},
-        {std::string(head) + "f = noise style=wavy\n", "test.tex:2: 'wavy' is no choice of 'style' (smooth turbulent ridged)"},
+        {std::string(head) + "f = noise scale=64\n",
+         "test.tex:2: 'scale' 64,64 is finer than the image's 32x32 texels"},
+        {std::string(head) + "f = noise style=wavy\n",
+         "test.tex:2: 'wavy' is no choice of 'style' (smooth turbulent ridged)"},
         {std::string(head) + "f = blur g\n", "test.tex:2: no field 'g' before this line"},
         {std::string(head) + "f = blur f\n", "test.tex:2: no field 'f' before this line"},
         {std::string(head) + "f = blur\n", "test.tex:2: blur needs 1 operand"},
         {std::string(head) + "f = noise 3\n", "test.tex:2: noise takes no operands"},
         {std::string(head) + "a = constant 1\nf = add a a a\n", "test.tex:3: add takes at most 2 operands"},
-        {std::string(head) + "f = linear from=0.5,0.5 to=0.5,0.5\n", "test.tex:2: 'from' and 'to' of a linear gradient"},
+        {std::string(head) + "f = linear from=0.5,0.5 to=0.5,0.5\n",
+         "test.tex:2: 'from' and 'to' of a linear gradient"},
         {std::string(head) + "9f = constant 1\n", "test.tex:2: '9f' is no field name"},
         {std::string(head) + "paint = constant 1\n", "test.tex:2: 'paint' is no field name"},
         {std::string(head) + "ramp r 0:000000 x:ffffff\n", "test.tex:2: 'x:ffffff' is no stop"},
@@ -325,7 +409,8 @@ TEST(texture_writer, a_description_with_a_fault_names_its_line_and_writes_nothin
         {std::string(head) + "normals strength=2\n", "test.tex:2: normals needs field=NAME"},
         {std::string(head) + "f = spots count=0\n", "test.tex:2: 'count' must be from 1 to 100000, not 0"},
         {std::string(head) + "f = spots shape=star\n", "test.tex:2: 'star' is no choice of 'shape'"},
-        {std::string(head) + "f = constant 1\r\ng = blur f radius=-1\r\n", "test.tex:3: 'radius' must be from 0 to 1024"},
+        {std::string(head) + "f = constant 1\r\ng = blur f radius=-1\r\n",
+         "test.tex:3: 'radius' must be from 0 to 1024"},
         {std::string(head) + std::string("f = constant 1\0\n", 16), "test.tex:2: a zero byte"},
     };
     for (const case_t &c : cases) {

@@ -31,8 +31,7 @@ inline float unit_of(uint32_t h) { return float(h >> 8) * (1.0f / 16777216.0f); 
 
 // One octave of tileable noise over a px x py lattice, in -1..1 (gradient noise is
 // rescaled from its natural range of about +-0.7).
-void octave(std::vector<float> &out, uint32_t w, uint32_t h, uint32_t px, uint32_t py, bool gradient,
-            uint32_t seed) {
+void octave(std::vector<float> &out, uint32_t w, uint32_t h, uint32_t px, uint32_t py, bool gradient, uint32_t seed) {
     // The lattice is made once: a value, or a gradient's two components, a point.
     std::vector<float> gx(size_t(px) * py), gy(gradient ? size_t(px) * py : 0);
     for (uint32_t j = 0; j < py; ++j)
@@ -202,9 +201,15 @@ void tex_noise(tex_field_t &out, const tex_noise_t &n) {
         for (size_t i = 0; i < sum.size(); ++i) {
             const float v = one[i];
             switch (n.style) {
-            case tex_noise_style_t::SMOOTH: sum[i] += amp * v; break;
-            case tex_noise_style_t::TURBULENT: sum[i] += amp * std::fabs(v); break;
-            case tex_noise_style_t::RIDGED: sum[i] += amp * (1.0f - std::fabs(v)) * (1.0f - std::fabs(v)); break;
+            case tex_noise_style_t::SMOOTH:
+                sum[i] += amp * v;
+                break;
+            case tex_noise_style_t::TURBULENT:
+                sum[i] += amp * std::fabs(v);
+                break;
+            case tex_noise_style_t::RIDGED:
+                sum[i] += amp * (1.0f - std::fabs(v)) * (1.0f - std::fabs(v));
+                break;
             }
         }
         norm += amp;
@@ -244,10 +249,18 @@ void tex_cells(tex_field_t &out, uint32_t sx, uint32_t sy, float jitter, tex_cel
                 }
             float r = 0.0f;
             switch (output) {
-            case tex_cells_output_t::NEAR: r = std::min(f1, 1.0f); break;
-            case tex_cells_output_t::FAR: r = std::min(f2 / 1.5f, 1.0f); break;
-            case tex_cells_output_t::EDGE: r = std::min(f2 - f1, 1.0f); break;
-            case tex_cells_output_t::ID: r = unit_of(tex_hash(id ^ 0x5bd1e995u)); break;
+            case tex_cells_output_t::NEAR:
+                r = std::min(f1, 1.0f);
+                break;
+            case tex_cells_output_t::FAR:
+                r = std::min(f2 / 1.5f, 1.0f);
+                break;
+            case tex_cells_output_t::EDGE:
+                r = std::min(f2 - f1, 1.0f);
+                break;
+            case tex_cells_output_t::ID:
+                r = unit_of(tex_hash(id ^ 0x5bd1e995u));
+                break;
             }
             out.at(x, y) = r;
         }
@@ -262,10 +275,18 @@ void tex_stripes(tex_field_t &out, int cx, int cy, float phase, tex_stripe_shape
             const float t = float(p - std::floor(p));
             float r = 0.0f;
             switch (shape) {
-            case tex_stripe_shape_t::SINE: r = 0.5f - 0.5f * std::cos(t * TAU); break;
-            case tex_stripe_shape_t::TRIANGLE: r = 1.0f - std::fabs(2.0f * t - 1.0f); break;
-            case tex_stripe_shape_t::SAW: r = t; break;
-            case tex_stripe_shape_t::SQUARE: r = t < duty ? 1.0f : 0.0f; break;
+            case tex_stripe_shape_t::SINE:
+                r = 0.5f - 0.5f * std::cos(t * TAU);
+                break;
+            case tex_stripe_shape_t::TRIANGLE:
+                r = 1.0f - std::fabs(2.0f * t - 1.0f);
+                break;
+            case tex_stripe_shape_t::SAW:
+                r = t;
+                break;
+            case tex_stripe_shape_t::SQUARE:
+                r = t < duty ? 1.0f : 0.0f;
+                break;
             }
             out.at(x, y) = r;
         }
@@ -296,8 +317,8 @@ void tex_rect(tex_field_t &out, float x0, float x1, float y0, float y1, float so
             const float u = (float(x) + 0.5f) / float(out.width), v = (float(y) + 0.5f) / float(out.height);
             float r;
             if (s > 0.0f) {
-                r = smoothstep(x0 - s, x0 + s, u) * (1.0f - smoothstep(x1 - s, x1 + s, u)) * smoothstep(y0 - s, y0 + s, v) *
-                    (1.0f - smoothstep(y1 - s, y1 + s, v));
+                r = smoothstep(x0 - s, x0 + s, u) * (1.0f - smoothstep(x1 - s, x1 + s, u)) *
+                    smoothstep(y0 - s, y0 + s, v) * (1.0f - smoothstep(y1 - s, y1 + s, v));
             } else {
                 r = u >= x0 && u < x1 && v >= y0 && v < y1 ? 1.0f : 0.0f;
             }

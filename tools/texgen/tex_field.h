@@ -91,10 +91,10 @@ enum class tex_spot_shape_t { DISC, LEAF, BLADE };
 enum class tex_spot_output_t { COVER, TONE, HEIGHT };
 struct tex_spots_t {
     uint32_t count = 100;
-    float size[2] = {0.02f, 0.05f};     // length (leaf, blade) or radius (disc), image widths
-    float stretch[2] = {1.0f, 1.0f};    // width to length
-    float angle[2] = {0.0f, 360.0f};    // degrees, counter-clockwise from the right
-    float bend[2] = {0.0f, 0.0f};       // sideways bow, in widths, at the tip
+    float size[2] = {0.02f, 0.05f};   // length (leaf, blade) or radius (disc), image widths
+    float stretch[2] = {1.0f, 1.0f};  // width to length
+    float angle[2] = {0.0f, 360.0f};  // degrees, counter-clockwise from the right
+    float bend[2] = {0.0f, 0.0f};     // sideways bow, in widths, at the tip
     float x[2] = {0.0f, 1.0f}, y[2] = {0.0f, 1.0f};
     float value[2] = {1.0f, 1.0f};
     float softness = 0.2f;  // share of the width that fades out

@@ -17,7 +17,8 @@ void box_line(float *line, size_t n, size_t stride, uint32_t r, std::vector<floa
     const size_t span = 2 * size_t(r) + 1;
     // The window's sum starts around index 0, reaching back over the wrap.
     double sum = 0.0;
-    for (int64_t k = -int64_t(r); k <= int64_t(r); ++k) sum += scratch[size_t(((k % int64_t(n)) + int64_t(n)) % int64_t(n))];
+    for (int64_t k = -int64_t(r); k <= int64_t(r); ++k)
+        sum += scratch[size_t(((k % int64_t(n)) + int64_t(n)) % int64_t(n))];
     for (size_t i = 0; i < n; ++i) {
         line[i * stride] = float(sum / double(span));
         const size_t out = size_t((int64_t(i) - int64_t(r)) % int64_t(n) + int64_t(n)) % n;

@@ -27,9 +27,9 @@ enum class takes_t {
 struct setting_spec_t {
     const char *name;
     takes_t takes;
-    double lo = 0.0, hi = 0.0;         // numbers: the range, both ends in
-    const char *fallback = nullptr;    // the default as it would be written; none: optional
-    const char *words = nullptr;       // WORD: the choices
+    double lo = 0.0, hi = 0.0;       // numbers: the range, both ends in
+    const char *fallback = nullptr;  // the default as it would be written; none: optional
+    const char *words = nullptr;     // WORD: the choices
 };
 
 struct op_spec_t {
@@ -170,7 +170,8 @@ bool valid_name(const std::string &s) {
     for (const char *word : {"texture", "ramp", "paint", "alpha", "normals"})
         if (s == word) return false;
     if (s.empty() || s.size() > 32 || !(islower(uint8_t(s[0])) || s[0] == '_')) return false;
-    return std::all_of(s.begin(), s.end(), [](char c) { return islower(uint8_t(c)) || isdigit(uint8_t(c)) || c == '_'; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return islower(uint8_t(c)) || isdigit(uint8_t(c)) || c == '_'; });
 }
 
 bool parse_number(const std::string &s, double &out) {
@@ -310,7 +311,8 @@ bool parser_t::field(const std::vector<std::string> &tokens) {
     for (; i < tokens.size() && tokens[i].find('=') == std::string::npos; ++i) {
         if (int(step.inputs.size()) == spec->max_inputs) {
             if (!spec->max_inputs) return fail("%s takes no operands", spec->name);
-            return fail("%s takes at most %d operand%s", spec->name, spec->max_inputs, spec->max_inputs == 1 ? "" : "s");
+            return fail("%s takes at most %d operand%s", spec->name, spec->max_inputs,
+                        spec->max_inputs == 1 ? "" : "s");
         }
         static const setting_spec_t operand{"operand", takes_t::SCALAR, -BIG, BIG};
         tex_value_t v;
@@ -397,8 +399,7 @@ bool parser_t::canvas(const op_spec_t &spec, tex_step_t::kind_t kind, const std:
     return true;
 }
 
-bool parser_t::settings(const op_spec_t &spec, const std::vector<std::string> &tokens, size_t first,
-                        tex_step_t &step) {
+bool parser_t::settings(const op_spec_t &spec, const std::vector<std::string> &tokens, size_t first, tex_step_t &step) {
     std::vector<bool> seen(spec.settings.size(), false);
     std::vector<tex_value_t> values(spec.settings.size());
     for (size_t i = first; i < tokens.size(); ++i) {
@@ -434,7 +435,8 @@ bool parser_t::number_in(const setting_spec_t &spec, const std::string &text, fl
     if (!parse_number(text, v)) return fail("'%s' of '%s' is not a number", text.c_str(), spec.name);
     const bool whole = spec.takes == takes_t::INTEGER || spec.takes == takes_t::INT_PAIR;
     if (whole && v != std::floor(v)) return fail("'%s' of '%s' is not a whole number", text.c_str(), spec.name);
-    if (v < spec.lo || v > spec.hi) return fail("'%s' must be from %g to %g, not %s", spec.name, spec.lo, spec.hi, text.c_str());
+    if (v < spec.lo || v > spec.hi)
+        return fail("'%s' must be from %g to %g, not %s", spec.name, spec.lo, spec.hi, text.c_str());
     out = float(v);
     return true;
 }

@@ -76,7 +76,7 @@ tex_field_t make_field(const tex_step_t &s, const tex_program_t &p, const std::v
                     s.get("gain").a, s.get("softness").a, seed());
     } else if (op == "spots") {
         tex_spots_t sp;
-        auto pair = [&](const char *name, float (&to)[2]) {
+        auto pair = [&](const char *name, float(&to)[2]) {
             to[0] = s.get(name).a;
             to[1] = s.get(name).b;
         };
@@ -92,7 +92,9 @@ tex_field_t make_field(const tex_step_t &s, const tex_program_t &p, const std::v
         pair("to", sp.to);
         sp.softness = s.get("softness").a;
         const std::string &shape = s.get("shape").word, &output = s.get("output").word;
-        sp.shape = shape == "leaf" ? tex_spot_shape_t::LEAF : shape == "blade" ? tex_spot_shape_t::BLADE : tex_spot_shape_t::DISC;
+        sp.shape = shape == "leaf"    ? tex_spot_shape_t::LEAF
+                   : shape == "blade" ? tex_spot_shape_t::BLADE
+                                      : tex_spot_shape_t::DISC;
         sp.output = output == "tone"     ? tex_spot_output_t::TONE
                     : output == "height" ? tex_spot_output_t::HEIGHT
                                          : tex_spot_output_t::COVER;
@@ -128,14 +130,22 @@ tex_field_t make_field(const tex_step_t &s, const tex_program_t &p, const std::v
             auto each = [&](auto f) {
                 for (size_t i = 0; i < out.v.size(); ++i) out.v[i] = f(a.v[i], b.v[i], i);
             };
-            if (op == "add") each([](float x, float y, size_t) { return x + y; });
-            else if (op == "subtract") each([](float x, float y, size_t) { return x - y; });
-            else if (op == "multiply") each([](float x, float y, size_t) { return x * y; });
-            else if (op == "screen") each([](float x, float y, size_t) { return 1.0f - (1.0f - x) * (1.0f - y); });
-            else if (op == "max") each([](float x, float y, size_t) { return std::max(x, y); });
-            else if (op == "min") each([](float x, float y, size_t) { return std::min(x, y); });
-            else if (op == "difference") each([](float x, float y, size_t) { return std::fabs(x - y); });
-            else each([&](float x, float y, size_t i) { return x + (y - x) * by->v[i]; });
+            if (op == "add")
+                each([](float x, float y, size_t) { return x + y; });
+            else if (op == "subtract")
+                each([](float x, float y, size_t) { return x - y; });
+            else if (op == "multiply")
+                each([](float x, float y, size_t) { return x * y; });
+            else if (op == "screen")
+                each([](float x, float y, size_t) { return 1.0f - (1.0f - x) * (1.0f - y); });
+            else if (op == "max")
+                each([](float x, float y, size_t) { return std::max(x, y); });
+            else if (op == "min")
+                each([](float x, float y, size_t) { return std::min(x, y); });
+            else if (op == "difference")
+                each([](float x, float y, size_t) { return std::fabs(x - y); });
+            else
+                each([&](float x, float y, size_t i) { return x + (y - x) * by->v[i]; });
         }
     }
     return out;
@@ -166,13 +176,20 @@ blend_t blend_of(const std::string &mode) {
 
 float blend(blend_t mode, float d, float s) {
     switch (mode) {
-    case blend_t::NORMAL: return s;
-    case blend_t::MULTIPLY: return d * s;
-    case blend_t::SCREEN: return 1.0f - (1.0f - d) * (1.0f - s);
-    case blend_t::OVERLAY: return d < 0.5f ? 2.0f * d * s : 1.0f - 2.0f * (1.0f - d) * (1.0f - s);
-    case blend_t::ADD: return std::min(1.0f, d + s);
-    case blend_t::DARKEN: return std::min(d, s);
-    case blend_t::LIGHTEN: return std::max(d, s);
+    case blend_t::NORMAL:
+        return s;
+    case blend_t::MULTIPLY:
+        return d * s;
+    case blend_t::SCREEN:
+        return 1.0f - (1.0f - d) * (1.0f - s);
+    case blend_t::OVERLAY:
+        return d < 0.5f ? 2.0f * d * s : 1.0f - 2.0f * (1.0f - d) * (1.0f - s);
+    case blend_t::ADD:
+        return std::min(1.0f, d + s);
+    case blend_t::DARKEN:
+        return std::min(d, s);
+    case blend_t::LIGHTEN:
+        return std::max(d, s);
     }
     return s;
 }
@@ -228,9 +245,15 @@ tex_image_t tex_render(const tex_program_t &p) {
     for (size_t i = 0; i < p.steps.size(); ++i) {
         const tex_step_t &s = p.steps[i];
         switch (s.kind) {
-        case kind_t::FIELD: fields[size_t(s.target)] = make_field(s, p, fields); break;
-        case kind_t::RAMP: ramps[size_t(s.ramp)] = &s; break;
-        case kind_t::PAINT: paint(s, fields, ramps, canvas); break;
+        case kind_t::FIELD:
+            fields[size_t(s.target)] = make_field(s, p, fields);
+            break;
+        case kind_t::RAMP:
+            ramps[size_t(s.ramp)] = &s;
+            break;
+        case kind_t::PAINT:
+            paint(s, fields, ramps, canvas);
+            break;
         case kind_t::ALPHA: {
             const tex_value_t &field = s.get("field");
             const std::string &mode = s.get("mode").word;

@@ -10,11 +10,11 @@ namespace texgen {
 namespace {
 
 struct spot_t {
-    float cx, cy;     // texels: the centre of a disc, the base of a leaf or blade
-    float length;     // texels: a disc's radius, a leaf's or blade's length
-    float width;      // texels: half the width at the widest
-    float ca, sa;     // the direction of the long axis
-    float bend;       // sideways bow at the tip, in widths
+    float cx, cy;  // texels: the centre of a disc, the base of a leaf or blade
+    float length;  // texels: a disc's radius, a leaf's or blade's length
+    float width;   // texels: half the width at the widest
+    float ca, sa;  // the direction of the long axis
+    float bend;    // sideways bow at the tip, in widths
     float value;
 };
 
@@ -37,8 +37,9 @@ float coverage(const spot_t &s, tex_spot_shape_t shape, float softness, float a,
     if (std::fabs(b) >= s.width * 1.15f) return 0.0f;
     // A leaf is a pointed oval, widest a little below the middle; a blade narrows
     // evenly from its base to its tip.
-    const float half = shape == tex_spot_shape_t::LEAF ? s.width * std::pow(std::sin(std::numbers::pi_v<float> * t), 0.75f) * (1.15f - 0.3f * t)
-                                           : s.width * (1.0f - t);
+    const float half = shape == tex_spot_shape_t::LEAF
+                           ? s.width * std::pow(std::sin(std::numbers::pi_v<float> * t), 0.75f) * (1.15f - 0.3f * t)
+                           : s.width * (1.0f - t);
     if (half <= 0.0f) return 0.0f;
     const float r = std::fabs(b) / half;
     if (r >= 1.0f) return 0.0f;
@@ -85,11 +86,15 @@ void draw(tex_field_t &out, const tex_spots_t &p, const spot_t &s) {
             if (c <= 0.0f) continue;
             float &t = out.at(uint32_t(((x % w) + w) % w), ty);
             switch (p.output) {
-            case tex_spot_output_t::COVER: t = std::max(t, c); break;
+            case tex_spot_output_t::COVER:
+                t = std::max(t, c);
+                break;
             case tex_spot_output_t::TONE:
                 if (c > 0.5f) t = s.value;
                 break;
-            case tex_spot_output_t::HEIGHT: t = std::max(t, dome * c * s.value); break;
+            case tex_spot_output_t::HEIGHT:
+                t = std::max(t, dome * c * s.value);
+                break;
             }
         }
     }
