@@ -25,6 +25,12 @@ namespace {
 // The run command's step: 25 frames a second.
 constexpr const char STEP_USEC[] = "40000";
 
+// The memory manager's report of the machine's memory: the free amount is the
+// machine's at that moment, not the run's, so two runs may log it differently.
+bool machine_memory_line(const std::string &line) {
+    return line.rfind("[mm] physical memory detected", 0) == 0 || line.rfind("[mm] virtual memory detected", 0) == 0;
+}
+
 std::string read_text(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
@@ -110,7 +116,10 @@ TEST(scripted_run, the_menu_script_boots_to_the_menu_and_quits_through_it_the_sa
     EXPECT_FALSE(missions[0].empty());
     EXPECT_EQ(missions[0], missions[1]) << "the background mission is drawn from the kernel's random sequence";
     ASSERT_EQ(runs[0].log.size(), runs[1].log.size());
-    for (size_t i = 1; i < runs[0].log.size(); ++i) EXPECT_EQ(runs[0].log[i], runs[1].log[i]) << "line " << i;
+    for (size_t i = 1; i < runs[0].log.size(); ++i) {
+        if (machine_memory_line(runs[0].log[i]) && machine_memory_line(runs[1].log[i])) continue;
+        EXPECT_EQ(runs[0].log[i], runs[1].log[i]) << "line " << i;
+    }
     bool clock_line = false;
     for (const std::string &line : runs[0].log)
         clock_line |= line.rfind("[sys] fixed clock: ", 0) == 0 && line.find(" passes of 40000 us, ") != std::string::npos;
@@ -222,7 +231,10 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
     const std::vector<std::string> logs[2] = {without_folder(runs[0].log, programs[0].path()),
                                               without_folder(runs[1].log, programs[1].path())};
     ASSERT_EQ(logs[0].size(), logs[1].size());
-    for (size_t i = 1; i < logs[0].size(); ++i) EXPECT_EQ(logs[0][i], logs[1][i]) << "line " << i;
+    for (size_t i = 1; i < logs[0].size(); ++i) {
+        if (machine_memory_line(logs[0][i]) && machine_memory_line(logs[1][i])) continue;
+        EXPECT_EQ(logs[0][i], logs[1][i]) << "line " << i;
+    }
 }
 
 TEST(scripted_run, a_bad_script_line_says_file_line_and_what_is_wrong_and_fails_the_run) {
