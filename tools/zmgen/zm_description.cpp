@@ -240,8 +240,8 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
     const std::string k = kind;
     bool ok;
     auto keys = [&](std::initializer_list<const char *> own) {
-        std::vector<const char *> all = {"shape", "position", "rotation", "ypr",     "space",
-                                         "bone",  "weights",  "color",    "further", "inside"};
+        std::vector<const char *> all = {"shape", "position", "rotation", "ypr",     "space", "bone",
+                                         "weights", "color",  "further",  "inside",  "uv"};
         all.insert(all.end(), own);
         for (const quarn::def_value_t *v = shape->get_first_value(); v; v = v->get_next()) {
             bool known = false;
@@ -282,6 +282,10 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
         out *= m_scale;
         return out > 0.0f || r.fail(shape, key, "'%s' must be above 0", key);
     };
+    // The texture rectangle "u0 v0 u1 v1" the shape's own coordinates (0..1) map into.
+    float uv[4] = {0, 0, 1, 1};
+    if (!r.reals(shape, "uv", uv, 4)) return false;
+    const size_t first = out.vertices.size();
     uint32_t segments = 12, rings = k == "sphere" ? 8 : 4;
     if (!r.count(shape, "segments", segments, 3, 256) || !r.count(shape, "rings", rings, k == "sphere" ? 2 : 1, 128))
         return false;
@@ -303,8 +307,12 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
         vec2_t size;
         if (!need("size") || !r.vec2(shape, "size", size)) return false;
         zm_add_quad(out, s, size * m_scale);
-    } else {
-        return read_vertex_list(shape, s, out);
+    } else if (!read_vertex_list(shape, s, out)) {
+        return false;
+    }
+    for (size_t i = first; i < out.vertices.size(); ++i) {
+        vec2_t &t = out.vertices[i].uv;
+        t = {uv[0] + (uv[2] - uv[0]) * t.x, uv[1] + (uv[3] - uv[1]) * t.y};
     }
     return true;
 }
