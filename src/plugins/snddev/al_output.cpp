@@ -80,6 +80,10 @@ public:
     void advance(double seconds) override;
     result_t render(void *out, uint32_t frames) override;
     const char *describe() const override { return m_description.c_str(); }
+    double seconds_mixed() const override {
+        if (!m_loopback) return -1.0;
+        return m_mix.rate ? double(m_frames_mixed) / m_mix.rate : 0.0;
+    }
 
     // For the output's own objects.
     bool make_current() {
@@ -120,6 +124,7 @@ private:
     bool m_deferring = false;
     wave_format_t m_mix;
     double m_carry = 0.0;
+    uint64_t m_frames_mixed = 0;
     uint8_t *m_scratch = nullptr;
     float m_rolloff = 1.0f;
     array_dyn_t<ALuint> m_3d_sources;
@@ -320,6 +325,7 @@ void al_output_t::advance(double seconds) {
     m_carry += seconds * m_mix.rate;
     uint64_t frames = uint64_t(m_carry);
     m_carry -= double(frames);
+    m_frames_mixed += frames;
     make_current();
     const uint32_t chunk = RENDER_CHUNK * 4 / m_mix.block_align;
     while (frames > 0) {
