@@ -81,8 +81,9 @@ double figure_after(const std::vector<std::string> &log, const std::string &text
 // What every scripted run shows: exit code 0; the start-up, the input script, then the
 // road in order, the quit and the shutdown last; no failure logged; no temporary file;
 // nothing on standard error (a machine without a sound card falls back to a loopback
-// that nobody hears, which is normal and which the log tells); sound mixed for the
-// game's time, once a frame.
+// that nobody hears, which is normal and which the log tells); the processor at the
+// fixed clock's nominal speed, as real play takes it; sound mixed for the game's time,
+// once a frame.
 void expect_scripted_run(const program_copy_t &program, const program_result_t &r,
                          const std::vector<std::string> &road) {
     ASSERT_TRUE(r.started) << program_path();
@@ -106,6 +107,7 @@ void expect_scripted_run(const program_copy_t &program, const program_result_t &
     EXPECT_EQ(failure_lines(r.log), std::vector<std::string>());
     EXPECT_EQ(temporary_files(program), std::vector<std::string>());
     EXPECT_EQ(r.err, "");
+    EXPECT_EQ(figure_after(r.log, "] at ~"), 2000.0) << "the nominal speed of the fixed clock";
     // Where a sound card plays, nothing is mixed for nobody.
     const double game = figure_after(r.log, " us, "), mixed = figure_after(r.log, "[snddev] The loopback mixed ");
     EXPECT_GT(game, 0.0);
