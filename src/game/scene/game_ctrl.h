@@ -49,7 +49,7 @@ public:
     // one.
     void activate() override;
     // The scene's update, then the sound listener takes the active view's placement
-    // and velocity and the frame's sound changes are applied.
+    // and velocity (the game process applies the frame's sound changes, once).
     void update(float dt) override;
 
 protected:

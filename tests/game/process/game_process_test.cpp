@@ -392,6 +392,7 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
     menu->scene_visible = true;
     menu->update(0.1f);
     menu->draw();
+    snd_update_state();  // the frame's sound update hands the device the listener
     EXPECT_EQ(menu->get_frame_count(), 1u);
     EXPECT_TRUE(menu->grass_primed);
     EXPECT_EQ(device.get_listener().placement.position, camera) << "the listener goes with the camera";

@@ -78,8 +78,22 @@ std::vector<std::string> temporary_files(const program_copy_t &program) {
     return out;
 }
 
+// The number that follows the text on the first line of the log holding it; -1 when
+// no line holds it.
+double figure_after(const std::vector<std::string> &log, const std::string &text) {
+    for (const std::string &line : log) {
+        const size_t at = line.find(text);
+        if (at != std::string::npos) return std::stod(line.substr(at + text.size()));
+    }
+    return -1.0;
+}
+
 // What every scripted run shows: exit code 0; the start-up, the input script, then the
-// road in order, the quit and the shutdown last; no failure logged; no temporary file.
+// road in order, the quit and the shutdown last; no failure logged; no temporary file;
+// nothing on standard error (a machine without a sound card falls back to a loopback
+// that nobody hears, which is normal and which the log tells); the processor at the
+// fixed clock's nominal speed, as real play takes it; sound mixed for the game's time,
+// once a frame.
 void expect_scripted_run(const program_copy_t &program, const program_result_t &r,
                          const std::vector<std::string> &road) {
     ASSERT_TRUE(r.started) << program_path();
@@ -102,6 +116,15 @@ void expect_scripted_run(const program_copy_t &program, const program_result_t &
     EXPECT_FALSE(r.log.empty() || r.log.back() != "[sys] process shutdown");
     EXPECT_EQ(failure_lines(r.log), std::vector<std::string>());
     EXPECT_EQ(temporary_files(program), std::vector<std::string>());
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(figure_after(r.log, "] at ~"), 2000.0) << "the nominal speed of the fixed clock";
+    // Where a sound card plays, nothing is mixed for nobody.
+    const double game = figure_after(r.log, " us, "), mixed = figure_after(r.log, "[snddev] The loopback mixed ");
+    EXPECT_GT(game, 0.0);
+    if (mixed >= 0.0) {
+        EXPECT_LE(mixed, game + 0.001) << "seconds of sound against seconds of game";
+        EXPECT_GE(mixed, game - 1.0) << "seconds of sound against seconds of game";
+    }
 }
 
 // Two runs of the menu's script: the same log line by line (frame times and the
