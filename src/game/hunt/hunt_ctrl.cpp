@@ -520,6 +520,8 @@ void hunt_ctrl_u::draw_overlay() {
 
 void hunt_ctrl_u::close_windows() {
     m_hud_window.release();
+    // The animals' markers are windows of the UI layer, not the session's.
+    if (round_logic_u *round = get_round()) round->close_windows();
     game_ctrl_u::close_windows();
 }
 

@@ -115,7 +115,8 @@ public:
     base_ctrl_u *get_ctrl() const;
     // True once the controller is gone: removes the loading window, frees the unit
     // garbage, clears controller running; while the controller is busy it closes its
-    // windows and answers false (the caller tries again later).
+    // windows, which ends what holds it, and answers false only when something holds it
+    // still (the caller tries again later).
     bool release_controller();
     // A new controller of the kind becomes current (the one before is let go); false,
     // logged, when the type cannot be made.

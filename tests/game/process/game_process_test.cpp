@@ -291,6 +291,19 @@ TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
     EXPECT_TRUE(process->is_controller_running());
 }
 
+// A controller that closing its windows frees (every effect that held it was in them)
+// is let go at once: the command does not wait a pass for nothing.
+TEST_F(game_process_alone, a_controller_freed_by_closing_its_windows_is_let_go_at_once) {
+    test_ctrl_u *ctrl = install_test_ctrl();
+    ctrl->raise_busy_count();
+    ctrl->raise_busy_count();
+    ctrl->frees_at_close = true;
+    const int closed = test_ctrl_u::windows_closed;
+    EXPECT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
+    EXPECT_GT(test_ctrl_u::windows_closed, closed);
+    EXPECT_NE(unit_cast<menu_ctrl_u>(get_current_ctrl()), nullptr);
+}
+
 // "map" during a busy scene waits too, and writes its mission only once the scene
 // has gone: the map, time 10 and clear weather.
 TEST_F(game_process_alone, a_map_waits_for_the_busy_controller_then_writes_its_mission) {
