@@ -177,7 +177,9 @@ TEST_F(herd_writer, herds_are_written_around_the_nearest_start_point_until_the_p
     EXPECT_TRUE(messages.contains("[game] cannot get (thirst_pattern) value of species (moose)"));
     // The first animal of a herd stands nearest the centre (near list, then far); the
     // whitetail's description scales it by 1.2, the moose has none; the preset's
-    // values come first, scaled by the gender's own (fact_enemy 8 x 2).
+    // values come first, scaled by the gender's own (fact_enemy 8 x 2). Scores and
+    // weights by size: the whitetails of 1.24 to 1.40 at the top of 10:20 (clamped
+    // from 1.3) and beyond 60:130, the moose of 0.93 a little past a third of 100:200.
     EXPECT_EQ(dump(*animals), R"(whitetail_male00
   name: whitetail_male00
   species: whitetail
@@ -193,8 +195,8 @@ TEST_F(herd_writer, herds_are_written_around_the_nearest_start_point_until_the_p
   val_aggression: 0.02968107
   val_mate: 0
   scale: 1.2378362
-  weight: 62.411217
-  score: 10.449096
+  weight: 124.140495
+  score: 19.342825
 whitetail_male01
   name: whitetail_male01
   species: whitetail
@@ -211,8 +213,8 @@ whitetail_male01
   val_aggression: 0.037897233
   val_mate: 0
   scale: 1.3675961
-  weight: 70.60396
-  score: 11.493033
+  weight: 138.18513
+  score: 20
 whitetail_male02
   name: whitetail_male02
   species: whitetail
@@ -229,8 +231,8 @@ whitetail_male02
   val_aggression: 0.019433012
   val_mate: 0
   scale: 1.4017184
-  weight: 77.84002
-  score: 11.820817
+  weight: 151.7938
+  score: 19.999058
 moose_male03
   name: moose_male03
   species: moose
@@ -246,8 +248,8 @@ moose_male03
   val_stress: 0.3
   val_mate: 0
   scale: 0.92964685
-  weight: 209.5702
-  score: 98.224724
+  weight: 398.11444
+  score: 135.81972
 )");
 }
 
