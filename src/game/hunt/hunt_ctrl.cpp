@@ -21,7 +21,6 @@
 #include "game/voiceover/voiceover.h"
 #include "game/world/landscape.h"
 #include "game/world/environment.h"
-#include "game/world/environment_preset.h"
 #include "game/world/grass.h"
 #include "game/world/start_point.h"
 #include "game/world/sun.h"
@@ -36,7 +35,6 @@
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
-#include "qrncore/units/unit_load_tree.h"
 
 namespace quarn {
 
@@ -192,11 +190,10 @@ bool hunt_ctrl_u::load_round(owner_ptr_ret_t<round_logic_u> taken) {
 
     if (environment_u *environment = get_environment()) {
         environment->apply_view_distance(false);
-        mstring_dyn_t preset_path;
-        preset_path.printf("/map/%s/environment/%s.unit", map_name, round->weather_name.c_str());
-        owner_ptr_t<environment_preset_u> preset(load_unit_tree<environment_preset_u>(preset_path.c_str()));
-        environment->apply_preset(map_name, preset.get());
+        apply_weather(map_name, round->weather_name.c_str());
         environment->set_time_of_day(NOON);
+        // The round is played at noon: the clock stands still while it runs.
+        environment->freeze_time();
         if (sun_u *sun = environment->get_sun()) sun->set_azimuth(round->sun_azimuth);
     }
 

@@ -156,6 +156,58 @@ TEST_F(grass_test, flat_ground_grows_the_kinds_of_its_substance_only) {
     EXPECT_FALSE(ctrl()->get_update_list().contains(listed));
 }
 
+// The ground's colour lights what grows and stands on it by one byte, its red: on flat
+// ground tinted red 0x20, blue 0x60 (below the cap of one half), the grass and a bush
+// take the light of red 0x20.
+TEST_F(grass_test, grass_and_plants_take_their_light_from_the_grounds_red) {
+    write_fixture_models();
+    const std::string map = std::string(MAP_TERRAIN) + R"(
+def landscape {
+    area: "-32 -32 32 32"
+    chunks: "2 2"
+    spacing: "4"
+    material: "meadow"
+    tint: "0xFF204060"
+}
+def grass {
+)" + tuft_kind("g", "grass", "blade", "density: \"0.2\" density_range: \"0.2\"") + R"(
+}
+def objects {
+    def bush { kind: "plant" name: "plant.bush" model: "/map/model/bush/bush.ma" }
+    def bushes { kind: "place" of: "bush" at: "8 8" }
+}
+def trails {
+    def t { name: "trail.tinted" points: "2 2, 14 2" }
+}
+)";
+    ASSERT_TRUE(load_grass(map, "tinted"));
+    EXPECT_EQ(messages.texts(message_t::WARNING), std::vector<std::string>{});
+    const float k = 2.0f * 0x20 / 255.0f;  // the red's share of full light
+
+    ground_probe_t probe;
+    ASSERT_TRUE(world->get_ground_probe(probe, {8, 1, 8}));
+    EXPECT_EQ(probe.ground_colour[0], 0x20u);
+    EXPECT_EQ(probe.ground_colour[2], 0x60u);
+    landscape_chunk_u *chunk = nullptr;
+    for (uint32_t c = 0; c < world->get_landscape()->get_chunk_count() && !chunk; ++c)
+        if (world->get_landscape()->get_chunk(c)->get_plant_count() > 0) chunk = world->get_landscape()->get_chunk(c);
+    ASSERT_NE(chunk, nullptr);
+    const float d = (k + 0.2f) * 0.8333333f;  // the sun's factor at base 1 is 1
+    EXPECT_NEAR(chunk->get_plant(0)->get_light(), d + 0.3f * (1.0f - d), 1e-5f);
+
+    grass_cell_u *cell = generate_at({0, 0, 0}, 0, 0);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_GT(cell->get_vertex_count(), 0u);
+    // Grey levels of 119 to 127, times the light 25.5 (1 - k) + 204 k over 255.
+    const uint32_t light = uint32_t(25.5f * (1.0f - k) + 204.0f * k);
+    for (uint32_t v = 0; v < cell->get_vertex_count(); v += 4)
+        for (int shift : {0, 8, 16}) {
+            const uint32_t level = (cell->get_vertex(v).colour >> shift) & 0xFFu;
+            EXPECT_GE(level, 119u * light / 255u) << v;
+            EXPECT_LE(level, 127u * light / 255u) << v;
+        }
+}
+
 TEST_F(grass_test, the_same_terrain_viewer_and_carry_give_the_same_cell) {
     const std::string map = grass_map(tuft_kind("g", "grass", "blade", "density: \"0.2\" density_range: \"0.2\""));
     ASSERT_TRUE(load_grass(map, "same"));

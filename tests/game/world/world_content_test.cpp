@@ -8,7 +8,9 @@
 #include "game/visuals/models/model_object.h"
 #include "game/visuals/models/model_template.h"
 #include "game/visuals/effects/particle_set.h"
+#include "game/visuals/physics/physics_shape.h"
 #include "game/world/landscape.h"
+#include "game/world/start_point.h"
 #include "game/world/particle_emitter.h"
 #include "kernel/sound.h"
 #include "outside/sonbase/sonbase.h"
@@ -85,6 +87,49 @@ TEST_F(world_content, every_map_loads_into_a_world_with_its_bodies_on_chunks) {
         ASSERT_TRUE(w->get_ground_probe(probe, start->get_placement().position + vec3_t{0, 2, 0}));
         EXPECT_NEAR(probe.ground_height, start->get_placement().position.y, 0.1f);
     }
+}
+
+TEST_F(world_content, shots_from_valleys_first_start_stop_at_the_bodies_they_are_aimed_at) {
+    world_u *w = make_world();
+    w->load("/map/valley/");
+    array_dyn_t<owner_ptr_t<unit_base_t>> starts;
+    ASSERT_TRUE(load_start_points(starts, "valley"));
+    const start_point_u *start = unit_cast<start_point_u>(starts[0].get());
+    ASSERT_NE(start, nullptr);
+    const vec3_t eye = start->get_placement().position + vec3_t{0, 1.5f, 0};
+    // The hunter has stood still for a second: the chunks around it hold the viewer's
+    // region, which every shot fired from there meets.
+    view_at(eye);
+    for (int frame = 0; frame < 25; ++frame) w->update(0.04f);
+
+    // Every collidable body and plant within 150 units, aimed at low on its trunk (or
+    // rock): the shot stops there or before it, never behind it.
+    uint32_t aimed = 0, hit_themselves = 0;
+    float nearest = 1e9f, farthest = 0.0f;
+    for (uint32_t i = 0; i < w->get_game_unit_count(); ++i) {
+        auto *body = unit_cast<body_inst_u>(w->get_game_unit(i));
+        if (!body || !body->get_desc() || !body->get_desc()->get_collision()) continue;
+        const placement_scale_t &at = body->get_placement();
+        const vec3_t aim = at.position + vec3_t{0, at.scale, 0};
+        const float distance = length(aim - eye);
+        if (distance > 150.0f) continue;
+        SCOPED_TRACE(body->name_text().c_str());
+        SCOPED_TRACE(distance);
+        ++aimed;
+        physics_ray_hit_t hit;
+        ASSERT_TRUE(w->trace_segment_filtered(hit, eye, eye + normalized(aim - eye) * 1000.0f, world_u::MASK_SHOT));
+        EXPECT_LT(length(hit.position - eye), distance);
+        if (hit.shape && hit.shape->get_user_data() == static_cast<void *>(static_cast<unit_base_t *>(body))) {
+            ++hit_themselves;
+            nearest = std::min(nearest, distance);
+            farthest = std::max(farthest, distance);
+        }
+    }
+    EXPECT_GT(aimed, 3u);
+    EXPECT_GT(hit_themselves, aimed / 2);
+    // Near ones and far ones alike (a boulder 36 units out, an oak 126).
+    EXPECT_LT(nearest, 40.0f);
+    EXPECT_GT(farthest, 120.0f);
 }
 
 TEST_F(world_content, every_throw_emitter_of_the_impacts_is_a_template_of_the_hookups) {
