@@ -81,15 +81,7 @@ bool map_reader_t::non_negative(const def_obj_t *o, const char *key, float &out)
     return true;
 }
 
-bool map_reader_t::read_area(const def_obj_t *o, vec2_t &lo, vec2_t &hi) {
-    if (!r.has(o, "area")) return r.fail(o, nullptr, "'%s' has no 'area'", o->get_name());
-    float a[4];
-    if (!r.reals(o, "area", a, 4)) return false;
-    if (!(a[2] > a[0] && a[3] > a[1])) return r.fail(o, "area", "'area' needs x0 z0 x1 z1 with x1 > x0 and z1 > z0");
-    lo = {a[0], a[1]};
-    hi = {a[2], a[3]};
-    return true;
-}
+bool map_reader_t::read_area(const def_obj_t *o, vec2_t &lo, vec2_t &hi) { return map_read_area(o, "area", r, lo, hi); }
 
 bool map_reader_t::material_of(const def_obj_t *o, const char *key, map_material_t::kind_t kind, uint32_t &out) {
     const char *name = r.text(o, key);

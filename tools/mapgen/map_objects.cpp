@@ -48,6 +48,8 @@ private:
     bool read_clearance(const def_obj_t *o);
     // The single point of a key.
     bool read_point(const def_obj_t *o, const char *key, vec2_t &out);
+    // The index of the body or plant of that block, given before o (reported when none).
+    bool find_kind(const def_obj_t *o, const char *block, uint32_t &out);
 
     const map_t &m;
     zm_def_reader_t &r;
@@ -97,6 +99,15 @@ bool objects_reader_t::read_point(const def_obj_t *o, const char *key, vec2_t &p
     return true;
 }
 
+bool objects_reader_t::find_kind(const def_obj_t *o, const char *block, uint32_t &index) {
+    for (size_t i = 0; i < out.kinds.size(); ++i)
+        if (out.kinds[i].block == block) {
+            index = uint32_t(i);
+            return true;
+        }
+    return r.fail(o, "of", "no body or plant '%s' is given before", block);
+}
+
 bool objects_reader_t::read_kind(const def_obj_t *o, bool plant) {
     if (!r.check(o, {"kind", "name", "model", "animation", "look", "variant", "instances", "collidable"})) return false;
     map_body_kind_t k;
@@ -123,10 +134,7 @@ bool objects_reader_t::read_place(const def_obj_t *o) {
     map_place_t p;
     const char *of = r.text(o, "of");
     if (!of) return r.fail(o, nullptr, "'%s' has no 'of'", o->get_name());
-    p.kind = uint32_t(out.kinds.size());
-    for (size_t i = 0; i < out.kinds.size(); ++i)
-        if (out.kinds[i].block == of) p.kind = uint32_t(i);
-    if (p.kind == out.kinds.size()) return r.fail(o, "of", "no body or plant '%s' is given before", of);
+    if (!find_kind(o, of, p.kind)) return false;
     if (!map_read_points(m, o, "at", r, p.points)) return false;
     const size_t n = p.points.size();
     if (!map_read_per_point(o, "scale", r, n, 1.0f, 0.0f, MAX_SCALE, p.scales)) return false;
@@ -215,10 +223,8 @@ bool objects_reader_t::read_scatter(const def_obj_t *o) {
     r.words(o, "of", of);
     if (of.empty()) return r.fail(o, nullptr, "'%s' has no 'of'", o->get_name());
     for (const std::string &name : of) {
-        uint32_t kind = uint32_t(out.kinds.size());
-        for (size_t i = 0; i < out.kinds.size(); ++i)
-            if (out.kinds[i].block == name) kind = uint32_t(i);
-        if (kind == out.kinds.size()) return r.fail(o, "of", "no body or plant '%s' is given before", name.c_str());
+        uint32_t kind;
+        if (!find_kind(o, name.c_str(), kind)) return false;
         s.kinds.push_back(kind);
     }
     s.weights.assign(s.kinds.size(), 1.0f);
@@ -232,14 +238,7 @@ bool objects_reader_t::read_scatter(const def_obj_t *o) {
     }
     s.lo = m.landscape.lo;
     s.hi = m.landscape.hi;
-    if (r.has(o, "area")) {
-        float a[4];
-        if (!r.reals(o, "area", a, 4)) return false;
-        if (!(a[2] > a[0] && a[3] > a[1]))
-            return r.fail(o, "area", "'area' needs x0 z0 x1 z1 with x1 > x0 and z1 > z0");
-        s.lo = {a[0], a[1]};
-        s.hi = {a[2], a[3]};
-    }
+    if (r.has(o, "area") && !map_read_area(o, "area", r, s.lo, s.hi)) return false;
     if (!r.has(o, "density")) return r.fail(o, nullptr, "'%s' has no 'density'", o->get_name());
     if (!r.boolean(o, "round", s.round) || !map_read_real(o, "density", r, 0.0f, MAX_DENSITY, s.density) ||
         !map_read_real(o, "edge", r, 0.0f, MAX_RADIUS, s.edge) ||
