@@ -258,7 +258,7 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
     else if (k == "capsule")
         ok = keys({"radius", "length", "segments", "rings"});
     else if (k == "cylinder")
-        ok = keys({"radius", "length", "segments"});
+        ok = keys({"radius", "top", "length", "segments"});
     else if (k == "quad")
         ok = keys({"size"});
     else if (k == "vertices")
@@ -302,7 +302,11 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
         zm_add_capsule(out, s, radius, length * m_scale, segments, rings);
     } else if (k == "cylinder") {
         if (!positive("radius", radius) || !positive("length", length)) return false;
-        zm_add_cylinder(out, s, radius, length, segments);
+        // The radius at the high end: the same by default, 0 for a cone.
+        float top = radius / m_scale;
+        if (!r.real(shape, "top", top)) return false;
+        if (!(top >= 0.0f)) return r.fail(shape, "top", "'top' must not be below 0");
+        zm_add_frustum(out, s, radius, top * m_scale, length, segments);
     } else if (k == "quad") {
         vec2_t size;
         if (!need("size") || !r.vec2(shape, "size", size)) return false;

@@ -552,12 +552,30 @@ TEST_F(grass_content, every_map_grows_grass_around_its_start) {
             for (uint32_t p = 0; p < set->get_property_count(); ++p)
                 EXPECT_NE(set->get_property(p)->get_material(), nullptr);
         }
-        // Around the centre of the map.
-        grass->update_cells({0, 2, 0});
-        EXPECT_EQ(grass->get_cell_count(), 89u);
-        uint64_t vertices = 0;
-        for (uint32_t c = 0; c < grass->get_cell_count(); ++c) vertices += grass->get_cell(c)->get_vertex_count();
-        EXPECT_GT(vertices, 0u);
+        // Around every hunter's start: the hunting ground grows grass in most of the
+        // cells within 60 units.
+        array_dyn_t<owner_ptr_t<unit_base_t>> starts;
+        ASSERT_TRUE(load_start_points(starts, map));
+        uint32_t hunters = 0;
+        for (uint32_t i = 0; i < starts.get_count(); ++i) {
+            const start_point_u *start = unit_cast<start_point_u>(starts[i].get());
+            if (!start || start->get_category() != start_point_u::CATEGORY_hunter) continue;
+            ++hunters;
+            SCOPED_TRACE(start->name_text().c_str());
+            const vec3_t at = start->get_placement().position;
+            grass->update_cells(at + vec3_t{0, 2, 0});
+            uint32_t near = 0, grown = 0;
+            for (uint32_t c = 0; c < grass->get_cell_count(); ++c) {
+                const grass_cell_u *cell = grass->get_cell(c);
+                if (std::hypot(float(cell->get_x()) * 30.0f - at.x, float(cell->get_z()) * 30.0f - at.z) > 60.0f)
+                    continue;
+                ++near;
+                grown += cell->get_vertex_count() > 0;
+            }
+            EXPECT_GE(near, 9u);
+            EXPECT_GE(grown * 4, near * 3) << grown << " of " << near << " cells";
+        }
+        EXPECT_GE(hunters, 2u);
         EXPECT_FALSE(messages.contains("too many vertexes"));
         grass.reset();
         world.reset();
