@@ -105,15 +105,17 @@ TEST_F(world_content, shots_from_valleys_first_start_stop_at_the_bodies_they_are
     view_at(eye);
     for (int frame = 0; frame < 25; ++frame) w->update(0.04f);
 
-    // Every collidable body and plant within 150 units, aimed at low on its trunk (or
-    // rock): the shot stops there or before it, never behind it.
+    // Every collidable body and plant within 150 units, aimed low on its trunk, or
+    // half-way up a body lower than a unit (a stone, a stump, a log): the shot stops
+    // there or before it, never behind it.
     uint32_t aimed = 0, hit_themselves = 0;
     float nearest = 1e9f, farthest = 0.0f;
     for (uint32_t i = 0; i < w->get_game_unit_count(); ++i) {
         auto *body = unit_cast<body_inst_u>(w->get_game_unit(i));
         if (!body || !body->get_desc() || !body->get_desc()->get_collision()) continue;
         const placement_scale_t &at = body->get_placement();
-        const vec3_t aim = at.position + vec3_t{0, at.scale, 0};
+        const aabox_t &box = body->get_world_box();
+        const vec3_t aim = at.position + vec3_t{0, std::min(at.scale, (box.max.y - at.position.y) * 0.5f), 0};
         const float distance = length(aim - eye);
         if (distance > 150.0f) continue;
         SCOPED_TRACE(body->name_text().c_str());
