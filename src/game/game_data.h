@@ -30,13 +30,17 @@ struct party_player_t {
     int32_t party_points = 0;
 };
 
-// A party gift won by shooting a gift target, to be delivered to the other players.
+// A party gift won by shooting a gift target, to be delivered to the other players,
+// to each once.
 struct gift_hit_t {
     mstring_dyn_t gift_name;
     mstring_dyn_t sender_name;  // the name in the running score
     uint32_t sender = 0;        // entry index of the player who won it
     float time = 0.0f;          // round time in seconds when the target was hit
     uint32_t round = 0;         // the party round in party play, else the round index
+    array_dyn_t<uint32_t> delivered_to;  // entry indices of the players it reached
+
+    bool was_delivered_to(uint32_t player) const;
 };
 
 // What get_party_player reports of a player.
@@ -128,6 +132,9 @@ public:
     const array_t<gift_hit_t> &get_gift_log() const { return gift_log; }
     // Logs a gift won by the current player at that round time.
     void log_gift_hit(const char *gift_name, float round_time);
+    // The logged gift at index reached the player (an entry index): it is not given
+    // to that player again. Nothing for an index past the log.
+    void note_gift_delivered(uint32_t index, uint32_t player);
 
     mstring_dyn_t mission_name;  // the mission file of the current hunt
     int32_t mode = MODE_IDLE;
