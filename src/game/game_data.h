@@ -57,6 +57,12 @@ public:
 
     enum mode_t : int32_t { MODE_IDLE = 0, MODE_PLAY = 1, MODE_SCREENSAVER = 2 };
 
+    // The view settings a new game data starts with, which also serve a scene drawn
+    // while no session holds game data.
+    static constexpr float DEFAULT_NEAR_PLANE = 0.1f;
+    static constexpr float DEFAULT_FAR_PLANE = 1000.0f;
+    static constexpr float DEFAULT_FOV = 60.0f;
+
     // New records for the running and checkpoint scores, when a default unit system
     // exists (without one they stay empty until reset_scores).
     game_data_t();
@@ -139,10 +145,10 @@ public:
     mstring_dyn_t mission_name;  // the mission file of the current hunt
     int32_t mode = MODE_IDLE;
     mstring_dyn_t map_name;  // the map of the running scene
-    float near_plane = 0.1f;
-    float far_plane = 1000.0f;
-    float fov = 60.0f;               // the camera's field of view, degrees
-    float first_person_fov = 60.0f;  // the held weapon's projection (near 0.01, far 2)
+    float near_plane = DEFAULT_NEAR_PLANE;
+    float far_plane = DEFAULT_FAR_PLANE;
+    float fov = DEFAULT_FOV;               // the camera's field of view, degrees
+    float first_person_fov = DEFAULT_FOV;  // the held weapon's projection (near 0.01, far 2)
     float look_sensitivity = 1.0f;   // factor on the look input
     uint32_t round_index = 1;        // 1-based, into the round progression
     bool expert = false;
