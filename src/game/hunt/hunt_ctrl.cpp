@@ -332,9 +332,14 @@ void hunt_ctrl_u::build_gift_schedule() {
     if (!data) return;
     const uint32_t round_index = data->party_round;
     const uint32_t current = data->get_current_player();
-    for (const gift_hit_t &hit : data->get_gift_log()) {
-        if (hit.round == round_index || hit.sender == current) continue;
+    const array_t<gift_hit_t> &log = data->get_gift_log();
+    for (uint32_t i = 0; i < log.get_count(); ++i) {
+        const gift_hit_t &hit = log[i];
+        // A gift reaches each other player once: in the first later round it arrives
+        // in, not again in every round after.
+        if (hit.round == round_index || hit.sender == current || hit.was_delivered_to(current)) continue;
         gift_entry_t entry;
+        entry.log_index = i;
         entry.gift_name = hit.gift_name;
         entry.sender_name = hit.sender_name;
         entry.sender = hit.sender;
@@ -457,7 +462,9 @@ void hunt_ctrl_u::step_gifts() {
     const gift_entry_t &next = m_gift_schedule[0];
     const float round_time = m_time_limit - std::fmax(m_time_left, 0.0f);
     if (next.time > round_time) return;
-    if (give_gift(next.sender, next.sender_name.c_str(), next.gift_name.c_str())) m_gift_schedule.remove(0);
+    if (!give_gift(next.sender, next.sender_name.c_str(), next.gift_name.c_str())) return;
+    if (game_data_t *data = get_game_data()) data->note_gift_delivered(next.log_index, data->get_current_player());
+    m_gift_schedule.remove(0);
 }
 
 void hunt_ctrl_u::play_sound_once(const char *path, float volume) {

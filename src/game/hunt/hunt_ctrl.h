@@ -228,6 +228,7 @@ protected:
 
 private:
     struct gift_entry_t {
+        uint32_t log_index = 0;  // in the game data's gift log
         mstring_dyn_t gift_name;
         mstring_dyn_t sender_name;
         uint32_t sender = 0;

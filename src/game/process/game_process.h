@@ -126,6 +126,10 @@ public:
     void set_controller_running(bool running) { m_controller_running = running; }
     // Forwards to the game data: the round-start flag, then "init_round %u".
     void start_round(uint32_t index);
+    // A menu controller becomes current, activated and running; the start screen
+    // "highscore" or "party" (else none: the main menu) picks its first screen. False,
+    // logged, when no menu controller can be made.
+    bool open_menu(const char *start_screen);
 
     // ---- the loading screen and the splash ----
     void show_loading(game_loading_kind_t kind);
@@ -183,6 +187,10 @@ private:
     void apply_mode_switch();
     void apply_path_change(int32_t path);
     void count_hunt_frame(double dt);
+    // After a command let the controller go and started nothing: the loading screen
+    // goes and the menu opens, so the player always has a screen that leads on.
+    // Answers the command's result (done).
+    int leave_for_menu();
     // Map start-up of the controller's scene from the mission (path names it); false,
     // logged, when it does not start or nothing can start maps yet.
     bool start_mission(base_ctrl_u &ctrl, const def_pool_t &mission, const char *path);

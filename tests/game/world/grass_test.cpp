@@ -6,6 +6,8 @@
 #include <limits>
 #include <tuple>
 
+#include "game/ctrl/ctrl_parts.h"
+#include "game/scene/scene_view.h"
 #include "game/world/landscape.h"
 #include "grass_fixture.h"
 #include "map_builder.h"
@@ -263,6 +265,41 @@ TEST_F(grass_test, update_cells_makes_the_cells_within_reach_and_caches_242) {
     grass->release_cells();
     for (const vec3_t &v : {vec3_t{nan, 0, 0}, vec3_t{0, 0, INFINITY}, vec3_t{3e9f, 0, 0}}) grass->update_cells(v);
     EXPECT_EQ(grass->get_cell_count(), 0u);
+}
+
+// The menu's and the screensaver's camera: the grass grows around it at the first
+// frame, then only where it moves. A camera standing still asks nothing more (seen
+// here by taking its cells away: no frame grows them again); one that could not grow
+// yet (the setting at 0) asks again each frame.
+TEST_F(grass_test, a_controllers_camera_grows_the_grass_once_where_it_stands) {
+    ASSERT_TRUE(load_grass(grass_map(tuft_kind("g", "grass", "blade", "density: \"0.01\" density_range: \"0.01\"")),
+                           "camera"));
+    struct view_t : scene_view_t {
+        placement_t get_placement() const override { return placement; }
+        placement_t placement;
+    } view;
+    view.placement.position = {0, 2, 0};
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_EQ(grass->get_cell_count(), 89u);
+    grass->release_cells();
+    for (int frame = 0; frame < 5; ++frame) EXPECT_FALSE(grass_grow_around(grass.get(), &view)) << frame;
+    EXPECT_EQ(grass->get_cell_count(), 0u);
+    view.placement.position = {1, 2, 1};
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    const uint32_t moved = grass->get_cell_count();
+    EXPECT_GT(moved, 80u);
+
+    density_variable.set("0");
+    ASSERT_TRUE(reload_grass("camera"));
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view)) << "nothing grown yet: asked again";
+    density_variable.set("1");
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_EQ(grass->get_cell_count(), moved);
+    EXPECT_FALSE(grass_grow_around(grass.get(), &view));
+
+    EXPECT_FALSE(grass_grow_around(nullptr, &view));
+    EXPECT_FALSE(grass_grow_around(grass.get(), nullptr));
 }
 
 TEST_F(grass_test, density_zero_generates_and_draws_nothing_and_a_change_regenerates) {
