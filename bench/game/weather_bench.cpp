@@ -4,6 +4,7 @@
 // No outside peer does this work.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "game/world/rain.h"
 #include "game/world/snow.h"
 #include "kernel/gfx.h"
@@ -27,7 +28,7 @@ template <class L>
 struct full_layer_t {
     full_layer_t() : system(bank) {
         system.set_default();
-        gfx_start();
+        bench::start_once(gfx_start);
         layer.reset(L::create().take());
         layer->attach(nullptr);
         layer->get_layer().switch_on();
