@@ -19,6 +19,12 @@ inline std::string bin_dir() {
     return (std::filesystem::path(dir).parent_path() / "bin").string();
 }
 
+// The clean copy of the process (hunt_frame_bench.cpp): main forks it before any
+// benchmark runs, and a benchmark that needs the whole game has it fork a child that
+// boots the game from a state no other benchmark touched. Stopped before main ends.
+void start_clean_process();
+void stop_clean_process();
+
 // Runs a start-up step of the kernel once in the process. The benchmarks share one
 // process, each setting up what it needs: a second start of the graphics front-end
 // would free the buffers of models another benchmark still holds, and a second

@@ -9,29 +9,33 @@
 // scene drawn into "lib/gl" (the sky, the scene, the visual objects, the held rifle),
 // the UI (the HUD, the animals' markers) and the water's wave texture (which the
 // shader library's updaters otherwise update in the scheduler pass). The counters
-// give each share in microseconds of processor time, and budget_us the update, UI and wave together;
-// the rest of a scheduler pass (the sound and memory processes, the garbage) runs
-// between the timed parts.
+// give each share in microseconds of processor time, and budget_us the update, UI
+// and wave together; the rest of a scheduler pass (the sound and memory processes,
+// the garbage) runs between the timed parts.
 //
-// Every repetition starts the round anew, with the same seed, and plays the same
-// frames: the round never ends inside the timing.
+// Every repetition boots the game and starts the round in a child process of its
+// own, with the same seed, and plays the same frames: the round never ends inside the
+// timing, and the game's global state (current controller, mounts, graphics device)
+// never meets the other benchmarks'. The time of an iteration is its frame's
+// processor time (update, scene, UI and wave), measured in the child.
 //
 // No outside peer does this work: the goal is a frame below 1 ms on one core, against
 // the 16.7 ms of a frame at 60 Hz, and the update, UI and wave below 0.5 ms.
 #include <benchmark/benchmark.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <list>
+#include <vector>
 #include <string>
 
 #include "bench_support.h"
 #include "game/cameras/trail_camera.h"
 #include "game/game_data.h"
-#include "game/game_localisation.h"
 #include "game/game_module.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/process/game_process.h"
@@ -128,10 +132,6 @@ struct hunt_range_t {
         game_module_set_mode(GAME_MODULE_RUNNING);
         game->init();
         pass();
-        // The game is never shut down here, so its translation table is let go when the
-        // process exits, before the core's shared pools (made after the table's global
-        // holder, so destroyed before it) are gone; the module's stop would do it.
-        std::atexit(release_localisation);
         if (!definitions.read_from("/def/game.def")) return;
         // The wave texture is updated with the frame's timed parts, not in the pass.
         wave = game_wave_texture();
@@ -213,21 +213,32 @@ double cpu_micro() {
     return double(t.tv_sec) * 1e6 + double(t.tv_nsec) * 1e-3;
 }
 
-void BM_hunt_frame(benchmark::State &state) {
+// One frame's parts in microseconds of processor time, and the targets walking.
+struct frame_report_t {
+    double update, draw, ui, wave;
+    uint32_t targets;
+};
+
+struct request_t {
+    uint32_t targets;
+    int32_t herd;
+};
+// A frame's report, or with done set the end of a request's frames.
+struct message_t {
+    uint32_t done;
+    frame_report_t frame;
+};
+
+// In the child: boots, starts the round and plays the frames, sending one report a
+// frame (none when the round does not get going). A round that ended inside the
+// frames says so with targets = UINT32_MAX on the last report.
+void play_frames(int out, uint32_t targets, int herd) {
     hunt_range_t &r = range();
-    const auto targets = uint32_t(state.range(0));
-    const int herd = int(state.range(1));
-    if (!r.start_round(targets, herd)) {
-        state.SkipWithError("round 1 does not reach its targets with the herd");
-        return;
-    }
-    double update = 0.0, draw = 0.0, ui = 0.0, wave = 0.0, walking = 0.0;
-    for (auto _ : state) {
-        state.PauseTiming();
+    if (!r.start_round(targets, herd)) return;
+    for (uint32_t f = 0; f < FRAMES; ++f) {
         kernel_step();
         r.game->update(sys_get_lastdelta());
         const float wave_time = r.next_wave_time();
-        state.ResumeTiming();
         const double t0 = cpu_micro();
         r.hunt->update(float(r.game->get_frame_time()));
         const double t1 = cpu_micro();
@@ -239,15 +250,78 @@ void BM_hunt_frame(benchmark::State &state) {
         const double t3 = cpu_micro();
         r.wave->update(wave_time);
         const double t4 = cpu_micro();
-        update += t1 - t0;
-        draw += t2 - t1;
-        ui += t3 - t2;
-        wave += t4 - t3;
-        state.PauseTiming();
         r.game->system();
         snd_update_state();
-        walking += double(live_targets(r.hunt));
-        state.ResumeTiming();
+        message_t m{0, {t1 - t0, t2 - t1, t3 - t2, t4 - t3, live_targets(r.hunt)}};
+        if (f + 1 == FRAMES && r.hunt->get_state() != hunt_ctrl_u::STATE_RUNNING) m.frame.targets = UINT32_MAX;
+        if (write(out, &m, sizeof m) != ssize_t(sizeof m)) return;
+    }
+}
+
+// The clean copy of this process: forked by main before any benchmark ran, it forks
+// a child of its own for each request, which boots the game and plays the frames.
+// Each repetition so plays the same frames whatever ran before it in this process,
+// and leaves nothing of the game here (its current controller, mounts and graphics
+// device) for the benchmarks after it.
+int request_pipe = -1, result_pipe = -1;
+
+[[noreturn]] void serve_requests(int requests, int results) {
+    request_t r;
+    while (read(requests, &r, sizeof r) == ssize_t(sizeof r)) {
+        const pid_t child = fork();
+        if (child == 0) {
+            close(requests);
+            play_frames(results, r.targets, r.herd);
+            for (const std::string &f : bench::scratch_folders()) {
+                std::error_code ec;
+                fs::remove_all(f, ec);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        if (child > 0) waitpid(child, &status, 0);
+        const message_t end{1, {}};
+        if (write(results, &end, sizeof end) != ssize_t(sizeof end)) break;
+    }
+    _exit(0);
+}
+
+void BM_hunt_frame(benchmark::State &state) {
+    const request_t request{uint32_t(state.range(0)), int32_t(state.range(1))};
+    if (request_pipe < 0 || write(request_pipe, &request, sizeof request) != ssize_t(sizeof request)) {
+        state.SkipWithError("no clean process to start the game from");
+        return;
+    }
+    std::vector<frame_report_t> frames;
+    for (;;) {
+        message_t m;
+        size_t got = 0;
+        while (got < sizeof m) {
+            const ssize_t n = read(result_pipe, reinterpret_cast<char *>(&m) + got, sizeof m - got);
+            if (n <= 0) break;
+            got += size_t(n);
+        }
+        if (got < sizeof m || m.done) break;
+        frames.push_back(m.frame);
+    }
+    if (frames.size() != FRAMES) {
+        state.SkipWithError("round 1 does not reach its targets with the herd");
+        return;
+    }
+    if (frames.back().targets == UINT32_MAX) {
+        state.SkipWithError("the round ended inside the timing");
+        return;
+    }
+    double update = 0.0, draw = 0.0, ui = 0.0, wave = 0.0, walking = 0.0;
+    size_t next = 0;
+    for (auto _ : state) {
+        const frame_report_t &f = frames[next++ % frames.size()];
+        state.SetIterationTime((f.update + f.draw + f.ui + f.wave) * 1e-6);
+        update += f.update;
+        draw += f.draw;
+        ui += f.ui;
+        wave += f.wave;
+        walking += double(f.targets);
     }
     const double n = double(state.iterations());
     state.counters["update_us"] = update / n;
@@ -257,7 +331,6 @@ void BM_hunt_frame(benchmark::State &state) {
     state.counters["budget_us"] = (update + ui + wave) / n;
     state.counters["targets"] = walking / n;
     state.counters["share_of_60hz_pct"] = (update + draw + ui + wave) / n / 16666.7 * 100.0;
-    if (r.hunt->get_state() != hunt_ctrl_u::STATE_RUNNING) state.SkipWithError("the round ended inside the timing");
     state.SetLabel("frames");
 }
 // Arguments: targets walking, herd animals.
@@ -268,6 +341,45 @@ BENCHMARK(BM_hunt_frame)
     ->Args({0, 20})
     ->Args({20, 20})
     ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
     ->Iterations(FRAMES);
 
 }  // namespace
+
+namespace quarn::bench {
+
+void start_clean_process() {
+    int requests[2], results[2];
+    if (pipe(requests) != 0) return;
+    if (pipe(results) != 0) {
+        close(requests[0]);
+        close(requests[1]);
+        return;
+    }
+    fflush(nullptr);
+    const pid_t helper = fork();
+    if (helper == 0) {
+        close(requests[1]);
+        close(results[0]);
+        serve_requests(requests[0], results[1]);
+    }
+    close(requests[0]);
+    close(results[1]);
+    if (helper < 0) {
+        close(requests[1]);
+        close(results[0]);
+        return;
+    }
+    request_pipe = requests[1];
+    result_pipe = results[0];
+}
+
+void stop_clean_process() {
+    // The helper ends when its requests end.
+    if (request_pipe >= 0) close(request_pipe);
+    if (result_pipe >= 0) close(result_pipe);
+    request_pipe = result_pipe = -1;
+    wait(nullptr);
+}
+
+}  // namespace quarn::bench
