@@ -65,8 +65,8 @@ bmem_manager_t &vhash_base_t::entry_pool() {
 
 vhash_base_t::vhash_base_t() {
     m_entries.set_pool(&entry_pool());
-    // Growing by a quarter re-copied every key some five times over a table's filling
-    // (and refreshed every entry's key address as often); doubling copies them about
+    // Growing by a quarter would copy every key some five times over a table's filling
+    // (and refresh every entry's key address as often); doubling copies them about
     // twice.
     m_keys.set_doubling(true);
 }
