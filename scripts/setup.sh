@@ -10,6 +10,7 @@ packages=(
   libsdl2-dev libopenal-dev libvorbis-dev
   libegl-dev libegl-mesa0 libgl1-mesa-dri libepoxy-dev libgtk-3-dev xvfb xauth
   libzip-dev rapidjson-dev
+  libfreetype-dev fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 

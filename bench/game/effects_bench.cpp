@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/visuals/effects/projected_decal.h"
@@ -36,7 +37,7 @@ constexpr int CELLS = 160;
 
 struct terrain_t {
     terrain_t() {
-        gfx_start();
+        bench::start_once(gfx_start);
         for (int z = 0; z <= CELLS; ++z)
             for (int x = 0; x <= CELLS; ++x)
                 vertices.push_back({float(x), 0.3f * float((x * 7 + z * 13) % 5), float(z)});
@@ -100,7 +101,7 @@ struct particles_t {
     particles_t() {
         terrain();
         process_table_setup();
-        mm_init();
+        bench::start_once(mm_init);
         qrnshared_init(dl_lib_t::get_main_handle());
         qrnshared_startup();
         fs_startup();

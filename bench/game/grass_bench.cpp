@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "game/visuals/models/model_lib.h"
 #include "game/visuals/models/model_template.h"
 #include "game/visuals/shaders/fw_families.h"
@@ -106,11 +107,11 @@ struct scene_t {
     scene_t() {
         quiet_t quiet;
         process_table_setup();
-        mm_init();
+        bench::start_once(mm_init);
         qrnshared_init(dl_lib_t::get_main_handle());
         qrnshared_startup();
         fs_startup();
-        gfx_start();
+        bench::start_once(gfx_start);
         if (!shaderlib_init_queues() || !shaderlib_register() || !fw_effects_register()) return;
         unit_bank_t *bank = get_engine_ubank();
         if (!bank->get_descriptor("model_template")) bank->register_class(&model_template_u::unit_descriptor);

@@ -107,10 +107,10 @@ struct range_t {
         sys_init();
         qrnshared_init(dl_lib_t::get_main_handle());
         fs_startup();
-        mm_init();
+        bench::start_once(mm_init);
         qrnshared_startup();
         if (!shaderlib_init_queues() || !shaderlib_register() || !fw_effects_register()) return;
-        gfx_start();
+        bench::start_once(gfx_start);
         unit_bank_t &bank = *get_engine_ubank();
         model_register_classes(bank);
         fs_set_archive_factory(zip_device_create);

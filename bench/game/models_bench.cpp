@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_inst.h"
@@ -92,11 +93,11 @@ zmgen::zm_model_t tube() {
 struct scene_t {
     scene_t() {
         process_table_setup();
-        mm_init();
+        bench::start_once(mm_init);
         qrnshared_init(dl_lib_t::get_main_handle());
         qrnshared_startup();
         fs_startup();
-        gfx_start();
+        bench::start_once(gfx_start);
         char folder[] = "/tmp/fernwold_models_bench_XXXXXX";
         if (!mkdtemp(folder)) return;
         written = folder;

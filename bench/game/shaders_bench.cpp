@@ -1,5 +1,6 @@
 // The shader library's queue sorts beside the standard sorts of the same queue, and
-// one update of the game's 64 x 64 wave texture.
+// one update of the game's 64 x 64 wave texture (stepped phases and phases computed
+// outright).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -128,6 +129,9 @@ void BM_std_stable_sort(benchmark::State &state) {
 }
 BENCHMARK(BM_std_stable_sort);
 
+// Every iteration computes new texels: times 40 ms apart (the game's fixed step),
+// whose phases advance by a product each (argument 0), or times that never repeat a
+// step, whose phases are computed outright (argument 1).
 void BM_wave_update_64(benchmark::State &state) {
     static kernel_t kernel;
     fft_wave_texture_t wave(64, 64, "/procedural/water_noise.tobj", fft_wave_texture_t::NORMALS_Z_UP);
@@ -135,15 +139,19 @@ void BM_wave_update_64(benchmark::State &state) {
         state.SkipWithError("no wave texture");
         return;
     }
+    const bool irregular = state.range(0) != 0;
     float time = 0.0f;
+    uint32_t n = 0;
     for (auto _ : state) {
-        wave.update(time += 0.016f);
+        time += irregular ? 0.04f + 0.001f * float(n++ % 7) : 0.04f;
+        wave.update(time);
         // The renderer takes the texels, so that every update computes new ones.
         r_texobj_take_changes();
         benchmark::DoNotOptimize(wave.get_texels(0));
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * 64 * 64);
+    state.SetLabel(irregular ? "phases computed outright" : "phases stepped");
 }
-BENCHMARK(BM_wave_update_64);
+BENCHMARK(BM_wave_update_64)->Arg(0)->Arg(1);
 
 }  // namespace

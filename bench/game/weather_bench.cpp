@@ -4,6 +4,7 @@
 // No outside peer does this work.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "game/world/rain.h"
 #include "game/world/snow.h"
 #include "kernel/gfx.h"
@@ -26,18 +27,22 @@ public:
 template <class L>
 struct full_layer_t {
     full_layer_t() : system(bank) {
+        previous = unit_system_t::get_default();
         system.set_default();
-        gfx_start();
+        bench::start_once(gfx_start);
         layer.reset(L::create().take());
         layer->attach(nullptr);
         layer->get_layer().switch_on();
         layer->set_intensity(1.0f);
     }
+    // The graphics front-end stays for the benchmarks after this one, and the unit
+    // system that was the default is the default again.
     ~full_layer_t() {
         layer.reset();
         unit_system_t::clean_garbage();
-        gfx_stop();
+        if (previous) previous->set_default();
     }
+    unit_system_t *previous = nullptr;
     unit_bank_t bank;
     unit_system_t system;
     owner_ptr_t<L> layer;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "game/visuals/physics/ode_physics_shape.h"
 #include "game/visuals/shaders/fw_families.h"
 #include "game/visuals/shaders/shaderlib.h"
@@ -71,15 +72,15 @@ struct range_t {
         sys_init();
         qrnshared_init(dl_lib_t::get_main_handle());
         fs_startup();
-        mm_init();
+        bench::start_once(mm_init);
         qrnshared_startup();
         shaderlib_init_queues();
         shaderlib_register();
         fw_effects_register();
-        gfx_start();
-        char folder[] = "/tmp/fernwold_world_bench_XXXXXX";
-        if (!mkdtemp(folder)) return;
-        written = folder;
+        bench::start_once(gfx_start);
+        // Removed at exit: the range lives for the whole run.
+        written = bench::scratch_folder("fernwold_world_bench");
+        if (written.empty()) return;
         std::filesystem::create_directories(written + "/material");
         if (FILE *f = fopen((written + "/material/material.db").c_str(), "w")) {
             fputs(SUBSTANCES, f);
@@ -107,8 +108,6 @@ struct range_t {
     ~range_t() {
         if (ray) dGeomDestroy(ray);
         world.reset();
-        std::error_code ec;
-        if (!written.empty()) std::filesystem::remove_all(written, ec);
     }
     // The chunk under a point.
     landscape_chunk_u *chunk_at(const vec3_t &p) {

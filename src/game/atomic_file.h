@@ -1,8 +1,9 @@
 #pragma once
 // Files of the virtual tree written so that a failure never costs the old file: the
-// new content goes to "<path>.tmp" first, which then takes the old file's place
-// (kernel_file_replace). Whatever fails, the old file stays as it was and no ".tmp"
-// file is left behind.
+// new content goes to "<path>.tmp" first, which then takes the old file's place in one
+// step that lasts (kernel_file_replace). Whatever fails, the old file stays as it was
+// and no ".tmp" file is left behind. A caller that must do more between the two steps
+// (the savegame stores its binding value there) takes them one by one.
 #include <utility>
 
 #include "qrncore/qrnutils/ufs/file.h"
@@ -31,6 +32,24 @@ atomic_write_result_t write_file_atomically(const char *path, F &&writer) {
         path, [](auto_ptr_t<file_t> &file, void *context) { return (*static_cast<F *>(context))(file); },
         static_cast<void *>(&writer));
 }
+
+// The first step alone: "<path>.tmp" created, filled by the writer and closed; the
+// file at path is not touched. DONE, else NOT_CREATED or NOT_WRITTEN with no
+// temporary file left.
+atomic_write_result_t write_temp_file(const char *path, atomic_writer_t writer, void *context);
+
+template <class F>
+atomic_write_result_t write_temp_file(const char *path, F &&writer) {
+    return write_temp_file(
+        path, [](auto_ptr_t<file_t> &file, void *context) { return (*static_cast<F *>(context))(file); },
+        static_cast<void *>(&writer));
+}
+
+// The second step: "<path>.tmp" takes the place of the file at path. False, logged,
+// when it cannot; both files are then as they were.
+bool replace_with_temp_file(const char *path);
+// Removes "<path>.tmp"; nothing when there is none.
+void remove_temp_file(const char *path);
 
 // Copies the file at from over the file at to in the same way. False, logged, when
 // from does not open or the copy fails.

@@ -290,6 +290,18 @@ void game_data_t::log_gift_hit(const char *gift_name, float round_time) {
     if (!gift_log.append(std::move(hit))) error("[game] No memory to log the party gift '%s'.", gift_name);
 }
 
+void game_data_t::note_gift_delivered(uint32_t index, uint32_t player) {
+    if (index >= gift_log.get_count() || gift_log[index].was_delivered_to(player)) return;
+    if (!gift_log[index].delivered_to.append(player))
+        error("[game] No memory to note the party gift '%s' as delivered.", gift_log[index].gift_name.c_str());
+}
+
+bool gift_hit_t::was_delivered_to(uint32_t player) const {
+    for (uint32_t p : delivered_to)
+        if (p == player) return true;
+    return false;
+}
+
 game_data_t *get_game_data() { return session_data; }
 
 void set_game_data(game_data_t *data) { session_data = data; }

@@ -30,13 +30,17 @@ struct party_player_t {
     int32_t party_points = 0;
 };
 
-// A party gift won by shooting a gift target, to be delivered to the other players.
+// A party gift won by shooting a gift target, to be delivered to the other players,
+// to each once.
 struct gift_hit_t {
     mstring_dyn_t gift_name;
     mstring_dyn_t sender_name;  // the name in the running score
     uint32_t sender = 0;        // entry index of the player who won it
     float time = 0.0f;          // round time in seconds when the target was hit
     uint32_t round = 0;         // the party round in party play, else the round index
+    array_dyn_t<uint32_t> delivered_to;  // entry indices of the players it reached
+
+    bool was_delivered_to(uint32_t player) const;
 };
 
 // What get_party_player reports of a player.
@@ -52,6 +56,12 @@ public:
     QRN_GAME_ALLOC
 
     enum mode_t : int32_t { MODE_IDLE = 0, MODE_PLAY = 1, MODE_SCREENSAVER = 2 };
+
+    // The view settings a new game data starts with, which also serve a scene drawn
+    // while no session holds game data.
+    static constexpr float DEFAULT_NEAR_PLANE = 0.1f;
+    static constexpr float DEFAULT_FAR_PLANE = 1000.0f;
+    static constexpr float DEFAULT_FOV = 60.0f;
 
     // New records for the running and checkpoint scores, when a default unit system
     // exists (without one they stay empty until reset_scores).
@@ -128,14 +138,17 @@ public:
     const array_t<gift_hit_t> &get_gift_log() const { return gift_log; }
     // Logs a gift won by the current player at that round time.
     void log_gift_hit(const char *gift_name, float round_time);
+    // The logged gift at index reached the player (an entry index): it is not given
+    // to that player again. Nothing for an index past the log.
+    void note_gift_delivered(uint32_t index, uint32_t player);
 
     mstring_dyn_t mission_name;  // the mission file of the current hunt
     int32_t mode = MODE_IDLE;
     mstring_dyn_t map_name;  // the map of the running scene
-    float near_plane = 0.1f;
-    float far_plane = 1000.0f;
-    float fov = 60.0f;               // the camera's field of view, degrees
-    float first_person_fov = 60.0f;  // the held weapon's projection (near 0.01, far 2)
+    float near_plane = DEFAULT_NEAR_PLANE;
+    float far_plane = DEFAULT_FAR_PLANE;
+    float fov = DEFAULT_FOV;               // the camera's field of view, degrees
+    float first_person_fov = DEFAULT_FOV;  // the held weapon's projection (near 0.01, far 2)
     float look_sensitivity = 1.0f;   // factor on the look input
     uint32_t round_index = 1;        // 1-based, into the round progression
     bool expert = false;

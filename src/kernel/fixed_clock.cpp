@@ -20,13 +20,21 @@ struct fixed_clock_t {
 
 fixed_clock_t clock;
 
+// The clock's time since it started, without moving it.
+uint64_t elapsed_usec() { return clock.step * (clock.start_steps + (kernel_pass_count() - clock.first_pass)); }
+
 uint64_t fixed_usec() {
-    const uint64_t passes = kernel_pass_count() - clock.first_pass;
-    if (passes == 0) ++clock.start_steps;
-    return ORIGIN_USEC + clock.step * (clock.start_steps + passes);
+    if (kernel_pass_count() == clock.first_pass) ++clock.start_steps;
+    return ORIGIN_USEC + elapsed_usec();
 }
 
-uint64_t fixed_cycles() { return ++clock.cycles; }
+// The nominal processor's cycles of the clock's time, plus one a reading, so that no
+// two readings agree. The time is taken in whole milliseconds, as the speed
+// measurement reads it (tmr_read): measured against the clock, the speed is then the
+// nominal speed exactly, whatever the step.
+uint64_t fixed_cycles() {
+    return elapsed_usec() / 1000u * 1000u * FIXED_CLOCK_NOMINAL_MHZ + ++clock.cycles;
+}
 
 // No sleep: clock_sleep_msec returns at once.
 const platform::clock_source_t source = {fixed_usec, fixed_cycles, nullptr};

@@ -24,8 +24,10 @@ constexpr uint32_t RECORDS_PER_CHUNK = 32;
 
 void request_flush(cvar_t *);
 
-cvar_t texture_detail("r_texture_detail", "0", 0, nullptr, request_flush);
-cvar_t anisotropy_factor("r_anisotropy_factor", "0.25", 0, nullptr, request_flush);
+// The two texture settings are the player's (the options screen edits them): the
+// configuration file keeps them.
+cvar_t texture_detail("r_texture_detail", "0", cvar_t::STORED, nullptr, request_flush);
+cvar_t anisotropy_factor("r_anisotropy_factor", "0.25", cvar_t::STORED, nullptr, request_flush);
 cvar_t quirks("r_quirks", "0");
 
 struct front_end_t {

@@ -1,8 +1,8 @@
 #include "kernel/kernel_files.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "platform/files.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 
 namespace quarn {
@@ -26,10 +26,15 @@ bool kernel_file_replace(const string &from, const string &to) {
     const size_t system_len = from_system.length();
     const size_t suffix_len = strlen(suffix);
     if (system_len > suffix_len && strcmp(from_system.c_str() + system_len - suffix_len, suffix) == 0) {
+        // A file on the disk is only ever moved: copied over the old file, a copy that
+        // stopped part way would leave neither whole.
         fs_path_t to_system;
         to_system.copy(from_system, 0, 0, uint32_t(system_len - suffix_len));
-        if (std::rename(from_system.c_str(), to_system.c_str()) == 0) return true;
+        return platform::file_replace(from_system.c_str(), to_system.c_str());
     }
+    if (!from_system.is_empty()) return false;
+    // A file with no place in the system (a memory device) has no rename: its bytes
+    // are copied over the old file.
     auto_ptr_t<file_t> source = fs_open(from, FS_REALM_VIRTUAL);
     auto_ptr_t<file_t> target = source ? fs_create(to, FS_REALM_VIRTUAL) : nullptr;
     if (!target || !fs_copy(*target, *source)) return false;

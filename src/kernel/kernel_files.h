@@ -15,9 +15,11 @@ enum kernel_file_mode_t {
 // The file at path, or null (the file system logs why).
 auto_ptr_t<file_t>::ret_t kernel_file_open(const string &path, kernel_file_mode_t mode);
 // Puts the file at from, which must be to with a suffix ("/home/config.cfg.tmp"), in
-// place of the file at to. Where the file lies in a folder of the operating system it
-// is renamed over the old one in one step; elsewhere its bytes are copied over the
-// old file and it is removed. False when neither works (both files are kept).
+// place of the file at to. A file in a folder of the operating system is moved over
+// the old one in one step that lasts (platform::file_replace), never copied over it:
+// a copy stopped part way would leave neither whole. A file with no place in the
+// system (a memory device) is copied over the old one and removed. False when that
+// cannot be done; after a failed move both files are as they were.
 bool kernel_file_replace(const string &from, const string &to);
 // Deletes a file; false when it cannot.
 bool kernel_file_remove(const string &path);

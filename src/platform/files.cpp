@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -178,6 +179,36 @@ bool file_stat(const char *path, file_info_t *out) {
 }
 
 bool file_remove(const char *path) { return ::unlink(path) == 0; }
+
+namespace {
+
+file_rename_fn_t rename_step = &::rename;
+
+// Flushes what the system holds of a file or folder to the disk.
+bool sync_path(const char *path, int flags) {
+    const int fd = ::open(path, flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool file_replace(const char *from, const char *to) {
+    // Renamed before its bytes are on the disk, the new name could survive a crash
+    // that its content does not.
+    if (!sync_path(from, O_RDONLY)) return false;
+    if (rename_step(from, to) != 0) return false;
+    // The folder's entry: without it the rename itself may be lost. The files are in
+    // place already, so a folder that cannot be synced does not fail the move.
+    const char *slash = strrchr(to, '/');
+    const std::string folder = !slash ? std::string(".") : slash == to ? std::string("/") : std::string(to, slash);
+    sync_path(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    return true;
+}
+
+void file_set_rename(file_rename_fn_t rename_fn) { rename_step = rename_fn ? rename_fn : &::rename; }
 
 bool dir_create(const char *path) {
     if (::mkdir(path, 0755) == 0) return true;

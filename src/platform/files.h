@@ -70,6 +70,16 @@ private:
 QRN_PLATFORM_API bool file_stat(const char *path, file_info_t *out);
 // Deletes a file (not a directory); false on failure.
 QRN_PLATFORM_API bool file_remove(const char *path);
+// Puts the file at from in place of the file at to, both in one folder, in one step
+// that lasts: the new file's bytes reach the disk before its name moves, and the
+// folder's change after, so that after a crash the path holds either the whole old
+// file or the whole new one. False when the move fails; both files are then as they
+// were (the old one is never written over in place).
+QRN_PLATFORM_API bool file_replace(const char *from, const char *to);
+// The step that moves the name (rename(2) by default; it answers 0 when done). Tests
+// put in one that fails or looks at the files first; null restores the default.
+using file_rename_fn_t = int (*)(const char *from, const char *to);
+QRN_PLATFORM_API void file_set_rename(file_rename_fn_t rename_fn);
 // Makes one directory; true also when a directory is already there.
 QRN_PLATFORM_API bool dir_create(const char *path);
 // Removes an empty directory; false on failure.

@@ -43,14 +43,18 @@ protected:
     }
 };
 
-// Start-up readings move the clock, so waits for it end: the speed measurement finds
-// the slowest processor instead of spinning. From the first pass on the clock moves
-// once a pass, and every frame lasts the step.
+// Start-up readings move the clock, so waits for it end: the speed measurement ends
+// at once and finds the nominal processor, at any step. From the first pass on the
+// clock moves once a pass, and every frame lasts the step.
 TEST_F(fixed_clock_run, start_up_readings_move_it_and_then_each_pass_moves_it_once) {
+    for (uint32_t step : {1u, 16667u, 40000u, 100000u}) {
+        fixed_clock_start(step);
+        EXPECT_EQ(cpu_measure_speed(0), FIXED_CLOCK_NOMINAL_MHZ) << step;
+    }
     fixed_clock_start(20000);
     EXPECT_EQ(platform::clock_usec(), 1020000u);
     EXPECT_EQ(platform::clock_usec(), 1040000u);
-    EXPECT_EQ(cpu_measure_speed(0), 1u);
+    EXPECT_EQ(cpu_measure_speed(0), FIXED_CLOCK_NOMINAL_MHZ);
     sys_init();
     kernel_step();
     EXPECT_DOUBLE_EQ(sys_get_lastdelta(), 0.02);
@@ -68,14 +72,18 @@ TEST_F(fixed_clock_run, start_up_readings_move_it_and_then_each_pass_moves_it_on
     EXPECT_GT(platform::clock_usec(), 0u);
 }
 
-// The cycle counter counts its readings, so the kernel's random sequence, seeded from
-// it, repeats whenever the same readings are made; a second start begins afresh.
-TEST_F(fixed_clock_run, the_cycle_counter_counts_readings_and_the_random_sequence_repeats) {
+// The cycle counter runs at the nominal speed over the clock's time and moves by one a
+// reading, so the kernel's random sequence, seeded from it, repeats whenever the same
+// readings are made; a second start begins afresh.
+TEST_F(fixed_clock_run, the_cycle_counter_follows_the_clock_and_the_random_sequence_repeats) {
     std::vector<float> runs[2];
     for (std::vector<float> &draws : runs) {
         fixed_clock_start(16667);
         EXPECT_EQ(platform::clock_cycles(), 1u);
         EXPECT_EQ(platform::clock_cycles(), 2u);
+        platform::clock_usec();
+        EXPECT_EQ(platform::clock_cycles(), 16000u * FIXED_CLOCK_NOMINAL_MHZ + 3u)
+            << "the whole milliseconds of a step in cycles, and a reading";
         sys_reset_random();
         for (int i = 0; i < 8; ++i) draws.push_back(sys_rand());
     }

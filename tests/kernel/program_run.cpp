@@ -48,11 +48,11 @@ scoped_env_t::scoped_env_t(const char *name, const std::string &value) : m_name(
 
 scoped_env_t::~scoped_env_t() { unsetenv(m_name); }
 
-program_copy_t::program_copy_t() {
+program_copy_t::program_copy_t(const std::string &program) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::create_hard_link(program_path(), m_dir.file("fernwold"), ec);
-    if (ec) fs::copy_file(program_path(), m_dir.file("fernwold"), ec);
+    fs::create_hard_link(program, m_dir.file("fernwold"), ec);
+    if (ec) fs::copy_file(program, m_dir.file("fernwold"), ec);
     EXPECT_FALSE(ec) << "cannot place the program in " << m_dir.path();
     fs::create_directory(m_dir.file("lib"));
     fs::create_directories(m_dir.file("docs/Fernwold"));

@@ -43,7 +43,9 @@ private:
 // ("config/") inside the folder.
 class program_copy_t {
 public:
-    program_copy_t();
+    // The build's game program, or another program built as it is (the directed
+    // runs' fernwold_director).
+    explicit program_copy_t(const std::string &program = program_path());
     // Makes lib/NAME.so the given file.
     void add_plugin(const std::string &name, const std::string &file);
     // Adds the build's plug-ins of every name not given yet.

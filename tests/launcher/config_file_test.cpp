@@ -30,12 +30,13 @@ struct loaded_t {
             return e.type_name() + ": " + e.message();
         }
     }
-    // The lines of a copy (only "uset" lines, in the launcher's form).
-    std::string copied() const {
+    // The lines of a copy (only "uset" lines, in the launcher's form), each ended by
+    // the separator.
+    std::string copied(const char *separator = "|") const {
         config_file_t copy;
         copy.merge(model);
         std::string out;
-        for (const std::string &l : copy.lines()) out += l + "|";
+        for (const std::string &l : copy.lines()) out += l + separator;
         return out;
     }
 };
@@ -57,6 +58,9 @@ TEST(launcher_config_file, reading_and_copying_uset_lines) {
         // the game's escapes: a quote and a backslash inside a quoted word
         {"uset say \"say \\\"hi\\\" \\\\ #1\"\n", "say", "say \"hi\" \\ #1", "uset say \"say \\\"hi\\\" \\\\ #1\"|"},
         {"uset dir \"C:\\games\"\n", "dir", "C:\\games", "uset dir \"C:\\\\games\"|"},
+        // a name that would not read back as a bare word is written quoted
+        {"uset  \"\\\"[\\a", "\"[\\a", "", "uset \"\\\"[\\\\a\" \"\"|"},
+        {"uset \"a#b\" 1\n", "a#b", "1", "uset \"a#b\" \"1\"|"},
         {"useta r_path \"3\"\n\"uset\" x \"1\"\n", "r_path", "config_file_read_exception_t: config file has missing uset command [r_path]", ""},
         {"", "r_path", "config_file_read_exception_t: config file has missing uset command [r_path]", ""},
     };
@@ -65,6 +69,11 @@ TEST(launcher_config_file, reading_and_copying_uset_lines) {
         EXPECT_EQ(l.error, "") << c.text;
         EXPECT_EQ(l.get(c.name), c.value) << c.text;
         EXPECT_EQ(l.copied(), c.copy) << c.text;
+        // The copy reads back under the same name, to the same value.
+        if (l.model.has_value(c.name)) {
+            const loaded_t again(l.copied("\r\n"));
+            EXPECT_EQ(again.get(c.name), c.value) << c.text;
+        }
     }
     EXPECT_EQ(loaded_t("uset \"\" \"1\"\n").error, "config_file_read_exception_t: cvar had zero length");
     EXPECT_EQ(loaded_t("uset\n").error, "config_file_read_exception_t: cvar had zero length");

@@ -4,6 +4,7 @@
 
 #include "launcher_fakes.h"
 #include "support/temp_dir.h"
+#include "support/test_paths.h"
 #include "tools/kickup/src/device_specs.h"
 #include "tools/kickup/src/exceptions.h"
 
@@ -73,6 +74,31 @@ TEST_F(launcher_specs, the_machine_is_rated_and_given_a_path_a_mode_and_a_qualit
     EXPECT_FALSE(specs->sound_acceleration());
     EXPECT_EQ(specs->mix_rate(), 44100);
     EXPECT_EQ(machine.gl_connector.open_contexts, 0);
+}
+
+// Against the shipped database: memory beyond 4 GiB rates by its size, so a fast
+// machine with 16 GiB and a high card is proposed the high preset ("Hoch").
+TEST_F(launcher_specs, a_large_machine_is_proposed_the_high_preset_of_the_shipped_database) {
+    machine.processor = cpu_info_t("GenuineIntel", "Fake", 3000);
+    machine.gl_connector.driver.renderer = "NVIDIA GeForce RTX 4070/PCIe/SSE2";
+    const struct {
+        uint64_t bytes;
+        int32_t memory_rating, quality;
+    } cases[] = {
+        {uint64_t(16) << 30, 2, 2},
+        {uint64_t(8) << 30, 2, 2},                          // rated 8196: "large" (8192)
+        {(uint64_t(8) << 30) - (uint64_t(8) << 20), 1, 1},  // rated 8188: "medium"
+        {uint64_t(4) << 30, 1, 1},
+        {uint64_t(1) << 40, 2, 2},
+    };
+    for (const auto &c : cases) {
+        machine.memory_bytes = c.bytes;
+        const auto specs = device_spec_build(machine, test::test_bin_dir() + "/specs.settings");
+        EXPECT_EQ(specs->rating(RATING_CPU), 2);
+        EXPECT_EQ(specs->rating(RATING_CARD), 2);
+        EXPECT_EQ(specs->rating(RATING_MEMORY), c.memory_rating) << c.bytes;
+        EXPECT_EQ(specs->quality_level(), c.quality) << c.bytes;
+    }
 }
 
 TEST_F(launcher_specs, cards_rate_by_their_longest_key_ignoring_case) {

@@ -179,6 +179,30 @@ TEST_F(launcher_dialog, choices_change_the_record) {
     EXPECT_FALSE(p.control(ID_SUPPRESS_SETUP).shown);
 }
 
+// A desktop whose every mode is as wide as the screen offers no mode that fits a
+// window: the window takes common sizes that fit, and the choice is written and read
+// back at the next start.
+TEST_F(launcher_dialog, a_window_is_offered_sizes_that_fit_where_every_mode_fills_the_desktop) {
+    world.machine.screen.listed = {mode(1920, 1080, 32, 60), mode(1920, 1080, 32, 50)};
+    world.machine.screen.desktop = mode(1920, 1080, 32, 60);
+    dialog_presenter_t &p = open();
+    p.select_tab(1);
+    p.react([&] { p.choose_fullscreen(false); });
+    EXPECT_EQ(entries(ID_MODES), "640 x 480|800 x 600|1024 x 768|1152 x 864|1280 x 720|1280 x 800|1280 x 960|"
+                                 "1280 x 1024|1366 x 768|1440 x 900|1600 x 900|1680 x 1050|");
+    EXPECT_EQ(selected(ID_MODES), "640 x 480");
+    p.react([&] { p.choose_mode(4); });
+    p.select_tab(0);
+    EXPECT_EQ(p.control(ID_OVERVIEW_RESOLUTION).text, "1280 x 720 - Fenster");
+
+    state->save_config_cvars();
+    EXPECT_NE(world.config_text().find("uset r_mode \"1280x720x32x0\""), std::string::npos) << world.config_text();
+    dialog_presenter_t &again = open();
+    EXPECT_EQ(again.control(ID_OVERVIEW_RESOLUTION).text, "1280 x 720 - Fenster");
+    again.select_tab(1);
+    EXPECT_EQ(selected(ID_MODES), "1280 x 720");
+}
+
 TEST_F(launcher_dialog, leaving_the_custom_level_asks_first) {
     world.write_config("uset g_quality \"-1\"\n");
     dialog_presenter_t &p = open();

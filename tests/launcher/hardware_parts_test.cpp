@@ -129,10 +129,13 @@ TEST(launcher_hardware, memory_is_rated_in_megabytes_rounded_to_four_plus_four) 
     EXPECT_EQ(memory_info_t(512u << 20).rated_megabytes(), 516u);
     EXPECT_EQ(memory_info_t(0).rated_megabytes(), 4u);
     EXPECT_EQ(memory_info_t(0xFFFFFFFFu).rated_megabytes(), 4096u);
+    // Sizes beyond 4 GiB are sizes, not 4 GiB; the figure ends where 32 bits do.
+    EXPECT_EQ(memory_info_t(uint64_t(16) << 30).rated_megabytes(), 16388u);
+    EXPECT_EQ(memory_info_t(~uint64_t(0)).rated_megabytes(), 0xFFFFFFFFu);
     const auto db = levels("\"a\" : \"0\"\n\"b\" : \"256\"\n\"c\" : \"512\"\n");
     EXPECT_EQ(memory_info_t(510u << 20).rate(db->get_section("l")), 2);
     EXPECT_EQ(memory_info_t(250u << 20).rate(db->get_section("l")), 0);
-    // The machine's own memory: more than 4 GiB saturates instead of wrapping.
+    // The machine's own memory.
     const memory_info_t machine;
     EXPECT_GT(machine.total_bytes(), 0u);
 }

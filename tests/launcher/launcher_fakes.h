@@ -75,7 +75,7 @@ inline display_mode_t mode(int32_t w, int32_t h, int32_t bits, int32_t refresh) 
 class fake_machine_t : public machine_t {
 public:
     cpu_info_t processor{"GenuineIntel", "Fake CPU", 2000};
-    uint32_t memory_bytes = 1024u << 20;
+    uint64_t memory_bytes = 1024u << 20;
     fake_gl_connector_t gl_connector;
     fake_display_t screen;
 

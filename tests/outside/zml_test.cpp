@@ -181,6 +181,39 @@ TEST_F(zml_layout, fonts_read_and_refuse_as_the_format_says) {
         {"def font { glyph_width: \"6\" line_height: \"12\"\n colour: \"1\" }", false, "/f.font:2: unknown key 'colour'"},
         {"def other { }", false, "/f.font: no \"font\" block"},
         {"def font { glyph_width: \"6\" line_height: \"12\" def x { } }", false, "a font holds no blocks"},
+        // The glyph atlas.
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\"\n"
+         " atlas_padding: \"8\" atlas_chars: \"0x41-0x43 97 0xff\" }", true, ""},
+        {"def font { glyph_width: \"7.5\" line_height: \"15\" atlas: \"/f.tga\" atlas_scale: \"2\" }", true, ""},
+        {"def font { glyph_width: \"8\" line_height: \"16\"\n atlas_padding: \"8\" }", false,
+         "/f.font:2: \"atlas_padding\" needs an \"atlas\""},
+        {"def font { glyph_width: \"8\" line_height: \"16\"\n atlas: \"f.tga\" atlas_scale: \"2\" }", false,
+         "/f.font:2: \"atlas\" must be a path from the root of at most 127 characters"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" }", false,
+         "/f.font:1: the font has no \"atlas_scale\""},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\"\n atlas_scale: \"1.1\" }", false,
+         "/f.font:2: \"atlas_scale\" must make the glyph width and line height whole numbers of texels from 1 to 128"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"9\" }", false,
+         "whole numbers of texels from 1 to 128"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"0\" }", false,
+         "\"atlas_scale\" must be a finite number above 0"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\"\n"
+         " atlas_padding: \"33\" }", false, "/f.font:2: \"atlas_padding\" must be a whole number of texels from 0 to 32"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_padding: \"x\" }",
+         false, "'atlas_padding' of 'font' is not an integer"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\"\n"
+         " atlas_chars: \"0x20-0x7E 0x1F\" }", false,
+         "/f.font:2: \"atlas_chars\": '0x1F' is not a character code or range from 0x20 to 0xFF"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_chars: \"0x7E-0x20\" }",
+         false, "'0x7E-0x20' is not a character code or range"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_chars: \"32-256\" }",
+         false, "'32-256' is not"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_chars: \"0x-0x30\" }",
+         false, "'0x-0x30' is not"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_chars: \"-32\" }",
+         false, "'-32' is not"},
+        {"def font { glyph_width: \"8\" line_height: \"16\" atlas: \"/f.tga\" atlas_scale: \"2\" atlas_chars: \" \" }", false,
+         "\"atlas_chars\" lists no character"},
     };
     for (const auto &c : cases) {
         messages.clear();
@@ -192,6 +225,63 @@ TEST_F(zml_layout, fonts_read_and_refuse_as_the_format_says) {
             EXPECT_TRUE(messages.contains(c.message)) << c.text;
         }
     }
+    // An atlas path one character too long for the font.
+    const std::string path = "/" + std::string(ZML_ATLAS_PATH_SIZE - 1, 'a');
+    const std::string text = "def font { glyph_width: \"8\" line_height: \"16\" atlas_scale: \"2\" atlas: \"" + path + "\" }";
+    def_pool_t pool;
+    ASSERT_TRUE(pool.read_text(text.c_str(), text.size(), "/f.font"));
+    zml_font_t f;
+    EXPECT_FALSE(zml_font_parse(pool, "/f.font", &f));
+}
+
+TEST_F(zml_layout, a_fonts_atlas_lists_its_characters_and_gives_its_cell_grid) {
+    const struct {
+        const char *text;
+        const char *chars;  // the characters the atlas holds, as ranges
+        zml_atlas_layout_t layout;
+    } cases[] = {
+        // Without a list: every printable character of Latin-1.
+        {"atlas: \"/a.tga\" atlas_scale: \"2\"", "20-7e a0-ff", {16, 32, 0}},
+        {"atlas: \"/a.tga\" atlas_scale: \"1\" atlas_padding: \"4\" atlas_chars: \"65 0x42-0x43 0x41 255\"",
+         "41-43 ff", {8, 16, 4}},
+        {"atlas: \"/a.tga\" atlas_scale: \"0.5\" atlas_chars: \"0x20-0xFF\"", "20-ff", {4, 8, 0}},
+    };
+    for (const auto &c : cases) {
+        const std::string text = std::string("def font { glyph_width: \"8\" line_height: \"16\" ") + c.text + " }";
+        def_pool_t pool;
+        ASSERT_TRUE(pool.read_text(text.c_str(), text.size(), "/f.font"));
+        zml_font_t f;
+        ASSERT_TRUE(zml_font_parse(pool, "/f.font", &f)) << text;
+        EXPECT_STREQ(f.atlas, "/a.tga");
+        EXPECT_EQ(f.glyph_width, 8.0f) << "the glyph model stays as it is";
+        std::string ranges;
+        for (uint32_t code = 0; code < 256; ++code) {
+            if (!zml_atlas_has(f, uint8_t(code)) || (code > 0 && zml_atlas_has(f, uint8_t(code - 1)))) continue;
+            uint32_t last = code;
+            while (last < 255 && zml_atlas_has(f, uint8_t(last + 1))) ++last;
+            char b[16];
+            snprintf(b, sizeof b, last == code ? "%x" : "%x-%x", code, last);
+            ranges += (ranges.empty() ? "" : " ") + std::string(b);
+        }
+        EXPECT_EQ(ranges, c.chars) << text;
+        zml_atlas_layout_t l;
+        ASSERT_TRUE(zml_atlas_layout(f, &l));
+        EXPECT_EQ(l.cell_width, c.layout.cell_width) << text;
+        EXPECT_EQ(l.cell_height, c.layout.cell_height) << text;
+        EXPECT_EQ(l.padding, c.layout.padding) << text;
+        EXPECT_EQ(l.width(), 16 * (l.cell_width + 2 * l.padding));
+        EXPECT_EQ(l.cell_x(0x41), l.stride_x() + l.padding) << "'A' is in column 1";
+        EXPECT_EQ(l.cell_y(0x41), 4 * l.stride_y() + l.padding) << "and row 4";
+    }
+    // A font without an atlas holds no characters and has no grid.
+    def_pool_t pool;
+    const char plain[] = "def font { glyph_width: \"8\" line_height: \"16\" }";
+    ASSERT_TRUE(pool.read_text(plain, strlen(plain), "/f.font"));
+    zml_font_t f;
+    ASSERT_TRUE(zml_font_parse(pool, "/f.font", &f));
+    zml_atlas_layout_t l;
+    EXPECT_FALSE(zml_atlas_layout(f, &l));
+    for (uint32_t code = 0; code < 256; ++code) EXPECT_FALSE(zml_atlas_has(f, uint8_t(code)));
 }
 
 TEST_F(zml_layout, a_font_that_cannot_be_loaded_is_reported_once_and_text_keeps_the_current_font) {

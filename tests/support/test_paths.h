@@ -13,7 +13,7 @@ namespace quarn::test {
 const std::string &test_bin_dir();
 // The source tree (the root of the repository).
 const std::string &test_source_dir();
-// The kernel tests' own plug-ins: <build>/tests/plugins.
+// The tests' own plug-ins and programs: <build>/tests/plugins.
 const std::string &test_plugins_dir();
 
 }  // namespace quarn::test

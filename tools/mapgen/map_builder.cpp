@@ -48,7 +48,8 @@ private:
     uint32_t grid(uint32_t i, uint32_t j) const { return j * (nx + 1) + i; }
     float x_at(uint32_t i) const { return l.lo.x + float(c.cell_x * nx + i) * l.spacing; }
     float z_at(uint32_t j) const { return l.lo.y + float(c.cell_z * nz + j) * l.spacing; }
-    uint32_t zone_material(const vec2_t &centre) const;
+    // The material of a triangle: the first zone that holds it, else the landscape's.
+    uint32_t zone_material(const vec3_t &p0, const vec3_t &p1, const vec3_t &p2) const;
     // The slot of a material, made when it is new.
     uint32_t slot_of(uint32_t material);
     // Adds the vertex of key to a piece once; false past 65535 vertices.
@@ -68,9 +69,15 @@ private:
     zmgen::zm_collision_t collision;
 };
 
-uint32_t chunk_builder_t::zone_material(const vec2_t &centre) const {
+uint32_t chunk_builder_t::zone_material(const vec3_t &p0, const vec3_t &p1, const vec3_t &p2) const {
+    const vec2_t centre{(p0.x + p1.x + p2.x) / 3.0f, (p0.z + p1.z + p2.z) / 3.0f};
+    const float height = (p0.y + p1.y + p2.y) / 3.0f;
+    // The face's own normal: the slope a shot meets on this triangle.
+    vec3_t n = quarn::cross(p1 - p0, p2 - p0);
+    quarn::normalize(n);
+    const float slope = 1.0f - n.y;
     for (const map_zone_t &z : l.zones)
-        if (inside(centre, z.lo, z.hi)) return z.material;
+        if (z.holds(centre, slope, height)) return z.material;
     return l.material;
 }
 
@@ -125,9 +132,8 @@ bool chunk_builder_t::add_terrain() {
             const uint32_t a = grid(i, j), b = grid(i + 1, j), cc = grid(i, j + 1), d = grid(i + 1, j + 1);
             const uint32_t tris[2][3] = {{a, cc, b}, {b, cc, d}};
             for (const auto &t : tris) {
-                const vec3_t &p0 = samples[t[0]].position, &p1 = samples[t[1]].position, &p2 = samples[t[2]].position;
-                const vec2_t centre{(p0.x + p1.x + p2.x) / 3.0f, (p0.z + p1.z + p2.z) / 3.0f};
-                const uint32_t slot = slot_of(zone_material(centre));
+                const uint32_t slot =
+                    slot_of(zone_material(samples[t[0]].position, samples[t[1]].position, samples[t[2]].position));
                 for (uint32_t k : t) {
                     const sample_t &s = samples[k];
                     zm_vertex_t v;

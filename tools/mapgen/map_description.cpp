@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "map_section_util.h"
 #include "map_sections.h"
 #include "qrncore/system/messages.h"
 #include "zm_def_reader.h"
@@ -63,7 +64,7 @@ bool map_reader_t::read(const quarn::def_pool_t &pool) {
             continue;
         const map_section_t *section = map_find_section(name);
         if (!section) return r.fail(o, nullptr, "unknown block '%s'", name);
-        if (section->check && !section->check(m, *o, r)) return false;
+        if (section->check && !section->check(m, pool, *o, r)) return false;
     }
     return true;
 }
@@ -80,15 +81,7 @@ bool map_reader_t::non_negative(const def_obj_t *o, const char *key, float &out)
     return true;
 }
 
-bool map_reader_t::read_area(const def_obj_t *o, vec2_t &lo, vec2_t &hi) {
-    if (!r.has(o, "area")) return r.fail(o, nullptr, "'%s' has no 'area'", o->get_name());
-    float a[4];
-    if (!r.reals(o, "area", a, 4)) return false;
-    if (!(a[2] > a[0] && a[3] > a[1])) return r.fail(o, "area", "'area' needs x0 z0 x1 z1 with x1 > x0 and z1 > z0");
-    lo = {a[0], a[1]};
-    hi = {a[2], a[3]};
-    return true;
-}
+bool map_reader_t::read_area(const def_obj_t *o, vec2_t &lo, vec2_t &hi) { return map_read_area(o, "area", r, lo, hi); }
 
 bool map_reader_t::material_of(const def_obj_t *o, const char *key, map_material_t::kind_t kind, uint32_t &out) {
     const char *name = r.text(o, key);
@@ -203,10 +196,15 @@ bool map_reader_t::read_landscape(const def_obj_t *o) {
         } else if (strcmp(c->get_name(), "zones") == 0) {
             if (!r.check(c, {}, {}, true)) return false;
             for (const def_obj_t *z = c->get_first_child(); z; z = z->get_next()) {
-                if (!r.check(z, {"area", "material"})) return false;
+                if (!r.check(z, {"area", "round", "slope", "height", "material"})) return false;
                 map_zone_t zone;
                 zone.name = z->get_name();
-                if (!read_area(z, zone.lo, zone.hi) ||
+                if (r.has(z, "round") && !r.has(z, "area"))
+                    return r.fail(z, "round", "'round' needs an 'area'");
+                if (!r.has(z, "area") && !r.has(z, "slope") && !r.has(z, "height"))
+                    return r.fail(z, nullptr, "zone '%s' needs an 'area', a 'slope' or a 'height'", z->get_name());
+                if ((r.has(z, "area") && !read_area(z, zone.lo, zone.hi)) || !r.boolean(z, "round", zone.round) ||
+                    !map_read_range(z, "slope", r, zone.slope) || !map_read_range(z, "height", r, zone.height) ||
                     !material_of(z, "material", map_material_t::TERRAIN, zone.material))
                     return false;
                 l.zones.push_back(std::move(zone));

@@ -92,10 +92,31 @@ struct map_layer_rule_t {
     float noise_wavelength = 32.0f;
 };
 
+// A range of a value, its ends included.
+struct map_range_t {
+    float min = -3.4e38f, max = 3.4e38f;
+    bool holds(float v) const { return v >= min && v <= max; }
+};
+
+// Where a material other than the landscape's lies: triangles whose centre is in the
+// area (or the ellipse within it), whose face slope (1 - normal.y) and centre height
+// are in their ranges.
 struct map_zone_t {
     std::string name;
-    vec2_t lo, hi;  // x and z
+    vec2_t lo{-3.4e38f, -3.4e38f}, hi{3.4e38f, 3.4e38f};  // x and z; everywhere by default
+    bool round = false;
+    map_range_t slope, height;
     uint32_t material = MAP_NONE;
+
+    bool holds(const vec2_t &centre, float slope_of, float height_of) const {
+        if (!(centre.x >= lo.x && centre.x <= hi.x && centre.y >= lo.y && centre.y <= hi.y)) return false;
+        if (round) {
+            const float dx = (2.0f * centre.x - lo.x - hi.x) / (hi.x - lo.x);
+            const float dz = (2.0f * centre.y - lo.y - hi.y) / (hi.y - lo.y);
+            if (dx * dx + dz * dz > 1.0f) return false;
+        }
+        return slope.holds(slope_of) && height.holds(height_of);
+    }
 };
 
 struct map_water_t {

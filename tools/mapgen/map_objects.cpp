@@ -2,10 +2,12 @@
 // areas and particle emitters, written as "landscape.game.unit".
 #include "map_objects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "map_section_util.h"
+#include "map_sections.h"
 #include "map_unit_text.h"
 #include "qrncore/math/ypr.h"
 #include "qrncore/numerics/randomizer.h"
@@ -26,6 +28,9 @@ constexpr float MAX_SCALE = 100.0f;
 constexpr float MAX_RADIUS = 1000.0f;
 constexpr float MAX_RANGE = 250.0f;  // the sound loop's ranges
 constexpr float MAX_EMIT_TIME = 60.0f;
+constexpr float MAX_DENSITY = 1.0f;        // objects a square unit
+constexpr float MAX_SPACING = 100.0f;
+constexpr float MAX_CANDIDATES = 4.0e6f;  // places a rule may try
 
 class objects_reader_t {
 public:
@@ -39,8 +44,12 @@ private:
     bool read_sound(const def_obj_t *o);
     bool read_area(const def_obj_t *o);
     bool read_emitter(const def_obj_t *o);
+    bool read_scatter(const def_obj_t *o);
+    bool read_clearance(const def_obj_t *o);
     // The single point of a key.
     bool read_point(const def_obj_t *o, const char *key, vec2_t &out);
+    // The index of the body or plant of that block, given before o (reported when none).
+    bool find_kind(const def_obj_t *o, const char *block, uint32_t &out);
 
     const map_t &m;
     zm_def_reader_t &r;
@@ -50,6 +59,7 @@ private:
 bool objects_reader_t::read(const def_obj_t &block) {
     if (!r.check(&block, {}, {}, true)) return false;
     std::vector<std::string> names;
+    uint32_t clearances = 0;
     for (const def_obj_t *o = block.get_first_child(); o; o = o->get_next()) {
         const char *kind = r.text(o, "kind");
         if (!kind) return r.fail(o, nullptr, "'%s' has no 'kind'", o->get_name());
@@ -66,8 +76,15 @@ bool objects_reader_t::read(const def_obj_t &block) {
         } else if (strcmp(kind, "emitter") == 0) {
             ok = read_emitter(o);
             if (ok) names.push_back(out.emitters.back().name);
+        } else if (strcmp(kind, "scatter") == 0) {
+            ok = read_scatter(o);
+        } else if (strcmp(kind, "clearance") == 0) {
+            if (clearances++) return r.fail(o, nullptr, "a second 'clearance'");
+            ok = read_clearance(o);
         } else {
-            return r.fail(o, "kind", "'%s' is no kind of object (body, plant, place, sound, area, emitter)", kind);
+            return r.fail(o, "kind",
+                          "'%s' is no kind of object (body, plant, place, scatter, clearance, sound, area, emitter)",
+                          kind);
         }
         if (!ok) return false;
     }
@@ -80,6 +97,15 @@ bool objects_reader_t::read_point(const def_obj_t *o, const char *key, vec2_t &p
     if (points.size() != 1) return r.fail(o, key, "'%s' stands at one point", o->get_name());
     p = points[0];
     return true;
+}
+
+bool objects_reader_t::find_kind(const def_obj_t *o, const char *block, uint32_t &index) {
+    for (size_t i = 0; i < out.kinds.size(); ++i)
+        if (out.kinds[i].block == block) {
+            index = uint32_t(i);
+            return true;
+        }
+    return r.fail(o, "of", "no body or plant '%s' is given before", block);
 }
 
 bool objects_reader_t::read_kind(const def_obj_t *o, bool plant) {
@@ -108,10 +134,7 @@ bool objects_reader_t::read_place(const def_obj_t *o) {
     map_place_t p;
     const char *of = r.text(o, "of");
     if (!of) return r.fail(o, nullptr, "'%s' has no 'of'", o->get_name());
-    p.kind = uint32_t(out.kinds.size());
-    for (size_t i = 0; i < out.kinds.size(); ++i)
-        if (out.kinds[i].block == of) p.kind = uint32_t(i);
-    if (p.kind == out.kinds.size()) return r.fail(o, "of", "no body or plant '%s' is given before", of);
+    if (!find_kind(o, of, p.kind)) return false;
     if (!map_read_points(m, o, "at", r, p.points)) return false;
     const size_t n = p.points.size();
     if (!map_read_per_point(o, "scale", r, n, 1.0f, 0.0f, MAX_SCALE, p.scales)) return false;
@@ -190,6 +213,129 @@ bool objects_reader_t::read_emitter(const def_obj_t *o) {
     return true;
 }
 
+bool objects_reader_t::read_scatter(const def_obj_t *o) {
+    if (!r.check(o, {"kind", "of", "weights", "area", "round", "density", "edge", "patches", "spacing", "slope",
+                     "height", "water", "scale", "lift", "seed"}))
+        return false;
+    map_scatter_t s;
+    s.block = o->get_name();
+    std::vector<std::string> of;
+    r.words(o, "of", of);
+    if (of.empty()) return r.fail(o, nullptr, "'%s' has no 'of'", o->get_name());
+    for (const std::string &name : of) {
+        uint32_t kind;
+        if (!find_kind(o, name.c_str(), kind)) return false;
+        s.kinds.push_back(kind);
+    }
+    s.weights.assign(s.kinds.size(), 1.0f);
+    if (r.has(o, "weights")) {
+        if (!r.numbers(o, "weights", s.weights)) return false;
+        if (s.weights.size() != s.kinds.size())
+            return r.fail(o, "weights", "'weights' needs one number a kind of 'of' (%zu), not %zu", s.kinds.size(),
+                          s.weights.size());
+        for (float w : s.weights)
+            if (!(w > 0.0f && w <= 1e6f)) return r.fail(o, "weights", "'weights' must be above 0");
+    }
+    s.lo = m.landscape.lo;
+    s.hi = m.landscape.hi;
+    if (r.has(o, "area") && !map_read_area(o, "area", r, s.lo, s.hi)) return false;
+    if (!r.has(o, "density")) return r.fail(o, nullptr, "'%s' has no 'density'", o->get_name());
+    if (!r.boolean(o, "round", s.round) || !map_read_real(o, "density", r, 0.0f, MAX_DENSITY, s.density) ||
+        !map_read_real(o, "edge", r, 0.0f, MAX_RADIUS, s.edge) ||
+        !map_read_real(o, "spacing", r, 0.0f, MAX_SPACING, s.spacing) || !map_read_range(o, "slope", r, s.slope) ||
+        !map_read_range(o, "height", r, s.height) || !map_read_real(o, "water", r, 0.0f, MAX_SPACING, s.water) ||
+        !map_read_real(o, "lift", r, -MAX_LIFT, MAX_LIFT, s.lift) || !r.count(o, "seed", s.seed, 0, 0xFFFFFFFFu))
+        return false;
+    if (!(s.density > 0.0f)) return r.fail(o, "density", "'density' must be above 0");
+    // Every candidate is a cell of 1 / density square units over the area: bounded, so
+    // that a broken rule cannot make the writer run without end.
+    if ((s.hi.x - s.lo.x) * (s.hi.y - s.lo.y) * s.density > MAX_CANDIDATES)
+        return r.fail(o, "density", "'%s' would try more than %g places", o->get_name(), double(MAX_CANDIDATES));
+    if (r.has(o, "patches")) {
+        float v[2];
+        if (!r.reals(o, "patches", v, 2)) return false;
+        if (!(v[0] > 0.0f && v[0] <= MAX_RADIUS && v[1] >= 0.0f && v[1] <= 1.0f))
+            return r.fail(o, "patches", "'patches' needs a wavelength above 0 and a share from 0 to 1");
+        s.patch_wavelength = v[0];
+        s.patch_share = v[1];
+    }
+    if (r.has(o, "scale")) {
+        std::vector<float> v;
+        if (!r.numbers(o, "scale", v)) return false;
+        if (v.empty() || v.size() > 2 || !(v[0] > 0.0f) || !(v.back() >= v[0]) || v.back() > MAX_SCALE)
+            return r.fail(o, "scale", "'scale' needs a size above 0, or the least and the most");
+        s.scale_min = v[0];
+        s.scale_max = v.back();
+    }
+    out.scatters.push_back(std::move(s));
+    return true;
+}
+
+bool objects_reader_t::read_clearance(const def_obj_t *o) {
+    if (!r.check(o, {"kind", "trails", "starts", "sight", "sight_trails", "areas"})) return false;
+    map_clearance_t &c = out.clearance;
+    if (!map_read_real(o, "trails", r, 0.0f, MAX_SPACING, c.trails) ||
+        !map_read_real(o, "starts", r, 0.0f, MAX_SPACING, c.starts))
+        return false;
+    if (r.has(o, "sight")) {
+        float v[2];
+        if (!r.reals(o, "sight", v, 2)) return false;
+        if (!(v[0] >= 0.0f && v[0] <= MAX_SPACING && v[1] >= 0.0f && v[1] <= MAX_RADIUS))
+            return r.fail(o, "sight", "'sight' needs a half-width and a range, neither below 0");
+        c.sight = v[0];
+        c.sight_range = v[1];
+    }
+    r.words(o, "sight_trails", c.sight_trails);
+    std::vector<float> areas;
+    if (!r.numbers(o, "areas", areas, 4)) return false;
+    for (size_t i = 0; i < areas.size(); i += 4) {
+        if (!(areas[i + 2] > areas[i] && areas[i + 3] > areas[i + 1]))
+            return r.fail(o, "areas", "'areas' needs x0 z0 x1 z1 with x1 > x0 and z1 > z0, each");
+        c.areas.push_back({areas[i], areas[i + 1]});
+        c.areas.push_back({areas[i + 2], areas[i + 3]});
+    }
+    return true;
+}
+
+// The lowest ground of every chunk. A chunk's box reaches no lower, and the game puts
+// a body or plant on the first chunk whose box holds its position: one sunk deeper
+// than the floor of the chunks it stands on would find none and be lost.
+class chunk_floors_t {
+public:
+    explicit chunk_floors_t(const map_t &map) : m(map.landscape) {
+        if (!map.has_landscape) return;
+        const uint32_t nx = uint32_t(std::lround((m.hi.x - m.lo.x) / float(m.chunks_x) / m.spacing));
+        const uint32_t nz = uint32_t(std::lround((m.hi.y - m.lo.y) / float(m.chunks_z) / m.spacing));
+        m_size = {float(nx) * m.spacing, float(nz) * m.spacing};
+        for (uint32_t row = 0; row < m.chunks_z; ++row)
+            for (uint32_t column = 0; column < m.chunks_x; ++column) {
+                float lowest = 3.4e38f;
+                for (uint32_t j = 0; j <= nz; ++j)
+                    for (uint32_t i = 0; i <= nx; ++i)
+                        lowest = std::min(lowest, map.height_at(m.lo.x + float(column * nx + i) * m.spacing,
+                                                                m.lo.y + float(row * nz + j) * m.spacing));
+                m_floors.push_back(lowest);
+            }
+    }
+    // The lowest floor of the chunks whose area holds p (two or four on their edges).
+    float at(const vec2_t &p) const {
+        if (m_floors.empty()) return -3.4e38f;
+        float lowest = 3.4e38f;
+        for (uint32_t row = 0; row < m.chunks_z; ++row)
+            for (uint32_t column = 0; column < m.chunks_x; ++column) {
+                const float x0 = m.lo.x + float(column) * m_size.x, z0 = m.lo.y + float(row) * m_size.y;
+                if (p.x >= x0 && p.x <= x0 + m_size.x && p.y >= z0 && p.y <= z0 + m_size.y)
+                    lowest = std::min(lowest, m_floors[row * m.chunks_x + column]);
+            }
+        return lowest;
+    }
+
+private:
+    const map_landscape_t &m;
+    vec2_t m_size;
+    std::vector<float> m_floors;  // row by row from the lowest z
+};
+
 quarn::quat_t yaw_rotation(float yaw, float pitch = 0.0f) {
     quarn::quat_t q;
     q.set(quarn::ypr_t(yaw, pitch, 0.0f));
@@ -216,13 +362,15 @@ std::string map_objects_text(const map_t &map, const map_objects_t &objects) {
         text.end();
     }
     uint32_t local = 0;  // file-local names of the nameless units
+    const chunk_floors_t floors(map);
     for (const map_place_t &p : objects.places) {
         const map_body_kind_t &k = objects.kinds[p.kind];
         for (size_t i = 0; i < p.points.size(); ++i) {
+            vec3_t at = map_on_ground(map, p.points[i], p.lifts[i]);
+            at.y = std::max(at.y, floors.at(p.points[i]));
             text.begin(k.plant ? "plant_inst" : "body_inst", ".u" + std::to_string(local++));
             text.word("body_desc", k.name);
-            text.placement("placement", map_on_ground(map, p.points[i], p.lifts[i]), p.scales[i],
-                           yaw_rotation(p.yaws[i]));
+            text.placement("placement", at, p.scales[i], yaw_rotation(p.yaws[i]));
             text.end();
         }
     }
@@ -257,14 +405,26 @@ std::string map_objects_text(const map_t &map, const map_objects_t &objects) {
     return text.finish();
 }
 
-bool map_check_objects(const map_t &map, const def_obj_t &block, zm_def_reader_t &r) {
+bool map_read_layout(const map_t &map, const quarn::def_pool_t &description, zm_def_reader_t &r,
+                     map_layout_t &out) {
+    out = map_layout_t();
+    const def_obj_t *starts = map_find_block(description, "starts");
+    const def_obj_t *trails = map_find_block(description, "trails");
+    return (!starts || map_read_starts(map, *starts, r, out.starts)) &&
+           (!trails || map_read_trails(map, *trails, r, out.trails));
+}
+
+bool map_check_objects(const map_t &map, const quarn::def_pool_t &, const def_obj_t &block, zm_def_reader_t &r) {
     map_objects_t objects;
     return map_read_objects(map, block, r, objects);
 }
 
-bool map_write_objects(const map_t &map, const def_obj_t &block, const std::string &folder, zm_def_reader_t &r) {
+bool map_write_objects(const map_t &map, const quarn::def_pool_t &description, const def_obj_t &block,
+                       const std::string &folder, zm_def_reader_t &r) {
     map_objects_t objects;
-    if (!map_read_objects(map, block, r, objects)) return false;
+    map_layout_t layout;
+    if (!map_read_objects(map, block, r, objects) || !map_read_layout(map, description, r, layout)) return false;
+    map_plant(map, layout, objects);
     const std::string text = map_objects_text(map, objects);
     return zmgen::zm_write_file(folder + "/landscape.game.unit", std::vector<uint8_t>(text.begin(), text.end()));
 }

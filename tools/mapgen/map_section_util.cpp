@@ -68,6 +68,28 @@ bool map_read_real(const def_obj_t *o, const char *key, zm_def_reader_t &r, floa
     return true;
 }
 
+bool map_read_area(const def_obj_t *o, const char *key, zm_def_reader_t &r, vec2_t &lo, vec2_t &hi) {
+    if (!r.has(o, key)) return r.fail(o, nullptr, "'%s' has no '%s'", o->get_name(), key);
+    float a[4];
+    if (!r.reals(o, key, a, 4)) return false;
+    if (!(a[2] > a[0] && a[3] > a[1]))
+        return r.fail(o, key, "'%s' needs x0 z0 x1 z1 with x1 > x0 and z1 > z0", key);
+    lo = {a[0], a[1]};
+    hi = {a[2], a[3]};
+    return true;
+}
+
+bool map_read_range(const def_obj_t *o, const char *key, zm_def_reader_t &r, map_range_t &out) {
+    if (!r.has(o, key)) return true;
+    std::vector<float> v;
+    if (!r.numbers(o, key, v)) return false;
+    if (v.empty() || v.size() > 2 || (v.size() == 2 && !(v[1] >= v[0])))
+        return r.fail(o, key, "'%s' needs the least value, or the least and the most (not below it)", key);
+    out.min = v[0];
+    if (v.size() == 2) out.max = v[1];
+    return true;
+}
+
 vec3_t map_on_ground(const map_t &map, const vec2_t &at, float lift) {
     return {at.x, map.ground_at(at.x, at.y) + lift, at.y};
 }

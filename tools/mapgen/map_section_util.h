@@ -25,6 +25,11 @@ bool map_read_path(const quarn::def_obj_t *o, const char *key, zmgen::zm_def_rea
 // One real within [min, max]; a missing key leaves out alone.
 bool map_read_real(const quarn::def_obj_t *o, const char *key, zmgen::zm_def_reader_t &r, float min, float max,
                    float &out);
+// An area "x0 z0 x1 z1" with x1 > x0 and z1 > z0 (required: a missing key is a fault).
+bool map_read_area(const quarn::def_obj_t *o, const char *key, zmgen::zm_def_reader_t &r, vec2_t &lo, vec2_t &hi);
+// A range "least" or "least most" (the most not below the least); a missing key
+// leaves out alone.
+bool map_read_range(const quarn::def_obj_t *o, const char *key, zmgen::zm_def_reader_t &r, map_range_t &out);
 // The ground under (x, z), raised by lift.
 vec3_t map_on_ground(const map_t &map, const vec2_t &at, float lift);
 // A word of 1 to 64 letters, digits and '_' (preset, kind, substance and part names).

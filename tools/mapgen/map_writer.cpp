@@ -106,7 +106,8 @@ bool map_write_folder(const map_source_t &source, const std::string &folder) {
     zmgen::zm_def_reader_t reader(source.map.name, "[mapgen]");
     for (const map_section_t &section : map_sections())
         for (const quarn::def_obj_t *o = source.pool.get_first_object(); o; o = o->get_next())
-            if (std::string(o->get_name()) == section.block && !section.write(source.map, *o, folder, reader))
+            if (std::string(o->get_name()) == section.block &&
+                !section.write(source.map, source.pool, *o, folder, reader))
                 return false;
     return true;
 }

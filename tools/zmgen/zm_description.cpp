@@ -240,8 +240,8 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
     const std::string k = kind;
     bool ok;
     auto keys = [&](std::initializer_list<const char *> own) {
-        std::vector<const char *> all = {"shape", "position", "rotation", "ypr",     "space",
-                                         "bone",  "weights",  "color",    "further", "inside"};
+        std::vector<const char *> all = {"shape", "position", "rotation", "ypr",     "space", "bone",
+                                         "weights", "color",  "further",  "inside",  "uv"};
         all.insert(all.end(), own);
         for (const quarn::def_value_t *v = shape->get_first_value(); v; v = v->get_next()) {
             bool known = false;
@@ -258,7 +258,7 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
     else if (k == "capsule")
         ok = keys({"radius", "length", "segments", "rings"});
     else if (k == "cylinder")
-        ok = keys({"radius", "length", "segments"});
+        ok = keys({"radius", "top", "length", "segments"});
     else if (k == "quad")
         ok = keys({"size"});
     else if (k == "vertices")
@@ -282,6 +282,10 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
         out *= m_scale;
         return out > 0.0f || r.fail(shape, key, "'%s' must be above 0", key);
     };
+    // The texture rectangle "u0 v0 u1 v1" the shape's own coordinates (0..1) map into.
+    float uv[4] = {0, 0, 1, 1};
+    if (!r.reals(shape, "uv", uv, 4)) return false;
+    const size_t first = out.vertices.size();
     uint32_t segments = 12, rings = k == "sphere" ? 8 : 4;
     if (!r.count(shape, "segments", segments, 3, 256) || !r.count(shape, "rings", rings, k == "sphere" ? 2 : 1, 128))
         return false;
@@ -298,13 +302,21 @@ bool zm_builder_t::read_shape(const def_obj_t *part, const def_obj_t *piece, con
         zm_add_capsule(out, s, radius, length * m_scale, segments, rings);
     } else if (k == "cylinder") {
         if (!positive("radius", radius) || !positive("length", length)) return false;
-        zm_add_cylinder(out, s, radius, length, segments);
+        // The radius at the high end: the same by default, 0 for a cone.
+        float top = radius / m_scale;
+        if (!r.real(shape, "top", top)) return false;
+        if (!(top >= 0.0f)) return r.fail(shape, "top", "'top' must not be below 0");
+        zm_add_frustum(out, s, radius, top * m_scale, length, segments);
     } else if (k == "quad") {
         vec2_t size;
         if (!need("size") || !r.vec2(shape, "size", size)) return false;
         zm_add_quad(out, s, size * m_scale);
-    } else {
-        return read_vertex_list(shape, s, out);
+    } else if (!read_vertex_list(shape, s, out)) {
+        return false;
+    }
+    for (size_t i = first; i < out.vertices.size(); ++i) {
+        vec2_t &t = out.vertices[i].uv;
+        t = {uv[0] + (uv[2] - uv[0]) * t.x, uv[1] + (uv[3] - uv[1]) * t.y};
     }
     return true;
 }

@@ -117,10 +117,18 @@ void zm_add_capsule(zm_piece_t &piece, const zm_shape_t &shape, float radius, fl
 }
 
 void zm_add_cylinder(zm_piece_t &piece, const zm_shape_t &shape, float radius, float length, uint32_t segments) {
+    zm_add_frustum(piece, shape, radius, radius, length, segments);
+}
+
+void zm_add_frustum(zm_piece_t &piece, const zm_shape_t &shape, float radius, float top, float length,
+                    uint32_t segments) {
     const float h = length / 2;
-    const std::vector<profile_t> profile = {
-        {0, -h, 0, -1}, {radius, -h, 0, -1}, {radius, -h, 1, 0}, {radius, h, 1, 0}, {radius, h, 0, 1}, {0, h, 0, 1},
-    };
+    // The side's normal leans up by as much as the side narrows over its length.
+    const float slant = std::hypot(length, radius - top);
+    const float nr = length / slant, nz = (radius - top) / slant;
+    std::vector<profile_t> profile = {{0, -h, 0, -1}, {radius, -h, 0, -1}, {radius, -h, nr, nz}, {top, h, nr, nz}};
+    // A point needs no cap; its ring of one place has no area and makes no triangles.
+    if (top > 0.0f) profile.insert(profile.end(), {{top, h, 0, 1}, {0, h, 0, 1}});
     lathe(piece, shape, profile, std::max(segments, 3u));
 }
 

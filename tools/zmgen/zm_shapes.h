@@ -32,6 +32,10 @@ void zm_add_capsule(zm_piece_t &piece, const zm_shape_t &shape, float radius, fl
                     uint32_t rings);
 // A closed cylinder along z of that length.
 void zm_add_cylinder(zm_piece_t &piece, const zm_shape_t &shape, float radius, float length, uint32_t segments);
+// A closed frustum along z: radius at the low end (-length / 2), top at the high end; a
+// top of 0 ends in a point (a cone, with no cap there).
+void zm_add_frustum(zm_piece_t &piece, const zm_shape_t &shape, float radius, float top, float length,
+                    uint32_t segments);
 // A quad in the xy plane facing +z, size x by y; texture coordinates run (0, 0) at
 // the top left to (1, 1) at the bottom right.
 void zm_add_quad(zm_piece_t &piece, const zm_shape_t &shape, const vec2_t &size);

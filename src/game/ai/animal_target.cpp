@@ -151,6 +151,10 @@ trail_follower_u *animal_target_u::get_follower() const { return unit_cast<trail
 
 animal_hud_u *animal_target_u::get_hud() const { return unit_cast<animal_hud_u>(m_hud.get()); }
 
+void animal_target_u::close_windows() {
+    if (animal_hud_u *hud = get_hud()) hud->close_window();
+}
+
 animal_runtime_u *animal_target_u::get_runtime() const { return unit_cast<animal_runtime_u>(m_runtime.get()); }
 
 uint32_t animal_target_u::get_points() const {

@@ -95,6 +95,8 @@ public:
     void draw() override;
     // Expired, or at the trail's end while not seen (is_trail_finished).
     bool is_finished() const override { return is_expired() || is_trail_finished(); }
+    // The marker's window goes at once, without its fade.
+    void close_windows() override;
 
     // ---- hit_receiver_t ----
     // The shot from the shot placement's position to end against the model (its

@@ -44,17 +44,19 @@ float random_swing(randomizer_t *random) {
     return c * c * c;
 }
 
-// lo to hi spread over the size factor (lo at L07, hi at L13), times the random
+// lo to hi spread over the size's length (lo at L07, hi at L13), times the random
 // factor 1 + swing cos³(πr); in double, so that a range near the float limits does not
 // overflow on the way. False when the result is no finite float.
-bool spread(float lo, float hi, float size, float swing, randomizer_t *random, float &out) {
-    const double fraction = (double(size) - ANIMAL_SIZE_L07) / (double(ANIMAL_SIZE_L13) - ANIMAL_SIZE_L07);
+bool spread(float lo, float hi, double length, float swing, randomizer_t *random, float &out) {
+    const double fraction = (length - ANIMAL_SIZE_L07) / (double(ANIMAL_SIZE_L13) - ANIMAL_SIZE_L07);
     const double value = (lo + fraction * (double(hi) - lo)) * (1.0 + swing * double(random_swing(random)));
     out = float(value);
     return std::isfinite(out);
 }
 
 }  // namespace
+
+double animal_size_length(float size) { return double(size) * std::sqrt(3.0); }
 
 float animal_compute_score(const def_obj_t &gender, float size, randomizer_t *random) {
     if (!std::isfinite(size)) {
@@ -74,7 +76,8 @@ float animal_compute_score(const def_obj_t &gender, float size, randomizer_t *ra
         error("[animal] invalid animal scoring range (%s)", range);
         return 0.0f;
     }
-    const float c = size < ANIMAL_SIZE_L07 ? ANIMAL_SIZE_L07 : size > ANIMAL_SIZE_L13 ? ANIMAL_SIZE_L13 : size;
+    const double length = animal_size_length(size);
+    const double c = length < ANIMAL_SIZE_L07 ? ANIMAL_SIZE_L07 : length > ANIMAL_SIZE_L13 ? ANIMAL_SIZE_L13 : length;
     float score = 0.0f;
     if (!spread(lo, hi, c, 0.02f, random, score)) {
         error("[animal] invalid animal scoring range (%s)", range);
@@ -99,7 +102,7 @@ float animal_compute_weight(const def_obj_t &gender, float size, randomizer_t *r
         return 0.0f;
     }
     float weight = 0.0f;
-    if (!spread(lo, hi, size, 0.07f, random, weight)) {
+    if (!spread(lo, hi, animal_size_length(size), 0.07f, random, weight)) {
         error("[animal] invalid animal weight range (%s)", range);
         return 0.0f;
     }

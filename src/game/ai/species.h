@@ -7,24 +7,32 @@
 // Both spread a range "lo:hi" over the size factor between the two reference sizes
 // below, then take a random factor of cos³(πr): score × (1 ± 0.02), weight × (1 ±
 // 0.07). A missing or malformed range is logged and gives 0.
+//
+// The size factor handed in is the animal's scale, a scalar s; the reference sizes are
+// lengths of scale vectors, so s is measured as the length of its vector (s, s, s),
+// s√3: "lo" belongs to an animal of scale 0.7, "hi" to one of scale 1.3.
 namespace quarn {
 
 class def_obj_t;
 class randomizer_t;
 
-// The reference sizes, compared with the size factor as they are: the lengths of the
-// vectors (0.7, 0.7, 0.7) and (1.3, 1.3, 1.3), √1.47 and √5.07.
+// The reference sizes: the lengths of the scale vectors (0.7, 0.7, 0.7) and
+// (1.3, 1.3, 1.3), √1.47 and √5.07.
 constexpr float ANIMAL_SIZE_L07 = 1.21243556f;
 constexpr float ANIMAL_SIZE_L13 = 2.25166605f;
 
+// The length of the scale vector (s, s, s) of an animal of scale s, against which the
+// reference sizes measure it.
+double animal_size_length(float size);
+
 // By the gender's "scoring_type": "antlers" and "none" give 0 (antlers are scored as
-// trophies of their own); "size" spreads "score_range" over the size factor clamped
+// trophies of their own); "size" spreads "score_range" over the size's length clamped
 // to [L07, L13]. Another type is logged ("invalid animal scoring type (%s) - falling
 // back to size") and scores by size. r is drawn from random, or from the kernel's
 // sys_rand without one.
 float animal_compute_score(const def_obj_t &gender, float size, randomizer_t *random = nullptr);
 
-// Spreads "weight_range" over the size factor without clamping (a size outside the
+// Spreads "weight_range" over the size's length without clamping (a size outside the
 // reference band extrapolates beyond the range); random as above.
 float animal_compute_weight(const def_obj_t &gender, float size, randomizer_t *random = nullptr);
 

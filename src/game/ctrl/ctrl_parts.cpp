@@ -45,10 +45,14 @@ void close_game_windows() {
 
 bool ctrl_grow_grass(base_ctrl_u &ctrl) {
     const environment_u *environment = ctrl.get_environment<environment_u>();
-    grass_u *grass = environment ? environment->get_grass() : nullptr;
-    scene_view_t *view = ctrl.get_view();
+    return grass_grow_around(environment ? environment->get_grass() : nullptr, ctrl.get_view());
+}
+
+bool grass_grow_around(grass_u *grass, const scene_view_t *view) {
     if (!grass || !view) return false;
-    grass->update_cells(view->get_placement().position);
+    const vec3_t position = view->get_placement().position;
+    if (grass->has_viewer() && grass->get_viewer() == position) return false;
+    grass->update_cells(position);
     return true;
 }
 

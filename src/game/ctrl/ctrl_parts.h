@@ -6,6 +6,7 @@
 namespace quarn {
 
 class c_item_t;
+class grass_u;
 class scene_object_t;
 class scene_view_t;
 struct window_desc_t;
@@ -22,8 +23,14 @@ void ctrl_delete_camera(scene_object_t *&view, scene_view_t *&camera);
 c_item_t *show_game_window(const window_desc_t &row);
 // Closes the windows the session opened for the scene.
 void close_game_windows();
-// The map's grass grows its missing cells around the active view (nothing without
-// grass or a view). True when it was asked.
+// The map's grass grows its missing cells around the active view (grass_grow_around).
+// True when it was asked.
 bool ctrl_grow_grass(base_ctrl_u &ctrl);
+// The grass grows its missing cells around the view's position unless it last grew
+// around that very position: a view that stands still has every cell it needs from its
+// first frame on (the grass regrows them itself when it drops them), so asking each
+// frame would only walk them again. A view that moves has them grown where it goes.
+// Nothing without grass or a view; true when the grass was asked.
+bool grass_grow_around(grass_u *grass, const scene_view_t *view);
 
 }  // namespace quarn

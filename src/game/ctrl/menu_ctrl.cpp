@@ -80,7 +80,8 @@ void menu_ctrl_u::update(float dt) {
 
 void menu_ctrl_u::draw() {
     if (!mission_loaded || !scene_visible) return;
-    // The grass grows around the camera before the scene draws it.
+    // The grass grows around the camera before the scene draws it: at the first draw,
+    // then only where the camera has moved.
     ctrl_grow_grass(*this);
     grass_primed = true;
     game_ctrl_u::draw();

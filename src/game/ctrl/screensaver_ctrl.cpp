@@ -31,7 +31,8 @@ void screensaver_ctrl_u::update(float dt) {
 }
 
 void screensaver_ctrl_u::draw() {
-    // The grass grows around the camera before the scene draws it.
+    // The grass grows around the camera before the scene draws it: at the first draw,
+    // then only where the camera has moved.
     ctrl_grow_grass(*this);
     grass_primed = true;
     game_ctrl_u::draw();

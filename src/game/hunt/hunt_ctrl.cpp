@@ -21,7 +21,6 @@
 #include "game/voiceover/voiceover.h"
 #include "game/world/landscape.h"
 #include "game/world/environment.h"
-#include "game/world/environment_preset.h"
 #include "game/world/grass.h"
 #include "game/world/start_point.h"
 #include "game/world/sun.h"
@@ -36,7 +35,6 @@
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"
-#include "qrncore/units/unit_load_tree.h"
 
 namespace quarn {
 
@@ -192,11 +190,10 @@ bool hunt_ctrl_u::load_round(owner_ptr_ret_t<round_logic_u> taken) {
 
     if (environment_u *environment = get_environment()) {
         environment->apply_view_distance(false);
-        mstring_dyn_t preset_path;
-        preset_path.printf("/map/%s/environment/%s.unit", map_name, round->weather_name.c_str());
-        owner_ptr_t<environment_preset_u> preset(load_unit_tree<environment_preset_u>(preset_path.c_str()));
-        environment->apply_preset(map_name, preset.get());
+        apply_weather(map_name, round->weather_name.c_str());
         environment->set_time_of_day(NOON);
+        // The round is played at noon: the clock stands still while it runs.
+        environment->freeze_time();
         if (sun_u *sun = environment->get_sun()) sun->set_azimuth(round->sun_azimuth);
     }
 
@@ -335,9 +332,14 @@ void hunt_ctrl_u::build_gift_schedule() {
     if (!data) return;
     const uint32_t round_index = data->party_round;
     const uint32_t current = data->get_current_player();
-    for (const gift_hit_t &hit : data->get_gift_log()) {
-        if (hit.round == round_index || hit.sender == current) continue;
+    const array_t<gift_hit_t> &log = data->get_gift_log();
+    for (uint32_t i = 0; i < log.get_count(); ++i) {
+        const gift_hit_t &hit = log[i];
+        // A gift reaches each other player once: in the first later round it arrives
+        // in, not again in every round after.
+        if (hit.round == round_index || hit.sender == current || hit.was_delivered_to(current)) continue;
         gift_entry_t entry;
+        entry.log_index = i;
         entry.gift_name = hit.gift_name;
         entry.sender_name = hit.sender_name;
         entry.sender = hit.sender;
@@ -460,7 +462,9 @@ void hunt_ctrl_u::step_gifts() {
     const gift_entry_t &next = m_gift_schedule[0];
     const float round_time = m_time_limit - std::fmax(m_time_left, 0.0f);
     if (next.time > round_time) return;
-    if (give_gift(next.sender, next.sender_name.c_str(), next.gift_name.c_str())) m_gift_schedule.remove(0);
+    if (!give_gift(next.sender, next.sender_name.c_str(), next.gift_name.c_str())) return;
+    if (game_data_t *data = get_game_data()) data->note_gift_delivered(next.log_index, data->get_current_player());
+    m_gift_schedule.remove(0);
 }
 
 void hunt_ctrl_u::play_sound_once(const char *path, float volume) {
@@ -520,6 +524,8 @@ void hunt_ctrl_u::draw_overlay() {
 
 void hunt_ctrl_u::close_windows() {
     m_hud_window.release();
+    // The animals' markers are windows of the UI layer, not the session's.
+    if (round_logic_u *round = get_round()) round->close_windows();
     game_ctrl_u::close_windows();
 }
 

@@ -190,6 +190,9 @@ public:
     // ---- state ----
     int32_t get_state() const { return m_state; }
     float get_time_left() const { return m_time_left; }
+    // Sets the round's clock; a run that directs the hunt (tests) brings a round to
+    // its end by time this way, and the clock runs out by the hunt's own update.
+    void set_time_left(float seconds) { m_time_left = seconds; }
     float get_time_limit() const { return m_time_limit; }
     float get_close_left() const { return m_close_left; }
     round_logic_u *get_round() const;
@@ -225,6 +228,7 @@ protected:
 
 private:
     struct gift_entry_t {
+        uint32_t log_index = 0;  // in the game data's gift log
         mstring_dyn_t gift_name;
         mstring_dyn_t sender_name;
         uint32_t sender = 0;

@@ -327,8 +327,10 @@ bool game_process_t::release_controller() {
         return true;
     }
     if (ctrl->get_busy_count() != 0) {
+        // Closing the windows ends what holds the scene; whatever still holds it then
+        // (an effect started while the windows closed) is waited for.
         ctrl->close_windows();
-        return false;
+        if (ctrl->get_busy_count() != 0) return false;
     }
     set_current_ctrl(nullptr);
     return true;

@@ -115,7 +115,8 @@ public:
     base_ctrl_u *get_ctrl() const;
     // True once the controller is gone: removes the loading window, frees the unit
     // garbage, clears controller running; while the controller is busy it closes its
-    // windows and answers false (the caller tries again later).
+    // windows, which ends what holds it, and answers false only when something holds it
+    // still (the caller tries again later).
     bool release_controller();
     // A new controller of the kind becomes current (the one before is let go); false,
     // logged, when the type cannot be made.
@@ -125,6 +126,10 @@ public:
     void set_controller_running(bool running) { m_controller_running = running; }
     // Forwards to the game data: the round-start flag, then "init_round %u".
     void start_round(uint32_t index);
+    // A menu controller becomes current, activated and running; the start screen
+    // "highscore" or "party" (else none: the main menu) picks its first screen. False,
+    // logged, when no menu controller can be made.
+    bool open_menu(const char *start_screen);
 
     // ---- the loading screen and the splash ----
     void show_loading(game_loading_kind_t kind);
@@ -182,6 +187,10 @@ private:
     void apply_mode_switch();
     void apply_path_change(int32_t path);
     void count_hunt_frame(double dt);
+    // After a command let the controller go and started nothing: the loading screen
+    // goes and the menu opens, so the player always has a screen that leads on.
+    // Answers the command's result (done).
+    int leave_for_menu();
     // Map start-up of the controller's scene from the mission (path names it); false,
     // logged, when it does not start or nothing can start maps yet.
     bool start_mission(base_ctrl_u &ctrl, const def_pool_t &mission, const char *path);

@@ -3,6 +3,7 @@
 // the scene's clock (g_time). A command that must let the controller go returns 0
 // while it is busy, so that the kernel runs it again on a later pass.
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "game/ctrl/menu_ctrl.h"
@@ -22,6 +23,7 @@
 #include "outside/qrnshared/def_resource.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "qrncore/qrnutils/ufs/fs.h"
+#include "qrncore/strings/number_text.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"
@@ -40,6 +42,15 @@ bool read_unsigned(const char *text, uint32_t &out) {
     const char *end = text + strlen(text);
     const auto r = std::from_chars(text, end, out);
     return r.ec == std::errc() && r.ptr == end && end != text;
+}
+
+// A decimal number of hours, the whole text, finite as a float.
+bool read_hours(const char *text, float &out) {
+    const char *end = text;
+    const double value = v_strtod(text, &end);
+    if (end == text || *end || !std::isfinite(float(value))) return false;
+    out = float(value);
+    return true;
 }
 
 }  // namespace
@@ -95,7 +106,7 @@ int game_process_t::cmd_map(const cmd_context_t &c) {
     if (!file || !pool.write_to(*file)) {
         // The message carries the tag of the writer's class, as the console shows it.
         quarn::error("[game_process_t] cannot save %s", MISSION_PATH);
-        return DONE;
+        return leave_for_menu();
     }
     file.reset();
     mstring_dyn_t line;
@@ -114,13 +125,30 @@ int game_process_t::cmd_menu(const cmd_context_t &c) {
         return DONE;
     }
     if (!release_controller()) return AGAIN;
-    if (!install_controller(GAME_CTRL_MENU)) return DONE;
-    if (menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_ctrl()); menu && c.argc() == 2) {
-        if (strcmp(c.argv(1), "highscore") == 0) menu->menu_kind = menu_ctrl_u::MENU_HIGHSCORE;
-        else if (strcmp(c.argv(1), "party") == 0) menu->menu_kind = menu_ctrl_u::MENU_PARTY;
+    open_menu(c.argc() == 2 ? c.argv(1) : nullptr);
+    return DONE;
+}
+
+bool game_process_t::open_menu(const char *start_screen) {
+    if (!install_controller(GAME_CTRL_MENU)) {
+        m_controller_running = false;
+        return false;
+    }
+    if (menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_ctrl()); menu && start_screen) {
+        if (strcmp(start_screen, "highscore") == 0) menu->menu_kind = menu_ctrl_u::MENU_HIGHSCORE;
+        else if (strcmp(start_screen, "party") == 0) menu->menu_kind = menu_ctrl_u::MENU_PARTY;
     }
     get_ctrl()->activate();
     m_controller_running = true;
+    return true;
+}
+
+int game_process_t::leave_for_menu() {
+    // The controller before was let go and nothing took its place: without this the
+    // player would face a black screen with no window and no way on.
+    close_splash();
+    message("Back to the menu: nothing was started.");
+    open_menu(nullptr);
     return DONE;
 }
 
@@ -135,24 +163,22 @@ int game_process_t::cmd_start(const cmd_context_t &c) {
     const def_pool_t *pool = def_resource_u::pool_of(mission.get_data());
     if (!pool) {
         error("Mission (%s) does not exist.", path);
-        return DONE;
+        return leave_for_menu();
     }
     show_loading(GAME_LOADING_MISSION);
     message("Starting mission '%s'.", path);
     if (game_data_t *data = get_game_data()) data->mission_name.copy(path);
-    if (!install_controller(GAME_CTRL_HUNT) || !start_mission(*get_ctrl(), *pool, path)) {
-        // Nothing to wait for: the loading screen goes, and the console stays usable.
-        close_splash();
-        m_controller_running = false;
-        return DONE;
-    }
+    if (!install_controller(GAME_CTRL_HUNT) || !start_mission(*get_ctrl(), *pool, path)) return leave_for_menu();
     get_ctrl()->activate();
     finish_loading();
     return DONE;
 }
 
 int game_process_t::cmd_time(const cmd_context_t &c) {
-    if (c.argc() != 2) {
+    // An hour that is no number is refused like a missing one: read as 0 it would
+    // quietly set midnight.
+    float hours = 0.0f;
+    if (c.argc() != 2 || !read_hours(c.argv(1), hours)) {
         error("Unable to change game-time - not enough parameters - usage: g_time <hour>");
         return FAILED;
     }
@@ -162,7 +188,7 @@ int game_process_t::cmd_time(const cmd_context_t &c) {
         error("g_time: the scene has no environment");
         return DONE;
     }
-    environment->set_time_of_day(float(atof(c.argv(1))));
+    environment->set_time_of_day(hours);
     return DONE;
 }
 
@@ -185,7 +211,10 @@ int game_process_t::cmd_mode(const cmd_context_t &c) {
         return FAILED;
     }
     gfx_mode_t mode;
-    if (!mode.parse(c.argv(1), c.argv(2), c.argv(3), strcmp(c.argv(4), "1") == 0)) return FAILED;
+    if (!mode.parse(c.argv(1), c.argv(2), c.argv(3), strcmp(c.argv(4), "1") == 0)) {
+        error("Unable to change mode - not enough params - usage: g_mode driver device modeline fullscreen.");
+        return FAILED;
+    }
     m_requested_mode = mode;
     apply_mode_switch();
     return DONE;
@@ -208,31 +237,31 @@ int game_process_t::cmd_init_round(const cmd_context_t &c) {
     }
     if (!release_controller()) return AGAIN;
     const bool set_up_by_game_data = data && data->take_round_start_pending();
-    if (!install_controller(GAME_CTRL_HUNT)) return DONE;
+    // From here on the controller before is gone: a round that does not start leads
+    // back to the menu.
+    if (!install_controller(GAME_CTRL_HUNT)) return leave_for_menu();
     // Loaded after the new controller: the trails name its hookup units.
     owner_ptr_t<unit_base_t> progression(load_unit_tree(ROUNDS_PATH));
-    if (!progression) return DONE;
+    if (!progression) return leave_for_menu();
     if (round_progression_count(progression.get()) == 0) {
         error("round_progression has no rounds");
-        return DONE;
+        return leave_for_menu();
     }
     owner_ptr_ret_t<unit_base_t> round = round_progression_take(progression.get(), id);
     if (!round) {
         error("Round (%u) does not exist", id);
-        return DONE;
+        return leave_for_menu();
     }
     auto *hand_over = game_module_factory<game_start_round_t>(GAME_HOOK_START_ROUND);
     if (!hand_over) {
         error("The hunt takes no rounds yet: round %u is not started", id);
-        return DONE;
+        return leave_for_menu();
     }
     show_loading(GAME_LOADING_ROUND);
     message("Starting round '%u'.", id);
     if (!hand_over(*get_ctrl(), std::move(round))) {
         error("The hunt does not take round %u", id);
-        close_splash();
-        m_controller_running = false;
-        return DONE;
+        return leave_for_menu();
     }
     // The scores start anew only once the round is there to play.
     if (data && !set_up_by_game_data) data->reset_scores();

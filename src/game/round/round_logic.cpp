@@ -124,4 +124,9 @@ void round_logic_u::draw() {
         if (trail_use_u *trail = get_trail(i)) trail->draw();
 }
 
+void round_logic_u::close_windows() {
+    for (uint32_t i = 0; i < trails.get_count(); ++i)
+        if (trail_use_u *trail = get_trail(i)) trail->close_windows();
+}
+
 }  // namespace quarn

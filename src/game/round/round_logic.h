@@ -79,6 +79,8 @@ public:
     // scales the animals' steps (a speed gift).
     void update(float dt, float speed_factor);
     void draw();
+    // The scene closes its windows: every trail's targets close theirs.
+    void close_windows();
 
     float get_elapsed() const { return m_elapsed; }
     const spawn_lists_t &get_spawns() const { return m_spawns; }

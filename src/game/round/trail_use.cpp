@@ -138,4 +138,11 @@ void trail_use_u::draw() {
     if (m_trail && m_trail->is_alive()) round_draw_trail(m_trail.get());
 }
 
+void trail_use_u::close_windows() {
+    for (owner_ptr_t<target_u> &animal : m_animals)
+        if (animal && animal->is_alive()) animal->close_windows();
+    for (owner_ptr_t<target_u> &gift : m_gifts)
+        if (gift && gift->is_alive()) gift->close_windows();
+}
+
 }  // namespace quarn

@@ -49,6 +49,8 @@ public:
     void update(float dt, float speed_factor);
     // Each animal, each gift, then the trail's own debug drawing.
     void draw();
+    // The scene closes its windows: each animal's and each gift's close_windows.
+    void close_windows();
 
     uint32_t get_animal_count() const { return m_animals.get_count(); }
     uint32_t get_gift_count() const { return m_gifts.get_count(); }

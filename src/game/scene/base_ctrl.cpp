@@ -10,6 +10,7 @@
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
 #include "game/session/front_end_session.h"
+#include "game/ui/uifx_view.h"
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"
@@ -337,6 +338,9 @@ void scene_root_t::draw_overlay() {}
 void scene_root_t::close_windows() {
     ui_premove(0);
     if (front_end_session_t *session = get_front_end_session()) session->close_all_windows();
+    // An effect left running in a window that is neither the session's nor the
+    // pointer's (however long it would have run) must not keep the scene waiting.
+    uifx_text_view_t::end_holds(this);
 }
 
 }  // namespace quarn

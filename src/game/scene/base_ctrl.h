@@ -184,9 +184,10 @@ public:
     virtual void draw();
     virtual bool has_overlay_pass() const;
     virtual void draw_overlay();
-    // Removes pointer layer 0 and closes every window the front-end session holds
-    // open. The game process calls it while the busy count holds the scene, and
-    // destroy last.
+    // Removes pointer layer 0, closes every window the front-end session holds open and
+    // ends every UI effect still holding the scene, so that the busy count is 0 after
+    // it. The game process calls it while the busy count holds the scene, and destroy
+    // last.
     virtual void close_windows();
 
 protected:

@@ -42,12 +42,15 @@ void game_ctrl_u::activate() {
 
 void game_ctrl_u::update(float dt) {
     base_ctrl_u::update(dt);
+    // The listener only: the game process applies the frame's sound changes once, at
+    // the end of its frame. Each update ends a frame of the sound device, which mixes
+    // the frame's time (without a sound card, its loopback renders it): a second
+    // update a frame would play sounds at twice the game's time.
     if (scene_view_t *view = get_view()) {
         const placement_t placement = view->get_placement();
         const vec3_t velocity = view->get_velocity();
         snd_listener(&placement, &velocity);
     }
-    snd_update_state();
 }
 
 }  // namespace quarn

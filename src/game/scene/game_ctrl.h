@@ -49,15 +49,18 @@ public:
     // one.
     void activate() override;
     // The scene's update, then the sound listener takes the active view's placement
-    // and velocity and the frame's sound changes are applied.
+    // and velocity (the game process applies the frame's sound changes, once).
     void update(float dt) override;
 
 protected:
     void teardown_scene() override;
+    // The weather preset "/map/<area>/environment/<weather>.unit" applied to the
+    // environment; when it cannot be had (logged), FALLBACK_WEATHER once more, else
+    // the environment keeps its defaults. False when the asked weather was not the
+    // one applied.
+    bool apply_weather(const char *area, const char *weather);
 
 private:
-    // The mission's weather (else the fallback) applied to the environment.
-    void apply_weather(const char *area, const char *weather);
     // The world's hit receiver goes first into the target list.
     void on_construct();
 

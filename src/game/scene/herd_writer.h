@@ -1,9 +1,10 @@
 #pragma once
 // The herd writer of the random missions: for each species asked for, a herd of
-// animal entries written into the mission's animal object, around the start points of
-// the map (the first animal at the start point nearest the centre, the others at
-// random start points around it), with starting needs by the hour of the day, a size,
-// a weight and a score, and antlers for antlered kinds (docs/scene.md, "Herds").
+// animal entries written into the mission's animal object, shared among the species'
+// genders by their "herd_share", around the start points of the map (the first animal
+// at the start point nearest the centre, the others at random start points around it,
+// following it), with starting needs by the hour of the day, a size, a weight and a
+// score, and antlers for antlered kinds (docs/scene.md, "Herds").
 #include <cstdint>
 
 #include "game/scene/species_curve.h"

@@ -42,18 +42,19 @@ bool game_ctrl_u::start_mission(const def_pool_t &mission) {
     return true;
 }
 
-void game_ctrl_u::apply_weather(const char *area, const char *weather) {
+bool game_ctrl_u::apply_weather(const char *area, const char *weather) {
     environment_u *environment = get_environment();
-    if (!environment) return;
+    if (!environment) return false;
     owner_ptr_t<environment_preset_u> preset(load_environment_preset(area, weather));
-    if (environment->apply_preset(area, preset.get())) return;
+    if (environment->apply_preset(area, preset.get())) return true;
     // The preset's file or one of its parts is missing (both logged by the weather):
     // the clear sky once more, else the environment keeps its defaults.
-    if (strcmp(weather, FALLBACK_WEATHER) == 0) return;
+    if (strcmp(weather, FALLBACK_WEATHER) == 0) return false;
     warning("[game] the weather '%s' of %s cannot be had: trying '%s'", weather, area, FALLBACK_WEATHER);
     owner_ptr_t<environment_preset_u> fallback(load_environment_preset(area, FALLBACK_WEATHER));
     if (!environment->apply_preset(area, fallback.get()))
         warning("[game] no weather for %s: the environment keeps its defaults", area);
+    return false;
 }
 
 void game_ctrl_u::start_map(const def_pool_t &mission, const def_pool_t *game) {
@@ -86,6 +87,8 @@ void game_ctrl_u::start_map(const def_pool_t &mission, const def_pool_t *game) {
         if (wind_u *w = environment->get_wind()) w->set_base_direction(wind);
         float hours = 0.0f;
         if (general && general->get_real("time", hours)) environment->set_time_of_day(hours);
+        // The map has loaded: the scene keeps its time of day (only "g_time" moves it).
+        environment->freeze_time();
     }
 
     message("[game] spawning avatar");

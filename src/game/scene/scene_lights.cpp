@@ -53,6 +53,27 @@ void project(pp_camera_u *camera, const rectangle_t<float> &rect, float near_dis
     if (camera) r_frustum_projection_matrix(&camera->projection, rect, near_distance, far_distance, fov, 0.0f);
 }
 
+// The game data's view settings, or those a new game data starts with while there is
+// none. Read every frame: a game data made for its defaults would make and drop two
+// score records each time.
+struct view_settings_t {
+    float near_plane = game_data_t::DEFAULT_NEAR_PLANE;
+    float far_plane = game_data_t::DEFAULT_FAR_PLANE;
+    float fov = game_data_t::DEFAULT_FOV;
+    float first_person_fov = game_data_t::DEFAULT_FOV;
+};
+
+view_settings_t view_settings() {
+    view_settings_t settings;
+    if (const game_data_t *data = get_game_data()) {
+        settings.near_plane = data->near_plane;
+        settings.far_plane = data->far_plane;
+        settings.fov = data->fov;
+        settings.first_person_fov = data->first_person_fov;
+    }
+    return settings;
+}
+
 }  // namespace
 
 float scene_root_t::time_of_day_share(float hours) {
@@ -127,21 +148,20 @@ void scene_root_t::update_camera_and_lights() {
         m_fog->set_intensity(fog->get_intensity());
     }
 
-    const game_data_t defaults;
-    const game_data_t *data = get_game_data() ? get_game_data() : &defaults;
+    const view_settings_t settings = view_settings();
     const rectangle_t<float> rect = view_rectangle();
     const placement_t turned_only(vec3_t{}, rotation);
 
     pp_camera_u *main = m_cameras[0].get();
-    project(main, rect, data->near_plane, data->far_plane, data->fov);
+    project(main, rect, settings.near_plane, settings.far_plane, settings.fov);
     main->set_placement(camera);
-    project(m_cameras[1].get(), rect, FIRST_PERSON_NEAR, FIRST_PERSON_FAR, data->first_person_fov);
+    project(m_cameras[1].get(), rect, FIRST_PERSON_NEAR, FIRST_PERSON_FAR, settings.first_person_fov);
     m_cameras[1]->set_placement(turned_only);
-    project(m_cameras[2].get(), rect, SKY_NEAR, SKY_FAR, data->fov);
+    project(m_cameras[2].get(), rect, SKY_NEAR, SKY_FAR, settings.fov);
     m_cameras[2]->set_placement(camera);
-    project(m_cameras[3].get(), rect, data->near_plane, data->far_plane, data->fov);
+    project(m_cameras[3].get(), rect, settings.near_plane, settings.far_plane, settings.fov);
     m_cameras[3]->set_placement(turned_only);
-    project(m_cameras[4].get(), rect, data->near_plane, data->far_plane, data->fov);
+    project(m_cameras[4].get(), rect, settings.near_plane, settings.far_plane, settings.fov);
 
     gfx_camera_load(*main);
 }

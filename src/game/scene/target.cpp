@@ -9,4 +9,6 @@ const hit_target_info_t *target_u::get_target_info() {
     return &m_info;
 }
 
+void target_u::close_windows() {}
+
 }  // namespace quarn

@@ -32,6 +32,9 @@ public:
     virtual void draw() = 0;
     // True once the target is done and its owner may remove and release it.
     virtual bool is_finished() const = 0;
+    // The scene closes its windows (it is going): what the target shows of its own on
+    // the screen goes at once (base: nothing).
+    virtual void close_windows();
 
     // The target's position, from get_placement.
     const hit_target_info_t *get_target_info() override;

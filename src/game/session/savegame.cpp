@@ -61,28 +61,59 @@ public:
     void close(file_t *file) override { delete file; }
 };
 
-// The save in the file, when it loads and its binding holds; null otherwise.
-owner_ptr_ret_t<savegame_u> load_save() {
-    if (!fs_file_exists(string(SAVEGAME_PATH), FS_REALM_VIRTUAL)) return {};
-    auto_ptr_t<file_t> file = fs_open(string(SAVEGAME_PATH), FS_REALM_VIRTUAL);
+// The save in the file at path, when it loads and its binding holds; null otherwise.
+owner_ptr_ret_t<savegame_u> load_bound_save(const char *path) {
+    if (!fs_file_exists(string(path), FS_REALM_VIRTUAL)) return {};
+    auto_ptr_t<file_t> file = fs_open(string(path), FS_REALM_VIRTUAL);
     if (!file) return {};
     auto_ptr_t<file_t> plain(new cfile_t(file));
     if (!plain) {
-        error("[savegame_u] failed to crypt %s", SAVEGAME_PATH);
+        error("[savegame_u] failed to crypt %s", path);
         return {};
     }
     unit_system_t *system = unit_system_t::get_default();
     if (!system) return {};
     no_include_opener_t opener;
-    unit_load_t loader(*plain, *system, &opener, SAVEGAME_PATH);
+    unit_load_t loader(*plain, *system, &opener, path);
     return loader.load_tree<savegame_u>();
 }
 
-// Puts the value stored before a save back (or none, when there was none).
-void restore_stored_value(bool had_value, const char *value) {
+// A save is written to SAVEGAME_TEMP_PATH, bound by storing its value, and then put
+// in place. One that stopped between the last two steps (the program ended, or the
+// move failed and the earlier value could not be put back) left the bound save under
+// the temporary name: it is put in place now. The valid save, from wherever it was
+// found, or null; moved says whether it now lies at SAVEGAME_PATH.
+owner_ptr_ret_t<savegame_u> settle_save(bool &moved) {
+    moved = true;
+    owner_ptr_ret_t<savegame_u> save = load_bound_save(SAVEGAME_PATH);
+    if (save) return save;
+    save = load_bound_save(SAVEGAME_TEMP_PATH);
+    if (!save) return save;
+    moved = replace_with_temp_file(SAVEGAME_PATH);
+    if (moved) message("[savegame_u] The save stored last is put in place of %s.", SAVEGAME_PATH);
+    return save;
+}
+
+// The valid save (settled), when it names a round that exists; null otherwise.
+owner_ptr_ret_t<savegame_u> load_save() {
+    bool moved = false;
+    owner_ptr_ret_t<savegame_u> save = settle_save(moved);
+    // A round that is not there could never be resumed: such a save is none.
+    const game_data_t *data = get_game_data();
+    if (save && data && (save->round_id == 0 || save->round_id > data->round_count)) {
+        error("[savegame_u] The savegame names round %u, which does not exist.", save->round_id);
+        return {};
+    }
+    return save;
+}
+
+// Puts the value stored before a save back (or none, when there was none); false when
+// the store refuses.
+bool restore_stored_value(bool had_value, const char *value) {
     const bool ok = had_value ? platform::settings_write_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, value)
                               : platform::settings_delete_value(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE);
     if (!ok) error("[savegame_u] The earlier %s could not be put back in the settings store.", SAVEGAME_SETTINGS_VALUE);
+    return ok;
 }
 
 }  // namespace
@@ -100,12 +131,6 @@ bool savegame_u::_call_pre_save() {
     security[0] = player_name();
     security[1] = user;
     security[2] = value;
-    if (!platform::settings_write_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, value.c_str())) {
-        error("[savegame_u] The settings store refused %s: a save it does not bind could never load.",
-              SAVEGAME_SETTINGS_VALUE);
-        return false;
-    }
-    binding_stored = true;
     return unit_base_t::_call_pre_save();
 }
 
@@ -135,11 +160,18 @@ bool savegame_write() {
         error("[savegame_u] There is no game to save.");
         return false;
     }
+    // The new save's file is written where a save left under the temporary name lies.
+    bool moved = false;
+    if (settle_save(moved) && !moved) {
+        error("[savegame_u] The save before could not be put in place: nothing is saved.");
+        return false;
+    }
     char earlier[STORED_VALUE_SIZE] = "";
     const bool had_value =
         platform::settings_read_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, earlier, sizeof earlier);
 
-    const atomic_write_result_t result = write_file_atomically(SAVEGAME_PATH, [&](auto_ptr_t<file_t> &file) {
+    // 1. The file under the temporary name; the earlier save and its value stay valid.
+    const atomic_write_result_t written = write_temp_file(SAVEGAME_PATH, [&](auto_ptr_t<file_t> &file) {
         auto_ptr_t<file_t> scrambled(new cfile_t(file));
         if (!scrambled) {
             error("[savegame_u] failed to crypt %s", SAVEGAME_PATH);
@@ -149,10 +181,20 @@ bool savegame_write() {
         saver.add(save.get());
         return saver.save(UNIT_PAYLOAD_TEXT);
     });
-    if (result == ATOMIC_WRITE_DONE) return true;
-    if (result == ATOMIC_WRITE_NOT_CREATED) error("[savegame_u] failed to create %s", SAVEGAME_PATH);
+    if (written == ATOMIC_WRITE_NOT_CREATED) error("[savegame_u] failed to create %s", SAVEGAME_TEMP_PATH);
+    if (written != ATOMIC_WRITE_DONE) return false;
+    // 2. The value: from here on the new save is the one that loads, under either name.
+    if (!platform::settings_write_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, save->security[2].c_str())) {
+        error("[savegame_u] The settings store refused %s: a save it does not bind could never load.",
+              SAVEGAME_SETTINGS_VALUE);
+        remove_temp_file(SAVEGAME_PATH);
+        return false;
+    }
+    // 3. The file in place.
+    if (replace_with_temp_file(SAVEGAME_PATH)) return true;
     // The earlier save is still in its file: its value goes back, so it still loads.
-    if (save->binding_stored) restore_stored_value(had_value, earlier);
+    // Without its value the new file is the one save that loads, and it stays.
+    if (restore_stored_value(had_value, earlier)) remove_temp_file(SAVEGAME_PATH);
     return false;
 }
 
@@ -166,10 +208,15 @@ bool savegame_resume() {
     }
     owner_ptr_t<savegame_u> save(load_save());
     if (!save) return false;
-    if (!kernel_file_remove(string(SAVEGAME_PATH))) error("[savegame_u] failed to remove %s", SAVEGAME_PATH);
+    // The save goes once the game has taken it: one the game cannot take stays.
+    if (!data->resume(*save)) return false;
+    // The save may lie under the temporary name alone, when it could not be moved.
+    if (fs_file_exists(string(SAVEGAME_PATH), FS_REALM_VIRTUAL) && !kernel_file_remove(string(SAVEGAME_PATH)))
+        error("[savegame_u] failed to remove %s", SAVEGAME_PATH);
+    remove_temp_file(SAVEGAME_PATH);
     if (!platform::settings_delete_value(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE))
         error("[savegame_u] failed to remove %s from the settings store", SAVEGAME_SETTINGS_VALUE);
-    return data->resume(*save);
+    return true;
 }
 
 }  // namespace quarn

@@ -3,8 +3,13 @@
 // the play menu. It lives in "/home/savegame" as unit text scrambled through cfile_t,
 // and is bound to the player name (g_player_name), the user the program runs as and a
 // random value also kept in the settings store (key "Software\TZK Software\Fernwold",
-// value "SaveMeasure"): a save that does not match all three is no save. Resuming
-// deletes the file and the value.
+// value "SaveMeasure"): a save that does not match all three is no save, and neither
+// is one naming a round that does not exist. Resuming deletes the file and the value.
+//
+// Whatever fails, a save and its value stay valid together: the new file is written
+// under "/home/savegame.tmp", its value stored, and only then the file put in place.
+// A save that stopped between the last two steps is found under the temporary name,
+// bound by the value, and put in place when the save is next looked for.
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +22,7 @@ namespace quarn {
 class score_u;
 
 inline constexpr const char SAVEGAME_PATH[] = "/home/savegame";
+inline constexpr const char SAVEGAME_TEMP_PATH[] = "/home/savegame.tmp";
 inline constexpr const char SAVEGAME_SETTINGS_KEY[] = "Software\\TZK Software\\Fernwold";
 inline constexpr const char SAVEGAME_SETTINGS_VALUE[] = "SaveMeasure";
 
@@ -24,9 +30,9 @@ class savegame_u : public unit_base_t {
     QRN_UNIT_CLASS(savegame_u, unit_base_t);
 
 public:
-    // Binds the save: security = [g_player_name, user name, a new binding value], and
-    // the value goes to the settings store. False (the save fails, nothing written)
-    // when the store refuses it: such a save could never load.
+    // Binds the save: security = [g_player_name, user name, a new binding value].
+    // savegame_write stores the value once the file is written. False when the user
+    // name does not fit.
     bool _call_pre_save() override;
     // Checks the binding: exactly three strings ("Invalid savegame [all]." otherwise),
     // equal to the player name, the user name and the stored value; and a score.
@@ -41,19 +47,16 @@ public:
     uint32_t continue_coins = 0;     // written as 0; the score carries the coins
     uint32_t round_id = 0;           // the round to resume at
     bool expert_mode = false;
-
-    // Set when the pre-save step has put this save's value in the settings store.
-    bool binding_stored = false;
 };
 
 // Saves the game data's game at its checkpoint. False (logged) when there is no game,
-// the save cannot be bound, or the file cannot be written; the earlier save then stays
-// as it was, still loadable.
+// the save cannot be bound, or the file cannot be written or put in place; the
+// earlier save then stays as it was, still loadable with its value.
 bool savegame_write();
 // True when a valid save loads.
 bool savegame_exists();
-// Loads a valid save, deletes the file and the stored value and restarts the game
-// from it. False when there is no valid save or no game data to take it.
+// Loads a valid save, restarts the game from it, then deletes the file and the stored
+// value. False (the save kept) when there is no valid save or no game data to take it.
 bool savegame_resume();
 
 // Where the binding comes from; tests put in their own. Null restores the defaults:

@@ -36,17 +36,15 @@ bool contains(const array_dyn_t<int32_t> &ids, int32_t id) {
 
 uifx_text_view_t *uifx_view_of(const c_item_t *item) { return dynamic_cast<uifx_text_view_t *>(ui_view_of(item)); }
 
-// The markup a button shows now: its pressed look while a check or radio button is
-// down, else its normal look.
-const char *focus_markup(const ui_view_t *view) {
+}  // namespace
+
+const char *base_handler_t::button_markup(const ui_view_t *view) {
     const auto *button = dynamic_cast<const ui_button_t *>(view);
     if (!button) return "";
     const bool pressed = (button->button_type == ui_button_t::CHECK || button->button_type == ui_button_t::RADIO) &&
                          button->down;
     return (pressed ? button->p_zml : button->n_zml).c_str();
 }
-
-}  // namespace
 
 base_handler_t::base_handler_t() = default;
 
@@ -250,7 +248,7 @@ void base_handler_t::pointer_entered(ui_view_t *view) {
         m_caption_shown = false;
     }
     if (!(view->view_flags & UI_VIEW_BUTTON)) return;
-    run_uifx(view->rect, focus_markup(view), FOCUS_EFFECT, view->layer - 1, -1);
+    run_uifx(view->rect, button_markup(view), FOCUS_EFFECT, view->layer - 1, -1);
     play_ui_sound(FOCUS_SOUND);
     m_pointer_state = POINTER_ACTIVE;
 }

@@ -84,6 +84,10 @@ public:
     // The first idle view of the cache takes it and starts at its next frame; with
     // every view busy the request is dropped; without a cache it is logged.
     void run_uifx(const ui_rect_t &rect, const char *text, const char *effect_name, int32_t layer, int32_t id);
+    // The markup a button shows now, for an effect over it: its pressed look while a
+    // check or radio button is down, else its normal look; "" for a view that is no
+    // button.
+    static const char *button_markup(const ui_view_t *view);
     // Stops the cache views run with that id (every one for -1), without on_effect_done.
     void stop_uifx(int32_t id);
     // No view of the cache has a start pending or a live effect.

@@ -18,6 +18,27 @@ const evalue_def_t ui_log_view_t::value_defs[] = {
 };
 const evalue_table_t ui_log_view_t::values = {value_defs, sizeof value_defs / sizeof value_defs[0], &ui_view_t::values};
 
+namespace {
+
+// A message's text for the text layer: its colour escapes (and "\\" for a backslash)
+// as they stand, everything between them verbatim, so that a tag stays text.
+bool append_message(mstring_t &out, const char *text, uint32_t count) {
+    bool ok = true;
+    uint32_t run = 0;  // where the text not yet appended begins
+    for (uint32_t i = 0; i + 1 < count && text[i + 1]; ++i) {
+        if (text[i] != '\\') continue;
+        const char e = text[i + 1];
+        if (e != 'y' && e != 'w' && e != 'r' && e != 'g' && e != '\\') continue;
+        if (i > run) ok = ui_append_verbatim(out, text + run, i - run) && ok;
+        ok = out.append(text[i]) && out.append(e) && ok;
+        run = ++i + 1;
+    }
+    if (run < count && text[run]) ok = ui_append_verbatim(out, text + run, count - run) && ok;
+    return ok;
+}
+
+}  // namespace
+
 void ui_log_view_t::handler() {
     ui_view_t::handler();
     if (!is_visible()) {
@@ -60,7 +81,7 @@ void ui_log_view_t::rebuild() {
             if (!m) break;
             if (m->type == message_t::WARNING) line.copy("\\y");
             else if (m->type == message_t::ERROR) line.copy("\\r");
-            ui_append_verbatim(line, m->text.c_str(), m->text.length());
+            append_message(line, m->text.c_str(), m->text.length());
         }
         zml_render_to(m_line, line.c_str(), rect);
         float height = 0.0f;

@@ -3,9 +3,11 @@
 // history (docs/ui-controls.md, "Log view"). The newest message stands lowest; the
 // console scrolls by setting `offset`, the index of the lowest message shown, and a
 // red "**** more ****" line then marks that newer ones are below. Warnings show in
-// yellow, errors in red. Messages show as written (their markup is not read). The
-// view keeps no copy of the messages: it is built again from the history at most
-// every 0.05 s while it is visible.
+// yellow, errors in red. A message's colour escapes ("\y", "\w", "\r", "\g", and "\\"
+// for a backslash) colour it as they colour any text, so "\yusage:\w map" reads in
+// two colours; the rest shows as written (a tag in a message is text). The view keeps
+// no copy of the messages: it is built again from the history at most every 0.05 s
+// while it is visible.
 #include <cstdint>
 
 #include "outside/qrnshared/ui/ui_view.h"

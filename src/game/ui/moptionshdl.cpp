@@ -102,7 +102,7 @@ bool menu_options_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_param
     switch (view->id) {
     case TOGGLE_SFX:
         if (ui_view_t *volume = ui_view(SLIDER_VOLUME)) volume->activate(down);
-        if (down) run_uifx(view->rect, "", "uifx.scale.ghost", view->layer, -1);
+        if (down) run_uifx(view->rect, button_markup(view), "uifx.scale.ghost", view->layer, -1);
         menu_cvar_set_int("s_sfx_enabled", down ? 1 : 0);
         snd_enforce_attributes();
         break;

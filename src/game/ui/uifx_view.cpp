@@ -6,6 +6,8 @@
 #include "game/ui/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
+#include "outside/qrnshared/ui/ui_window.h"
+#include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/units/unit_system.h"
 
 namespace quarn {
@@ -50,29 +52,90 @@ bool uifx_text_view_t::get_text_bounds(ui_rect_t &out) {
     return m_buffer.get_bounds(out);
 }
 
+namespace {
+
+// The views whose effect holds a controller now, so that a scene that goes can end
+// them wherever their windows are. Never destroyed, as the UI layer's own state: at
+// exit the allocator its memory came from may be gone.
+array_dyn_t<uifx_text_view_t *> &holding_views() {
+    static array_dyn_t<uifx_text_view_t *> &views = *new array_dyn_t<uifx_text_view_t *>;
+    return views;
+}
+
+}  // namespace
+
 void uifx_text_view_t::set_effect(unit_base_t *unit) {
-    if (base_ctrl_u *ctrl = m_counted_ctrl.get()) {
-        // The count goes back to the controller it was raised on, current or not.
-        if (ctrl->is_alive()) ctrl->lower_busy_count();
-        m_counted_ctrl = nullptr;
-    }
+    give_hold_back();
     m_effect.reset();
     if (!unit) return;
     m_effect = unit_cast<zml_effect_u>(unit->clone());
     if (!m_effect || !m_effect->is_alive()) return;
     m_effect->start(m_buffer);
+    m_seen_shown = in_shown_window();
+    if (m_seen_shown) take_hold();
+}
+
+bool uifx_text_view_t::in_shown_window() const {
+    // A child window is seen only where the view that owns it is: up the owners.
+    for (const ui_view_t *view = this; view;) {
+        const ui_window_t *window = view->get_window();
+        if (!window || !window->shown) return false;
+        view = window->owner;
+    }
+    return true;
+}
+
+void uifx_text_view_t::take_hold() {
+    if (m_counted_ctrl) return;
     // A hosted module has no game process to wait for the scene; between two
     // controllers (the loading screen) there is no scene to hold.
     base_ctrl_u *ctrl = game_module_mode() == GAME_MODULE_HOSTED ? nullptr : get_current_ctrl();
-    if (ctrl) {
-        ctrl->raise_busy_count();
-        m_counted_ctrl = ctrl;
-    }
+    // A hold that a going scene could not end is not taken: the effect runs uncounted.
+    if (!ctrl || !holding_views().append(this)) return;
+    ctrl->raise_busy_count();
+    m_counted_ctrl = ctrl;
+}
+
+void uifx_text_view_t::give_hold_back() {
+    base_ctrl_u *ctrl = m_counted_ctrl.get();
+    if (!ctrl) return;
+    // The count goes back to the controller it was raised on, current or not.
+    if (ctrl->is_alive()) ctrl->lower_busy_count();
+    m_counted_ctrl = nullptr;
+    array_dyn_t<uifx_text_view_t *> &views = holding_views();
+    for (uint32_t i = 0; i < views.get_count(); ++i)
+        if (views[i] == this) {
+            views.remove(i);
+            break;
+        }
+}
+
+void uifx_text_view_t::update_hold() {
+    const bool shown = in_shown_window();
+    if (shown == m_seen_shown) return;
+    m_seen_shown = shown;
+    if (!shown) give_hold_back();
+    else if (m_effect && m_effect->is_alive()) take_hold();
+}
+
+bool uifx_text_view_t::holds(const scene_root_t *ctrl) const {
+    return m_counted_ctrl && (!ctrl || static_cast<const scene_root_t *>(m_counted_ctrl.get()) == ctrl);
+}
+
+void uifx_text_view_t::end_holds(const scene_root_t *ctrl) {
+    if (!ctrl) return;
+    // Each stop takes its view out of the list.
+    array_dyn_t<uifx_text_view_t *> &views = holding_views();
+    for (uint32_t i = views.get_count(); i-- > 0;)
+        if (i < views.get_count() && views[i]->holds(ctrl)) views[i]->stop();
 }
 
 void uifx_text_view_t::handler() {
     ui_view_t::handler();
     lay_out();
+    // A window hidden or shown since the last frame, also where no notice came (a
+    // child window whose owner's window changed).
+    update_hold();
     if (m_start_pending) {
         m_start_pending = false;
         // An unknown name, a dead unit or a unit of another class: dropped silently,
@@ -109,6 +172,7 @@ void uifx_text_view_t::offset(float dx, float dy, uint32_t flags) {
 
 void uifx_text_view_t::notify(int32_t flags) {
     if (flags < 0) m_laid_out = false;
+    else if (flags & UI_NOTIFY_SHOWN) update_hold();
     ui_view_t::notify(flags);
 }
 
@@ -126,7 +190,7 @@ void uifx_text_view_t::stop() {
 
 bool uifx_text_view_t::is_idle() const { return !m_start_pending && (!m_effect || !m_effect->is_alive()); }
 
-bool uifx_text_view_t::is_counted() const { return m_counted_ctrl.get() != nullptr; }
+bool uifx_text_view_t::is_counted() const { return holds(nullptr); }
 
 // ---- uifx_common_text_view_t ----
 

@@ -7,10 +7,11 @@
 // - uifx_common_text_view_t, "ui.comp.uifx.common.text": the same with its text made
 //   from a template of "/def/ui/txt.def" (`look`) filled with `value`.
 //
-// A running effect holds the scene: it raises the busy count of the controller that
-// is current when it starts and lowers that controller's count when it ends (stop,
-// destroy, finish, a new start). Without a current controller, or while the game
-// module is hosted, the effect runs uncounted.
+// A running effect holds the scene while its window shows: it raises the busy count of
+// the controller that is current when it starts (or when its window shows again) and
+// lowers that controller's count when it ends (stop, destroy, finish, a new start) or
+// its window is hidden or removed, however long the effect would have run. Without a
+// current controller, or while the game module is hosted, the effect runs uncounted.
 #include <cstdint>
 
 #include "game/ui/ui_templates.h"
@@ -22,6 +23,7 @@
 namespace quarn {
 
 class base_ctrl_u;
+class scene_root_t;
 
 class uifx_text_view_t : public ui_view_t {
     UI_ENTITY_VALUES()
@@ -48,6 +50,12 @@ public:
     bool is_start_pending() const { return m_start_pending; }
     // The running effect holds a controller's busy count.
     bool is_counted() const;
+    // Whether the view's effect holds that controller (any controller for null).
+    bool holds(const scene_root_t *ctrl) const;
+    // Ends every effect that still holds the controller (as stop does): the scene is
+    // going, and nothing of it may keep it waiting. Null ends nothing.
+    static void end_holds(const scene_root_t *ctrl);
+
     zml_effect_u *get_effect() const { return m_effect.get(); }
     const zml_buffer_t &get_buffer() const { return m_buffer; }
 
@@ -62,6 +70,13 @@ protected:
 private:
     // Ends the effect held (uncounting it) and, given a unit, runs a clone of it.
     void set_effect(unit_base_t *unit);
+    // Takes the hold when the effect runs in a shown window, gives it back otherwise.
+    void update_hold();
+    void take_hold();
+    void give_hold_back();
+    // The window shows, and so do the windows of the views that own it (a child window
+    // shows with its owner).
+    bool in_shown_window() const;
 
     static const evalue_def_t value_defs[];
 
@@ -71,6 +86,9 @@ private:
     ref_ptr_t<base_ctrl_u> m_counted_ctrl;
     bool m_start_pending = false;
     bool m_laid_out = false;
+    // The window was shown when the view last looked: a hold is taken again only when
+    // it comes back into view, never on a controller that merely became current.
+    bool m_seen_shown = false;
 };
 
 class uifx_common_text_view_t : public uifx_text_view_t {

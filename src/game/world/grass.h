@@ -2,9 +2,10 @@
 // grass_u ("grass", "/map/<map>/grass.unit", loaded by the environment): grass and
 // small ground plants grown around the viewer (docs/world.md, "Grass").
 //
-// The ground is cut into 30 × 30 cells (grass_cell_u). Every frame the controllers
-// hand the camera's position to update_cells, which generates the missing cells
-// within 5 cells and 153 units of it (up to 242 are kept, the least recently used
+// The ground is cut into 30 × 30 cells (grass_cell_u). The controllers hand the
+// camera's position to update_cells (at their first frame and again wherever the
+// camera moves; the hunt once, where the hunter stands), which generates the missing
+// cells within 5 cells and 153 units of it (up to 242 are kept, the least recently used
 // evicted); the scene's update list draws the cells in view. The console variable
 // "g_grass_density" scales the plant counts; at 0 (or below) nothing is generated or
 // drawn. The variable's hook calls grass_set_density_changed() on every assignment: the
@@ -86,7 +87,9 @@ public:
     grass_set_u *get_set(uint32_t i) const;
     // The set of a substance, or null.
     grass_set_u *set_for(int32_t substance) const;
+    // The position the cells last grew around, and whether they grew around any.
     const vec3_t &get_viewer() const { return m_viewer; }
+    bool has_viewer() const { return m_has_viewer; }
     r_parameter_array_t &get_packets() { return m_packets; }
     fw4pp_model_u *get_own_packet() const { return m_own_packet.get(); }
     bool is_listed() const { return m_listed; }

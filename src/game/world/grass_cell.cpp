@@ -368,7 +368,8 @@ bool grass_placer_t::place(grass_property_u &property, const candidate_t *run, u
                 return true;
             }
             const uint32_t g1 = grey(random), g2 = grey(random), g3 = grey(random);
-            const float kf = std::min(1.0f, 2.0f * float(ground->get_colour(uint32_t(k.triangle), u, w) & 0xFFu) / 255.0f);
+            const float kf = landscape_chunk_piece_u::light_share(
+                landscape_chunk_piece_u::light_byte(ground->get_colour(uint32_t(k.triangle), u, w)));
             const float lf = 25.5f * (1.0f - kf) + 204.0f * kf;
             const uint32_t light = lf >= 255.0f ? 255u : lf > 0.0f ? uint32_t(lf) : 0u;
             const uint32_t colour = 0xFF000000u | (g1 * light / 255u) << 16 | (g2 * light / 255u) << 8 | (g3 * light / 255u);

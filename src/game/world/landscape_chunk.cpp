@@ -150,8 +150,11 @@ void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int
         m_bodies_ready = true;
         m_region_count = 0;
     }
+    // A region serves the box only when it holds it whole: one that merely meets it
+    // (the viewer's, met by every shot fired from there) would leave the bodies along
+    // the rest of the box without shapes.
     for (uint32_t r = 0; r < m_region_count; ++r) {
-        if (m_regions[r].intersects(box)) {
+        if (m_regions[r].contains(box)) {
             const aabox_t hit = m_regions[r];
             for (uint32_t k = r; k > 0; --k) m_regions[k] = m_regions[k - 1];
             m_regions[0] = hit;

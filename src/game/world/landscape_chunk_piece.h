@@ -9,6 +9,7 @@
 // Colours are the model's 0xAARRGGBB words. Layer 1's weight is the alpha of the
 // piece's colour stream, layer 2's the alpha of its further stream (a piece without
 // the further stream has layer 2 weight 0).
+#include <algorithm>
 #include <cstdint>
 
 #include "game/visuals/models/model_object.h"
@@ -64,6 +65,14 @@ public:
     // w0 = (1 - c)(1 - f), w1 = c(1 - f), w2 = f, c and f the blended weights of layers
     // 1 and 2. A triangle outside the piece gives the low substance.
     uint32_t get_layer_substance(uint32_t triangle, float a, float b) const;
+
+    // The byte of a ground colour that lights what stands or grows on the ground: its
+    // red. Bodies, plants (through the ground probe, whose first byte it is) and grass
+    // all read this one.
+    static uint8_t light_byte(uint32_t colour) { return uint8_t(colour >> 16); }
+    // The ground's light share for that byte: twice it against full light, at most 1
+    // (the colour read caps red at one half, so ground of half red or more gives 1).
+    static float light_share(uint8_t light_byte) { return std::min(float(light_byte) * 2.0f / 255.0f, 1.0f); }
 
     // The streams the reads use (null arrays without a model).
     landscape_piece_streams_t get_streams() const;

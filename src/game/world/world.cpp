@@ -188,7 +188,7 @@ void world_u::update_light(body_inst_u &body) {
     probe.ground_hit.normal = {0.0f, 1.0f, 0.0f};
     get_ground_probe(probe, body.get_placement().position);
     const float a = compute_sun_light_factor(probe.ground_hit.normal, 1.0f);
-    const float c = std::min(float(probe.ground_colour[0]) * 2.0f / 255.0f, 1.0f);
+    const float c = landscape_chunk_piece_u::light_share(probe.ground_colour[0]);
     const float d = (std::min(a, c) + 0.2f) * 0.8333333f;
     const plant_desc_u *plant = unit_cast<plant_desc_u>(body.get_desc());
     const float k = plant && plant->is_tall() ? TALL_PLANT_LIGHT : BODY_LIGHT;

@@ -104,7 +104,7 @@ bool world_u::get_ground_probe(ground_probe_t &probe, const vec3_t &p) {
     probe.triangle = query.triangle;
     if (query.piece) {
         const uint32_t c = query.piece->get_colour(uint32_t(query.triangle), 0.5f, 0.5f);  // 0xAARRGGBB
-        probe.ground_colour[0] = uint8_t(c >> 16);
+        probe.ground_colour[0] = landscape_chunk_piece_u::light_byte(c);  // red
         probe.ground_colour[1] = uint8_t(c >> 8);
         probe.ground_colour[2] = uint8_t(c);
         probe.ground_colour[3] = uint8_t(c >> 24);

@@ -124,6 +124,7 @@ void gl_renderer_t::release() {
     m_vertex_array = 0;
     m_ui_batch.clear();
     m_ui_batch.shrink();
+    m_fonts.clear();
     m_frame = nullptr;
 }
 

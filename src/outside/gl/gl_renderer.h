@@ -28,6 +28,7 @@
 #include "outside/gl/gl_programs.h"
 #include "outside/gl/gl_state.h"
 #include "outside/gl/gl_textures.h"
+#include "outside/gl/glyph_atlas.h"
 #include "outside/visbase/render.h"
 #include "qrncore/math/vec.h"
 
@@ -162,6 +163,15 @@ private:
     array_dyn_t<ui_vertex_t> m_ui_batch;
     GLuint m_ui_texture = 0;
     r_view_t m_ui_view;
+    // The glyph atlas of each font a glyph run named, set up on its first run.
+    struct glyph_font_t {
+        mstring_dyn_t path;
+        glyph_atlas_t atlas;
+        GLuint texture = 0;  // 0: the font draws with the default font's atlas
+    };
+    array_dyn_t<glyph_font_t> m_fonts;
+    // The atlas and texture a run of that font draws with; false when none can.
+    bool glyph_font(const char *path, const glyph_atlas_t **atlas, GLuint *texture);
     uint32_t m_draws = 0;
     uint32_t m_drawn_vertices = 0;
     uint32_t m_program_base = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "outside/gl/gl_image.h"
+#include "outside/gl/glyph_atlas.h"
 #include "outside/qrnshared/texobj.h"
 #include "qrncore/numerics/crc.h"
 #include "qrncore/qrnutils/ufs/file.h"
@@ -83,9 +84,19 @@ bool gl_textures_t::init(gl_state_t *state) {
         glSamplerParameteri(m_ui_sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
     m_max_anisotropy = 1.0f;
-    if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
-        epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic"))
+    // A software rasteriser filters anisotropically at many times the cost of a
+    // trilinear fetch, every pixel, on the processor: a frame would take seconds for a
+    // sharpness few would see. There the setting does nothing.
+    const char *renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
+    const bool software = renderer && (strstr(renderer, "llvmpipe") || strstr(renderer, "softpipe") ||
+                                       strstr(renderer, "swrast") || strstr(renderer, "SWR"));
+    if (software) {
+        if (!m_software_told) message("[gl] '%s' draws in software: anisotropic filtering is off", renderer);
+        m_software_told = true;
+    } else if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+               epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic")) {
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &m_max_anisotropy);
+    }
     if (!m_index.set_size(64)) return false;
     for (int32_t &i : m_index) i = -1;
     return m_white && m_black && m_flat_normal && m_checker && m_falloff && m_ui_sampler;
@@ -173,7 +184,27 @@ GLuint gl_textures_t::get(const char *path, const char *sampler) {
     return e->name ? e->name : m_checker;
 }
 
-bool gl_textures_t::load_file(entry_t &e) {
+GLuint gl_textures_t::glyph_atlas(const glyph_atlas_t &atlas) {
+    const char *path = atlas.texture_path();
+    if (!path || !*path || m_index.is_empty()) return 0;
+    const uint32_t hash = crc32(path, strlen(path));
+    entry_t *e = find(path, hash);
+    if (!e) {
+        e = add(path, hash);
+        if (!e) return 0;
+        if (!load_file(*e, false, &atlas)) warning("[gl] The glyph atlas '%s' is not in the game's data", path);
+        if (e->name) {
+            e->fixed = true;
+            const uint32_t top = uint32_t(e->levels - 1);
+            m_state->bind_texture(0, e->name);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, GLint(top < atlas.max_mip_level() ? top : atlas.max_mip_level()));
+        }
+    }
+    return e->fixed ? e->name : 0;
+}
+
+bool gl_textures_t::load_file(entry_t &e, bool repeat, const glyph_atlas_t *atlas) {
     const char *path = e.path.c_str();
     if (!fs_file_exists(path, FS_REALM_VIRTUAL)) return false;
     auto_ptr_t<file_t> f = fs_open(path, FS_REALM_VIRTUAL);
@@ -188,7 +219,8 @@ bool gl_textures_t::load_file(entry_t &e) {
         warning("[gl] The texture '%s' does not read: %s", path, why);
         return false;
     }
-    e.name = make(&image.rgba[0], image.width, image.height, true);
+    if (atlas && !atlas->check_texture(image.width, image.height)) return false;
+    e.name = make(&image.rgba[0], image.width, image.height, repeat);
     if (!e.name) return false;
     e.owned = true;
     e.levels = levels_of(image.width, image.height);
@@ -262,7 +294,7 @@ bool gl_textures_t::upload_texobj(entry_t &e) {
 }
 
 void gl_textures_t::apply_settings(const entry_t &e) {
-    if (!e.owned || !e.name) return;
+    if (!e.owned || !e.name || e.fixed) return;
     m_state->bind_texture(0, e.name);
     // Texture objects carry the levels their maker wants drawn.
     if (!e.texobj) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, m_detail < e.levels ? m_detail : e.levels - 1);

@@ -16,6 +16,10 @@
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_dyn.h"
 
+namespace quarn {
+class glyph_atlas_t;
+}
+
 namespace quarn::gl {
 
 class gl_textures_t {
@@ -29,6 +33,10 @@ public:
     // The texture to draw for a sampler of that name whose material names path (null:
     // none); never 0 once init succeeded.
     GLuint get(const char *path, const char *sampler);
+    // The texture of a glyph atlas (glyph_atlas.h): clamped at its edges, mipmapped no
+    // deeper than the atlas allows and whatever "r_texture_detail" says, so that text
+    // stays sharp; 0 (logged) when the file cannot be had or is not that atlas.
+    GLuint glyph_atlas(const glyph_atlas_t &atlas);
     // The texture of a UI image's material: its first texture, white without one.
     GLuint white() const { return m_white; }
     // Clamped at the edges, for the UI's images.
@@ -51,6 +59,7 @@ private:
         int32_t levels = 1;
         bool owned = false;       // a texture of its own (not a stand-in)
         bool texobj = false;      // a texture object's texels
+        bool fixed = false;       // its levels are its own: the settings leave it
         const void *block = nullptr;  // the texture object's pixel block it holds
         bool stale = false;       // the texture object changed and was not uploaded
         uint32_t uploaded_frame = 0;
@@ -58,8 +67,9 @@ private:
 
     entry_t *find(const char *path, uint32_t hash);
     entry_t *add(const char *path, uint32_t hash);
-    // Reads the file into a new texture; false when it cannot be had.
-    bool load_file(entry_t &e);
+    // Reads the file into a new texture; false when it cannot be had. The atlas, when
+    // given, must match the image's size.
+    bool load_file(entry_t &e, bool repeat = true, const glyph_atlas_t *atlas = nullptr);
     // Uploads a texture object's levels; false when it has no usable texels.
     bool upload_texobj(entry_t &e);
     void apply_settings(const entry_t &e);
@@ -74,6 +84,7 @@ private:
     int32_t m_detail = 0;
     float m_anisotropy = 0.0f;
     float m_max_anisotropy = 1.0f;
+    bool m_software_told = false;
     // Frames ended since init: a texture object is uploaded at most once a frame.
     uint32_t m_frame = 1;
 };

@@ -5,7 +5,9 @@
 // upward) over the current view (the whole window when the UI draws). An image draws
 // its material's first texture (white when it names none: a flat tinted panel) at its
 // texture coordinates, v 0 at the image's top; a glyph run draws one cell a character
-// of the run's glyph width, each from gl_glyph_cell.
+// of the run's glyph width from its font's glyph atlas (glyph_atlas.h), tinted; a
+// character the atlas lacks shows the atlas's box. Without any atlas, each character
+// draws as an outlined box.
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -23,11 +25,6 @@ namespace quarn::gl {
 namespace {
 
 constexpr float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-// Where a character's glyph lies in the font's glyph atlas (u from, u to, v from, v to)
-// and the atlas texture; false when the character has no glyph there. No atlas is
-// loaded yet: every character draws as the missing-glyph box.
-bool gl_glyph_cell(unsigned char, float[4], GLuint *) { return false; }
 
 // Characters that leave their cell empty.
 bool blank(unsigned char c) { return c <= ' ' || c == 0x7F || c == 0xA0; }
@@ -95,6 +92,26 @@ void gl_renderer_t::flush_ui() {
     m_ui_batch.clear();
 }
 
+bool gl_renderer_t::glyph_font(const char *path, const glyph_atlas_t **atlas, GLuint *texture) {
+    if (!path || !*path) path = ZML_DEFAULT_FONT;
+    glyph_font_t *font = nullptr;
+    for (glyph_font_t &f : m_fonts)
+        if (f.path == path) font = &f;
+    if (!font) {
+        font = m_fonts.append(glyph_font_t());
+        if (!font) return false;
+        font->path = path;
+        const zml_font_t *read = zml_get_font(path);
+        if (read && font->atlas.set_up(path, *read)) font->texture = m_textures.glyph_atlas(font->atlas);
+    }
+    if (font->texture) {
+        *atlas = &font->atlas;
+        *texture = font->texture;
+        return true;
+    }
+    return strcmp(path, ZML_DEFAULT_FONT) != 0 && glyph_font(ZML_DEFAULT_FONT, atlas, texture);
+}
+
 void gl_renderer_t::draw_ui(const r_ui_record_t &u) {
     if (!select_view()) return;
     if (u.kind == r_ui_record_t::IMAGE) {
@@ -118,13 +135,17 @@ void gl_renderer_t::draw_ui(const r_ui_record_t &u) {
     const float tx = width / 8.0f > px ? width / 8.0f : px;
     const float ty = height / 12.0f > py ? height / 12.0f : py;
     const float whole[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    const glyph_atlas_t *atlas = nullptr;
+    GLuint atlas_texture = 0;
+    const bool glyphs = glyph_font(u.source, &atlas, &atlas_texture);
     float x = u.left;
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(u.text); *c; ++c, x += width) {
         if (blank(*c)) continue;
-        float cell[4];
-        GLuint atlas = 0;
-        if (gl_glyph_cell(*c, cell, &atlas)) {
-            ui_batch(atlas);
+        if (glyphs) {
+            glyph_quad_t q;
+            atlas->cell(*c, &q);
+            const float cell[4] = {q.u0, q.u1, q.v0, q.v1};
+            ui_batch(atlas_texture);
             ui_quad(x, u.bottom, x + width, u.top, cell, u.tint);
             continue;
         }

@@ -4,7 +4,10 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <dlfcn.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "qrncore/collections/arrays/array_dyn.h"
@@ -33,6 +36,49 @@ bool format_ok(const wave_format_t &f) {
     return (f.channels == 1 || f.channels == 2) && (f.bits == 8 || f.bits == 16) && f.rate > 0 &&
            f.block_align == f.bits / 8 * f.channels;
 }
+
+// ALSA's error handler, as its library declares it.
+using alsa_error_handler_t = void (*)(const char *file, int line, const char *function, int err, const char *fmt, ...);
+using alsa_set_error_handler_t = int (*)(alsa_error_handler_t handler);
+
+void alsa_silent(const char *, int, const char *, int, const char *, ...) {}
+
+// Keeps standard error quiet where no output device opens. Trying the default device
+// on a machine without a sound card is normal (the loopback follows, and the log says
+// so once), yet OpenAL Soft logs its failure to standard error and ALSA, which OpenAL
+// Soft tries, prints eight lines of its own for each try. Both are told through their
+// own means before OpenAL Soft first reads its configuration (at its first call):
+// ALSOFT_LOGLEVEL 0, and ALSA's error handler (snd_lib_error_set_handler) set to one
+// that drops the messages, in ALSA's library as OpenAL Soft loads it (the same
+// library: one soname, one copy). A user who sets ALSOFT_LOGLEVEL gets both back.
+// The handler is given back, and the library let go, when the plug-in is unloaded.
+class quiet_libraries_t {
+public:
+    quiet_libraries_t() = default;
+    quiet_libraries_t(const quiet_libraries_t &) = delete;
+    quiet_libraries_t &operator=(const quiet_libraries_t &) = delete;
+    ~quiet_libraries_t() {
+        if (m_set_handler) m_set_handler(nullptr);
+        if (m_alsa) dlclose(m_alsa);
+    }
+    void start() {
+        if (m_started) return;
+        m_started = true;
+        if (getenv("ALSOFT_LOGLEVEL")) return;
+        setenv("ALSOFT_LOGLEVEL", "0", 0);
+        m_alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!m_alsa) return;
+        m_set_handler = reinterpret_cast<alsa_set_error_handler_t>(dlsym(m_alsa, "snd_lib_error_set_handler"));
+        if (m_set_handler) m_set_handler(&alsa_silent);
+    }
+
+private:
+    bool m_started = false;
+    void *m_alsa = nullptr;
+    alsa_set_error_handler_t m_set_handler = nullptr;
+};
+
+quiet_libraries_t quiet_libraries;
 
 // OpenAL's errors since the last check, as a result.
 result_t al_result() { return alGetError() == AL_NO_ERROR ? DS_OK : DSERR_GENERIC; }
@@ -80,6 +126,10 @@ public:
     void advance(double seconds) override;
     result_t render(void *out, uint32_t frames) override;
     const char *describe() const override { return m_description.c_str(); }
+    double seconds_mixed() const override {
+        if (!m_loopback) return -1.0;
+        return m_mix.rate ? double(m_frames_mixed) / m_mix.rate : 0.0;
+    }
 
     // For the output's own objects.
     bool make_current() {
@@ -120,6 +170,7 @@ private:
     bool m_deferring = false;
     wave_format_t m_mix;
     double m_carry = 0.0;
+    uint64_t m_frames_mixed = 0;
     uint8_t *m_scratch = nullptr;
     float m_rolloff = 1.0f;
     array_dyn_t<ALuint> m_3d_sources;
@@ -213,6 +264,7 @@ private:
 // ---- the output ----
 
 al_output_t *al_output_t::open(bool try_default) {
+    quiet_libraries.start();
     al_output_t *output = new al_output_t;
     if (!output) return nullptr;
     if (try_default) output->m_device = alcOpenDevice(nullptr);
@@ -320,6 +372,7 @@ void al_output_t::advance(double seconds) {
     m_carry += seconds * m_mix.rate;
     uint64_t frames = uint64_t(m_carry);
     m_carry -= double(frames);
+    m_frames_mixed += frames;
     make_current();
     const uint32_t chunk = RENDER_CHUNK * 4 / m_mix.block_align;
     while (frames > 0) {
@@ -605,6 +658,7 @@ result_t al_loopback_create(output_ref_t &out) {
 }
 
 void al_enumerate_outputs(enum_output_fn receiver, void *context) {
+    quiet_libraries.start();
     const bool all = alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT");
     const char *list = alcGetString(nullptr, all ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER);
     // Names one after the other, each ended by a zero, the list by a second zero.

@@ -161,6 +161,9 @@ public:
     virtual result_t render(void *out, uint32_t frames) = 0;
     // What the output is, for the log.
     virtual const char *describe() const = 0;
+    // The seconds of sound advance has mixed on an output that nobody hears (which
+    // follow the game's time, one frame a frame); -1 for an output that is heard.
+    virtual double seconds_mixed() const { return -1.0; }
 
 protected:
     output_i() = default;

@@ -102,6 +102,9 @@ bool sound_device_t::init() {
 }
 
 void sound_device_t::shutdown() {
+    // Sound nobody heard was mixed for the game's time: the log says how much.
+    const double mixed = m_output ? m_output->seconds_mixed() : -1.0;
+    if (mixed >= 0.0) message("[snddev] The loopback mixed %.3f s of sound.", mixed);
     release_output();
     state = SHUT_DOWN;
     if (m_holds_process) {

@@ -36,18 +36,6 @@ void bmem_manager_t::set_pars(size_t size, uint32_t blocks_per_chunk) {
     m_blocks_per_chunk = blocks_per_chunk;
 }
 
-void *bmem_manager_t::alloc() {
-    if (!m_free) add_chunk();
-    void *block = m_free;
-    m_free = link_of(block);
-    return block;
-}
-
-void bmem_manager_t::free(void *block) {
-    link_of(block) = m_free;
-    m_free = block;
-}
-
 void bmem_manager_t::add_chunk() {
     if (m_block_size == 0) V_ABORT("Block pool used before its block size was set.");
     V_ASSERT(m_block_size <= (SIZE_MAX - CHUNK_HEADER) / m_blocks_per_chunk);

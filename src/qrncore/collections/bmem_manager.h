@@ -33,10 +33,19 @@ public:
 
     // Returns a block of get_block_size() bytes, never null: the block freed last, or
     // a block of a new chunk when none is free. Aborts when the host has no memory.
-    void *alloc();
+    // Inline: every list node of the core passes here.
+    void *alloc() {
+        if (!m_free) add_chunk();
+        void *block = m_free;
+        m_free = *static_cast<void **>(block);
+        return block;
+    }
     // Puts a block back on the free list; the next alloc returns it. The block must
     // have come from this pool (not checked).
-    void free(void *block);
+    void free(void *block) {
+        *static_cast<void **>(block) = m_free;
+        m_free = block;
+    }
 
     size_t get_block_size() const { return m_block_size; }
     uint32_t get_blocks_per_chunk() const { return m_blocks_per_chunk; }

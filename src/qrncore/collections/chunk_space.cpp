@@ -47,15 +47,26 @@ chunk_space_t::~chunk_space_t() {
 }
 
 vdatalist_node_t *chunk_space_t::insert(const void *source, size_t length) {
-    if (length > MAX_SPACE) {
-        error("[chunk_space] cannot allocate enough memory (%zu)", length);
+    return insert(source, length, nullptr, 0);
+}
+
+vdatalist_node_t *chunk_space_t::insert(const void *source, size_t length, const void *tail, size_t tail_length) {
+    if (length > MAX_SPACE || tail_length > MAX_SPACE) {
+        error("[chunk_space] cannot allocate enough memory (%zu)", length > MAX_SPACE ? length : tail_length);
         return nullptr;
     }
     // A record of length 0 still takes one REGION_ALIGN: a zero-size region would
     // have no bytes of its own to tile, and an empty space could not make room for it.
-    vdatalist_node_t *region = take_region(length ? round_up(length) : REGION_ALIGN);
+    const size_t size = round_up(length) + round_up(tail_length);
+    vdatalist_node_t *region = take_region(size ? size : REGION_ALIGN);
     if (!region) return nullptr;
-    if (length) memcpy(data_of(region), source, length);
+    char *data = data_of(region);
+    if (length) memcpy(data, source, length);
+    // A four-byte tail (a hash) is copied inline rather than through a call.
+    if (tail_length == sizeof(uint32_t))
+        memcpy(data + round_up(length), tail, sizeof(uint32_t));
+    else if (tail_length)
+        memcpy(data + round_up(length), tail, tail_length);
     drop_kept();
     return region;
 }
@@ -99,7 +110,9 @@ vdatalist_node_t *chunk_space_t::take_region(size_t size) {
             error("[chunk_space] cannot allocate enough memory (%zu)", wanted);
             return nullptr;
         }
-        if (!relayout(size_t(lroundf(GROWTH * float(wanted))))) return nullptr;
+        size_t capacity = size_t(lroundf(GROWTH * float(wanted)));
+        if (m_doubling && capacity < 2 * m_capacity) capacity = 2 * m_capacity;
+        if (!relayout(capacity)) return nullptr;
         region = m_free_head;
         V_ASSERT(region && size_of(region) >= size);
     }

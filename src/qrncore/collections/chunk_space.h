@@ -46,6 +46,10 @@ public:
     // lie inside this space: the buffer it was in stays alive until the copy is done.
     // Null, with an error logged, when the space cannot grow; nothing changes then.
     vdatalist_node_t *insert(const void *source, size_t length);
+    // The same with tail_length more bytes from tail stored after the record, at its
+    // length taken up to a multiple of REGION_ALIGN (where the hash tables keep a
+    // key's hash).
+    vdatalist_node_t *insert(const void *source, size_t length, const void *tail, size_t tail_length);
     // Takes a region of the same size as `region` and copies the whole region into it
     // (all of its size, not only the length once inserted). Null when the space
     // cannot grow.
@@ -56,6 +60,12 @@ public:
     // False, with an error logged and nothing changed, when the new buffer cannot be
     // had.
     bool compact();
+
+    // With doubling set, a growth lays the space out at least at twice its capacity
+    // (still a quarter more than the used bytes and the new record when that is
+    // more), so a space that only ever grows copies each byte about twice in all
+    // instead of about five times; the hash tables' key stores grow so. Off by default.
+    void set_doubling(bool doubling) { m_doubling = doubling; }
 
     // The bytes of a region; they move when the space is re-laid out.
     static char *data_of(vdatalist_node_t *region) { return record(region)->data; }
@@ -96,6 +106,7 @@ private:
     char *m_kept = nullptr;
     size_t m_capacity = 0;
     size_t m_free_bytes = 0;
+    bool m_doubling = false;
     vdatalist_node_t *m_free_head = nullptr;
     vdatalist_node_t *m_used_head = nullptr;
     vdatalist_t m_regions;

@@ -8,8 +8,9 @@ vdatahash_t::vdatahash_t(size_t value_size, uint32_t values_per_chunk, bmem_mana
     init_values(value_size, values_per_chunk, pool);
 }
 
+// Everything goes at once, as for the pointer tables: the values here, the entries,
+// buckets and keys in the base.
 vdatahash_t::~vdatahash_t() {
-    clear();
     if (m_values.get_pool()) m_values.remove_all();
 }
 

@@ -17,18 +17,6 @@ vdatalist_node_t *vdatalist_t::insert() { return append(nullptr); }
 
 vdatalist_node_t *vdatalist_t::append() { return insert(nullptr); }
 
-vdatalist_node_t *vdatalist_t::insert(vdatalist_node_t *before) {
-    auto *node = static_cast<vdatalist_node_t *>(m_pool->alloc());
-    tinsert(before, node);
-    return node;
-}
-
-vdatalist_node_t *vdatalist_t::append(vdatalist_node_t *after) {
-    auto *node = static_cast<vdatalist_node_t *>(m_pool->alloc());
-    tappend(after, node);
-    return node;
-}
-
 vdatalist_node_t *vdatalist_t::find_data(const void *data) const {
     for (vdatalist_node_t *node = m_first; node; node = node->next)
         if (node->data() == data) return node;
@@ -50,11 +38,6 @@ void vdatalist_t::remove_all() {
     m_count = 0;
 }
 
-void vdatalist_t::tremove_pos(vdatalist_node_t *node) {
-    list_links::unlink(m_first, m_last, node);
-    --m_count;
-}
-
 vdatalist_node_t *vdatalist_t::tremove_first() {
     vdatalist_node_t *node = m_first;
     tremove_pos(node);
@@ -70,16 +53,6 @@ vdatalist_node_t *vdatalist_t::tremove_last() {
 void vdatalist_t::tinsert(vdatalist_node_t *node) { tappend(nullptr, node); }
 
 void vdatalist_t::tappend(vdatalist_node_t *node) { tinsert(nullptr, node); }
-
-void vdatalist_t::tinsert(vdatalist_node_t *before, vdatalist_node_t *node) {
-    list_links::link_before(m_first, m_last, before, node);
-    ++m_count;
-}
-
-void vdatalist_t::tappend(vdatalist_node_t *after, vdatalist_node_t *node) {
-    list_links::link_after(m_first, m_last, after, node);
-    ++m_count;
-}
 
 void vdatalist_t::minsert(vdatalist_t &other, vdatalist_node_t *node) {
     other.tremove_pos(node);

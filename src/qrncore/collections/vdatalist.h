@@ -11,6 +11,7 @@
 
 #include "qrncore/api.h"
 #include "qrncore/collections/bmem_manager.h"
+#include "qrncore/collections/list_links.h"
 
 namespace quarn {
 
@@ -50,8 +51,18 @@ public:
     vdatalist_node_t *append();
     // New node before `before` (at the END when null) / after `after` (at the FRONT
     // when null). Returns it.
-    vdatalist_node_t *insert(vdatalist_node_t *before);
-    vdatalist_node_t *append(vdatalist_node_t *after);
+    // (Inline, with the linking below: the hash tables and the chunk space link a node
+    // or two for every key they take.)
+    vdatalist_node_t *insert(vdatalist_node_t *before) {
+        auto *node = static_cast<vdatalist_node_t *>(m_pool->alloc());
+        tinsert(before, node);
+        return node;
+    }
+    vdatalist_node_t *append(vdatalist_node_t *after) {
+        auto *node = static_cast<vdatalist_node_t *>(m_pool->alloc());
+        tappend(after, node);
+        return node;
+    }
 
     // The node whose data area starts at `data` (linear walk); null when none.
     vdatalist_node_t *find_data(const void *data) const;
@@ -64,15 +75,24 @@ public:
     void remove_all();
 
     // Unlink without giving the node back; the last two return it.
-    void tremove_pos(vdatalist_node_t *node);
+    void tremove_pos(vdatalist_node_t *node) {
+        list_links::unlink(m_first, m_last, node);
+        --m_count;
+    }
     vdatalist_node_t *tremove_first();
     vdatalist_node_t *tremove_last();
     // Link a detached node at the front / end, or before / after a position with the
     // null rules of insert / append.
     void tinsert(vdatalist_node_t *node);
     void tappend(vdatalist_node_t *node);
-    void tinsert(vdatalist_node_t *before, vdatalist_node_t *node);
-    void tappend(vdatalist_node_t *after, vdatalist_node_t *node);
+    void tinsert(vdatalist_node_t *before, vdatalist_node_t *node) {
+        list_links::link_before(m_first, m_last, before, node);
+        ++m_count;
+    }
+    void tappend(vdatalist_node_t *after, vdatalist_node_t *node) {
+        list_links::link_after(m_first, m_last, after, node);
+        ++m_count;
+    }
 
     // Move one node of `other` to the front / end of this list. Both lists must draw
     // from pools of the same block size, since the node may later go back to ours.

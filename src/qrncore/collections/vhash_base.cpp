@@ -41,6 +41,18 @@ inline uint32_t hash_bytes(const unsigned char *bytes, size_t length) {
     return h;
 }
 
+// Each key's hash is stored after its bytes in the key store, at its length taken up
+// to the region alignment, so growing the table does not hash every key again.
+inline size_t hash_offset(size_t length) {
+    return (length + chunk_space_t::REGION_ALIGN - 1) & ~(chunk_space_t::REGION_ALIGN - 1);
+}
+
+inline uint32_t stored_hash(const vhash_entry_t *rec) {
+    uint32_t h;
+    memcpy(&h, rec->key + hash_offset(rec->key_length), sizeof h);
+    return h;
+}
+
 }  // namespace
 
 bmem_manager_t &vhash_base_t::entry_pool() {
@@ -51,10 +63,18 @@ bmem_manager_t &vhash_base_t::entry_pool() {
     return pool;
 }
 
-vhash_base_t::vhash_base_t() { m_entries.set_pool(&entry_pool()); }
+vhash_base_t::vhash_base_t() {
+    m_entries.set_pool(&entry_pool());
+    // Growing by a quarter would copy every key some five times over a table's filling
+    // (and refresh every entry's key address as often); doubling copies them about
+    // twice.
+    m_keys.set_doubling(true);
+}
 
 vhash_base_t::~vhash_base_t() {
-    // The derived tables clear themselves; entries left here have no values to give back.
+    // The derived tables have given their values back; the entries and keys go at
+    // once (the key store's regions with the store), not one by one as clear takes
+    // them out.
     m_entries.remove_all();
     if (m_buckets) qrncore_system_delete_vector(m_buckets);
     m_buckets = nullptr;
@@ -80,11 +100,20 @@ vdatalist_node_t *vhash_base_t::find_entry(const void *key, size_t length) const
 }
 
 vdatalist_node_t *vhash_base_t::find_entry(const void *key, size_t length, uint32_t h) const {
-    const uint32_t bucket = bucket_of(h);
-    for (vdatalist_node_t *entry = m_buckets[bucket]; entry; entry = entry->next) {
+    uint32_t chain;
+    return find_entry(key, length, h, bucket_of(h), chain);
+}
+
+// Walks the bucket's chain for the key; when it is not there, chain holds the
+// chain's length (the new key's growth test needs it, so put walks once).
+vdatalist_node_t *vhash_base_t::find_entry(const void *key, size_t length, uint32_t h, uint32_t bucket,
+                                           uint32_t &chain) const {
+    chain = 0;
+    for (vdatalist_node_t *entry = m_buckets[bucket]; entry; entry = entry->next, ++chain) {
         const vhash_entry_t *rec = entry_record(entry);
         if (rec->bucket != bucket) break;
-        if (rec->key_length == length && (length == 0 || memcmp(rec->key, key, length) == 0)) return entry;
+        if (rec->key_length == length && stored_hash(rec) == h && (length == 0 || memcmp(rec->key, key, length) == 0))
+            return entry;
     }
     return nullptr;
 }
@@ -97,12 +126,10 @@ vdatalist_node_t *vhash_base_t::put_entry(const void *key, size_t length, bool &
     }
     if (!m_buckets && !grow()) return nullptr;
     const uint32_t h = hash_bytes(static_cast<const unsigned char *>(key), length);
-    if (vdatalist_node_t *entry = find_entry(key, length, h)) return entry;
-
     uint32_t bucket = bucket_of(h);
-    uint32_t chain = 0;
-    for (vdatalist_node_t *entry = m_buckets[bucket]; entry && record(entry)->bucket == bucket; entry = entry->next)
-        ++chain;
+    uint32_t chain;
+    if (vdatalist_node_t *entry = find_entry(key, length, h, bucket, chain)) return entry;
+
     if (chain >= CHAIN_LIMIT) {
         grow();
         bucket = bucket_of(h);
@@ -110,7 +137,7 @@ vdatalist_node_t *vhash_base_t::put_entry(const void *key, size_t length, bool &
     // The key is stored before the entry is linked, so a key store that cannot grow
     // leaves the table as it was instead of with an entry that has no key.
     const char *buffer = m_keys.get_buffer();
-    vdatalist_node_t *region = m_keys.insert(key, length);
+    vdatalist_node_t *region = m_keys.insert(key, length, &h, sizeof h);
     if (!region) return nullptr;
     if (m_keys.get_buffer() != buffer) refresh_keys();
     // Before the bucket's first entry; an empty bucket's entry goes to the list's end.
@@ -166,7 +193,7 @@ bool vhash_base_t::grow() {
     while (entry) {
         vdatalist_node_t *next = entry->next;
         vhash_entry_t *rec = record(entry);
-        const uint32_t bucket = bucket_of(hash_bytes(reinterpret_cast<const unsigned char *>(rec->key), rec->key_length));
+        const uint32_t bucket = bucket_of(stored_hash(rec));
         rec->bucket = bucket;
         if (vdatalist_node_t *head = m_buckets[bucket]) {
             m_entries.tremove_pos(entry);

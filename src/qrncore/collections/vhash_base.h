@@ -4,7 +4,8 @@
 // Every entry is a node of one entry list; all entries of a bucket are adjacent in
 // it and the bucket points to the first of them, so a bucket's chain is the run of
 // entries from there whose bucket index is that bucket. Key bytes live packed in the
-// table's own chunk space; entry nodes come from one pool that all tables share.
+// table's own chunk space, each followed by its hash; entry nodes come from one pool
+// that all tables share.
 #include <cstddef>
 #include <cstdint>
 
@@ -90,6 +91,8 @@ protected:
 private:
     // Internal helpers stay out of the export table, so lookups call them directly.
     [[gnu::visibility("hidden")]] vdatalist_node_t *find_entry(const void *key, size_t length, uint32_t h) const;
+    [[gnu::visibility("hidden")]] vdatalist_node_t *find_entry(const void *key, size_t length, uint32_t h,
+                                                               uint32_t bucket, uint32_t &chain) const;
     [[gnu::visibility("hidden")]] uint32_t bucket_of(uint32_t h) const;
     [[gnu::visibility("hidden")]] bool grow();
     [[gnu::visibility("hidden")]] void refresh_keys();

@@ -14,10 +14,10 @@ bmem_manager_t &vptrhash_t::value_pool() {
 
 vptrhash_t::vptrhash_t() { m_values.set_pool(&value_pool()); }
 
-vptrhash_t::~vptrhash_t() {
-    clear();
-    m_values.remove_all();
-}
+// Everything goes at once: the values here, the entries, buckets and keys in the
+// base. Taking the entries out one by one (clear) would also re-link the key store's
+// free regions for each key, all for a table about to vanish.
+vptrhash_t::~vptrhash_t() { m_values.remove_all(); }
 
 bool vptrhash_t::put(const void *key, size_t length, void *p) {
     bool added;

@@ -25,6 +25,16 @@ public:
 // CRC-32 of the bytes from a fresh value; 0 for no bytes.
 QRNCORE_API uint32_t crc32(const void *data, size_t length);
 
+// How CRC-32 is computed: eight bytes a step with tables (any processor), or 64
+// bytes a step by carry-less multiplication where the processor has it (found at
+// run time). Both give the same values.
+enum class crc32_path_t { TABLES, CLMUL };
+// The fastest path this processor has; what crc32 and crc32_t use.
+QRNCORE_API crc32_path_t crc32_best_path();
+// Continues a CRC-32 value over the bytes along the given path (tests and benchmarks
+// compare the paths); a path the processor lacks falls back to the tables.
+QRNCORE_API uint32_t crc32_continue(crc32_path_t path, uint32_t value, const void *data, size_t length);
+
 // The short CRCs: CRC-16/XMODEM, CRC-14 (polynomial 0x202D, no final XOR),
 // CRC-12/DECT, CRC-10/ATM, CRC-8/SMBUS, and 6 and 4 bits over 0x23 and 0x3. For the
 // widths 6 and 4 only the low 6 or 4 bits of each byte count. Null data or a length

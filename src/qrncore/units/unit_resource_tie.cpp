@@ -105,7 +105,13 @@ bool unit_resource_tie_t::prepend(unit_base_t *, const unit_attribute_t *, uint3
 }
 
 void unit_resource_tie_startup() {
-    if (!default_tie) default_tie = new unit_resource_tie_t;  // installs itself; null without memory
+    // A start of the core after the resource layer's (a process that starts the core
+    // again, or late) keeps the layer's tie in force: the layer is alive and installs
+    // it only once, so displacing it would leave its resources to the refusing default.
+    // With no tie installed the default is, also one left from an earlier start.
+    unit_resource_tie_t *layer = installed_tie;
+    if (!default_tie) default_tie = new unit_resource_tie_t;  // null without memory
+    installed_tie = layer ? layer : default_tie;
 }
 
 void unit_resource_tie_shutdown() {

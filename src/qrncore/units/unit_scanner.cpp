@@ -149,7 +149,29 @@ void unit_scanner_t::report_expecting(const char *word) const {
     error("Expecting %s, found '%s'", word, found);
 }
 
+// A character that skip has to look at: a blank, a line end, the start of a comment
+// or of an include line.
+static inline bool skip_start(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '#' || c == '/' || c == '@';
+}
+
 bool unit_scanner_t::skip() {
+    {
+        // Blanks and line ends, up to a token: most calls find nothing else, and they
+        // need not ask at every character whether an include line starts there. A
+        // comment, an '@' or the end of the text go to the loop below, from where
+        // this one stopped (the line count kept).
+        source_t *s = m_source;
+        const char *p = s->pos;
+        for (; p < s->end; ++p) {
+            if (*p == '\n')
+                ++s->line;
+            else if (!is_blank(*p))
+                break;
+        }
+        s->pos = p;
+        if (p < s->end && !skip_start(*p)) return true;
+    }
     for (;;) {
         source_t *s = m_source;
         const char *p = s->pos;

@@ -30,19 +30,23 @@ def species { def deer {
 } }
 )");
     const def_obj_t &g = *pool->find("species.deer.buck");
-    const float mid = (ANIMAL_SIZE_L07 + ANIMAL_SIZE_L13) * 0.5f;
+    // The reference sizes are the lengths of the scale vectors (0.7, 0.7, 0.7) and
+    // (1.3, 1.3, 1.3): an animal of scale 0.7 takes the range's low end, one of 1.3
+    // its high end, and the herds' sizes (0.8 to 1.2) lie between.
     const struct {
         float size;
-        float score_base;   // before the random factor
+        float score_base;  // before the random factor
         float weight_base;
     } cases[] = {
-        {ANIMAL_SIZE_L07, 15.0f, 50.0f},
-        {ANIMAL_SIZE_L13, 25.0f, 100.0f},
-        {mid, 20.0f, 75.0f},
+        {0.7f, 15.0f, 50.0f},
+        {1.3f, 25.0f, 100.0f},
+        {1.0f, 20.0f, 75.0f},
+        {0.8f, 15.0f + 10.0f / 6.0f, 50.0f + 50.0f / 6.0f},
+        {1.2f, 25.0f - 10.0f / 6.0f, 100.0f - 50.0f / 6.0f},
         // Above the band the score stays at the top; the weight goes on.
-        {3.0f, 25.0f, 50.0f + (3.0f - ANIMAL_SIZE_L07) / (ANIMAL_SIZE_L13 - ANIMAL_SIZE_L07) * 50.0f},
+        {1.8f, 25.0f, 50.0f + (1.8f - 0.7f) / 0.6f * 50.0f},
         // Below it the score stays at the bottom and the weight falls below the range.
-        {1.0f, 15.0f, 50.0f + (1.0f - ANIMAL_SIZE_L07) / (ANIMAL_SIZE_L13 - ANIMAL_SIZE_L07) * 50.0f},
+        {0.5f, 15.0f, 50.0f + (0.5f - 0.7f) / 0.6f * 50.0f},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.size);
@@ -55,9 +59,11 @@ def species { def deer {
         }
     }
     randomizer_t r(5);
-    EXPECT_LT(animal_compute_weight(g, 1.0f, &r), 50.0f) << "a size below L07 weighs less than the range";
+    EXPECT_LT(animal_compute_weight(g, 0.6f, &r), 50.0f) << "a size below the band weighs less than the range";
     EXPECT_NEAR(ANIMAL_SIZE_L07, std::sqrt(1.47f), 1e-6f);
     EXPECT_NEAR(ANIMAL_SIZE_L13, std::sqrt(5.07f), 1e-6f);
+    EXPECT_NEAR(animal_size_length(0.7f), ANIMAL_SIZE_L07, 1e-6);
+    EXPECT_NEAR(animal_size_length(1.3f), ANIMAL_SIZE_L13, 1e-6);
 }
 
 TEST(species_draws, the_random_factor_stays_in_its_band) {
@@ -94,7 +100,7 @@ TEST(species_draws, without_a_source_the_kernel_draws) {
 TEST(species_draws, scoring_types_and_bad_ranges) {
     const struct {
         const char *keys;
-        float score;  // at L07 with the factor taken out; -1: any by size
+        float score;  // at size 0.7 with the factor taken out
         const char *message;
     } cases[] = {
         {R"(scoring_type: "antlers" score_range: "15:25")", 0.0f, nullptr},
@@ -115,7 +121,7 @@ TEST(species_draws, scoring_types_and_bad_ranges) {
         auto pool = def_text(std::string("def male { ") + c.keys + " }");
         message_capture_t log;
         randomizer_t r(3);
-        const float s = animal_compute_score(*pool->find("male"), ANIMAL_SIZE_L07, &r);
+        const float s = animal_compute_score(*pool->find("male"), 0.7f, &r);
         EXPECT_NEAR(s, c.score * next_factor(3, 0.02f), 1e-4f);
         if (c.message) {
             EXPECT_TRUE(log.contains(c.message));

@@ -163,8 +163,10 @@ TEST_F(bonuses, the_fever_slows_the_scene_narrows_the_view_and_sounds_start_loop
         const float zoom = std::tan(30.0f * 0.017453292f) / std::tan(fov * 0.5f * 0.017453292f);
         ASSERT_NEAR(game->look_sensitivity, 1.0f / std::pow(1.3f, zoom), 1e-4f) << "frame " << k;
     }
-    // The loop once the start has ended; the end as the last second begins.
-    EXPECT_EQ(heard, (std::vector<std::string>{"8: /sound/game/fever_loop.ogg 0.9",
+    // The loop once the start has ended (the frame after it ended: the frame's sound
+    // update, after the hunt's, is what hears that the channel finished); the end as
+    // the last second begins.
+    EXPECT_EQ(heard, (std::vector<std::string>{"9: /sound/game/fever_loop.ogg 0.9",
                                                "77: /sound/game/fever_end.ogg 0.9"}));
     EXPECT_EQ(active_bonuses(), "");
     EXPECT_EQ(hunt->get_time_factor(), 1.0f);

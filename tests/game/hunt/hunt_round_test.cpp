@@ -219,6 +219,32 @@ TEST_F(hunt_round, party_gifts_arrive_in_time_order_from_the_other_players) {
     EXPECT_EQ(hunt->get_gift_schedule_count(), 1u);
 }
 
+// A gift won in party round 1 reaches each other player once, in round 2, and never
+// again in round 3; its winner never gets it.
+TEST_F(hunt_round, a_party_gift_reaches_each_other_player_once) {
+    const char *names[] = {"a", "b", "c"};
+    data->set_party_players(names, 3);
+    data->current_turn = 0;
+    data->party_round = 1;
+    data->select_player();
+    data->log_gift_hit("speed", 2.0f);
+    std::string received;
+    for (uint32_t round : {2u, 3u}) {
+        for (uint32_t turn = 0; turn < 3; ++turn) {
+            data->current_turn = turn;
+            data->party_round = round;
+            data->select_player();
+            ASSERT_NE(start_hunt(false), nullptr);
+            ASSERT_TRUE(load(make_round(30)));
+            hunt->activate();
+            take_journal();
+            run(0.5f, 6);
+            received += std::to_string(round) + names[turn] + (take_journal().find("gift.apply") != std::string::npos ? "+ " : "- ");
+        }
+    }
+    EXPECT_EQ(received, "2a- 2b+ 2c+ 3a- 3b- 3c- ");
+}
+
 TEST_F(hunt_round, the_hunt_without_a_hunter_says_so_once_and_runs) {
     install_rows(false);
     ASSERT_NE(start_hunt(), nullptr);

@@ -3,7 +3,8 @@
 // the real player with the shipped rifle, the round's animal targets from the real
 // spawner, on fixed frames of 40 ms. The script's steps go onto the kernel's impulse
 // table: the intro skipped, the turn to the first buck and back, the shot as it
-// crosses the line of sight, then the wait for time over.
+// crosses the line of sight, then the wait for time over. Beside it, the weather and
+// the clock of shipped rounds.
 #include <cmath>
 
 #include "../ai/animal_target_fixture.h"
@@ -16,9 +17,12 @@
 #include "game/session/score.h"
 #include "game/weapons/hunt_weapon_host.h"
 #include "game/weapons/weapon_host.h"
+#include "game/world/environment.h"
+#include "game/world/fog.h"
 #include "game/world/trail.h"
 #include "game/world/trail_follower.h"
 #include "kernel/input.h"
+#include "support/math_compare.h"
 
 namespace quarn::test {
 namespace {
@@ -192,6 +196,55 @@ TEST_F(round1_hunt, the_hunter_shoots_the_first_buck_and_the_round_ends_by_time)
     EXPECT_EQ(score.score, 1030u);
     EXPECT_EQ(score.kills, 1u);
     EXPECT_EQ(data->get_running_score()->score, 1030u) << "the round's score joins the game's";
+}
+
+
+// Rounds take their weather through the map start-up's loader: a preset the map has is
+// applied (round 8 asks for peaks' violet dusk), one it lacks falls back on the clear
+// day. A scene's clock runs until its map has loaded; the round then stands at noon.
+TEST_F(round1_hunt, a_rounds_weather_falls_back_on_clear_and_its_clock_stands_at_noon) {
+    const struct {
+        uint32_t round;
+        const char *weather;  // null: the round's own
+        const char *map;
+        vec3_t fog;
+        bool falls_back;
+    } cases[] = {
+        {8, nullptr, "peaks", {0.666f, 0.522f, 0.506f}, false},
+        {1, "nope", "valley", {0.604f, 0.667f, 0.8f}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.round);
+        // The last case's hunt and its hookup units go first: their names are the next's.
+        set_current_ctrl(nullptr);
+        unit_system_t::clean_garbage();
+        set_current_ctrl(hunt_ctrl_u::create());
+        hunt = unit_cast<hunt_ctrl_u>(get_current_ctrl());
+        ASSERT_NE(hunt, nullptr);
+        environment_u *environment = hunt->get_environment();
+        ASSERT_NE(environment, nullptr);
+        const float before = environment->get_time_of_day();
+        environment->update(1.0f);
+        EXPECT_NEAR(environment->get_time_of_day(), before + 10.0f, 1e-3f) << "ten game seconds a second";
+
+        owner_ptr_t<unit_base_t> progression(load_round_progression("/script/round/rounds.unit"));
+        ASSERT_TRUE(progression);
+        owner_ptr_ret_t<round_logic_u> round = unit_cast<round_logic_u>(round_progression_take(progression.get(), c.round));
+        ASSERT_TRUE(round);
+        EXPECT_STREQ(round->map_name.c_str(), c.map);
+        if (c.weather) round->weather_name = c.weather;
+        log.clear();
+        ASSERT_TRUE(hunt->load_round(std::move(round)));
+        EXPECT_EQ(log.contains("No weather preset"), c.falls_back);
+        EXPECT_EQ(log.contains("[game] the weather 'nope' of valley cannot be had: trying 'clear'"), c.falls_back);
+        ASSERT_NE(environment->get_fog(), nullptr);
+        EXPECT_TRUE(vec_near(environment->get_fog()->get_color(), c.fog, 1e-6f));
+
+        hunt->activate();
+        frames(250, STEP);
+        EXPECT_EQ(environment->get_time_of_day(), 12.0f * 3600.0f) << "ten seconds of the round at noon";
+        EXPECT_TRUE(environment->is_time_frozen());
+    }
 }
 
 }  // namespace

@@ -310,6 +310,37 @@ def model {
     EXPECT_EQ(m.animations[0].frames[1].move, (vec3_t{0, 0, -2}));
 }
 
+// A shape's "uv" rectangle takes in the texture coordinates it would have had (0..1):
+// the quad's corners land on its corners, a rectangle given backwards flips them, and
+// the coordinates a vertex list gives are mapped alike.
+TEST(zm_description, uv_maps_a_shape_into_its_rectangle) {
+    const char *text = R"(
+def model {
+    materials: "a"
+    def parts {
+        def body {
+            def p {
+                def whole { shape: "quad" size: "1 1" }
+                def part { shape: "quad" size: "1 1" uv: "0.5 0.25 1 0.5" }
+                def flipped { shape: "quad" size: "1 1" uv: "0 1 1 0.5" }
+                def listed { shape: "vertices" positions: "0 0 0 1 0 0 0 1 0" uvs: "0 0 1 0 0.5 1" triangles: "0 1 2"
+                             uv: "0 0 2 4" }
+            }
+        }
+    }
+    def looks { def default { a: "a.mat" } }
+})";
+    zmgen::zm_model_t m;
+    ASSERT_TRUE(zmgen::zm_read_description_text(text, "uv.def", m));
+    const std::vector<zmgen::zm_vertex_t> &v = m.geometry.pieces[0].vertices;
+    ASSERT_EQ(v.size(), 15u);
+    const vec2_t expected[15] = {{0, 1},    {1, 1},     {1, 0},    {0, 0},      // whole: as the quad makes them
+                                 {0.5f, 0.5f}, {1, 0.5f}, {1, 0.25f}, {0.5f, 0.25f},  // part
+                                 {0, 0.5f}, {1, 0.5f},  {1, 1},    {0, 1},      // flipped: v runs the other way
+                                 {0, 0},    {2, 0},     {1, 4}};                 // listed
+    for (size_t i = 0; i < 15; ++i) EXPECT_EQ(v[i].uv, expected[i]) << i;
+}
+
 // Closed primitives face out: every triangle's cross(v1 - v0, v2 - v0) and every
 // normal point away from the shape's centre; a shape marked inside faces in.
 TEST(zm_description, primitives_are_wound_outwards) {
@@ -325,6 +356,8 @@ TEST(zm_description, primitives_are_wound_outwards) {
         {"sphere", [](auto &p, auto &s) { zmgen::zm_add_sphere(p, s, 1, 8, 5); }},
         {"capsule", [](auto &p, auto &s) { zmgen::zm_add_capsule(p, s, 0.5f, 2, 8, 3); }},
         {"cylinder", [](auto &p, auto &s) { zmgen::zm_add_cylinder(p, s, 0.5f, 2, 8); }},
+        {"cone", [](auto &p, auto &s) { zmgen::zm_add_frustum(p, s, 0.5f, 0.0f, 2, 8); }},
+        {"frustum", [](auto &p, auto &s) { zmgen::zm_add_frustum(p, s, 0.8f, 0.3f, 2, 8); }},
     };
     const vec3_t centre{1, 2, 3};
     for (const shape_t &shape : shapes)
@@ -359,6 +392,34 @@ TEST(zm_description, primitives_are_wound_outwards) {
     EXPECT_GT(n.z, 0.0f);
     EXPECT_EQ(quad.vertices[0].normal, (vec3_t{0, 0, 1}));
     EXPECT_EQ(zmgen::zm_piece_box(quad).max, (vec3_t{1, 0.5f, 0}));
+}
+
+// A cylinder's `top` narrows its high end (scaled with the model); 0 makes a cone whose
+// point is one place on the axis.
+TEST(zm_description, a_cylinder_narrows_to_its_top) {
+    const char *text = R"(def model {
+    scale: "2"
+    materials: "a"
+    def parts { def tree {
+        def p { def cone { shape: "cylinder" radius: "1" top: "0" length: "2" segments: "6" } }
+        def q { def cut { shape: "cylinder" radius: "1" top: "0.5" length: "2" segments: "6" } }
+    } }
+    def looks { def default { a: "a.mat" } }
+})";
+    zmgen::zm_model_t m;
+    ASSERT_TRUE(zmgen::zm_read_description_text(text, "cone.def", m));
+    ASSERT_EQ(m.geometry.pieces.size(), 2u);
+    for (const zmgen::zm_vertex_t &v : m.geometry.pieces[0].vertices) {
+        if (v.position.z > 1.99f) {
+            EXPECT_LT(std::hypot(v.position.x, v.position.y), 1e-5f);
+        }
+    }
+    EXPECT_EQ(zmgen::zm_piece_box(m.geometry.pieces[0]).max.z, 2.0f);
+    float top = 0.0f;
+    for (const zmgen::zm_vertex_t &v : m.geometry.pieces[1].vertices)
+        if (v.position.z > 1.99f) top = std::fmax(top, std::hypot(v.position.x, v.position.y));
+    EXPECT_NEAR(top, 1.0f, 1e-5f);
+    EXPECT_NEAR(zmgen::zm_piece_box(m.geometry.pieces[1]).max.x, 2.0f, 1e-5f);
 }
 
 // The example of docs/formats/model-description.md builds.
@@ -406,6 +467,10 @@ TEST(zm_description, refuses_broken_descriptions) {
          "bad.def:3: unknown key 'radius' for a box"},
         {"box without a size", model(slot + shape("shape: \"box\"")), "a box needs 'size'"},
         {"zero radius", model(slot + shape("shape: \"sphere\" radius: \"0\"")), "'radius' must be above 0"},
+        {"texture rectangle of three numbers", model(slot + shape("shape: \"quad\" size: \"1 1\" uv: \"0 0 1\"")),
+         "bad.def:3: 'uv' needs 4 numbers"},
+        {"negative top", model(slot + shape("shape: \"cylinder\" radius: \"1\" length: \"1\" top: \"-1\"")),
+         "'top' must not be below 0"},
         {"material not a slot", model(slot + "def parts { def b { def p { material: \"z\" } } }\n"),
          "bad.def:3: 'z' is not one of the material slots"},
         {"look missing a slot", model(slot + piece + "def looks { def default {} }\n"),

@@ -219,6 +219,81 @@ TEST_F(game_process_alone, commands_say_when_their_files_fail) {
     ufs_unmount(script);
 }
 
+// Once a command has let the controller go, a round or a mission that does not start
+// leads to the menu: the loading screen goes and the menu controller runs, so the
+// player never faces a black screen without a window.
+TEST_F(game_process_alone, a_round_or_a_mission_that_does_not_start_leads_to_the_menu) {
+    for (const unit_descriptor_t *d : {&round_progression_u::unit_descriptor, &round_logic_u::unit_descriptor,
+                                       &trail_use_u::unit_descriptor, &round_test_desc_u::unit_descriptor,
+                                       &round_test_hunt_u::unit_descriptor})
+        ASSERT_TRUE(bank.register_class(d));
+    owner_ptr_t<round_test_desc_u> desc(round_test_desc_u::create());
+    ASSERT_TRUE(desc->set_name("test.desc"));
+    temp_dir_t rounds;
+    fs_device_t *script = ufs_mount(FS_DEVICE_DIRECTORY, rounds.path().c_str(), "/script/round", false, 0);
+    ASSERT_NE(script, nullptr);
+    // Round 1 loads (the hunt here takes none), round 2 is missing.
+    ASSERT_TRUE(write_file(rounds.file("rounds.unit"),
+                           "RozErere\n{\nround_progression : .p\n{\nrounds: 2\nrounds[0]: .r1\nrounds[1]: null\n}\n"
+                           "trail_use : .t1 { trail_name: \"t\" scorings_supported: 1 scorings_supported[0]: test.desc }\n"
+                           "round_logic : .r1 { map_name: \"valley\" time_limit: 60 target_count: 1 "
+                           "scoring_occurence: 1 trails: 1 trails[0]: .t1 }\n}\n"));
+    process->count_rounds();
+    ASSERT_EQ(process->get_round_count(), 2u);
+    menu_ctrl_u::set_first_start(false);
+
+    const struct {
+        const char *line;
+        const char *said;
+    } cases[] = {
+        {"start /home/none.def", "Mission (/home/none.def) does not exist."},
+        {"init_round 2", "Round (2) does not exist"},
+        {"init_round 1", "The hunt does not take round 1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        install_test_ctrl();
+        process->set_controller_running(true);
+        log.clear();
+        EXPECT_EQ(cmd_run_line(c.line, -1), cmd_t::DONE);
+        EXPECT_TRUE(log.contains(c.said));
+        menu_ctrl_u *menu = unit_cast<menu_ctrl_u>(get_current_ctrl());
+        ASSERT_NE(menu, nullptr) << "the menu takes the controller's place";
+        EXPECT_EQ(menu->pending_step, menu_ctrl_u::STEP_LOADING) << "activated: the menu loads its scene next";
+        EXPECT_TRUE(process->is_controller_running());
+        EXPECT_EQ(process->get_loading_window(), nullptr);
+    }
+    set_current_ctrl(nullptr);
+    ufs_unmount(script);
+}
+
+// An hour or a mode line that does not read is refused with the usage message, as a
+// missing one is: "g_time abc" would otherwise set midnight.
+TEST_F(game_process_alone, g_time_and_g_mode_refuse_what_does_not_read) {
+    const char *time_usage = "Unable to change game-time - not enough parameters - usage: g_time <hour>";
+    const char *mode_usage = "Unable to change mode - not enough params - usage: g_mode driver device modeline "
+                             "fullscreen.";
+    const struct {
+        const char *line;
+        int result;
+        const char *said;
+    } cases[] = {
+        {"g_time abc", cmd_t::FAILED, time_usage},
+        {"g_time 12abc", cmd_t::FAILED, time_usage},
+        {"g_time nan", cmd_t::FAILED, time_usage},
+        {"g_time 1e39", cmd_t::FAILED, time_usage},
+        {"g_mode gl dev 640by480 1", cmd_t::FAILED, mode_usage},
+        // A number of hours passes: here no scene has an environment to take it.
+        {"g_time -1.5", cmd_t::DONE, "g_time: the scene has no environment"},
+    };
+    for (const auto &c : cases) {
+        log.clear();
+        EXPECT_EQ(cmd_run_line(c.line, -1), c.result) << c.line;
+        EXPECT_TRUE(log.contains(c.said)) << c.line;
+    }
+    EXPECT_FALSE(process->is_mode_switch_requested());
+}
+
 // The screens ask which rounds are played on a map: their numbers in the progression,
 // by the exact map name. A progression that does not load says why and has none.
 TEST_F(game_process_alone, the_rounds_of_a_map_by_number) {
@@ -289,6 +364,19 @@ TEST_F(game_process_alone, a_busy_controller_makes_the_command_wait) {
     ASSERT_NE(get_current_ctrl(), nullptr);
     EXPECT_NE(unit_cast<menu_ctrl_u>(get_current_ctrl()), nullptr);
     EXPECT_TRUE(process->is_controller_running());
+}
+
+// A controller that closing its windows frees (every effect that held it was in them)
+// is let go at once: the command does not wait a pass for nothing.
+TEST_F(game_process_alone, a_controller_freed_by_closing_its_windows_is_let_go_at_once) {
+    test_ctrl_u *ctrl = install_test_ctrl();
+    ctrl->raise_busy_count();
+    ctrl->raise_busy_count();
+    ctrl->frees_at_close = true;
+    const int closed = test_ctrl_u::windows_closed;
+    EXPECT_EQ(cmd_run_line("menu", -1), cmd_t::DONE);
+    EXPECT_GT(test_ctrl_u::windows_closed, closed);
+    EXPECT_NE(unit_cast<menu_ctrl_u>(get_current_ctrl()), nullptr);
 }
 
 // "map" during a busy scene waits too, and writes its mission only once the scene
@@ -392,6 +480,7 @@ TEST_F(game_process_alone, the_menu_steps_party_and_hidden_scene) {
     menu->scene_visible = true;
     menu->update(0.1f);
     menu->draw();
+    snd_update_state();  // the frame's sound update hands the device the listener
     EXPECT_EQ(menu->get_frame_count(), 1u);
     EXPECT_TRUE(menu->grass_primed);
     EXPECT_EQ(device.get_listener().placement.position, camera) << "the listener goes with the camera";

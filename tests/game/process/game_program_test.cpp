@@ -122,6 +122,28 @@ TEST(game_process_program, variables_are_checked_and_stored) {
     }
 }
 
+// The player's texture settings outlive a restart: the first run sets them and stores
+// its configuration at the end; the second reads that file and stores them again.
+TEST(game_process_program, texture_settings_are_kept_across_a_restart) {
+    program_copy_t program;
+    program.add_build_plugins();
+    const char *const kept[] = {"uset r_texture_detail \"2\"", "uset r_anisotropy_factor \"0.75\""};
+    program.set_home_config("uset r_texture_detail 2\nuset r_anisotropy_factor 0.75\nquit\n");
+    program_result_t r = program.run({"-nocpu"});
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    std::string stored = read_text(program.home_file("config.cfg"));
+    for (const char *line : kept) EXPECT_NE(stored.find(line), std::string::npos) << line << "\n" << stored;
+
+    program.set_home_config(stored + "quit\n");
+    r = program.run({"-nocpu"});
+    ASSERT_TRUE(r.started);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    stored = read_text(program.home_file("config.cfg"));
+    for (const char *line : kept)
+        EXPECT_NE(stored.find(line), std::string::npos) << "after the restart: " << line << "\n" << stored;
+}
+
 // Every usage and error text, each after its own command line. Without a round
 // progression every round id is refused, and nothing else happens.
 TEST(game_process_program, commands_say_their_usage_and_errors) {

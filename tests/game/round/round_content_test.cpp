@@ -97,6 +97,8 @@ TEST_F(round_content, the_progression_lists_30_rounds_in_three_tiers) {
         const std::string s = stage.substr(stage.find('.') + 1);
         EXPECT_EQ(round->map_name.c_str(), map);
         EXPECT_TRUE(weathers.count(round->weather_name.c_str())) << round->weather_name.c_str();
+        EXPECT_TRUE(exists(("/map/" + map + "/environment/" + round->weather_name.c_str() + ".unit").c_str()))
+            << "the map has the round's weather";
         EXPECT_EQ(round->start_point_name.c_str(), "PlayerStart.startPoint" + s);
         EXPECT_EQ(round->ambient_loop.c_str(), "/sound/environment/" + map + ".ogg");
         EXPECT_TRUE(exists(round->ambient_loop.c_str()));

@@ -3,7 +3,10 @@
 // curve's readings and refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "../world/world_unit_fixture.h"
 #include "game/scene/herd_writer.h"
@@ -177,7 +180,9 @@ TEST_F(herd_writer, herds_are_written_around_the_nearest_start_point_until_the_p
     EXPECT_TRUE(messages.contains("[game] cannot get (thirst_pattern) value of species (moose)"));
     // The first animal of a herd stands nearest the centre (near list, then far); the
     // whitetail's description scales it by 1.2, the moose has none; the preset's
-    // values come first, scaled by the gender's own (fact_enemy 8 x 2).
+    // values come first, scaled by the gender's own (fact_enemy 8 x 2). Scores and
+    // weights by size: the whitetails of 1.24 to 1.40 at the top of 10:20 (clamped
+    // from 1.3) and beyond 60:130, the moose of 0.93 a little past a third of 100:200.
     EXPECT_EQ(dump(*animals), R"(whitetail_male00
   name: whitetail_male00
   species: whitetail
@@ -193,8 +198,8 @@ TEST_F(herd_writer, herds_are_written_around_the_nearest_start_point_until_the_p
   val_aggression: 0.02968107
   val_mate: 0
   scale: 1.2378362
-  weight: 62.411217
-  score: 10.449096
+  weight: 124.140495
+  score: 19.342825
 whitetail_male01
   name: whitetail_male01
   species: whitetail
@@ -211,8 +216,8 @@ whitetail_male01
   val_aggression: 0.037897233
   val_mate: 0
   scale: 1.3675961
-  weight: 70.60396
-  score: 11.493033
+  weight: 138.18513
+  score: 20
 whitetail_male02
   name: whitetail_male02
   species: whitetail
@@ -229,8 +234,8 @@ whitetail_male02
   val_aggression: 0.019433012
   val_mate: 0
   scale: 1.4017184
-  weight: 77.84002
-  score: 11.820817
+  weight: 151.7938
+  score: 19.999058
 moose_male03
   name: moose_male03
   species: moose
@@ -246,9 +251,157 @@ moose_male03
   val_stress: 0.3
   val_mate: 0
   scale: 0.92964685
-  weight: 209.5702
-  score: 98.224724
+  weight: 398.11444
+  score: 135.81972
 )");
+}
+
+TEST_F(herd_writer, a_herd_is_shared_among_the_genders_by_their_shares) {
+    std::vector<std::pair<float, float>> points;
+    for (int i = 0; i < 30; ++i) points.emplace_back(float(10 + i), 0.0f);
+    put_starts(points);
+    def_pool_t game;
+    const char game_text[] =
+        "def species {\n"
+        "  def deer {\n"
+        "    def carcass {}\n"
+        "    def male { gender: \"1\" herd_share: \"0.2\" }\n"
+        "    def female { gender: \"2\" herd_share: \"0.8\" }\n"
+        "    def young { gender: \"3\" }\n"
+        "  }\n"
+        "  def bear {\n"
+        "    def male { gender: \"1\" herd_share: \"1\" }\n"
+        "    def female { gender: \"2\" herd_share: \"1\" }\n"
+        "    def young { gender: \"3\" herd_share: \"1\" }\n"
+        "  }\n"
+        "  def hare { def female { gender: \"2\" } def male { gender: \"1\" } }\n"
+        "  def odd { def male { gender: \"1\" herd_share: \"x\" } def female { gender: \"2\" herd_share: \"2\" } }\n"
+        "}\n";
+    ASSERT_TRUE(game.read_text(game_text, sizeof game_text - 1, "/t/game.def"));
+    const struct {
+        const char *species;
+        uint32_t count;
+        const char *types;  // each animal's type, in the order written
+    } cases[] = {
+        {"deer", 5, "male female female female female"},
+        {"deer", 2, "female female"},  // 0.4 and 1.6: the larger remainder
+        {"deer", 1, "female"},
+        {"bear", 4, "male male female young"},  // a third each; the tie to the earlier
+        {"bear", 5, "male male female female young"},
+        {"hare", 3, "male male male"},  // no shares: the male takes the herd
+        {"odd", 2, "female female"},    // a share that does not read is none
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.species) + " " + std::to_string(c.count));
+        def_pool_t mission;
+        def_obj_t *animals = mission.create_object("animals");
+        ASSERT_NE(animals, nullptr);
+        randomizer_t random(7);
+        herd_order_t order;
+        order.pool = &mission;
+        order.parent = animals;
+        order.game = &game;
+        order.map = "herd";
+        order.random = &random;
+        messages.clear();
+        const herd_request_t request{c.species, c.count};
+        ASSERT_EQ(write_herds(order, &request, 1), c.count);
+        std::string types, leader;
+        for (const def_obj_t *o = animals->get_first_child(); o; o = o->get_next()) {
+            types += (types.empty() ? "" : " ") + std::string(o->get_dvalue("type", ""));
+            if (leader.empty()) {
+                leader = o->get_name();
+                EXPECT_EQ(o->get_value("mate"), nullptr) << "the first leads";
+            } else {
+                EXPECT_STREQ(o->get_dvalue("mate", ""), leader.c_str()) << "all follow the first";
+            }
+        }
+        // Each type's animals together, the types in file order.
+        EXPECT_EQ(types, c.types);
+        if (std::string(c.species) == "odd") {
+            EXPECT_TRUE(messages.contains("[game] invalid (herd_share) value of species (odd.male)"));
+        }
+    }
+}
+
+// The shipped game definition's herds hold both genders, and their trophy scores and
+// weights reach across the natural ranges of each gender (times the draws' random
+// factors): a herd of sizes 0.8 to 1.2 does not all score the low end.
+TEST_F(herd_writer, the_shipped_herds_hold_both_genders_across_their_score_and_weight_ranges) {
+    fs_device_t *builtin =
+        ufs_mount(FS_DEVICE_DIRECTORY, (test_source_dir() + "/data/builtin").c_str(), "/", true, 0);
+    ASSERT_NE(builtin, nullptr);
+    def_pool_t game;
+    const bool read = game.read_from("/def/game.def");
+    ufs_unmount(builtin);
+    ASSERT_TRUE(read);
+    messages.clear();
+    std::vector<std::pair<float, float>> points;
+    for (int i = 0; i < 800; ++i) points.emplace_back(float(10 + i % 40), float(i / 40));
+    put_starts(points);
+
+    // A herd of five of each kind (what a random mission writes), then large ones.
+    const struct {
+        const char *species;
+        const char *five;  // the types of a herd of five
+    } herds[] = {{"whitetail", "male female female female female"},
+                 {"moose", "male male female female female"},
+                 {"grizzly", "male male female female female"}};
+    for (const auto &h : herds) {
+        SCOPED_TRACE(h.species);
+        def_pool_t mission;
+        def_obj_t *animals = mission.create_object("animals");
+        randomizer_t random(3);
+        herd_order_t order{&mission, animals, &game, "herd", vec3_t{}, 11.0f, &random};
+        const herd_request_t request{h.species, 5};
+        ASSERT_EQ(write_herds(order, &request, 1), 5u);
+        std::string types;
+        for (const def_obj_t *o = animals->get_first_child(); o; o = o->get_next())
+            types += (types.empty() ? "" : " ") + std::string(o->get_dvalue("type", ""));
+        EXPECT_EQ(types, h.five);
+    }
+
+    // The natural ranges: score (0 0 for antlered bucks, scored by their antlers) and weight.
+    const struct {
+        const char *species, *type;
+        float score_lo, score_hi, weight_lo, weight_hi;
+    } ranges[] = {
+        {"whitetail", "male", 0, 0, 60, 130},     {"whitetail", "female", 10, 20, 40, 85},
+        {"moose", "male", 150, 220, 380, 600},    {"moose", "female", 100, 150, 300, 450},
+        {"grizzly", "male", 20, 27, 180, 360},    {"grizzly", "female", 17, 23, 120, 230},
+    };
+    def_pool_t mission;
+    def_obj_t *animals = mission.create_object("animals");
+    randomizer_t random(99);
+    herd_order_t order{&mission, animals, &game, "herd", vec3_t{}, 11.0f, &random};
+    const herd_request_t requests[] = {{"whitetail", 250}, {"moose", 250}, {"grizzly", 250}};
+    ASSERT_EQ(write_herds(order, requests, 3), 750u);
+    // The draws log nothing (the antler files are not mounted here: the bucks get none).
+    for (const std::string &e : messages.texts(message_t::ERROR)) EXPECT_EQ(e.find("[animal]"), std::string::npos) << e;
+    for (const auto &r : ranges) {
+        SCOPED_TRACE(std::string(r.species) + "." + r.type);
+        float score[2] = {1e9f, -1e9f}, weight[2] = {1e9f, -1e9f};
+        uint32_t n = 0;
+        for (const def_obj_t *o = animals->get_first_child(); o; o = o->get_next()) {
+            if (strcmp(o->get_dvalue("species", ""), r.species) || strcmp(o->get_dvalue("type", ""), r.type)) continue;
+            ++n;
+            float s = 0, w = 0;
+            ASSERT_TRUE(o->get_real("score", s) && o->get_real("weight", w));
+            score[0] = std::min(score[0], s), score[1] = std::max(score[1], s);
+            weight[0] = std::min(weight[0], w), weight[1] = std::max(weight[1], w);
+        }
+        ASSERT_GE(n, 50u);
+        // Within the range times the random factors, and reaching near both its ends.
+        const float sw = r.score_hi - r.score_lo, ww = r.weight_hi - r.weight_lo;
+        EXPECT_GE(score[0], r.score_lo * 0.98f);
+        EXPECT_LE(score[1], r.score_hi * 1.02f);
+        EXPECT_LE(score[0], r.score_lo + 0.1f * sw + 0.02f * r.score_lo);
+        EXPECT_GE(score[1], r.score_hi - 0.1f * sw - 0.02f * r.score_hi);
+        EXPECT_GE(weight[0], r.weight_lo * 0.93f);
+        EXPECT_LE(weight[1], r.weight_hi * 1.07f);
+        EXPECT_LE(weight[0], r.weight_lo + 0.1f * ww);
+        EXPECT_GE(weight[1], r.weight_hi - 0.1f * ww);
+    }
 }
 
 TEST_F(herd_writer, nothing_is_written_without_animals_species_or_start_points) {

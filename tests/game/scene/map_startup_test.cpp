@@ -138,6 +138,29 @@ TEST_F(map_startup, a_missing_weather_falls_back_to_clear_then_to_the_defaults) 
     EXPECT_EQ(scene->player.placed, 1) << "the start goes on";
 }
 
+TEST_F(map_startup, the_clock_runs_until_the_map_has_loaded_and_then_stands) {
+    set_current_ctrl(startup_ctrl_u::create());
+    environment_u *fresh = get_current_ctrl()->get_environment();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_FALSE(fresh->is_time_frozen());
+    fresh->update(6.0f);
+    EXPECT_NEAR(fresh->get_time_of_day(), 8.0f * 3600.0f + 60.0f, 1e-2f) << "ten game seconds a second";
+
+    for (const char *general : {"area: \"valley\" time: \"15\"", "area: \"valley\""}) {
+        SCOPED_TRACE(general);
+        start(general);
+        environment_u *env = scene->get_environment();
+        EXPECT_TRUE(env->is_time_frozen());
+        const float hour = env->get_time_of_day();
+        for (int i = 0; i < 60; ++i) env->update(1.0f);
+        EXPECT_EQ(env->get_time_of_day(), hour) << "a minute later";
+        // "g_time" still sets it.
+        env->set_time_of_day(6.5f);
+        env->update(1.0f);
+        EXPECT_NEAR(env->get_time_of_day(), 6.5f * 3600.0f, 1e-2f);
+    }
+}
+
 TEST_F(map_startup, animals_are_created_only_for_a_mission_that_has_some) {
     message_capture_t log;
     start("area: \"test\"");

@@ -39,6 +39,8 @@ void probe_t::draw() { m_journal.push_back(m_name + ".draw"); }
 
 void test_ctrl_u::close_windows() {
     ++windows_closed;
+    if (frees_at_close)
+        while (get_busy_count() > 0) lower_busy_count();
     world_gone_at_close = get_world_unit() == nullptr;
 }
 

@@ -58,6 +58,9 @@ public:
 
     still_view_t view;
     idle_player_t player;
+    // Set: closing the windows ends every effect that held the scene (the count goes
+    // to 0), as it does when only the session's windows held it.
+    bool frees_at_close = false;
     // Counts close_windows and notes whether the world was already gone then.
     static inline int windows_closed = 0;
     static inline bool world_gone_at_close = false;

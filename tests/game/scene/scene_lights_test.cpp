@@ -15,6 +15,7 @@
 #include "outside/visbase/camera.h"
 #include "outside/visbase/render.h"
 #include "qrncore/geometry/projection.h"
+#include "qrncore/units/unit_system.h"
 
 namespace quarn::test {
 namespace {
@@ -148,6 +149,32 @@ TEST_F(scene_lights, cameras_take_their_planes_and_the_pushed_views_rectangle) {
     EXPECT_NEAR(ctrl->get_camera_packet(0)->projection.at(1, 1) / ctrl->get_camera_packet(0)->projection.at(0, 0),
                 2.0f, 1e-4f);
     EXPECT_TRUE(gfx_camera_world_matrix() == ctrl->get_camera_packet(0)->camera) << "camera 1 is loaded";
+}
+
+// A frame makes and drops no units: the view settings are read from the game data,
+// and while there is none the cameras take those a new game data starts with.
+TEST_F(scene_lights, a_frame_makes_no_units_and_without_game_data_takes_the_defaults) {
+    r_view_t view;
+    view.width = 640;
+    view.height = 480;
+    gfx_view_set(view);
+    for (game_data_t *with : {&data, static_cast<game_data_t *>(nullptr)}) {
+        SCOPED_TRACE(with ? "with game data" : "without");
+        set_game_data(with);
+        unit_system_t::clean_garbage();
+        for (int frame = 0; frame < 3; ++frame) ctrl->update_camera_and_lights();
+        EXPECT_EQ(unit_system_t::get_garbage_count(), 0u);
+    }
+    const rectangle_t<float> rect{0, 640, 480, 0};
+    const struct {
+        uint32_t index;
+        float near, far, fov;
+    } cases[] = {{0, 0.1f, 1000, 60}, {1, 0.01f, 2, 60}, {2, 100, 10000, 60}};
+    for (const auto &c : cases) {
+        mat4_t expected;
+        r_frustum_projection_matrix(&expected, rect, c.near, c.far, c.fov, 0.0f);
+        EXPECT_TRUE(ctrl->get_camera_packet(c.index)->projection == expected) << c.index;
+    }
 }
 
 }  // namespace

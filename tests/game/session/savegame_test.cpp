@@ -3,11 +3,14 @@
 // before it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "game/session/session_fixture.h"
+#include "platform/files.h"
 #include "platform/settings_store.h"
 #include "qrncore/qrnutils/ufs/cfile.h"
 #include "qrncore/qrnutils/ufs/fs.h"
@@ -30,6 +33,32 @@ protected:
     }
 
 public:
+    // The save's file, its temporary file and the stored value ("<none>" for each
+    // missing), as a program that ended at some step leaves them.
+    struct state_t {
+        std::string file, temp, value;
+    };
+    state_t state() const {
+        auto bytes = [&](const char *name) {
+            return std::filesystem::exists(home_file(name)) ? read_file(home_file(name)) : std::string("<none>");
+        };
+        return {bytes("savegame"), bytes("savegame.tmp"), stored()};
+    }
+    void set_state(const state_t &s) {
+        const std::pair<const char *, const std::string *> files[] = {{"savegame", &s.file},
+                                                                       {"savegame.tmp", &s.temp}};
+        for (const auto &[name, bytes] : files) {
+            std::filesystem::remove(home_file(name));
+            if (*bytes != "<none>") {
+                ASSERT_TRUE(write_file(home_file(name), *bytes));
+            }
+        }
+        if (s.value == "<none>") {
+            ASSERT_TRUE(platform::settings_delete_value(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE));
+        } else {
+            ASSERT_TRUE(platform::settings_write_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, s.value.c_str()));
+        }
+    }
     static std::string stored() {
         char value[64] = "";
         if (!platform::settings_read_string(SAVEGAME_SETTINGS_KEY, SAVEGAME_SETTINGS_VALUE, value, sizeof value))
@@ -186,6 +215,84 @@ TEST_F(savegame, a_save_that_fails_part_way_keeps_the_earlier_save_loadable) {
     EXPECT_FALSE(savegame_write());
     EXPECT_EQ(stored(), "<none>");
     EXPECT_EQ(home_listing(), std::vector<std::string>{"scores.unit"});
+}
+
+// The new file takes the old one's place in one move, never by being copied over
+// it: when the move fails, the earlier save keeps its bytes and its value and still
+// loads, and no temporary file is left.
+TEST_F(savegame, a_save_whose_file_cannot_be_moved_keeps_the_earlier_one) {
+    ASSERT_TRUE(savegame_write());
+    const std::string before = save_bytes();
+    data().round_index = 9;
+    platform::file_set_rename([](const char *, const char *) { return -1; });
+    EXPECT_FALSE(savegame_write());
+    platform::file_set_rename(nullptr);
+    EXPECT_TRUE(log.contains("could not take the place of '/home/savegame': the old file is kept."));
+    EXPECT_EQ(save_bytes(), before);
+    EXPECT_EQ(stored(), "beef0001");
+    EXPECT_EQ(home_listing(), (std::vector<std::string>{"savegame", "scores.unit"}));
+    ASSERT_TRUE(savegame_resume());
+    EXPECT_EQ(data().round_index, 4u);
+}
+
+// A save stopped part way, as when the program ends between its steps, still leaves
+// one save that loads with its value: before the value is stored, the earlier one;
+// from then on the new one, whose file is put in place when the save is looked for.
+TEST_F(savegame, a_save_stopped_between_its_steps_leaves_a_save_with_its_value) {
+    ASSERT_TRUE(savegame_write());  // round 4, value beef0001
+    // The files and the value as the new file is about to take the old one's place,
+    // and just after.
+    static savegame *self = nullptr;
+    static state_t before_move, after_move;
+    self = this;
+    platform::file_set_rename([](const char *from, const char *to) {
+        const bool save = std::string(to).ends_with("/savegame");
+        if (save) before_move = self->state();
+        const int moved = ::rename(from, to);
+        if (save) after_move = self->state();
+        return moved;
+    });
+    data().round_index = 9;
+    ASSERT_TRUE(savegame_write());  // round 9, value beef0002
+    platform::file_set_rename(nullptr);
+    ASSERT_NE(before_move.temp, "<none>");
+    ASSERT_EQ(after_move.temp, "<none>");
+
+    state_t unbound = before_move;
+    unbound.value = "beef0001";
+    const struct {
+        const char *stopped;
+        state_t state;
+        uint32_t round;
+    } cases[] = {
+        {"before its value was stored", unbound, 4},
+        {"after its value was stored", before_move, 9},
+        {"after its file was moved", after_move, 9},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stopped);
+        set_state(c.state);
+        EXPECT_TRUE(savegame_exists());
+        ASSERT_TRUE(savegame_resume());
+        EXPECT_EQ(data().round_index, c.round);
+        EXPECT_EQ(home_listing(), std::vector<std::string>{"scores.unit"});
+        EXPECT_EQ(stored(), "<none>");
+    }
+}
+
+// A save naming a round the progression no longer has could never be resumed: it is
+// not offered, and resuming it changes nothing, the save included.
+TEST_F(savegame, a_save_of_a_round_that_does_not_exist_is_not_offered_and_stays) {
+    ASSERT_TRUE(savegame_write());
+    data().round_count = 3;
+    EXPECT_FALSE(savegame_exists());
+    EXPECT_TRUE(log.contains("[savegame_u] The savegame names round 4, which does not exist."));
+    EXPECT_FALSE(savegame_resume());
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(home_listing(), (std::vector<std::string>{"savegame", "scores.unit"}));
+    EXPECT_EQ(stored(), "beef0001");
+    data().round_count = 30;
+    EXPECT_TRUE(savegame_exists());
 }
 
 TEST_F(savegame, the_binding_is_the_users_login_and_a_random_hexadecimal_value) {

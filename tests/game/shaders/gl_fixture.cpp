@@ -8,6 +8,7 @@
 #include "game/visuals/shaders/shaderlib.h"
 #include "kernel/gfx.h"
 #include "kernel/plugins.h"
+#include "outside/qrnshared/ui/zml.h"
 #include "outside/visbase/visbase.h"
 #include "qrncore/geometry/projection.h"
 #include "qrncore/qrnutils/hbmp/tga.h"
@@ -85,6 +86,9 @@ void gl_fixture_t::TearDown() {
     if (drawable) gfx_drawable_destroy(drawable);
     gfx_shutdown_devices();
     gfx_set_rendering_device(nullptr);
+    // The fonts the renderer asked the text layer for (glyph runs) are the kernel's
+    // resources: they go before it.
+    zml_shutdown();
     shader_fixture_t::TearDown();
     gfx_stop();
     visbase_shutdown();

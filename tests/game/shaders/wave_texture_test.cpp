@@ -265,6 +265,61 @@ TEST_F(wave_texture, eight_by_eight_matches_the_formulas) {
     }
 }
 
+// At a steady frame rate the phases advance by one product a step instead of a sine
+// and a cosine; the texels stay those of the time itself (within the rounding of a
+// byte), also after a parameter change and far into the game. Updates closer than
+// MIN_INTERVAL keep the texels.
+TEST_F(wave_texture, stepped_phases_and_the_update_rate) {
+    const fixed_source_t seed;
+    fixed_source_t source = seed;
+    fft_wave_texture_t stepped(32, 32, NAME, 0, source.random());
+    stepped.set_scalar_parameter(fft_wave_texture_t::PARAM_AMPLITUDE, 0.02f);
+    float time = 3.0f;
+    auto expect_as_computed_outright = [&](const char *when) {
+        fixed_source_t same = seed;
+        fft_wave_texture_t outright(32, 32, "/procedural/outright.tobj", 0, same.random());
+        outright.set_scalar_parameter(fft_wave_texture_t::PARAM_AMPLITUDE, stepped.get_amplitude());
+        outright.set_scalar_parameter(fft_wave_texture_t::PARAM_PATCH_SIZE, stepped.get_patch_size());
+        outright.update(time);
+        context.end_frame();
+        const std::vector<uint8_t> a = level_bytes(stepped, 0), b = level_bytes(outright, 0);
+        ASSERT_EQ(a.size(), b.size());
+        int worst = 0;
+        for (size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+        EXPECT_LE(worst, 1) << when;
+    };
+    for (int frame = 0; frame < 300; ++frame, time += 0.04f) {
+        stepped.update(time);
+        context.end_frame();
+    }
+    time -= 0.04f;
+    expect_as_computed_outright("after 300 steps");
+
+    stepped.set_scalar_parameter(fft_wave_texture_t::PARAM_PATCH_SIZE, 30.0f);
+    for (int frame = 0; frame < 20; ++frame) {
+        time += 0.05f;
+        stepped.update(time);
+        context.end_frame();
+    }
+    expect_as_computed_outright("after a new spectrum");
+
+    // A frame rate above the texture's: the texels wait for MIN_INTERVAL.
+    const std::vector<uint8_t> before = level_bytes(stepped, 0);
+    stepped.update(time + 0.5f * fft_wave_texture_t::MIN_INTERVAL);
+    EXPECT_FALSE(stepped.get_texture()->has(c_item_t::CHANGED));
+    EXPECT_EQ(level_bytes(stepped, 0), before);
+    stepped.update(time + 1.5f * fft_wave_texture_t::MIN_INTERVAL);
+    EXPECT_TRUE(stepped.get_texture()->has(c_item_t::CHANGED));
+    context.end_frame();
+
+    // Waves of one length share a frequency: far fewer than the cells.
+    fft_wave_texture_t big(64, 64, NAME, 0);
+    EXPECT_LT(big.get_frequency_count(), 64u * 64u / 5);
+    EXPECT_EQ(big.get_frequency_index(32, 33), big.get_frequency_index(33, 32));
+    EXPECT_EQ(big.get_frequency_index(32, 31), big.get_frequency_index(31, 32));
+    EXPECT_NE(big.get_frequency_index(32, 33), big.get_frequency_index(32, 34));
+}
+
 TEST_F(wave_texture, bad_sizes_and_calm_water) {
     const struct {
         uint32_t width, height;

@@ -221,6 +221,30 @@ TEST_F(animal_marker, the_window_follows_the_projection_on_whole_pixels_and_stay
     m->update_position({0.0f, 0.0f, -10.0f}, nullptr);  // no camera: nothing
 }
 
+// The scene that shows the markers closes its windows: a marker's window goes at once,
+// with the bonus icon's effect that never ends; the marker does nothing more, and its
+// own end opens nothing again.
+TEST_F(animal_marker, a_marker_whose_scene_closes_its_windows_goes_at_once) {
+    animal_hud_u *m = make();
+    m->set_bonus_text("sunglasses");
+    m->set_bonus_marked(true);
+    run_for(3.0);
+    EXPECT_EQ(effects(m), "uifx.composite.fadein.bonus@10020");
+    const uint32_t windows = ui_window_count();
+    m->close_window();
+    EXPECT_EQ(ui_window_count(), windows - 1);
+    EXPECT_EQ(m->get_window(), nullptr);
+    EXPECT_EQ(m->get_handler(), nullptr);
+    m->set_health(1, 2);
+    m->set_bonus_marked(false);
+    m->close_window();
+    step();
+    markers.clear();
+    unit_system_t::clean_garbage();
+    run_for(1.0);
+    EXPECT_EQ(ui_window_count(), windows - 1);
+}
+
 TEST_F(animal_marker, windows_are_numbered_once_and_a_marker_let_go_leaves_after_its_fade) {
     animal_hud_u *a = make();
     animal_hud_u *b = make();

@@ -264,5 +264,25 @@ TEST_F(input_line, the_log_view_shows_the_newest_messages_lowest_with_their_colo
     kernel_log_stop();
 }
 
+// Messages carry colour escapes ("\g" green, "\y" yellow, "\w" white, "\\" a
+// backslash): the view colours them as any text, and shows the rest as written.
+TEST_F(input_line, the_log_view_colours_the_escapes_of_a_message_and_shows_its_tags_as_text) {
+    kernel_log_start(log_options_t{});
+    message("\\gOpen Dynamics Engine");
+    message("\\yusage:\\w map <b>NAME</b>");
+    message("a \\\\y stays");
+    ASSERT_NE(open("entity ui.comp.logview { id: \"1\" coords: \"0 0 1024 100\" }"), nullptr);
+    step();
+    ASSERT_TRUE(get<ui_log_view_t>(1)->is_built());
+    const std::string drawn = dump();
+    for (const char *tinted : {"tint ff00ff00 \"Open Dynamics Engine\"", "tint ff00ffff \"usage:\"",
+                               "tint ffffffff \" map <b>NAME</b>\"",
+                               "tint ffffffff \"a \\\\y stays\""})  // the draw log escapes a backslash
+        EXPECT_NE(drawn.find(tinted), std::string::npos) << tinted << "\n" << drawn;
+    EXPECT_EQ(drawn.find("\\g"), std::string::npos) << drawn;
+    ui_wremove(window_item);
+    kernel_log_stop();
+}
+
 }  // namespace
 }  // namespace quarn::test

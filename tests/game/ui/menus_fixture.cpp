@@ -84,6 +84,8 @@ void menus_fixture_t::SetUp() {
     ASSERT_EQ(ui_pinsert("/ui/pointer/main.esc"), 0);
     session = std::make_unique<front_end_session_t>();
     ASSERT_NE(session->get_high_scores(), nullptr);
+    // The shipped progression's rounds, which a save must name to be offered.
+    session->get_game_data().round_count = 30;
     set_menu_ctrl_access(&menu_fields);
     menu_attract_mode = false;
     menu_party_easy = true;

@@ -6,6 +6,7 @@
 #include "game/ui/moptionshdl.h"
 #include "game/ui/mmainhdl.h"
 #include "game/ui/slider_control.h"
+#include "game/ui/uifx_view.h"
 #include "menus_fixture.h"
 
 namespace quarn::test {
@@ -91,6 +92,27 @@ TEST_F(menus_options, controls_set_the_variables) {
     toggle(32);
     EXPECT_EQ(var_text("m_invert"), "1");
     EXPECT_EQ(var_text("m_filter"), "1");
+}
+
+// Switching sound on runs a ghost of the toggle over it, showing the toggle's own text
+// as every other effect over an item does.
+TEST_F(menus_options, switching_sound_on_runs_a_ghost_of_the_toggles_own_text) {
+    install_ctrl(ctrl_kind_t::MENU);
+    open_options();
+    toggle(10);
+    toggle(10);
+    auto *sfx = get<ui_button_t>(10);
+    ASSERT_TRUE(sfx->down);
+    auto *cache = ui_as_group(get<ui_view_t>(9999));
+    ASSERT_NE(cache, nullptr);
+    std::string ghosts;
+    for (uint32_t i = 0; i < cache->child_count(); ++i) {
+        auto *v = dynamic_cast<uifx_text_view_t *>(ui_view_of(cache->child_item(i)));
+        if (v && !v->is_idle() && std::string(v->effect_name.c_str()) == "uifx.scale.ghost")
+            ghosts += std::string("[") + v->text.c_str() + "]";
+    }
+    EXPECT_NE(std::string(base_handler_t::button_markup(sfx)), "");
+    EXPECT_EQ(ghosts, std::string("[") + base_handler_t::button_markup(sfx) + "]");
 }
 
 TEST_F(menus_options, in_game_the_screen_holds_the_game_in_pairs) {

@@ -132,6 +132,81 @@ TEST_F(uifx_views, a_view_counts_on_the_controller_it_raised_and_none_without_on
     EXPECT_FALSE(messages.contains("lowered more often"));
 }
 
+// An effect holds the scene only while its window shows, however long it runs: hiding
+// the window gives the count back at once (the effect runs on), showing it again takes
+// it on the controller current then, and a start in a hidden window holds nothing.
+TEST_F(uifx_views, a_hidden_window_gives_the_count_back_and_takes_it_again_when_shown) {
+    base_ctrl_u *first = install_ctrl();
+    ASSERT_NE(open("entity ui.comp.uifx.text { id: \"1\" coords: \"100 100 300 140\" text: \"Up\" effect_name: \"uifx.smoke.up\"\n"
+                   "  auto_start: \"true\" }"),
+              nullptr);
+    uifx_text_view_t *v = get<uifx_text_view_t>(1);
+    step();
+    EXPECT_EQ(first->get_busy_count(), 1);
+    ui_whide(window_item);
+    EXPECT_EQ(first->get_busy_count(), 0) << "a smoke never ends: the hide gives its count back";
+    EXPECT_FALSE(v->is_counted());
+    step(5);
+    EXPECT_NE(v->get_effect(), nullptr) << "the effect runs on";
+    EXPECT_EQ(first->get_busy_count(), 0);
+    ui_wshow(window_item);
+    EXPECT_EQ(first->get_busy_count(), 1);
+    step();
+    EXPECT_EQ(first->get_busy_count(), 1) << "taken once";
+
+    // Shown again under another controller: that one is held.
+    ui_whide(window_item);
+    base_ctrl_u *second = install_ctrl();
+    ui_wshow(window_item);
+    EXPECT_EQ(second->get_busy_count(), 1);
+    ui_whide(window_item);
+    EXPECT_EQ(second->get_busy_count(), 0);
+
+    // Started while hidden: it runs uncounted until the window shows.
+    v->stop();
+    v->start();
+    step();
+    EXPECT_NE(v->get_effect(), nullptr);
+    EXPECT_EQ(second->get_busy_count(), 0);
+    ui_wshow(window_item);
+    EXPECT_EQ(second->get_busy_count(), 1);
+    ui_wremove(window_item);
+    EXPECT_EQ(second->get_busy_count(), 0);
+    EXPECT_FALSE(messages.contains("lowered more often"));
+}
+
+// A scene that goes ends every effect still holding it, in whatever window: nothing
+// it shows can keep it waiting. Effects holding another scene run on.
+TEST_F(uifx_views, a_going_scene_ends_the_effects_that_hold_it_and_no_others) {
+    base_ctrl_u *ctrl = install_ctrl();
+    ASSERT_NE(open("entity ui.comp.uifx.text { id: \"1\" coords: \"100 100 300 140\" text: \"A\" effect_name: \"uifx.smoke.up\"\n"
+                   "  auto_start: \"true\" }\n"
+                   "entity ui.comp.uifx.text { id: \"2\" coords: \"100 200 300 240\" text: \"B\" effect_name: \"uifx.smoke.up\"\n"
+                   "  auto_start: \"true\" }"),
+              nullptr);
+    uifx_text_view_t *a = get<uifx_text_view_t>(1), *b = get<uifx_text_view_t>(2);
+    step();
+    EXPECT_EQ(ctrl->get_busy_count(), 2);
+    EXPECT_TRUE(a->holds(ctrl));
+    uifx_text_view_t::end_holds(nullptr);
+    EXPECT_EQ(ctrl->get_busy_count(), 2) << "no scene: nothing ends";
+    uifx_text_view_t::end_holds(ctrl);
+    EXPECT_EQ(ctrl->get_busy_count(), 0);
+    EXPECT_TRUE(a->is_idle() && b->is_idle());
+    EXPECT_FALSE(heard_end()) << "ended, not finished: no action 32";
+
+    // Held by an earlier scene, a view is not the new one's to end.
+    a->start();
+    step();
+    base_ctrl_u *next = install_ctrl();
+    b->start();
+    step();
+    uifx_text_view_t::end_holds(next);
+    EXPECT_TRUE(b->is_idle());
+    EXPECT_FALSE(a->is_idle());
+    EXPECT_FALSE(a->holds(next));
+}
+
 TEST_F(uifx_views, a_common_effect_text_fills_its_template_or_shows_the_fallback) {
     ASSERT_NE(open("entity ui.comp.uifx.common.text { id: \"1\" coords: \"100 100 300 140\" look: \"3\" value: \"Go\" }\n"
                    "entity ui.comp.uifx.common.text { id: \"2\" coords: \"100 200 300 240\" look: \"999\" value: \"Lost\" }"),

@@ -42,11 +42,6 @@ TEST_F(environment_preset, every_map_ships_its_presets_with_the_table_values) {
             SCOPED_TRACE(std::string(map) + "/" + s.name);
             log.clear();
             owner_ptr_t<environment_preset_u> p(load_environment_preset(map, s.name));
-            if (std::string(map) == "peaks" && std::string(s.name) == "violet") {
-                EXPECT_FALSE(p);
-                EXPECT_TRUE(log.contains("[unit] load_unit_tree() - Failed to open file (/map/peaks/environment/violet.unit)"));
-                continue;
-            }
             ASSERT_TRUE(p);
             EXPECT_TRUE(log.entries().empty());
             EXPECT_EQ(std::string(p->get_pretty_name()), std::string("@@df_weather_") + s.name + "@@");

@@ -6,6 +6,8 @@
 #include <limits>
 #include <tuple>
 
+#include "game/ctrl/ctrl_parts.h"
+#include "game/scene/scene_view.h"
 #include "game/world/landscape.h"
 #include "grass_fixture.h"
 #include "map_builder.h"
@@ -156,6 +158,58 @@ TEST_F(grass_test, flat_ground_grows_the_kinds_of_its_substance_only) {
     EXPECT_FALSE(ctrl()->get_update_list().contains(listed));
 }
 
+// The ground's colour lights what grows and stands on it by one byte, its red: on flat
+// ground tinted red 0x20, blue 0x60 (below the cap of one half), the grass and a bush
+// take the light of red 0x20.
+TEST_F(grass_test, grass_and_plants_take_their_light_from_the_grounds_red) {
+    write_fixture_models();
+    const std::string map = std::string(MAP_TERRAIN) + R"(
+def landscape {
+    area: "-32 -32 32 32"
+    chunks: "2 2"
+    spacing: "4"
+    material: "meadow"
+    tint: "0xFF204060"
+}
+def grass {
+)" + tuft_kind("g", "grass", "blade", "density: \"0.2\" density_range: \"0.2\"") + R"(
+}
+def objects {
+    def bush { kind: "plant" name: "plant.bush" model: "/map/model/bush/bush.ma" }
+    def bushes { kind: "place" of: "bush" at: "8 8" }
+}
+def trails {
+    def t { name: "trail.tinted" points: "2 2, 14 2" }
+}
+)";
+    ASSERT_TRUE(load_grass(map, "tinted"));
+    EXPECT_EQ(messages.texts(message_t::WARNING), std::vector<std::string>{});
+    const float k = 2.0f * 0x20 / 255.0f;  // the red's share of full light
+
+    ground_probe_t probe;
+    ASSERT_TRUE(world->get_ground_probe(probe, {8, 1, 8}));
+    EXPECT_EQ(probe.ground_colour[0], 0x20u);
+    EXPECT_EQ(probe.ground_colour[2], 0x60u);
+    landscape_chunk_u *chunk = nullptr;
+    for (uint32_t c = 0; c < world->get_landscape()->get_chunk_count() && !chunk; ++c)
+        if (world->get_landscape()->get_chunk(c)->get_plant_count() > 0) chunk = world->get_landscape()->get_chunk(c);
+    ASSERT_NE(chunk, nullptr);
+    const float d = (k + 0.2f) * 0.8333333f;  // the sun's factor at base 1 is 1
+    EXPECT_NEAR(chunk->get_plant(0)->get_light(), d + 0.3f * (1.0f - d), 1e-5f);
+
+    grass_cell_u *cell = generate_at({0, 0, 0}, 0, 0);
+    ASSERT_NE(cell, nullptr);
+    ASSERT_GT(cell->get_vertex_count(), 0u);
+    // Grey levels of 119 to 127, times the light 25.5 (1 - k) + 204 k over 255.
+    const uint32_t light = uint32_t(25.5f * (1.0f - k) + 204.0f * k);
+    for (uint32_t v = 0; v < cell->get_vertex_count(); v += 4)
+        for (int shift : {0, 8, 16}) {
+            const uint32_t level = (cell->get_vertex(v).colour >> shift) & 0xFFu;
+            EXPECT_GE(level, 119u * light / 255u) << v;
+            EXPECT_LE(level, 127u * light / 255u) << v;
+        }
+}
+
 TEST_F(grass_test, the_same_terrain_viewer_and_carry_give_the_same_cell) {
     const std::string map = grass_map(tuft_kind("g", "grass", "blade", "density: \"0.2\" density_range: \"0.2\""));
     ASSERT_TRUE(load_grass(map, "same"));
@@ -211,6 +265,41 @@ TEST_F(grass_test, update_cells_makes_the_cells_within_reach_and_caches_242) {
     grass->release_cells();
     for (const vec3_t &v : {vec3_t{nan, 0, 0}, vec3_t{0, 0, INFINITY}, vec3_t{3e9f, 0, 0}}) grass->update_cells(v);
     EXPECT_EQ(grass->get_cell_count(), 0u);
+}
+
+// The menu's and the screensaver's camera: the grass grows around it at the first
+// frame, then only where it moves. A camera standing still asks nothing more (seen
+// here by taking its cells away: no frame grows them again); one that could not grow
+// yet (the setting at 0) asks again each frame.
+TEST_F(grass_test, a_controllers_camera_grows_the_grass_once_where_it_stands) {
+    ASSERT_TRUE(load_grass(grass_map(tuft_kind("g", "grass", "blade", "density: \"0.01\" density_range: \"0.01\"")),
+                           "camera"));
+    struct view_t : scene_view_t {
+        placement_t get_placement() const override { return placement; }
+        placement_t placement;
+    } view;
+    view.placement.position = {0, 2, 0};
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_EQ(grass->get_cell_count(), 89u);
+    grass->release_cells();
+    for (int frame = 0; frame < 5; ++frame) EXPECT_FALSE(grass_grow_around(grass.get(), &view)) << frame;
+    EXPECT_EQ(grass->get_cell_count(), 0u);
+    view.placement.position = {1, 2, 1};
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    const uint32_t moved = grass->get_cell_count();
+    EXPECT_GT(moved, 80u);
+
+    density_variable.set("0");
+    ASSERT_TRUE(reload_grass("camera"));
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view)) << "nothing grown yet: asked again";
+    density_variable.set("1");
+    EXPECT_TRUE(grass_grow_around(grass.get(), &view));
+    EXPECT_EQ(grass->get_cell_count(), moved);
+    EXPECT_FALSE(grass_grow_around(grass.get(), &view));
+
+    EXPECT_FALSE(grass_grow_around(nullptr, &view));
+    EXPECT_FALSE(grass_grow_around(grass.get(), nullptr));
 }
 
 TEST_F(grass_test, density_zero_generates_and_draws_nothing_and_a_change_regenerates) {
@@ -500,12 +589,30 @@ TEST_F(grass_content, every_map_grows_grass_around_its_start) {
             for (uint32_t p = 0; p < set->get_property_count(); ++p)
                 EXPECT_NE(set->get_property(p)->get_material(), nullptr);
         }
-        // Around the centre of the map.
-        grass->update_cells({0, 2, 0});
-        EXPECT_EQ(grass->get_cell_count(), 89u);
-        uint64_t vertices = 0;
-        for (uint32_t c = 0; c < grass->get_cell_count(); ++c) vertices += grass->get_cell(c)->get_vertex_count();
-        EXPECT_GT(vertices, 0u);
+        // Around every hunter's start: the hunting ground grows grass in most of the
+        // cells within 60 units.
+        array_dyn_t<owner_ptr_t<unit_base_t>> starts;
+        ASSERT_TRUE(load_start_points(starts, map));
+        uint32_t hunters = 0;
+        for (uint32_t i = 0; i < starts.get_count(); ++i) {
+            const start_point_u *start = unit_cast<start_point_u>(starts[i].get());
+            if (!start || start->get_category() != start_point_u::CATEGORY_hunter) continue;
+            ++hunters;
+            SCOPED_TRACE(start->name_text().c_str());
+            const vec3_t at = start->get_placement().position;
+            grass->update_cells(at + vec3_t{0, 2, 0});
+            uint32_t near = 0, grown = 0;
+            for (uint32_t c = 0; c < grass->get_cell_count(); ++c) {
+                const grass_cell_u *cell = grass->get_cell(c);
+                if (std::hypot(float(cell->get_x()) * 30.0f - at.x, float(cell->get_z()) * 30.0f - at.z) > 60.0f)
+                    continue;
+                ++near;
+                grown += cell->get_vertex_count() > 0;
+            }
+            EXPECT_GE(near, 9u);
+            EXPECT_GE(grown * 4, near * 3) << grown << " of " << near << " cells";
+        }
+        EXPECT_GE(hunters, 2u);
         EXPECT_FALSE(messages.contains("too many vertexes"));
         grass.reset();
         world.reset();

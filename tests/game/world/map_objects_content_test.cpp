@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -112,9 +114,11 @@ TEST_F(map_objects_content, every_map_loads_its_objects_side_by_side) {
         for (const start_point_u *s : starts) animal_starts += s->get_category() == start_point_u::CATEGORY_animal;
         EXPECT_GE(animal_starts, 4u);
 
-        // Plants and bodies stand on their models; sound loops name existing sounds.
-        EXPECT_FALSE(all<plant_inst_u>().empty());
-        EXPECT_FALSE(all<body_inst_u>().empty());
+        // Woods of hundreds of plants, rocks among them; plants and bodies stand on
+        // their models; sound loops name existing sounds.
+        EXPECT_GE(all<body_inst_u>().size(), 600u) << "plants and bodies";
+        EXPECT_GE(all<plant_inst_u>().size(), 400u);
+        EXPECT_GE(all<body_inst_u>().size() - all<plant_inst_u>().size(), 40u) << "rocks";
         for (plant_desc_u *p : all<plant_desc_u>()) EXPECT_EQ(p->get_part_indices()->get_count(), 1u);
         for (body_inst_u *b : all<body_inst_u>()) EXPECT_TRUE(b->init_unit());
         const std::vector<sound_loop_u *> sounds = all<sound_loop_u>();
@@ -122,10 +126,16 @@ TEST_F(map_objects_content, every_map_loads_its_objects_side_by_side) {
         for (const sound_loop_u *s : sounds) EXPECT_TRUE(fs_stat(s->m_sound_file.c_str(), nullptr, FS_REALM_VIRTUAL));
         EXPECT_GE(all<attract_area_u>().size(), 2u);
 
-        // Trails keep off the water cells, and nothing stands on a round trail.
+        // Trails keep off the water cells, and nothing stands on a round trail or in
+        // the water.
         ai_navigation_t nav;
         ASSERT_TRUE(nav.load(0, ("/map/" + std::string(map) + "/sector.ai").c_str()));
         const ai_sector_t &sector = nav.get_sector();
+        for (const body_inst_u *b : all<body_inst_u>()) {
+            const vec3_t p = b->get_placement().position;
+            for (uint32_t c = 0; c < sector.get_cell_count(); ++c)
+                EXPECT_FALSE(sector.get_cell(c).kind == 3 && sector.contains(c, p)) << "in water at " << p.x << " " << p.z;
+        }
         for (const trail_u *t : all<trail_u>()) {
             if (!is_round_trail(*t)) continue;
             for (const vec3_t &p : samples(*t, 2.0f)) {
@@ -143,6 +153,34 @@ TEST_F(map_objects_content, every_map_loads_its_objects_side_by_side) {
         files.clear();
         free_cached();
     }
+}
+
+// The plants are of a dozen kinds at least (trees, young trees, dead wood, bushes),
+// each a model with its "DefaultPart"; plants and rocks keep to budgets of triangles,
+// since each is drawn hundreds of times.
+TEST_F(map_objects_content, the_maps_plants_are_of_many_kinds_within_their_triangle_budgets) {
+    std::set<std::string> plant_models;
+    for (const char *map : {"valley", "peaks", "cross"}) {
+        SCOPED_TRACE(map);
+        ASSERT_TRUE(load_map_units(map));
+        std::map<const body_desc_u *, uint32_t> triangles;
+        for (body_desc_u *d : all<body_desc_u>()) {
+            ASSERT_GT(d->get_instance_count(), 0u) << d->name_text().c_str();
+            const model_inst_u *m = d->get_instance(0);
+            uint32_t n = 0;
+            for (uint32_t p = 0; p < m->get_piece_count(); ++p) n += m->get_piece(p).index_count / 3;
+            triangles[d] = n;
+            const bool plant = unit_cast<plant_desc_u>(d) != nullptr;
+            EXPECT_LE(n, plant ? 600u : 400u) << d->name_text().c_str();
+            if (plant) plant_models.insert(d->m_model_file.c_str());
+        }
+        uint64_t total = 0;
+        for (const body_inst_u *b : all<body_inst_u>()) total += triangles[b->get_desc()];
+        EXPECT_LE(total, 300000u) << "triangles of every plant and body of the map";
+        files.clear();
+        free_cached();
+    }
+    EXPECT_GE(plant_models.size(), 12u);
 }
 
 // The round trails of every stage of a map cross the view of the stage's start within

@@ -282,6 +282,47 @@ TEST(map_builder, zones_step_and_no_collision) {
     EXPECT_EQ(build.chunks[1].record.box_min.y, 5.0f);
 }
 
+// Zones by the face's slope and the centre's height: the step's face (rising 5 over 2)
+// is the steep one; the high ground beyond it, and nothing of the face, lies above 4.
+TEST(map_builder, zones_by_slope_and_height) {
+    std::string text = map_step_text();
+    text.insert(text.rfind('}'), R"(    def zones {
+        def face { slope: "0.5 1" material: "bare" }
+        def top { height: "4" material: "bank" }
+    }
+)");
+    const map_source_t source = read_map(text, "step.def");
+    map_build_t build;
+    ASSERT_TRUE(map_build(source.map, build));
+    const map_chunk_t &low = build.chunks[0], &high = build.chunks[1];
+    ASSERT_EQ(low.model.geometry.pieces.size(), 2u);
+    EXPECT_EQ(low.model.descriptor.looks[0].materials[1], "/material/map/bare.mat");
+    EXPECT_EQ(low.model.geometry.pieces[1].indices.size(), 4u * 2 * 3);
+    ASSERT_EQ(high.model.geometry.pieces.size(), 1u);
+    EXPECT_EQ(high.model.descriptor.looks[0].materials[0], "/material/map/bank.mat");
+
+    // A round zone holds the ellipse within its area, not the area's corners.
+    map_zone_t round;
+    round.lo = {0, 0};
+    round.hi = {16, 8};
+    round.round = true;
+    EXPECT_TRUE(round.holds({8, 4}, 0, 0));
+    EXPECT_TRUE(round.holds({15.5f, 4}, 0, 0));
+    EXPECT_FALSE(round.holds({15, 7.5f}, 0, 0));
+
+    // A zone needs somewhere to be, and a range its least end first.
+    for (const auto &c : {std::pair<const char *, const char *>{"def z { material: \"bare\" }", "needs an 'area'"},
+                          {"def z { slope: \"0.5 0.2\" material: \"bare\" }", "'slope' needs the least value"},
+                          {"def z { round: \"yes\" height: \"1\" material: \"bare\" }", "'round' needs an 'area'"}}) {
+        message_capture_t log;
+        std::string broken = map_step_text();
+        broken.insert(broken.rfind('}'), std::string("def zones { ") + c.first + " }\n");
+        map_source_t out;
+        EXPECT_FALSE(map_read_description_text(broken, "step.def", out));
+        EXPECT_TRUE(log.contains(c.second)) << (log.entries().empty() ? "" : log.entries().back().text);
+    }
+}
+
 TEST(map_terrain, features_and_weights) {
     map_feature_t flat;
     flat.kind = map_feature_t::FLATTEN;

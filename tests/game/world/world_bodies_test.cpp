@@ -103,6 +103,28 @@ TEST_F(world_bodies_test, a_fourth_region_disables_the_chunks_shapes_before_enab
     EXPECT_EQ(chunk->get_region_count(), 1u);
 }
 
+TEST_F(world_bodies_test, shots_from_where_the_viewer_stood_hit_the_plants_along_them) {
+    world_u *w = load_grove();
+    // The viewer stands for a second between the bush and the southern oaks: its
+    // region (the viewer's box widened by 5) holds none of the plants.
+    const vec3_t eye{32, 3, 20};
+    view_at(eye);
+    for (int frame = 0; frame < 25; ++frame) w->update(0.04f);
+    ASSERT_EQ(chunk->get_region_count(), 1u);
+    ASSERT_EQ(enabled_row(), "00000");
+    // Every shot starts in the viewer's region; each must still find the plant it is
+    // aimed at (a fourth shot's region starts the list anew).
+    for (uint32_t i : {3u, 2u, 4u, 1u, 0u}) {
+        SCOPED_TRACE(i);
+        const vec3_t aim = plant(i)->get_placement().position + vec3_t{0, 2, 0};
+        const vec3_t end = eye + normalized(aim - eye) * 1000.0f;
+        physics_ray_hit_t hit;
+        ASSERT_TRUE(w->trace_segment_filtered(hit, eye, end, world_u::MASK_SHOT));
+        EXPECT_EQ(hit.shape->get_user_data(), static_cast<void *>(static_cast<unit_base_t *>(plant(i))));
+        EXPECT_LT(length(hit.position - eye), length(aim - eye));
+    }
+}
+
 TEST_F(world_bodies_test, regions_go_off_after_a_second_idle_and_shapes_after_five) {
     world_u *w = load_grove();
     view_at({8, 1, 8});

@@ -69,6 +69,24 @@ TEST(crc32, standard_value_chaining_and_zlib) {
     EXPECT_EQ(pieces.value, ::crc32(0, data.data(), uInt(data.size())));
 }
 
+// Both ways of computing CRC-32 (the tables everywhere, carry-less multiplication
+// where the processor has it) over the lengths around their block sizes, unaligned
+// starts and a value carried in from an earlier call.
+TEST(crc32, every_path_equals_zlib) {
+    const std::vector<uint8_t> data = noise_bytes(4200, 11);
+    for (crc32_path_t path : {crc32_path_t::TABLES, crc32_path_t::CLMUL}) {
+        EXPECT_EQ(crc32_continue(path, 0, DIGITS, 9), 0xCBF43926u);
+        EXPECT_EQ(crc32_continue(path, 0x1234u, nullptr, 9), 0x1234u);
+        for (size_t offset : {0u, 1u, 7u})
+            for (size_t len : {1u, 15u, 16u, 63u, 64u, 65u, 79u, 80u, 127u, 128u, 129u, 191u, 1000u, 4096u}) {
+                const uint8_t *p = data.data() + offset;
+                EXPECT_EQ(crc32_continue(path, 0, p, len), ::crc32(0, p, uInt(len))) << len << " at " << offset;
+                const uint32_t head = uint32_t(::crc32(0, data.data(), 100));
+                EXPECT_EQ(crc32_continue(path, head, p, len), ::crc32(head, p, uInt(len))) << len << " after 100";
+            }
+    }
+}
+
 TEST(adler32, equals_zlib_across_chunk_boundaries) {
     adler32_t fresh;
     EXPECT_EQ(fresh.value(), 1u);

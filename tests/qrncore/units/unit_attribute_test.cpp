@@ -4,6 +4,8 @@
 #include <string>
 
 #include "../collections/host_alloc_hook.h"
+#include "qrncore/system/host_alloc.h"
+#include "qrncore/system/init.h"
 #include "qrncore/units/unit_proxy.h"
 #include "recording_tie.h"
 #include "unit_fixture.h"
@@ -369,6 +371,26 @@ TEST_F(unit_attribute, a_replaced_tie_is_used_and_destroying_it_leaves_none) {
         EXPECT_EQ(tie.calls, (std::vector<std::string>{"set resource", "get resource", "check", "check",
                                                         "destroy resource", "destroy_array resources"}));
     }
+    EXPECT_EQ(unit_resource_tie_t::get_installed(), nullptr);
+}
+
+// A core started (again) while the resource layer's tie is installed keeps that tie:
+// the layer installs it once, when it starts, and its resources would otherwise reach
+// the refusing default ("Can not load the resource tie.").
+TEST(resource_tie, a_core_start_keeps_the_tie_of_a_running_layer) {
+    const host_new_t n = qrncore_system_new, nv = qrncore_system_new_vector;
+    const host_delete_t d = qrncore_system_delete, dv = qrncore_system_delete_vector;
+    auto *layer = new recording_tie_t;
+    qrncore_init(n, nv, d, dv, false);
+    EXPECT_EQ(unit_resource_tie_t::get_installed(), layer);
+    delete layer;
+    EXPECT_EQ(unit_resource_tie_t::get_installed(), nullptr);
+    // Without a layer the start installs the default, and the shutdown deletes it.
+    qrncore_init(n, nv, d, dv, false);
+    unit_resource_tie_t *fallback = unit_resource_tie_t::get_installed();
+    ASSERT_NE(fallback, nullptr);
+    EXPECT_EQ(dynamic_cast<recording_tie_t *>(fallback), nullptr);
+    qrncore_shutdown();
     EXPECT_EQ(unit_resource_tie_t::get_installed(), nullptr);
 }
 

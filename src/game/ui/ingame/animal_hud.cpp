@@ -63,6 +63,14 @@ void animal_hud_u::on_destroy() {
     m_window.release();
 }
 
+void animal_hud_u::close_window() {
+    // Held through the removal; the marker lets go of it first, so that nothing it
+    // is asked afterwards reaches the window.
+    c_item_ptr_t window(m_window);
+    m_window.release();
+    if (window && ui_is_running()) ui_wremove(window.get());
+}
+
 ingame_animal_handler_t *animal_hud_u::get_handler() const {
     ui_window_t *window = ui_window_of(m_window.get());
     auto *handler = window ? dynamic_cast<ingame_animal_handler_t *>(window->get_handler()) : nullptr;

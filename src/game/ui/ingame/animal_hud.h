@@ -47,6 +47,9 @@ public:
     // the same state again does nothing.
     void set_bonus_marked(bool flag);
     bool is_bonus_marked() const { return m_bonus_marked; }
+    // The scene that shows the marker goes: the window is removed at once (no fade),
+    // and the marker does nothing more.
+    void close_window();
     // Moves the window so that its items, laid out around the reference screen's
     // centre, stand around the position's projection through the camera (its view and
     // projection matrices) into the game's scene viewport, on whole screen pixels.

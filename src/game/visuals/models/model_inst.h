@@ -206,8 +206,11 @@ private:
     void build_bone_matrices();
     void skin_part(uint32_t part);
     void hand_over_root_motion();
-    // The fraction of the frame's root motion (entry frame + 1) into the channel.
-    void gather_root_motion(model_anim_channel_t &c, float fraction);
+    // The fraction of the frame's root motion (entry frame + 1) into the channel, its
+    // translation also times weight: the channel's weight for part of a frame, its
+    // square for the rest of a frame that ends (so a gait fading in or out moves the
+    // model less).
+    void gather_root_motion(model_anim_channel_t &c, float fraction, float weight);
     // Stops the channel (0x1000), freeing it with 0x4.
     void halt_channel(uint32_t channel);
     // The nearest triangle hit so far by a test.

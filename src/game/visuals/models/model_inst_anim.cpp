@@ -93,7 +93,7 @@ bool model_inst_u::advance_animations(float seconds) {
     return running;
 }
 
-void model_inst_u::gather_root_motion(model_anim_channel_t &c, float fraction) {
+void model_inst_u::gather_root_motion(model_anim_channel_t &c, float fraction, float weight) {
     const model_anim_u *anim = c.animation;
     const uint16_t flags = anim->get_flags();
     if (!(flags & (MODEL_ANIM_ROOT_TRANSLATION | MODEL_ANIM_ROOT_ROTATION))) return;
@@ -102,7 +102,8 @@ void model_inst_u::gather_root_motion(model_anim_channel_t &c, float fraction) {
     // goes on to frame 1, whose entry is that motion (the last frame repeats frame 0).
     const uint32_t frames = anim->get_frame_count();
     const uint32_t entry = c.frame + 1 < frames ? c.frame + 1 : (frames > 1 ? 1 : 0);
-    if (const vec3_t *t = anim->get_root_translation()) c.root_translation = c.root_translation + t[entry] * fraction;
+    if (const vec3_t *t = anim->get_root_translation())
+        c.root_translation = c.root_translation + t[entry] * (fraction * weight);
     if (const quat_t *r = anim->get_root_rotation()) {
         quat_t part;
         part.slerp_generic(quat_t(), r[entry], fraction);
@@ -162,7 +163,7 @@ bool model_inst_u::advance_channel(uint32_t channel, float seconds) {
                     const float d = durations[c.frame];
                     if (c.pending + c.time_in_frame < d) {
                         if (c.pending != 0.0f) {
-                            gather_root_motion(c, c.pending / d);
+                            gather_root_motion(c, c.pending / d, c.weight);
                             c.time_in_frame += c.pending;
                             advance_time(c.pending);
                             c.pending = 0.0f;
@@ -170,7 +171,7 @@ bool model_inst_u::advance_channel(uint32_t channel, float seconds) {
                         break;
                     }
                     const float rest = d - c.time_in_frame;
-                    gather_root_motion(c, rest / d);
+                    gather_root_motion(c, rest / d, c.weight * c.weight);
                     c.pending -= rest;
                     advance_time(rest);
                     c.time_in_frame = 0.0f;

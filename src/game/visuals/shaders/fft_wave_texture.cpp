@@ -1,5 +1,6 @@
 #include "game/visuals/shaders/fft_wave_texture.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -24,6 +25,12 @@ constexpr float INV_SQRT2 = 0.70710677f;
 // Tries of the polar method before a source that never lands inside the unit circle
 // (a constant test source) gives a deviate of 0.
 constexpr int GAUSS_TRIES = 64;
+// Phases advance by one complex product a step while the updates come at equal
+// steps (a fixed frame rate): within this share of a step of the time the phases
+// stand for plus one step, so the phases never drift from the clock by more. Every
+// RESYNC_STEPS steps they are computed outright again, against rounding.
+constexpr float STEP_TOLERANCE = 0.01f;
+constexpr int32_t RESYNC_STEPS = 256;
 
 float default_uniform(void *) { return v_rand(); }
 
@@ -40,9 +47,14 @@ float gauss(const wave_random_t &r) {
 // -1 where row + column is odd: the factor that centres the spectrum in the FFT.
 float sign_of(uint32_t row, uint32_t column) { return ((row ^ column) & 1) ? -1.0f : 1.0f; }
 
+// floor(c x 127.5 + 128 + 0.5) clamped to 0-255. Clamped first, the value is 0 or
+// more, where truncation is the floor: a conversion instead of a call of floor, and
+// the clamps without branches, for each of the some 16000 components an update
+// writes (the same bytes; a NaN gives 0).
 uint8_t to_byte(float c) {
-    const float v = std::floor(c * 127.5f + 128.0f + 0.5f);
-    return uint8_t(v < 0.0f ? 0.0f : v > 255.0f ? 255.0f : v);
+    const float v = c * 127.5f + 128.0f + 0.5f;
+    const float low = v > 0.0f ? v : 0.0f;
+    return uint8_t(int(low < 255.0f ? low : 255.0f));
 }
 
 // Normalises (x, y, z) and writes x, y, z, 255.
@@ -73,7 +85,8 @@ fft_wave_texture_t::fft_wave_texture_t(uint32_t width, uint32_t height, const ch
     m_log2_height = uint32_t(std::countr_zero(height));
     m_mip_count = (m_log2_width < m_log2_height ? m_log2_width : m_log2_height) + 1;
     const uint32_t count = width * height;
-    if (!m_cells.grow(count) || !m_field.grow(count)) {
+    if (!m_cells.grow(count) || !m_field.grow(count) || !m_omega_index.grow(count) || !m_order.grow(count) ||
+        !m_omegas.grow(count) || !m_phases.grow(count) || !m_rotors.grow(count)) {
         error("[game] No memory for a wave texture of %u x %u texels", width, height);
         return;
     }
@@ -160,23 +173,67 @@ void fft_wave_texture_t::build_spectrum() {
             c.k_length = std::sqrt(c.kx * c.kx + c.kz * c.kz);
             c.h0 = c.gauss * (std::sqrt(phillips(c.kx, c.kz, m_wind_x, m_wind_z, m_amplitude)) * INV_SQRT2);
         }
+    // The frequencies, each once: cells with equal |k| (the same wave length in every
+    // direction) share their w, so the phases are computed per frequency.
+    const uint32_t count = m_width * m_height;
+    const cell_t *cells = m_cells.get_data();
+    uint32_t *order = m_order.get_data();
+    float *omegas = m_omegas.get_data();
+    uint32_t *index = m_omega_index.get_data();
+    for (uint32_t n = 0; n < count; ++n) order[n] = n;
+    std::sort(order, order + count, [&](uint32_t a, uint32_t b) { return cells[a].k_length < cells[b].k_length; });
+    m_omega_count = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const float w = std::sqrt(GRAVITY * cells[order[i]].k_length);
+        if (m_omega_count == 0 || omegas[m_omega_count - 1] != w) omegas[m_omega_count++] = w;
+        index[order[i]] = m_omega_count - 1;
+    }
+    m_stepped = -1;
     m_dirty = false;
+}
+
+void fft_wave_texture_t::advance_phases(float time) {
+    const uint32_t count = m_omega_count;
+    const float *omegas = m_omegas.get_data();
+    complex_t<float> *phases = m_phases.get_data();
+    complex_t<float> *rotors = m_rotors.get_data();
+    const float ahead = time - (m_phase_time + m_step);
+    if (m_stepped >= 0 && m_stepped < RESYNC_STEPS && m_step > 0.0f && std::fabs(ahead) <= m_step * STEP_TOLERANCE) {
+        if (m_stepped == 0)
+            for (uint32_t k = 0; k < count; ++k) rotors[k] = {std::cos(omegas[k] * m_step), std::sin(omegas[k] * m_step)};
+        for (uint32_t k = 0; k < count; ++k) phases[k] = phases[k] * rotors[k];
+        m_phase_time += m_step;
+        ++m_stepped;
+        return;
+    }
+    for (uint32_t k = 0; k < count; ++k) phases[k] = {std::cos(omegas[k] * time), std::sin(omegas[k] * time)};
+    // The next update may come one such step later (a first update, or a time that
+    // went back, gives no step).
+    m_step = m_stepped >= 0 && time > m_phase_time ? time - m_phase_time : 0.0f;
+    m_phase_time = time;
+    m_stepped = 0;
 }
 
 void fft_wave_texture_t::update(float time) {
     if (!m_valid || !m_texels) return;
     // The renderer has not taken the last texels yet.
     if (m_texture->has(c_item_t::CHANGED)) return;
+    // Recent enough texels stay (going back in time always writes).
+    if (m_has_texels && time >= m_texel_time && time - m_texel_time < MIN_INTERVAL) return;
     if (m_dirty) build_spectrum();
+    advance_phases(time);
     const uint32_t count = m_width * m_height;
+    const cell_t *cells = m_cells.get_data();
+    const complex_t<float> *phases = m_phases.get_data();
+    const uint32_t *index = m_omega_index.get_data();
+    complex_t<float> *field = m_field.get_data();
     for (uint32_t n = 0; n < count; ++n) {
-        const cell_t &c = m_cells[n];
-        const float w = std::sqrt(GRAVITY * c.k_length);
-        const complex_t<float> h = c.h0 * complex_t<float>(std::cos(w * time), std::sin(w * time));
+        const cell_t &c = cells[n];
+        const complex_t<float> h = c.h0 * phases[index[n]];
         // i h (kx + i kz): the x slope in the real part, the z slope in the imaginary.
         const complex_t<float> hk = h * complex_t<float>(c.kx, c.kz);
-        const float s = sign_of(n / m_width, n % m_width);
-        m_field[n] = {-hk.im * s, hk.re * s};
+        const float s = sign_of(n >> m_log2_width, n & (m_width - 1));
+        field[n] = {-hk.im * s, hk.re * s};
     }
     if (!fft2d(m_field.get_data(), m_log2_height, m_log2_width, FFT_INVERSE)) {
         error("[game] The wave texture's transform had no working memory");
@@ -185,6 +242,8 @@ void fft_wave_texture_t::update(float time) {
     m_texture->flags |= c_item_t::CHANGED;
     m_pixels->flags |= c_item_t::CHANGED;
     write_texels();
+    m_texel_time = time;
+    m_has_texels = true;
 }
 
 uint32_t fft_wave_texture_t::level_width(uint32_t level) const {
@@ -204,8 +263,9 @@ const uint8_t *fft_wave_texture_t::get_texels(uint32_t level) const { return lev
 
 void fft_wave_texture_t::write_texels() {
     const bool z_up = m_normal_mode == NORMALS_Z_UP;
+    const complex_t<float> *field = m_field.get_data();
     auto normal = [&](uint8_t *texel, uint32_t row, uint32_t column, float factor) {
-        const complex_t<float> &v = m_field[row * m_width + column];
+        const complex_t<float> &v = field[row * m_width + column];
         const float s = sign_of(row, column);
         const float x = -factor * s * v.re, z = -factor * s * v.im;
         if (z_up) put_normal(texel, x, z, 1.0f);

@@ -56,8 +56,19 @@ public:
     fft_wave_texture_t &operator=(const fft_wave_texture_t &) = delete;
 
     // Writes the texels for the time in seconds, unless the renderer has not yet taken
-    // the last ones (the texture still carries c_item_t::CHANGED).
+    // the last ones (the texture still carries c_item_t::CHANGED), or unless they are
+    // less than MIN_INTERVAL older than the time (a later time; going back in time
+    // always writes).
     void update(float time) override;
+
+    // The water's normals change slowly: about 30 updates a second of game time are
+    // all the eye can tell apart, whatever the frame rate. A little below 1/30 s, so
+    // that every second frame at 60 Hz still updates.
+    static constexpr float MIN_INTERVAL = 0.03f;
+    // Waves of the same length share one frequency: the distinct frequencies of the
+    // spectrum (about one in seven cells at 64 x 64), each cell's index into them.
+    uint32_t get_frequency_count() const { return m_omega_count; }
+    uint32_t get_frequency_index(uint32_t row, uint32_t column) const { return m_omega_index[row * m_width + column]; }
     // Scalar 1: the amplitude (0 or more); 2: the patch size (above 0). Vector 0: the
     // wind. Another number is logged ("Unknown dynamic texture parameter %u (0x%x)"),
     // a value out of range too; neither changes anything.
@@ -90,6 +101,7 @@ public:
 private:
     void draw_random_pairs(wave_random_t random);
     void build_spectrum();
+    void advance_phases(float time);
     void write_texels();
     bool make_texture(const char *texture_name);
     uint8_t *level_texels(uint32_t level) const;
@@ -107,11 +119,31 @@ private:
     float m_amplitude = 1e-6f;
     float m_patch_size = 50.0f;
     array_dyn_t<cell_t> m_cells;
+    // The distinct frequencies, the cells' indices into them, and for each frequency
+    // e^(i w t) at m_phase_time and e^(i w m_step), which advances it one equal step.
+    array_dyn_t<float> m_omegas;
+    uint32_t m_omega_count = 0;
+    array_dyn_t<uint32_t> m_omega_index;
+    array_dyn_t<uint32_t> m_order;  // scratch of build_spectrum
+    array_dyn_t<complex_t<float>> m_phases;
+    array_dyn_t<complex_t<float>> m_rotors;
+    float m_phase_time = 0.0f;
+    float m_step = 0.0f;
+    // Steps taken since the phases were last computed outright; 0 without rotors for
+    // m_step; -1 while the phases are not valid.
+    int32_t m_stepped = -1;
+    // Time of the texels written last, and whether there are any.
+    float m_texel_time = 0.0f;
+    bool m_has_texels = false;
     // The field transformed each update; kept between updates.
     array_dyn_t<complex_t<float>> m_field;
     c_item_ptr_t m_texture;
     c_item_ptr_t m_pixels;  // fixed (locked) while held
     uint8_t *m_texels = nullptr;
 };
+
+// The game's wave texture while its shader library runs, null otherwise (the frame
+// benchmark times its updates with the frame's).
+fft_wave_texture_t *game_wave_texture();
 
 }  // namespace quarn

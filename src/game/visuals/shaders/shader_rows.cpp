@@ -70,6 +70,8 @@ bool release_effects(const game_row_args_t &) {
 
 }  // namespace
 
+fft_wave_texture_t *game_wave_texture() { return wave; }
+
 }  // namespace quarn
 
 using quarn::game_row;

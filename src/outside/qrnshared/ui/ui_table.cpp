@@ -180,6 +180,7 @@ void ui_wshow(c_item_t *window, uint32_t) {
     w->shown = true;
     w->dirty_cache(nullptr);
     c_item_ptr_t hold(w->handler_item);
+    w->notify(UI_NOTIFY_SHOWN);
     if (ui_handler_t *h = w->get_handler()) h->on_wshow();
 }
 
@@ -188,6 +189,7 @@ void ui_whide(c_item_t *window) {
     if (!w || !w->shown) return;
     w->shown = false;
     c_item_ptr_t hold(w->handler_item);
+    w->notify(UI_NOTIFY_SHOWN);
     if (ui_handler_t *h = w->get_handler()) h->on_whide();
 }
 

@@ -60,6 +60,9 @@ constexpr int32_t UI_NOTIFY_RECACHE = -1;
 // notify() flag: an interaction with the view ended (a drag was let go, a choice was
 // made); controls that hold something open close it.
 constexpr int32_t UI_NOTIFY_END_INTERACTION = 0x8;
+// notify() flag: the window was shown or hidden (ui_wshow, ui_whide); views that act
+// only while they are seen look at their window again.
+constexpr int32_t UI_NOTIFY_SHOWN = 0x10;
 
 // What a view hands to its window's layer in zml_precache: rendered buffers with a
 // tint each. The window keeps one list per view.

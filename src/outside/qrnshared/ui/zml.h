@@ -30,16 +30,59 @@ constexpr uint32_t ZML_GREEN = 0xFF00FF00u;
 // The path of the font texts use unless a font tag names another.
 inline constexpr const char *ZML_DEFAULT_FONT = "/system/font/default.font";
 
-// A font: fixed-width glyphs.
+// The room for a glyph atlas's path in a font, its terminating zero included.
+constexpr uint32_t ZML_ATLAS_PATH_SIZE = 128;
+
+// A font: fixed-width glyphs, and the glyph atlas the renderer draws them from.
 struct zml_font_t {
     float glyph_width = 8.0f;  // every character is this wide
     float line_height = 16.0f;
     float spacing = 0.0f;      // added between two lines
+    // The atlas texture's virtual path; empty when the font has no atlas.
+    char atlas[ZML_ATLAS_PATH_SIZE] = {};
+    float atlas_scale = 0.0f;      // texels per reference unit
+    uint32_t atlas_padding = 0;    // empty texels on every side of a cell
+    uint32_t atlas_chars[8] = {};  // bit c % 32 of word c / 32: the atlas holds character c
 };
 
 // Reads a font from a pool read from a ".font" file: false, logged as
 // "[zml] file:line: what is wrong", without a "font" object or with a bad value.
 QRNSHARED_API bool zml_font_parse(const def_pool_t &pool, const char *path, zml_font_t *out);
+
+// The cell grid of a glyph atlas (docs/formats/font.md): 16 columns by 16 rows, the
+// character of code c in column c % 16 and row c / 16 counted from the top. Each cell
+// is one character's glyph_width x line_height times the atlas scale, in texels, with
+// `padding` empty texels on every side, so cells never bleed into each other under
+// linear filtering. Cell 0 (a code no text shows) holds the box drawn for characters
+// the atlas lacks.
+constexpr uint32_t ZML_ATLAS_COLUMNS = 16;
+constexpr uint32_t ZML_ATLAS_BOX = 0;
+// The largest cell side and padding a font may ask for, in texels: the whole atlas
+// stays within 16 * (128 + 2 * 32) = 3072 texels a side.
+constexpr uint32_t ZML_ATLAS_CELL_MAX = 128;
+constexpr uint32_t ZML_ATLAS_PADDING_MAX = 32;
+
+struct zml_atlas_layout_t {
+    uint32_t cell_width = 0;   // texels
+    uint32_t cell_height = 0;  // texels
+    uint32_t padding = 0;      // texels on every side of a cell
+
+    uint32_t stride_x() const { return cell_width + 2 * padding; }
+    uint32_t stride_y() const { return cell_height + 2 * padding; }
+    // The whole atlas, in texels.
+    uint32_t width() const { return ZML_ATLAS_COLUMNS * stride_x(); }
+    uint32_t height() const { return ZML_ATLAS_COLUMNS * stride_y(); }
+    // The top left texel of the cell of code (0-255), the atlas's top row being y 0.
+    uint32_t cell_x(uint8_t code) const { return (code % ZML_ATLAS_COLUMNS) * stride_x() + padding; }
+    uint32_t cell_y(uint8_t code) const { return (code / ZML_ATLAS_COLUMNS) * stride_y() + padding; }
+};
+
+// The layout of the font's atlas; false (out untouched) when the font has none.
+QRNSHARED_API bool zml_atlas_layout(const zml_font_t &font, zml_atlas_layout_t *out);
+// True when the font's atlas holds a glyph for the character.
+inline bool zml_atlas_has(const zml_font_t &font, uint8_t code) {
+    return (font.atlas_chars[code / 32] >> (code % 32) & 1u) != 0;
+}
 
 struct zml_item_t {
     enum kind_t : uint8_t { GLYPHS = 0, IMAGE = 1 };

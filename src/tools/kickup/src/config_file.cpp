@@ -52,21 +52,21 @@ std::string quoted(const std::string &text) {
     return out + "\"";
 }
 
-// Whether the line is a "uset" line, and its name (which may be empty).
-bool uset_name(const std::string &line, std::string *name, size_t *after) {
-    size_t pos = 0;
-    std::string word;
-    if (!next_word(line, pos, &word) || word != "uset" || line[0] == '"') return false;
-    if (!next_word(line, pos, name)) name->clear();
-    *after = pos;
-    return true;
+// A name written as it stands reads back as itself only when it is one word that does
+// not begin with a quote (a "#" would start a comment for the game): any other is
+// quoted.
+bool name_needs_quotes(const std::string &name) {
+    return name.empty() || name[0] == '"' || name.find_first_of(BLANKS) != std::string::npos ||
+           name.find('#') != std::string::npos;
 }
 
 }  // namespace
 
 bool parse_uset_line(const std::string &line, std::string *name, std::string *value) {
     size_t pos = 0;
-    if (!uset_name(line, name, &pos)) return false;
+    std::string word;
+    if (!next_word(line, pos, &word) || word != "uset" || line[0] == '"') return false;
+    if (!next_word(line, pos, name)) name->clear();
     if (!next_word(line, pos, value)) value->clear();
     return true;
 }
@@ -90,10 +90,10 @@ config_file_t config_file_t::parse(const std::string &text) {
 }
 
 void config_file_t::add_line(const std::string &line) {
-    std::string name;
-    size_t after = 0;
+    std::string name, value;
     m_lines.push_back(line);
-    if (!uset_name(line, &name, &after)) return;
+    // The index takes the name from the same reading get_value makes of the line.
+    if (!parse_uset_line(line, &name, &value)) return;
     if (name.empty()) KICKUP_THROW(config_file_read_exception_t, "cvar had zero length");
     m_index[name] = m_lines.size() - 1;  // a later line of a name wins
 }
@@ -119,9 +119,8 @@ int32_t config_file_t::get_int(const std::string &name) const { return read_int_
 bool config_file_t::get_bool(const std::string &name) const { return get_value(name) == "1"; }
 
 void config_file_t::set_value(const std::string &name, const std::string &value) {
-    // A name with blanks is quoted, so that it reads back as one word; a value always is.
-    const bool quote_name = name.find_first_of(BLANKS) != std::string::npos;
-    const std::string line = "uset " + (quote_name ? quoted(name) : name) + " " + quoted(value);
+    // The name is quoted where it would not read back as itself; a value always is.
+    const std::string line = "uset " + (name_needs_quotes(name) ? quoted(name) : name) + " " + quoted(value);
     const auto it = m_index.find(name);
     if (it != m_index.end()) {
         m_lines[it->second] = line;

@@ -5,10 +5,12 @@
 //   uset r_mode "800x600x16x0"
 //
 // A line is a "uset" line when its first word is exactly "uset"; its second word is
-// the variable's name and its third the value: a quoted value runs to the next quote
-// (blanks included) and is read without its quotes, as the game reads it; an
-// unquoted one runs to the next blank. The launcher writes lines ending in CR LF, as
-// the game does.
+// the variable's name and its third the value: a quoted word runs to the next
+// unescaped quote (blanks included) and is read without its quotes and escapes, as
+// the game reads it; an unquoted one runs to the next blank. One reading
+// (parse_uset_line) gives the name a line is indexed under and the value it is read
+// for. The launcher writes lines ending in CR LF, as the game does, quoting every
+// value and every name that would not read back as itself.
 #include <cstdint>
 #include <map>
 #include <string>

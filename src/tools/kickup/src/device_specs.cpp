@@ -115,10 +115,13 @@ void device_specs_t::select_path(int32_t id) {
 
 void device_specs_t::select_mode(const std::string &text) {
     const display_mode_t wanted = display_mode_from_text(text);
-    for (const display_mode_t &m : m_current_device->modes()) {
-        if (m.same_as(wanted)) {
-            m_mode = m;
-            return;
+    // A window's size is offered too: the configuration names it as a mode.
+    for (const auto *list : {&m_current_device->modes(), &m_current_device->window_sizes()}) {
+        for (const display_mode_t &m : *list) {
+            if (m.same_as(wanted)) {
+                m_mode = m;
+                return;
+            }
         }
     }
     KICKUP_THROW(bad_spec_exception_t, "Display mode not valid:  [" + text + "]");

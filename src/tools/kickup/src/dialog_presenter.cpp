@@ -194,14 +194,8 @@ void dialog_presenter_t::fill_modes() {
             m_mode_entries.push_back(m);
         }
     } else {
-        // A window must fit the desktop: narrower, and at most as high; each size once.
-        display_mode_t desktop;
-        const bool bounded = m_state.machine().display().desktop_mode(&desktop);
-        for (const display_mode_t &m : s.current_device().modes()) {
-            if (bounded && (m.width >= desktop.width || m.height > desktop.height)) continue;
-            bool listed = false;
-            for (const display_mode_t &e : m_mode_entries) listed |= e.width == m.width && e.height == m.height;
-            if (listed) continue;
+        // The sizes that fit a window on the desktop, each once (opengl_device.h).
+        for (const display_mode_t &m : s.current_device().window_sizes()) {
             if (m.width == current.width && m.height == current.height) list.selection = int(list.entries.size());
             list.entries.push_back(window_size_text(m));
             m_mode_entries.push_back(m);

@@ -121,7 +121,7 @@ cpu_info_t::cpu_info_t(const cpuid_source_t &cpuid) {
 memory_info_t::memory_info_t() {
     platform::memory_status_t status{};
     if (platform::memory_status(&status))
-        m_total_bytes = status.total_physical > 0xFFFFFFFFull ? 0xFFFFFFFFu : uint32_t(status.total_physical);
+        m_total_bytes = status.total_physical;
 }
 
 }  // namespace quarn::kickup

@@ -62,18 +62,23 @@ private:
 
 class memory_info_t : public hardware_part_t {
 public:
-    // The machine's physical memory, held in 32 bits: more than 4 GiB reads as
-    // 0xFFFFFFFF; a system that does not answer gives 0.
+    // The machine's physical memory in bytes, 64 bits wide: machines hold more than
+    // 4 GiB, and the database rates sizes beyond it. A system that does not answer
+    // gives 0.
     memory_info_t();
-    explicit memory_info_t(uint32_t total_bytes) : m_total_bytes(total_bytes) {}
+    explicit memory_info_t(uint64_t total_bytes) : m_total_bytes(total_bytes) {}
 
-    uint32_t total_bytes() const { return m_total_bytes; }
-    // Megabytes rounded down to a multiple of 4, plus 4: the figure rated.
-    uint32_t rated_megabytes() const { return m_total_bytes / (4u << 20) * 4 + 4; }
+    uint64_t total_bytes() const { return m_total_bytes; }
+    // Megabytes rounded down to a multiple of 4, plus 4: the figure rated (at most
+    // 4294967295, where the database's numbers end).
+    uint32_t rated_megabytes() const {
+        const uint64_t mb = m_total_bytes / (uint64_t(4) << 20) * 4 + 4;
+        return mb > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(mb);
+    }
     int32_t rate(const settings_t &levels) const override { return threshold_rating(levels, rated_megabytes()); }
 
 private:
-    uint32_t m_total_bytes = 0;
+    uint64_t m_total_bytes = 0;
 };
 
 }  // namespace quarn::kickup

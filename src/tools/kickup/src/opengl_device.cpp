@@ -11,6 +11,14 @@ namespace {
 constexpr const char *SOURCE_UNIT = "opengl_device";
 constexpr const char *FALLBACK_MODE = "800x600x32x0";
 
+// Window sizes for a desktop that lists none smaller than itself, smallest first.
+constexpr struct {
+    int32_t width, height;
+} COMMON_WINDOW_SIZES[] = {{640, 480},   {800, 600},   {1024, 768},  {1152, 864},  {1280, 720},
+                           {1280, 800},  {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},
+                           {1600, 900},  {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200},
+                           {2560, 1440}, {2560, 1600}, {3840, 2160}};
+
 char fold(char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; }
 
 bool starts_with_folded(const std::string &text, const std::string &prefix) {
@@ -61,6 +69,30 @@ display_mode_t render_device_t::default_mode(const display_answers_t &display, i
     return desktop;
 }
 
+void render_device_t::read_window_sizes(const display_answers_t &display) {
+    m_window_sizes.clear();
+    display_mode_t desktop;
+    const bool bounded = display.desktop_mode(&desktop);
+    const auto fits = [&](int32_t width, int32_t height) {
+        return !bounded || (width < desktop.width && height <= desktop.height);
+    };
+    const auto add = [&](const display_mode_t &m) {
+        for (const display_mode_t &e : m_window_sizes)
+            if (e.width == m.width && e.height == m.height) return;
+        m_window_sizes.push_back(m);
+    };
+    for (const display_mode_t &m : m_modes)
+        if (fits(m.width, m.height)) add(m);
+    if (!m_window_sizes.empty() || !bounded) return;
+    // A window needs no mode of the display: any size that fits the desktop will do.
+    const int32_t bits = desktop.bits >= m_minimum.bits ? desktop.bits : m_modes.empty() ? m_minimum.bits
+                                                                                         : m_modes.front().bits;
+    for (const auto &size : COMMON_WINDOW_SIZES) {
+        const display_mode_t m{0, size.width, size.height, bits, 0, 0};
+        if (fits(m.width, m.height) && meets_minimum(m)) add(m);
+    }
+}
+
 std::vector<const render_path_t *> render_device_t::paths_by_priority() const {
     std::vector<const render_path_t *> out;
     for (const auto &[priority, path] : m_paths_by_priority) out.push_back(path);
@@ -95,6 +127,7 @@ std::unique_ptr<opengl_device_t> opengl_device_t::probe(gl_connector_t &gl, cons
         device->m_recommended.push_back(
             display_mode_from_text(recommended.get_string(std::to_string(i), FALLBACK_MODE)));
     device->read_modes(display);
+    device->read_window_sizes(display);
     device->read_extensions(context->extensions());
     device->detect_render_paths(*context, section.get_section("path"));
     if (device->m_paths_by_id.empty()) KICKUP_THROW(render_device_init_exception_t, "No render paths detected.");

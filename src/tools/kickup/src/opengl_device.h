@@ -51,6 +51,12 @@ public:
     display_mode_t default_mode(const display_answers_t &display, int32_t card_rating) const;
 
     const std::vector<display_mode_t> &modes() const { return m_modes; }
+    // The sizes offered for a window, each once: those of the modes that fit the
+    // desktop (narrower, at most as high), the first mode of each size; where none
+    // fits (a desktop whose modes are all as wide as the screen), the common sizes
+    // that fit and meet the minimum, at the desktop's depth and the default rate.
+    // Without a desktop to ask, the size of every mode.
+    const std::vector<display_mode_t> &window_sizes() const { return m_window_sizes; }
     const display_mode_t &minimum_mode() const { return m_minimum; }
     // The paths in the order the user sees them.
     std::vector<const render_path_t *> paths_by_priority() const;
@@ -61,11 +67,14 @@ protected:
     // Adds a path under its id and priority; false (nothing added) when the id or the
     // priority is taken.
     bool add_path(render_path_t path, uint32_t priority);
+    // Fills the window sizes from the modes (read first) and the desktop.
+    void read_window_sizes(const display_answers_t &display);
 
     std::map<int32_t, std::unique_ptr<render_path_t>> m_paths_by_id;
     std::map<uint32_t, const render_path_t *> m_paths_by_priority;
     const render_path_t *m_default_path = nullptr;
     std::vector<display_mode_t> m_modes;
+    std::vector<display_mode_t> m_window_sizes;
     display_mode_t m_minimum;
     std::vector<display_mode_t> m_recommended;
 };
