@@ -114,8 +114,9 @@ void game_process_t::frame() {
     const double dt = get_frame_time();
     if (gfx_is_active() && is_gfx_up()) {
         if (game_cvar(2)->get_int() != 0) {
-            // The renderer keeps no statistics: the counts read 0.
-            const uint32_t textures = 0, vertices = 0, draws = 0;
+            // The renderer's counts of the frame before.
+            const r_stats_t stats = get_context() ? get_context()->get_stats() : r_stats_t();
+            const uint32_t textures = stats.texture_binds, vertices = stats.vertices, draws = stats.draws;
             const double fps = dt > 0.0 ? 1.0 / dt : 0.0;
             gfx_reset_stats(get_context());
             verbose("%-5.1f\tms / %-5.1f fps\t/ tc:%u\t/ vc:%u / dc:%u / TPS: %-5.1f M", dt * 1000.0, fps, textures,
