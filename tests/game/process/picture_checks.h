@@ -111,8 +111,10 @@ struct model_look_t {
     float low[3] = {0.0f, 0.0f, 0.0f};   // the model's box in model space
     float high[3] = {0.0f, 0.0f, 0.0f};
     int32_t min_warmth = 12;
-    double floor_share = 0.12;
-    double margin = 0.08;
+    // A box is larger than what it holds (legs, the corners of a turned box): the
+    // hide fills a part of it.
+    double floor_share = 0.06;
+    double margin = 0.05;
 };
 ::testing::AssertionResult model_seen(const picture_t &picture, const logged_draw_t &draw, const model_look_t &look);
 // The glyph run's text is drawn in its rectangle: its characters' cells hold pixels of
