@@ -1,6 +1,7 @@
 #include "outside/visbase/draw_log.h"
 
 #include <cstring>
+#include <string>
 
 #include "outside/qrnshared/effect.h"
 #include "outside/qrnshared/r_proto.h"
@@ -149,29 +150,33 @@ r_draw_record_t *r_draw_log_t::add(r_draw_record_t::kind_t kind) {
 }
 
 bool r_draw_log_t::dump(mstring_t &out) const {
+    // Each record is formatted on its own and the frame's text gathered with amortised
+    // growth: appending every line to one long text would measure and copy the whole
+    // text each time, and a frame of the hunt has megabytes of it.
     bool ok = true;
+    std::string all;
     for (uint32_t k = 0; k < m_used; ++k) {
         const r_draw_record_t &r = m_records[k];
+        mstring_dyn_t rec;
         if (r.kind == r_draw_record_t::CALL) {
-            ok = out.printf_append("call %s\n", r.call.c_str()) && ok;
-            continue;
+            ok = rec.printf_append("call %s\n", r.call.c_str()) && ok;
+        } else if (r.kind == r_draw_record_t::UI) {
+            ok = append_ui(rec, r) && ok;
+        } else {
+            ok = rec.printf_append("draw queue %d material \"%s\" effect %s pass \"%s\"\n", r.queue,
+                                   r.material.c_str(), r.effect.c_str(), r.pass.c_str()) && ok;
+            ok = rec.append("  packets") && ok;
+            for (const r_draw_packet_t &p : r.packets)
+                ok = rec.printf_append(" %s:%u", r_packet_type_name(p.type), p.count) && ok;
+            ok = rec.append("\n  slots") && ok;
+            for (const mstring_dyn_t &s : r.slots) ok = rec.printf_append(" %s", s.is_empty() ? "-" : s.c_str()) && ok;
+            ok = rec.append("\n") && ok;
+            for (const r_draw_input_t &in : r.inputs) ok = append_input(rec, in) && ok;
+            for (const mstring_dyn_t &s : r.states) ok = rec.printf_append("  state %s\n", s.c_str()) && ok;
         }
-        if (r.kind == r_draw_record_t::UI) {
-            ok = append_ui(out, r) && ok;
-            continue;
-        }
-        ok = out.printf_append("draw queue %d material \"%s\" effect %s pass \"%s\"\n", r.queue, r.material.c_str(),
-                               r.effect.c_str(), r.pass.c_str()) && ok;
-        ok = out.append("  packets") && ok;
-        for (const r_draw_packet_t &p : r.packets)
-            ok = out.printf_append(" %s:%u", r_packet_type_name(p.type), p.count) && ok;
-        ok = out.append("\n  slots") && ok;
-        for (const mstring_dyn_t &s : r.slots) ok = out.printf_append(" %s", s.is_empty() ? "-" : s.c_str()) && ok;
-        ok = out.append("\n") && ok;
-        for (const r_draw_input_t &in : r.inputs) ok = append_input(out, in) && ok;
-        for (const mstring_dyn_t &s : r.states) ok = out.printf_append("  state %s\n", s.c_str()) && ok;
+        all += rec.c_str();
     }
-    return ok;
+    return out.printf_append("%s", all.c_str()) && ok;
 }
 
 }  // namespace quarn
