@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/egl_display.h"
+
 namespace quarn::platform {
 
 namespace {
@@ -25,17 +27,6 @@ struct probe_t {
 
 probe_t probe;
 
-bool has_word(const char *list, const char *word) {
-    if (!list) return false;
-    const size_t n = strlen(word);
-    for (const char *p = list; (p = strstr(p, word)) != nullptr; p += n) {
-        const bool starts = p == list || p[-1] == ' ';
-        const bool ends = p[n] == 0 || p[n] == ' ';
-        if (starts && ends) return true;
-    }
-    return false;
-}
-
 // Gives back whatever the failed open got so far.
 gl_probe_status_t fail(gl_probe_status_t status) {
     if (probe.context != EGL_NO_CONTEXT) eglDestroyContext(probe.display, probe.context);
@@ -51,10 +42,8 @@ gl_probe_status_t fail(gl_probe_status_t status) {
 gl_probe_status_t gl_probe_open() {
     if (probe.open) return GL_PROBE_BUSY;
     probe = probe_t{};
-    const char *client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const bool surfaceless = has_word(client, "EGL_MESA_platform_surfaceless");
-    probe.display = surfaceless ? eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
-                                : eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    bool surfaceless = false;
+    probe.display = egl_offscreen_display(&surfaceless);
     if (probe.display == EGL_NO_DISPLAY) return fail(GL_PROBE_NO_DISPLAY);
     EGLint major = 0, minor = 0;
     if (!eglInitialize(probe.display, &major, &minor)) {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/egl_display.h"
+
 namespace quarn::platform {
 
 struct gl_surface_tag_t {
@@ -27,17 +29,6 @@ char last_error[256] = "";
 
 void set_error(const char *what, const char *detail) {
     snprintf(last_error, sizeof last_error, "%s%s%s", what, detail && *detail ? ": " : "", detail ? detail : "");
-}
-
-bool has_word(const char *list, const char *word) {
-    if (!list) return false;
-    const size_t n = strlen(word);
-    for (const char *p = list; (p = strstr(p, word)) != nullptr; p += n) {
-        const bool starts = p == list || p[-1] == ' ';
-        const bool ends = p[n] == 0 || p[n] == ' ';
-        if (starts && ends) return true;
-    }
-    return false;
 }
 
 // Gives back what a failed off-screen open got so far.
@@ -94,10 +85,8 @@ gl_surface_t gl_surface_open_offscreen() {
         set_error("out of memory", nullptr);
         return nullptr;
     }
-    const char *client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-    const bool surfaceless = has_word(client, "EGL_MESA_platform_surfaceless");
-    s->display = surfaceless ? eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
-                             : eglGetDisplay(EGL_DEFAULT_DISPLAY);
+    bool surfaceless = false;
+    s->display = egl_offscreen_display(&surfaceless);
     if (s->display == EGL_NO_DISPLAY) return fail_offscreen(s, "eglGetPlatformDisplay");
     EGLint major = 0, minor = 0;
     if (!eglInitialize(s->display, &major, &minor)) {
