@@ -39,10 +39,11 @@ endfunction()
 # One GoogleTest executable per library or deliverable, built into build/tests.
 # REPEAT n runs every case n times in the one process, which shows state a case
 # leaves behind.
-# SLOW: a gtest filter of cases that run long (whole program runs); they get a CTest
-# entry of their own, "<name>_slow", which runs beside the rest.
+# SLOW: gtest filters of cases that run long (whole program runs), one a group; each
+# group gets a CTest entry of its own ("<name>_slow", then "<name>_slow_2", ...), which
+# runs beside the rest and beside the other groups.
 function(fernwold_test name)
-  cmake_parse_arguments(T "" "DIR;REPEAT;SLOW" "LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "DIR;REPEAT" "LIBS;SLOW" ${ARGN})
   fernwold_sources(srcs ${T_DIR})
   add_executable(${name} ${srcs})
   fernwold_setup(${name})
@@ -58,10 +59,29 @@ function(fernwold_test name)
   endif()
   set(entries ${name})
   set(filter_${name} "")
+  set(slow_entries "")
   if(T_SLOW)
-    list(APPEND entries ${name}_slow)
-    set(filter_${name} "--gtest_filter=-${T_SLOW}")
-    set(filter_${name}_slow "--gtest_filter=${T_SLOW}")
+    # The rest: every case but the groups' (what a group itself leaves out with "-" is
+    # another group's).
+    set(positives "")
+    foreach(group ${T_SLOW})
+      string(REGEX REPLACE "-.*$" "" positive "${group}")
+      list(APPEND positives ${positive})
+    endforeach()
+    list(JOIN positives ":" all_slow)
+    set(filter_${name} "--gtest_filter=-${all_slow}")
+    set(n 0)
+    foreach(group ${T_SLOW})
+      math(EXPR n "${n} + 1")
+      if(n EQUAL 1)
+        set(entry ${name}_slow)
+      else()
+        set(entry ${name}_slow_${n})
+      endif()
+      list(APPEND entries ${entry})
+      list(APPEND slow_entries ${entry})
+      set(filter_${entry} "--gtest_filter=${group}")
+    endforeach()
   endif()
   foreach(entry ${entries})
     add_test(NAME ${entry} COMMAND ${name} --gtest_brief=1 --gtest_repeat=${T_REPEAT} ${filter_${entry}}
@@ -72,8 +92,9 @@ function(fernwold_test name)
       ENVIRONMENT "FERNWOLD_TEST_TMP=${CMAKE_BINARY_DIR}/tests/tmp;FERNWOLD_BIN_DIR=${FERNWOLD_BIN};FERNWOLD_SOURCE_DIR=${PROJECT_SOURCE_DIR};FERNWOLD_TEST_PLUGINS=${CMAKE_BINARY_DIR}/tests/plugins"
       TIMEOUT 900)
   endforeach()
-  if(T_SLOW)
-    # Started first, so the others run beside it.
-    set_tests_properties(${name}_slow PROPERTIES COST 1000)
-  endif()
+  foreach(entry ${slow_entries})
+    # Started first, so the others run beside them; whole games drawn in software under
+    # the sanitizers take their time on a machine of two cores.
+    set_tests_properties(${entry} PROPERTIES COST 1000 TIMEOUT 2400)
+  endforeach()
 endfunction()

@@ -36,9 +36,10 @@ export FERNWOLD_INPUT_SCRIPT="$build/bin/round1.script"
 # so that the pictures show what a player sees.
 rm -f "$build/bin/quarn3d.log"
 # A script that no longer ends its run would leave the program running: after
-# FERNWOLD_RUN_SECONDS (default 300) SIGTERM asks for "quit", and the run counts as
+# FERNWOLD_RUN_SECONDS (default 900: the run draws
+# every frame, in software where there is no graphics card) SIGTERM asks for "quit", and the run counts as
 # failed (timeout's status 124).
-seconds="${FERNWOLD_RUN_SECONDS:-300}"
+seconds="${FERNWOLD_RUN_SECONDS:-900}"
 status=0
 timeout "$seconds" "$build/bin/fernwold" -lenv g_screenshot_ui=1 "$@" -log || status=$?
 if [ -f "$build/bin/quarn3d.log" ]; then

@@ -32,10 +32,12 @@ namespace {
 
 // The run command's step: 25 frames a second.
 constexpr const char STEP_USEC[] = "40000";
-// The runs draw every frame (the renderer off-screen, on the software rasteriser);
-// those that read no pixels draw in a small mode, as the rasteriser's work grows with
-// the frame. The game plays the same in any mode of the same shape.
+// The runs draw every frame (the renderer off-screen, on the software rasteriser),
+// whose work grows with the frame: those that read no pixels draw in a small mode,
+// the round's pictures in the run command's mode, where a distant buck and the HUD's
+// text have pixels enough. The game plays the same in any mode of the same shape.
 const std::vector<std::string> SMALL_MODE = {"-env", "r_mode=320x240x32x0"};
+constexpr uint32_t PICTURE_WIDTH = 1024, PICTURE_HEIGHT = 768;
 
 std::string read_text(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -254,7 +256,9 @@ struct round_runs_t {
         const std::vector<std::string> variables = {std::string("FERNWOLD_FIXED_STEP_US=") + STEP_USEC,
                                                     "FERNWOLD_INPUT_SCRIPT=" + test_bin_dir() + "/round1.script",
                                                     "FERNWOLD_SCREENSHOT_DRAW_LOGS=1"};
-        const std::vector<std::string> args = {"-lenv", "g_screenshot_ui=1"};
+        const std::vector<std::string> args = {"-lenv", "g_screenshot_ui=1", "-env",
+                                               "r_mode=" + std::to_string(PICTURE_WIDTH) + "x" +
+                                                   std::to_string(PICTURE_HEIGHT) + "x32x0"};
         second = std::thread([&] { runs[1] = programs[1].run_with(variables, args); });
         runs[0] = programs[0].run_with(variables, args);
         second.join();
@@ -315,17 +319,17 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
     for (size_t i = 1; i < logs[0].size(); ++i) EXPECT_EQ(logs[0][i], logs[1][i]) << "line " << i;
 }
 
-// The seven pictures are PNG files of the mode's size (1024 x 768, the run's
-// "r_mode"), pixel for pixel the same in both runs, as are their frames' draw logs;
-// nothing else lies in the folder.
+// The seven pictures are PNG files of the run's mode (PICTURE_WIDTH x PICTURE_HEIGHT),
+// pixel for pixel the same in both runs, as are their frames' draw logs; nothing else
+// lies in the folder.
 TEST(scripted_run, the_round_script_takes_the_same_seven_pictures_every_time) {
     const round_runs_t &r = round_runs();
     ASSERT_EQ(r.errors, "");
     for (int i = 0; i < PICTURES; ++i) {
         SCOPED_TRACE(MOMENTS[i]);
         for (int k = 0; k < 2; ++k) {
-            EXPECT_EQ(r.pictures[k][i].width, 1024u);
-            EXPECT_EQ(r.pictures[k][i].height, 768u);
+            EXPECT_EQ(r.pictures[k][i].width, PICTURE_WIDTH);
+            EXPECT_EQ(r.pictures[k][i].height, PICTURE_HEIGHT);
         }
         EXPECT_TRUE(r.pictures[0][i] == r.pictures[1][i]) << "the pictures of the two runs differ";
         EXPECT_EQ(read_text(r.programs[0].home_file(picture_name(i, "draw"))),
