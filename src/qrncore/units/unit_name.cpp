@@ -38,6 +38,10 @@ public:
     static constexpr uintptr_t KIND_NODE = 0;
     static constexpr uintptr_t KIND_UNIT = 1;
 
+    void prefetch(uintptr_t parent, uint64_t token) const {
+        if (m_slots) __builtin_prefetch(&m_slots[home(parent, token)]);
+    }
+
     void *find(uintptr_t parent, uint64_t token) const {
         if (!m_slots) return nullptr;
         for (uint32_t i = home(parent, token);; i = (i + 1) & m_mask) {
@@ -329,6 +333,17 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     auto *record = static_cast<unit_name_t *>(
         tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
+}
+
+void unit_name_t::prefetch(const unit_name_tokens_t &name) {
+    using tree_t = unit_name_tree_t;
+    if (!tree_t::tree.pool || name.count == 0) return;
+    unit_name_node_t *node = nullptr;
+    for (uint32_t i = 0; i + 1 < name.count; ++i) {
+        node = tree_t::find_child(node, name.token[i]);
+        if (!node) return;
+    }
+    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]);
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {
