@@ -39,7 +39,11 @@ public:
     static constexpr uintptr_t KIND_UNIT = 1;
 
     void prefetch(uintptr_t parent, uint64_t token) const {
-        if (m_slots) __builtin_prefetch(&m_slots[home(parent, token)]);
+        if (!m_slots) return;
+        // A slot may straddle two cache lines: both are asked for.
+        const slot_t *s = &m_slots[home(parent, token)];
+        __builtin_prefetch(s);
+        __builtin_prefetch(reinterpret_cast<const char *>(s) + sizeof(slot_t) - 1);
     }
 
     void *find(uintptr_t parent, uint64_t token) const {
