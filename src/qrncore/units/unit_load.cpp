@@ -451,8 +451,7 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
     if (!m_scanner.unit_name(m_text)) return false;
     if (!element) cancel_patch(a);
     if (is_null_word(m_text)) return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
-    const unit_name_table_t::found_t found = bind_pointer(m_text);
-    const uint32_t name = found.entry;
+    const uint32_t name = bind_pointer(m_text);
     if (name == NONE) return false;
     const bool owned = unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER;
     if (owned) {
@@ -463,8 +462,8 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
                   m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
             return false;
         }
-    } else if (found.created && found.created->is_alive()) {
-        unit_base_t *target = found.created;
+    } else if (m_names[name].created != NONE && m_names[name].unit->is_alive()) {
+        unit_base_t *target = m_names[name].unit;
         if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
             char text[300];
             snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
@@ -543,19 +542,16 @@ bool unit_load_t::parse_written_name(const mstring_dyn_t &written) {
 bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &written) {
     if (!parse_written_name(written)) return false;
     const bool nameless = m_tokens.token[0] == nameless_token();
-    // The global index is read below for the same name: its miss overlaps the table's.
-    if (!nameless) unit_name_t::prefetch(m_tokens);
-    const unit_name_table_t::found_t found = m_names.find_or_add(m_tokens, nameless);
-    const uint32_t name = found.entry;
+    const uint32_t name = m_names.find_or_add(m_tokens, nameless);
     if (name == NONE) {
         m_scanner.report_location();
         error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
-    if (found.created) {
+    if (m_names[name].created != NONE) {
         m_scanner.report_location();
         error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
-              class_of(found.created));
+              class_of(m_created[m_names[name].created].unit));
         return false;
     }
     if (!nameless) {
@@ -570,24 +566,20 @@ bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &writte
             return false;
         }
     }
-    m_names.set_created(name, m_current, unit);
+    m_names[name].created = m_current;
+    m_names[name].unit = unit;
     m_created[m_current].name = name;
     return true;
 }
 
-unit_name_table_t::found_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return {NONE, nullptr, false};
-    const bool nameless = m_tokens.token[0] == nameless_token();
-    const unit_name_table_t::found_t found = m_names.find_or_add(m_tokens, nameless);
-    // A name a pointer meets first is mostly defined further on (or else looked up
-    // as an outside name): the global index is read for it then, and asking for that
-    // memory now keeps the miss off that later step.
-    if (found.added && !nameless) unit_name_t::prefetch(m_tokens);
-    if (found.entry == NONE) {
+uint32_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
+    if (!parse_written_name(written)) return NONE;
+    const uint32_t name = m_names.find_or_add(m_tokens, m_tokens.token[0] == nameless_token());
+    if (name == NONE) {
         m_scanner.report_location();
         error("[unit] Out of memory while reading units from file '%s'.", path());
     }
-    return found;
+    return name;
 }
 
 // The unit a name stands for: the one the file made under it, or the unit outside the

@@ -116,7 +116,7 @@ private:
     bool parse_unit();
     bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
     bool bind_definition(unit_base_t *unit, const mstring_dyn_t &written);
-    unit_name_table_t::found_t bind_pointer(const mstring_dyn_t &written);
+    uint32_t bind_pointer(const mstring_dyn_t &written);
     bool parse_written_name(const mstring_dyn_t &written);
     void cancel_patch(const unit_attribute_t *a);
     bool read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);

@@ -38,14 +38,6 @@ public:
     static constexpr uintptr_t KIND_NODE = 0;
     static constexpr uintptr_t KIND_UNIT = 1;
 
-    void prefetch(uintptr_t parent, uint64_t token) const {
-        if (!m_slots) return;
-        // A slot may straddle two cache lines: both are asked for.
-        const slot_t *s = &m_slots[home(parent, token)];
-        __builtin_prefetch(s);
-        __builtin_prefetch(reinterpret_cast<const char *>(s) + sizeof(slot_t) - 1);
-    }
-
     void *find(uintptr_t parent, uint64_t token) const {
         if (!m_slots) return nullptr;
         for (uint32_t i = home(parent, token);; i = (i + 1) & m_mask) {
@@ -156,13 +148,10 @@ public:
     int next(uint64_t &token) {
         while (*m_p == '.') ++m_p;
         if (!*m_p) return 0;
-        char buf[16];
-        size_t n = 0;
-        for (; *m_p && *m_p != '.'; ++m_p, ++n)
-            if (n < 13) buf[n] = *m_p;
-        if (n > 12) return -1;
-        buf[n] = 0;
-        return string_to_token(token, buf) ? 1 : -1;
+        const char *start = m_p;
+        while (*m_p && *m_p != '.') ++m_p;
+        const size_t n = size_t(m_p - start);
+        return n <= 12 && span_to_token(token, start, uint32_t(n)) ? 1 : -1;
     }
 
 private:
@@ -337,17 +326,6 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     auto *record = static_cast<unit_name_t *>(
         tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
-}
-
-void unit_name_t::prefetch(const unit_name_tokens_t &name) {
-    using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool || name.count == 0) return;
-    unit_name_node_t *node = nullptr;
-    for (uint32_t i = 0; i + 1 < name.count; ++i) {
-        node = tree_t::find_child(node, name.token[i]);
-        if (!node) return;
-    }
-    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]);
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {

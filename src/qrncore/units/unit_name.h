@@ -42,9 +42,6 @@ public:
     // leading and doubled dots are skipped.
     static unit_t *find_unit(const string &name);
     static unit_t *find_unit(const unit_name_tokens_t &name);
-    // Starts reading where a lookup or a set_name of the name will look first, so its
-    // cache miss overlaps other work. Changes nothing.
-    static void prefetch(const unit_name_tokens_t &name);
     // Cuts a name into tokens after the form test of set_name; false for a bad form.
     static bool parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out);
     // The dotted name into out; false when the unit has no name or out cut it.
