@@ -17,11 +17,12 @@ constexpr uint32_t digit_of(unsigned char c) {
     return 0;
 }
 
-bool pack(const char *s, uint64_t *value) {
+bool pack(const char *s, uint32_t n, uint64_t *value) {
+    if (n > uint32_t(MAX_CHARS)) return false;
     uint64_t v = 0, scale = 1;
-    for (int i = 0; s[i]; ++i) {
+    for (uint32_t i = 0; i < n; ++i) {
         uint32_t d = digit_of((unsigned char)s[i]);
-        if (i >= MAX_CHARS || d == 0) return false;
+        if (d == 0) return false;
         v += d * scale;
         scale *= BASE;
     }
@@ -32,15 +33,21 @@ bool pack(const char *s, uint64_t *value) {
 }  // namespace
 
 bool string_to_token(uint64_t &out, const string &text) {
+    const size_t n = text.length();
+    return n <= size_t(MAX_CHARS) && span_to_token(out, text.c_str(), uint32_t(n));
+}
+
+bool span_to_token(uint64_t &out, const char *text, uint32_t length) {
     uint64_t v;
-    if (!pack(text.c_str(), &v)) return false;
+    if (!pack(text, length, &v)) return false;
     out = v;
     return true;
 }
 
 bool is_valid_token(const string &text) {
     uint64_t v;
-    return pack(text.c_str(), &v);
+    const size_t n = text.length();
+    return n <= size_t(MAX_CHARS) && pack(text.c_str(), uint32_t(n), &v);
 }
 
 bool token_to_string(mstring_t &out, uint64_t token) {

@@ -14,6 +14,8 @@ namespace quarn {
 // The token of text; upper-case letters read as lower-case ones and "" gives 0. False,
 // with out untouched, for any other byte or more than 12 characters.
 QRNCORE_API bool string_to_token(uint64_t &out, const string &text);
+// The same for the length bytes at text (no terminator needed).
+QRNCORE_API bool span_to_token(uint64_t &out, const char *text, uint32_t length);
 // The string_to_token test without the value.
 QRNCORE_API bool is_valid_token(const string &text);
 // The lower-case text of token: bit 63 is ignored, characters come from the least

@@ -648,7 +648,16 @@ bool unit_load_t::check_ownership_cycles() {
 // reported before the load fails.
 bool unit_load_t::apply_patches() {
     bool ok = true;
-    for (uint32_t i = 0; i < m_patches.get_count(); ++i) {
+    // The entries and the units the patches name lie anywhere in memory: each is
+    // asked for some patches ahead (the entry further than the unit it holds), so
+    // the misses overlap instead of following one another.
+    constexpr uint32_t ENTRY_AHEAD = 16, UNIT_AHEAD = 8;
+    const uint32_t count = m_patches.get_count();
+    for (uint32_t i = 0; i < count; ++i) {
+        if (i + ENTRY_AHEAD < count) __builtin_prefetch(&m_names[m_patches[i + ENTRY_AHEAD].name]);
+        if (i + UNIT_AHEAD < count) {
+            if (unit_base_t *ahead = m_names[m_patches[i + UNIT_AHEAD].name].unit) __builtin_prefetch(ahead);
+        }
         const patch_t &p = m_patches[i];
         unit_base_t *holder = m_created[p.holder].unit;
         if (!p.live || !holder->is_alive()) continue;

@@ -148,13 +148,10 @@ public:
     int next(uint64_t &token) {
         while (*m_p == '.') ++m_p;
         if (!*m_p) return 0;
-        char buf[16];
-        size_t n = 0;
-        for (; *m_p && *m_p != '.'; ++m_p, ++n)
-            if (n < 13) buf[n] = *m_p;
-        if (n > 12) return -1;
-        buf[n] = 0;
-        return string_to_token(token, buf) ? 1 : -1;
+        const char *start = m_p;
+        while (*m_p && *m_p != '.') ++m_p;
+        const size_t n = size_t(m_p - start);
+        return n <= 12 && span_to_token(token, start, uint32_t(n)) ? 1 : -1;
     }
 
 private:

@@ -389,5 +389,31 @@ TEST_F(unit_load, a_dead_proxy_in_the_grown_name_list) {
     EXPECT_EQ(live(), 0u);
 }
 
+// More names than the load's index was sized for, so it grows while units are already
+// defined under names in it; names of one, two and more tokens (the longer ones found
+// through their entries), each pointing back at a unit made before it and forward at
+// one made after it.
+TEST_F(unit_load, many_names_of_every_length_bind_across_the_index_growing) {
+    constexpr int UNITS = 400;
+    auto name_of = [](int i) {
+        const std::string n = std::to_string(i);
+        return i % 3 == 0 ? "a" + n : i % 3 == 1 ? "a.b" + n : "a.b.c.d" + n;
+    };
+    std::string units;
+    for (int i = 0; i < UNITS; ++i)
+        units += "test_node : " + name_of(i) + " { link: " + name_of((i + UNITS - 7) % UNITS) + " }\n";
+    ASSERT_TRUE(load(file_of(units)));
+    for (int i = 0; i < UNITS; ++i) {
+        test_node_u *u = node(name_of(i).c_str());
+        ASSERT_TRUE(u) << name_of(i);
+        EXPECT_EQ(u->m_link.get(), node(name_of((i + UNITS - 7) % UNITS).c_str())) << name_of(i);
+    }
+    m_loader->reset();
+    unit_system_t::clean_garbage();
+    EXPECT_EQ(live(), 0u);
+    expect_failure(file_of(units + "test_node : A.B.C.D2 { }\n"),
+                   "[unit] The unit name 'A.B.C.D2' is already taken by an existing unit (of type 'test_node').");
+}
+
 }  // namespace
 }  // namespace quarn::test
