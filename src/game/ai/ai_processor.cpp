@@ -5,13 +5,12 @@
 
 #include "game/ai/ai_value_tokens.h"
 #include "outside/qrnshared/def_obj.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
 
 namespace {
-
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // The value between the low and high ends, straight between them.
 float ramp(float v, float low_value, float low, float high_value, float high) {

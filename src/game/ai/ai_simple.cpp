@@ -6,22 +6,20 @@
 #include "game/ai/ai_animal.h"
 #include "game/ai/ai_animal_presentation.h"
 #include "game/ai/ai_world.h"
+#include "game/ai/species_interaction.h"
 #include "outside/qrnshared/def_obj.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
 
 namespace {
 
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 constexpr const char *need_keys[] = {"val_hunger", "val_thirst", "val_tiredness", "val_aggression", "val_sex", "val_stress"};
 constexpr const char *need_names[AI_NEED_COUNT] = {"hunger", "thirst", "tiredness", "aggression",
                                                    "sex",    "stress", "fatigue"};
-
-// Species of hunters: they pursue the prey they see when hungry.
-bool is_predator(int32_t species) { return species == 7 || species == 11 || species == 12; }
 
 // A value of the instance, else of the preset.
 bool preset_real(const def_obj_t *instance, const def_obj_t *preset, const char *key, float &out) {
@@ -437,7 +435,7 @@ void ai_mind_t::set_command(int32_t kind, const seen_t *about) {
 void ai_mind_t::make_command(int32_t u, const ai_command_t &previous) {
     switch (u) {
         case AI_URGE_HUNGER:
-            if (is_predator(m_animal.get_species_index()) && m_seen[SEEN_PREY].animal &&
+            if (species_is_predator(m_animal.get_species_index()) && m_seen[SEEN_PREY].animal &&
                 m_buckets[AI_BUCKET_PREY] > m_food_level)
                 set_command(AI_CMD_PURSUE_ANIMAL, &m_seen[SEEN_PREY]);
             else if (m_food_level > 0.0f) {

@@ -7,13 +7,12 @@
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/strings/string_dyn.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
 
 namespace {
-
-float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // The vertical component of a × b.
 float cross_y(const vec3_t &a, const vec3_t &b) { return a.z * b.x - a.x * b.z; }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/ai/animal.h"
+#include "game/ai/species_interaction.h"
 #include "game/world/environment.h"
 #include "game/world/wind.h"
 #include "qrncore/math/scalar.h"
@@ -29,9 +30,7 @@ constexpr float SCENT_EXPONENT = 1.07f;
 constexpr float SECTOR_AHEAD = 0.3926991f;
 constexpr float SECTOR_SIDE = 1.1780972f;
 
-float clamp01(float v) { return clamp_value(v, 0.0f, 1.0f); }
 float cross_y(const vec3_t &a, const vec3_t &b) { return a.z * b.x - a.x * b.z; }
-bool is_predator(int32_t species) { return species == 7 || species == 11 || species == 12; }
 
 // 1 up to near, 0 from far on, straight between; a band of no width cuts at near.
 float falloff(float d, float near_distance, float far_distance) {
@@ -55,7 +54,7 @@ float animal_t::sight_test(const vec3_t &point, float near_distance, float far_d
     look = normalized(look);
     const float cosine = dot(look, to) / d;
     const float alpha = std::acos(clamp_value(cosine, -1.0f, 1.0f)) * RAD_TO_DEG;
-    const bool predator = is_predator(m_species_index);
+    const bool predator = species_is_predator(m_species_index);
     const float full = predator ? PREDATOR_FULL_VIEW : FULL_VIEW;
     const float blind = predator ? PREDATOR_BLIND : BLIND;
     if (alpha < full) return f;

@@ -15,4 +15,10 @@ void species_interaction_read(const char *text, array_dyn_t<float> &out);
 // The value for a species index; an index outside the list is 0 (neutral).
 float species_interaction_of(const array_dyn_t<float> &list, int32_t species_index);
 
+// The hunters among the species (indices 7, 11 and 12): they pursue the prey they see
+// when hungry, and their sight is narrower.
+inline bool species_is_predator(int32_t species_index) {
+    return species_index == 7 || species_index == 11 || species_index == 12;
+}
+
 }  // namespace quarn
