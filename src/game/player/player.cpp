@@ -32,12 +32,6 @@ constexpr int32_t STEP_SOUND_TAG = hunt_ctrl_u::SOUND_TAG;
 
 const vec3_t EYE_OFFSET{0.0f, player_t::EYE_HEIGHT, 0.0f};
 
-quat_t quat_of(const ypr_t &ypr) {
-    quat_t q;
-    q.set(ypr);
-    return q;
-}
-
 quat_t about_x(float radians) {
     quat_t q;
     q.set_axis_angle({1.0f, 0.0f, 0.0f}, radians);
