@@ -11,6 +11,7 @@
 #include "game/visuals/models/model_geom.h"
 #include "game/visuals/models/model_lib.h"
 #include "game/voiceover/voiceover.h"
+#include "game/one_shot_sound.h"
 #include "kernel/sound.h"
 #include "kernel/sound_unit.h"
 #include "kernel/sys.h"
@@ -144,14 +145,13 @@ bool animal_runtime_u::play_oneshot(uint32_t kind, const vec3_t &position) {
         name = animal_sound.c_str();
     }
     if (!name || !*name) return false;
-    sound_u *sound = _snd_create_oneshot(name, ONESHOT_FLAGS, SOUND_TAG);
-    if (!sound) return false;  // the kernel could not make it: skipped
     base_ctrl_u *ctrl = get_current_ctrl();
-    sound->set_position(position.x, position.y, position.z);
-    sound->set_rate(ctrl ? ctrl->get_sound_time_scale(1.0f) : 1.0f);
-    sound->attributes.volume = ONESHOT_VOLUME;
-    sound->play();
-    return true;
+    // Null when the kernel could not make it: skipped.
+    return play_one_shot_sound(name, {.flags = ONESHOT_FLAGS,
+                                      .tag = SOUND_TAG,
+                                      .volume = ONESHOT_VOLUME,
+                                      .rate = ctrl ? ctrl->get_sound_time_scale(1.0f) : 1.0f,
+                                      .position = position}) != nullptr;
 }
 
 int32_t animal_runtime_u::take_run_sound_slot() {
