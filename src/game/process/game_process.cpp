@@ -4,6 +4,7 @@
 #include "game/ctrl/menu_ctrl.h"
 #include "game/game_localisation.h"
 #include "game/game_module.h"
+#include "game/game_version.h"
 #include "game/process/game_commands.h"
 #include "game/process/game_cvars.h"
 #include "game/process/round_file.h"
@@ -147,7 +148,7 @@ void game_process_t::init() {
     mount_game_data();
     m_screensaver = cdl_param("-screensaver", 1) != unsigned(-1);
     register_console();
-    message("%s init ver.%s\t(rev. %s)", "Fernwold", VERSION, REVISION);
+    message("%s init ver.%s\t(rev. \"%s\")", "Fernwold", GAME_VERSION, GAME_BUILD);
     if (!m_mounts.mount_home(STD_HOME_FOLDER)) error("The home folder is not mounted: nothing is stored");
     fs_mkdir("/home/screenshots", FS_REALM_VIRTUAL);
     run_autoexec();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "game/game_data.h"
+#include "game/game_version.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
 #include "game/ui/button_control.h"
@@ -54,7 +55,7 @@ void menu_main_handler_t::on_wcreate() {
     // Quitting always sounds.
     add_sounding_id(BUTTON_QUIT);
     char text[64];
-    snprintf(text, sizeof text, "@@ui_version@@%s", VERSION);
+    snprintf(text, sizeof text, "@@ui_version@@%s", GAME_VERSION);
     set_item_text(ITEM_VERSION, text);
 }
 

@@ -33,7 +33,6 @@ enum menu_link_id_t : int32_t { MENU_LINK_MAKER = 500, MENU_LINK_GAME = 510 };
 class menu_main_handler_t : public menu_screen_handler_t {
 public:
     static constexpr float ATTRACT_IDLE = 60.0f;
-    static constexpr const char *VERSION = "1.52D";
     enum item_t : int32_t {
         BUTTON_PLAY = 10, BUTTON_PARTY = 15, BUTTON_HIGHSCORE = 20, BUTTON_OPTIONS = 30, BUTTON_CREDITS = 40,
         BUTTON_QUIT = 100, ITEM_VERSION = 200
