@@ -23,7 +23,7 @@
 #include "game/ai/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/system/messages.h"
 
 namespace {

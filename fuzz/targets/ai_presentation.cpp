@@ -10,7 +10,7 @@
 #include "game/ai/ai_animation.h"
 #include "game/ai/zba_info.h"
 #include "game/ai/zba_parse.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/system/messages.h"
 

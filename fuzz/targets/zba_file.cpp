@@ -22,7 +22,7 @@
 #include "game/ai/zba_listing.h"
 #include "game/ai/zba_parse.h"
 #include "game/ai/zba_proc.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/strings/string_dyn.h"

@@ -1,7 +1,7 @@
 #include "game/one_shot_sound.h"
 
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn {
 

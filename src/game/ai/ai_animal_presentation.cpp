@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "game/ai/ai_animation.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"

@@ -6,8 +6,8 @@
 
 #include "game/ai/ai_world.h"
 #include "game/visuals/effects/text_3d.h"
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/geometry/frustum.h"
 #include "qrncore/geometry/sphere.h"

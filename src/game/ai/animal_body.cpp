@@ -17,7 +17,7 @@
 #include "game/world/environment.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/material.h"
 #include "outside/visbase/camera.h"
 #include "qrncore/geometry/frustum.h"

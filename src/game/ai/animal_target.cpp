@@ -21,7 +21,7 @@
 #include "game/world/landscape.h"
 #include "game/world/trail_follower.h"
 #include "game/world/world.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "kernel/sys.h"
 #include "qrncore/math/matrix.h"
 #include "qrncore/math/scalar.h"

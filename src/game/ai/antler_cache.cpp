@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "game/ai/antler_piece.h"
-#include "kernel/m_manager.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_manager.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"

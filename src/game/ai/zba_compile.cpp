@@ -5,7 +5,7 @@
 #include <new>
 
 #include "game/ai/zba_proc.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
 

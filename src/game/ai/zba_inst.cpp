@@ -9,7 +9,7 @@
 #include "game/ai/zba_transition.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_object.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/collections/bmem_manager.h"
 #include "qrncore/system/messages.h"
 

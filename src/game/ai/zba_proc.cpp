@@ -8,7 +8,7 @@
 
 #include "game/ai/zba_host.h"
 #include "game/ai/zba_info.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"
 

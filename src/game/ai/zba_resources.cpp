@@ -7,7 +7,7 @@
 #include "game/ai/zba_model_source.h"
 #include "game/ai/zba_parse.h"
 #include "game/game_rows.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"

@@ -5,8 +5,8 @@
 #include "game/hunt/hunt_hud.h"
 #include "game/one_shot_sound.h"
 #include "game/player/player.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn {
 

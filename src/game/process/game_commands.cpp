@@ -15,7 +15,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/qrnshared/cmd.h"
 #include "qrncore/strings/cstring.h"
 #include "qrncore/strings/number_text.h"

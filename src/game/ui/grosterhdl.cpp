@@ -13,7 +13,7 @@
 #include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "game/ui/uifx_view.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_window.h"

@@ -4,8 +4,8 @@
 #include "game/ui/control_kit.h"
 #include "game/ui/input_line.h"
 #include "game/ui/ui_classes.h"
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/ui/ui.h"
 
 namespace quarn {

@@ -3,7 +3,7 @@
 #include "game/session/savegame.h"
 #include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 
 namespace quarn {
 

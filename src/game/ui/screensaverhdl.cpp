@@ -1,8 +1,8 @@
 #include "game/ui/screensaverhdl.h"
 
 #include "game/ui/ui_classes.h"
-#include "kernel/commands.h"
-#include "kernel/input.h"
+#include "kernel/console/commands.h"
+#include "kernel/input/input.h"
 
 namespace quarn {
 

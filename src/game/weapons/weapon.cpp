@@ -9,9 +9,9 @@
 #include "game/visuals/models/model_object.h"
 #include "game/weapons/projectile.h"
 #include "game/one_shot_sound.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/input/input.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/math/quat.h"
 #include "qrncore/system/messages.h"
 

@@ -7,7 +7,7 @@
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"
 #include "game/world/environment_preset.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/sys.h"
 #include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"

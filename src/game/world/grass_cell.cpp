@@ -10,7 +10,7 @@
 #include "game/world/landscape.h"
 #include "game/world/plant.h"
 #include "game/world/world.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/r_queue.h"
 #include "qrncore/math/matrix.h"
 #include "qrncore/numerics/random_mt.h"

@@ -12,8 +12,8 @@
 #include "game/world/plant.h"
 #include "game/world/world.h"
 #include "game/one_shot_sound.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "kernel/sys.h"
 
 namespace quarn {

@@ -1,9 +1,9 @@
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 
 #include <cinttypes>
 #include <cstring>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/kernel_files.h"
 #include "qrncore/strings/text_parser.h"
 #include "qrncore/system/host_alloc.h"

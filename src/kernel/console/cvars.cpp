@@ -1,4 +1,4 @@
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "kernel/debug_lines.h"
+#include "kernel/gfx/debug_lines.h"
 
 #include "outside/visbase/render.h"
 #include "qrncore/collections/data_cache.h"

@@ -1,13 +1,13 @@
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 
 #include <cstring>
 #include <new>
 
-#include "kernel/cvars.h"
-#include "kernel/gfx_cache.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/gfx_cache.h"
 #include "kernel/hw_devices.h"
-#include "kernel/m_server.h"
-#include "kernel/mem_sys.h"
+#include "kernel/memory/m_server.h"
+#include "kernel/memory/mem_sys.h"
 #include "kernel/oswindow.h"
 #include "outside/visbase/visbase.h"
 #include "platform/window.h"

@@ -1,11 +1,11 @@
-#include "kernel/gfx_cache.h"
+#include "kernel/gfx/gfx_cache.h"
 
 #include <cstring>
 #include <type_traits>
 
-#include "kernel/gfx.h"
-#include "kernel/m_server.h"
-#include "kernel/mem_sys.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/memory/m_server.h"
+#include "kernel/memory/mem_sys.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/visbase/render.h"
 #include "qrncore/collections/arrays/array_dyn.h"

@@ -1,4 +1,4 @@
-#include "kernel/screenshot.h"
+#include "kernel/gfx/screenshot.h"
 
 #include <png.h>
 

@@ -1,10 +1,12 @@
 // Trigger and impulse names, bindings, the binding layers and their console commands.
+#include "kernel/input/inp_bindings.h"
+
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
-#include "kernel/commands.h"
-#include "kernel/inp_state.h"
+#include "kernel/console/commands.h"
+#include "kernel/input/input.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/strings/number_text.h"

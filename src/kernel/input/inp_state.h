@@ -1,11 +1,12 @@
 #pragma once
 // The input front-end's state, shared by its parts (input.cpp: frame, events,
 // devices, mouse, joysticks; inp_bindings.cpp: names, bindings, layers, commands).
+// It rests on the tables alone (inp_types.h), not on the front-end's interface.
 // Made at boot in host memory and freed at shutdown; null outside that time, when
 // every input function answers as for nothing.
 #include <cstdint>
 
-#include "kernel/input.h"
+#include "kernel/input/inp_types.h"
 #include "outside/qrnshared/vprocess.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/collections/vptrhash.h"
@@ -53,13 +54,5 @@ extern inp_state_t *inp_state;
 inline bool inp_impulses_handled() { return inp_state->impulse_handling > 0; }
 // Down, handled, suppressed, release pending and the value cleared.
 void inp_clear_trigger_state(inp_trigger_t *trigger);
-// Fills names and display texts of the triggers and the name table (boot).
-bool inp_name_triggers(inp_state_t &state);
-// Registers (phase 0) or unregisters (phase 1) the binding commands.
-void inp_bind_commands(int phase);
-// Rebuilds the name table's entry of one impulse name after a rename.
-void inp_index_impulse_name(const char *name);
-// Lower-cases name into key (16 bytes); false when it is empty or longer than 15.
-bool inp_name_key(const char *name, char *key, uint32_t &length);
 
 }  // namespace quarn

@@ -1,14 +1,15 @@
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "kernel/hw_devices.h"
-#include "kernel/inp_state.h"
+#include "kernel/input/inp_bindings.h"
+#include "kernel/input/inp_state.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
 #include "qrncore/strings/number_text.h"

@@ -1,4 +1,4 @@
-#include "kernel/m_manager.h"
+#include "kernel/memory/m_manager.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "kernel/mem_sys.h"
+#include "kernel/memory/mem_sys.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/bindery.h"
 #include "platform/memory.h"

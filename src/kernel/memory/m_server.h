@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "kernel/api.h"
-#include "kernel/m_manager.h"
+#include "kernel/memory/m_manager.h"
 #include "outside/qrnshared/resource_loader.h"
 #include "outside/qrnshared/resource_unit.h"
 #include "outside/qrnshared/vprocess.h"

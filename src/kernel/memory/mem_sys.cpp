@@ -1,4 +1,4 @@
-#include "kernel/mem_sys.h"
+#include "kernel/memory/mem_sys.h"
 
 #include <malloc.h>
 

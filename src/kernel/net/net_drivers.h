@@ -5,7 +5,7 @@
 // registers all three under their names when it starts.
 #include <cstdint>
 
-#include "kernel/net_iface.h"
+#include "kernel/net/net_iface.h"
 
 namespace quarn {
 

@@ -1,6 +1,6 @@
-#include "kernel/net_iface.h"
+#include "kernel/net/net_iface.h"
 
-#include "kernel/net_process.h"
+#include "kernel/net/net_process.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kernel/net_drivers.h"
+#include "kernel/net/net_drivers.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

@@ -1,7 +1,7 @@
 // The "loop" driver: an interface whose packets stay in the process. The sockets
 // hand its packets straight to the socket bound to their channel, so the interface
 // itself never sends or receives anything.
-#include "kernel/net_drivers.h"
+#include "kernel/net/net_drivers.h"
 
 namespace quarn {
 

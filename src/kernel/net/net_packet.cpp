@@ -1,10 +1,10 @@
-#include "kernel/net_packet.h"
+#include "kernel/net/net_packet.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "kernel/net_iface.h"
-#include "kernel/net_process.h"
+#include "kernel/net/net_iface.h"
+#include "kernel/net/net_process.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

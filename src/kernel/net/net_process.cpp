@@ -1,9 +1,9 @@
-#include "kernel/net_process.h"
+#include "kernel/net/net_process.h"
 
 #include <cstring>
 
-#include "kernel/net_drivers.h"
-#include "kernel/net_socket.h"
+#include "kernel/net/net_drivers.h"
+#include "kernel/net/net_socket.h"
 #include "kernel/process_table.h"
 #include "platform/datagram.h"
 #include "qrncore/system/messages.h"

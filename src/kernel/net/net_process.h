@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "kernel/api.h"
-#include "kernel/net_iface.h"
-#include "kernel/net_packet.h"
+#include "kernel/net/net_iface.h"
+#include "kernel/net/net_packet.h"
 #include "outside/qrnshared/vprocess.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/collections/bmem_manager.h"

@@ -1,8 +1,8 @@
-#include "kernel/net_socket.h"
+#include "kernel/net/net_socket.h"
 
 #include <cstring>
 
-#include "kernel/net_process.h"
+#include "kernel/net/net_process.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

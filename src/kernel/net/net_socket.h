@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "kernel/api.h"
-#include "kernel/net_iface.h"
-#include "kernel/net_packet.h"
+#include "kernel/net/net_iface.h"
+#include "kernel/net/net_packet.h"
 #include "qrncore/collections/vptrlist.h"
 
 namespace quarn {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kernel/net_drivers.h"
+#include "kernel/net/net_drivers.h"
 #include "platform/datagram.h"
 #include "qrncore/system/messages.h"
 

@@ -1,4 +1,4 @@
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 
 #include "kernel/hw_devices.h"
 #include "outside/qrnshared/bindery.h"

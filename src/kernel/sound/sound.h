@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "kernel/api.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/sonbase/device.h"
 #include "qrncore/geometry/placement.h"
 

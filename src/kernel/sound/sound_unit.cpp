@@ -1,6 +1,6 @@
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
 

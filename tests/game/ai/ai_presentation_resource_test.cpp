@@ -6,7 +6,7 @@
 
 #include "game/ai/ai_animal_presentation.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/qrnutils/ufs/fs.h"

@@ -12,7 +12,7 @@
 #include "game/session/score.h"
 #include "game/ui/ingame/animal_hud.h"
 #include "game/world/trail_follower.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 
 namespace quarn::test {
 namespace {

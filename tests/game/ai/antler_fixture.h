@@ -13,7 +13,7 @@
 #include "game/ai/antler_piece.h"
 #include "game/ai/antler_units.h"
 #include "game/visuals/shaders/shaderlib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 
 namespace quarn::test {
 

@@ -10,7 +10,7 @@
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/world/environment.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "live_animal_fixture.h"
 #include "outside/qrnshared/cvar.h"
 #include "support/math_compare.h"

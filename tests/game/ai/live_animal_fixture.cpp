@@ -12,7 +12,7 @@
 #include "game/world/grass_cell.h"
 #include "game/world/grass_set.h"
 #include "kernel/plugins.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/sonbase/sonbase.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/system/dl_lib.h"

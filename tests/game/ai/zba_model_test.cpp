@@ -12,7 +12,7 @@
 #include "game/ai/zba_model_channels.h"
 #include "game/ai/zba_model_link.h"
 #include "game/ai/zba_resources.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "zm_writer.h"
 
 namespace quarn::test {

@@ -14,7 +14,7 @@
 #include "game/ai/zba_listing.h"
 #include "game/ai/zba_resources.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/cmdline.h"

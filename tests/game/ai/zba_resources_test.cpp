@@ -10,7 +10,7 @@
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/mm_fixture.h"
 #include "kernel/process_table.h"
 #include "qrncore/system/cmdline.h"

@@ -12,7 +12,7 @@
 #include "game/ai/zba_inst.h"
 #include "game/ai/zba_model_link.h"
 #include "game/ai/zba_resources.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"

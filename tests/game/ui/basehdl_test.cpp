@@ -7,8 +7,8 @@
 #include "game/ui/list_control.h"
 #include "game/ui/text_control.h"
 #include "game/ui/uifx_view.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "screens_fixture.h"
 

@@ -13,7 +13,7 @@
 #include "game/game_data.h"
 #include "game/weapons/projectile.h"
 #include "game/weapons/weapon_rifle.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/units/unit_load.h"

@@ -19,7 +19,7 @@
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/visual_objects.h"
 #include "game/visuals/models/model_lib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "map_objects_fixture.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"

@@ -12,7 +12,7 @@
 #include "game/ui/menuhdl.h"
 #include "game/ui/ui_classes.h"
 #include "game/ui/uifx_view.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"

@@ -9,7 +9,7 @@
 #include "game/ui/uifx_view.h"
 #include "game/voiceover/voiceover.h"
 #include "ingame_fixture.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/system/timers.h"
 
 namespace quarn::test {

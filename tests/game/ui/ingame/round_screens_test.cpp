@@ -13,7 +13,7 @@
 #include "game/ui/ingame/gstarthdl.h"
 #include "game/ui/list_control.h"
 #include "ingame_fixture.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 
 namespace quarn::test {
 namespace {

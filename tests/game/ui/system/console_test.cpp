@@ -10,7 +10,7 @@
 #include "game/ui/system/consolehdl.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/text_control.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/log_setup.h"
 #include "outside/qrnshared/cvar.h"
 

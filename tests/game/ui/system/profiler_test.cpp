@@ -12,7 +12,7 @@
 #include "game/ui/system/profilerhdl.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/text_control.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "qrncore/profiler/profiler.h"
 
 namespace quarn::test {
