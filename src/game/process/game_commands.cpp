@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/game_module.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/process/game_hooks.h"

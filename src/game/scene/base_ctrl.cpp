@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "game/ai/antler_cache.h"
+#include "game/ai/antlers/antler_cache.h"
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"

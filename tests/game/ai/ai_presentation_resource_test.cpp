@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/ai/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animal_presentation.h"
 #include "kernel/kernel_fixture.h"
 #include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/ai/nav_mesh.h"
 #include "kernel/console/cvars.h"
 #include "kernel/gfx/debug_lines.h"

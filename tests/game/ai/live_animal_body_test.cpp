@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "game/ai/ai_simple.h"
+#include "game/ai/mind/ai_simple.h"
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/world/environment.h"

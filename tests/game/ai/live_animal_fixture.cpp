@@ -1,8 +1,8 @@
 #include "live_animal_fixture.h"
 
 #include "embedded_archive.h"
-#include "game/ai/antler_units.h"
-#include "game/ai/zba_resources.h"
+#include "game/ai/antlers/antler_units.h"
+#include "game/ai/zba/zba_resources.h"
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/particle_set.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_resources.h"
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
 #include "kernel/kernel_fixture.h"

@@ -9,9 +9,9 @@
 
 #include "../models/model_lib_fixture.h"
 #include "embedded_archive.h"
-#include "game/ai/zba_inst.h"
-#include "game/ai/zba_model_link.h"
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_inst.h"
+#include "game/ai/zba/zba_model_link.h"
+#include "game/ai/zba/zba_resources.h"
 #include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"

@@ -8,8 +8,8 @@
 
 #include "../models/model_lib_fixture.h"
 #include "embedded_archive.h"
-#include "game/ai/zba_model_link.h"
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_model_link.h"
+#include "game/ai/zba/zba_resources.h"
 #include "game/game_data.h"
 #include "game/weapons/projectile.h"
 #include "game/weapons/weapon_rifle.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_navigation.h"
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_navigation.h"
+#include "game/ai/nav/ai_sector.h"
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/visual_objects.h"
 #include "game/visuals/models/model_lib.h"

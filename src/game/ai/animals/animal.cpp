@@ -2,13 +2,13 @@
 // its movement, reactions to other animals, behaviour events, wounds and death
 // (docs/animal-ai.md, "Live animals"). Movement targets are in animal_movement.cpp,
 // the senses in animal_senses.cpp.
-#include "game/ai/animal.h"
+#include "game/ai/animals/animal.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/world/landscape.h"

@@ -9,13 +9,13 @@
 // reacts to other animals. The command handlers are simple_animal_t's.
 #include <cstdint>
 
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_command.h"
-#include "game/ai/ai_item.h"
-#include "game/ai/ai_nav_path.h"
-#include "game/ai/ai_simple.h"
-#include "game/ai/ai_zba_animation.h"
-#include "game/ai/animal_base.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_command.h"
+#include "game/ai/mind/ai_item.h"
+#include "game/ai/nav/ai_nav_path.h"
+#include "game/ai/mind/ai_simple.h"
+#include "game/ai/mind/ai_zba_animation.h"
+#include "game/ai/animals/animal_base.h"
 
 namespace quarn {
 

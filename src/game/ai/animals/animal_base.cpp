@@ -1,13 +1,13 @@
 // The live animal's body: construction and set-up (docs/animal-ai.md, "Live animals").
 // The per-frame work is in animal_body.cpp.
-#include "game/ai/animal_base.h"
+#include "game/ai/animals/animal_base.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
-#include "game/ai/ai_world.h"
-#include "game/ai/species_interaction.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/animals/species_interaction.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/effects/bits.h"

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/scene/updatable.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/visuals/effects/projected_decal.h"

@@ -4,7 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "game/ai/animal_base.h"
+#include "game/ai/animals/animal_base.h"
 #include "game/game_data.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"

@@ -1,10 +1,10 @@
-#include "game/ai/animal_hookup.h"
+#include "game/ai/animals/animal_hookup.h"
 
 #include <cstring>
 
-#include "game/ai/antler_units.h"
-#include "game/ai/zba_bind.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/antlers/antler_units.h"
+#include "game/ai/zba/zba_bind.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/models/model_desc.h"

@@ -1,8 +1,8 @@
-#include "game/ai/animal_model_inst.h"
+#include "game/ai/animals/animal_model_inst.h"
 
-#include "game/ai/antler_units.h"
-#include "game/ai/ragdoll.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/antlers/antler_units.h"
+#include "game/ai/animals/ragdoll.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"

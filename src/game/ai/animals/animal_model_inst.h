@@ -7,7 +7,7 @@
 // (docs/animal-bodies.md).
 #include <cstdint>
 
-#include "game/ai/animal_hookup.h"
+#include "game/ai/animals/animal_hookup.h"
 #include "game/visuals/models/model_hit.h"
 #include "game/visuals/physics/physics_types.h"
 #include "qrncore/geometry/placement.h"

@@ -4,8 +4,8 @@
 #include <cfloat>
 #include <cmath>
 
-#include "game/ai/ai_world.h"
-#include "game/ai/animal.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/animals/animal.h"
 #include "qrncore/math/scalar.h"
 
 namespace quarn {

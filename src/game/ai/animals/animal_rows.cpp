@@ -1,7 +1,7 @@
 // The animal body classes in the game module's registration (docs/game-module.md).
-#include "game/ai/animal_hookup.h"
-#include "game/ai/animal_model_inst.h"
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/animal_hookup.h"
+#include "game/ai/animals/animal_model_inst.h"
+#include "game/ai/animals/ragdoll.h"
 #include "game/game_rows.h"
 
 using quarn::game_class_row;

@@ -3,8 +3,8 @@
 // reactions to attractant items (docs/animal-ai.md, "Senses").
 #include <cmath>
 
-#include "game/ai/animal.h"
-#include "game/ai/species_interaction.h"
+#include "game/ai/animals/animal.h"
+#include "game/ai/animals/species_interaction.h"
 #include "game/world/environment.h"
 #include "game/world/wind.h"
 #include "qrncore/math/scalar.h"

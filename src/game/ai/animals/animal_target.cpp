@@ -1,13 +1,13 @@
-#include "game/ai/animal_target.h"
+#include "game/ai/animals/animal_target.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
-#include "game/ai/animal_hookup.h"
-#include "game/ai/animal_model_inst.h"
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/animal_hookup.h"
+#include "game/ai/animals/animal_model_inst.h"
+#include "game/ai/animals/ragdoll.h"
 #include "game/game_data.h"
 #include "game/game_rows.h"
 #include "game/round/target_spawners.h"

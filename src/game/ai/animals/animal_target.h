@@ -12,8 +12,8 @@
 // (spawn), updates and draws them each frame and removes them once is_finished.
 #include <cstdint>
 
-#include "game/ai/state_machine.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/mind/state_machine.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/scene/target.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/timers.h"

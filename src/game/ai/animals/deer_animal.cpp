@@ -1,6 +1,6 @@
-#include "game/ai/deer_animal.h"
+#include "game/ai/animals/deer_animal.h"
 
-#include "game/ai/antler_cache.h"
+#include "game/ai/antlers/antler_cache.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/models/model_object.h"

@@ -5,8 +5,8 @@
 // and "a_r"; they are drawn with the body (docs/animal-ai.md, "Live animals").
 #include <memory>
 
-#include "game/ai/antler_piece.h"
-#include "game/ai/simple_animal.h"
+#include "game/ai/antlers/antler_piece.h"
+#include "game/ai/animals/simple_animal.h"
 
 namespace quarn {
 

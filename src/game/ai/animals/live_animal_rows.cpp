@@ -3,8 +3,8 @@
 // simple_animal_t (docs/animal-ai.md, "Live animals").
 #include <cstring>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/deer_animal.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/animals/deer_animal.h"
 #include "game/game_rows.h"
 
 namespace quarn {

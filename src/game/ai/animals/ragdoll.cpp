@@ -1,4 +1,4 @@
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/ragdoll.h"
 
 #include "game/visuals/models/model_object.h"
 #include "game/visuals/physics/physics_body.h"

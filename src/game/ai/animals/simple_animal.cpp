@@ -2,9 +2,9 @@
 // and drinking at attraction areas, appetites, the mate and the partner, injury,
 // behaviours of a script (docs/animal-ai.md, "Commands"). Flight and pursuit:
 // simple_animal_chase.cpp.
-#include "game/ai/simple_animal.h"
+#include "game/ai/animals/simple_animal.h"
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 
 namespace quarn {
 

@@ -7,7 +7,7 @@
 // scrape, 7 injury) and the mind's processor value (the speed its state graph picks
 // a gait by), and polls the movement to move on. Flight and pursuit are in
 // simple_animal_chase.cpp.
-#include "game/ai/animal.h"
+#include "game/ai/animals/animal.h"
 
 namespace quarn {
 

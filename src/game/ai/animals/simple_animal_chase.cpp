@@ -2,7 +2,7 @@
 // prey downwind and charging it (docs/animal-ai.md, "Commands").
 #include <cmath>
 
-#include "game/ai/simple_animal.h"
+#include "game/ai/animals/simple_animal.h"
 #include "game/world/environment.h"
 #include "game/world/wind.h"
 #include "qrncore/math/scalar.h"

@@ -1,4 +1,4 @@
-#include "game/ai/species.h"
+#include "game/ai/animals/species.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "game/ai/species_interaction.h"
+#include "game/ai/animals/species_interaction.h"
 
 #include <cmath>
 #include <cstdlib>

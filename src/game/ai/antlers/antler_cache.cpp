@@ -1,10 +1,10 @@
-#include "game/ai/antler_cache.h"
+#include "game/ai/antlers/antler_cache.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "game/ai/antler_piece.h"
+#include "game/ai/antlers/antler_piece.h"
 #include "kernel/memory/m_manager.h"
 #include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"

@@ -7,7 +7,7 @@
 // the key: the next call tries the file again.
 #include <cstdint>
 
-#include "game/ai/antler_units.h"
+#include "game/ai/antlers/antler_units.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/map.h"
 #include "qrncore/strings/string_dyn.h"

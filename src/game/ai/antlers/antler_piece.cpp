@@ -1,4 +1,4 @@
-#include "game/ai/antler_piece.h"
+#include "game/ai/antlers/antler_piece.h"
 
 #include "qrncore/geometry/placement.h"
 #include "qrncore/math/matrix.h"

@@ -10,7 +10,7 @@
 // origin); a target step draws its part at the running matrix with the frame's level.
 #include <cstdint>
 
-#include "game/ai/antler_units.h"
+#include "game/ai/antlers/antler_units.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/mat_sq.h"

@@ -1,5 +1,5 @@
 // The antler classes in the game module's registration (docs/game-module.md).
-#include "game/ai/antler_units.h"
+#include "game/ai/antlers/antler_units.h"
 #include "game/game_rows.h"
 
 using quarn::game_class_row;

@@ -1,4 +1,4 @@
-#include "game/ai/antler_units.h"
+#include "game/ai/antlers/antler_units.h"
 
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_lib.h"

@@ -1,6 +1,6 @@
-#include "game/ai/ai_animal.h"
+#include "game/ai/mind/ai_animal.h"
 
-#include "game/ai/ai_item.h"
+#include "game/ai/mind/ai_item.h"
 
 namespace quarn {
 

@@ -1,8 +1,8 @@
-#include "game/ai/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animal_presentation.h"
 
 #include <cstring>
 
-#include "game/ai/ai_animation.h"
+#include "game/ai/mind/ai_animation.h"
 #include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/def_obj.h"

@@ -13,8 +13,8 @@
 // on_overlay_done), which start what was queued.
 #include <cstdint>
 
-#include "game/ai/ai_manners.h"
-#include "game/ai/ai_processor.h"
+#include "game/ai/mind/ai_manners.h"
+#include "game/ai/mind/ai_processor.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"

@@ -6,7 +6,7 @@
 // presentation on this narrow seam lets it run in tests with a recording double.
 #include <cstdint>
 
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "game/ai/ai_command.h"
+#include "game/ai/mind/ai_command.h"
 
 #include <strings.h>
 

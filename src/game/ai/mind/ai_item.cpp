@@ -1,10 +1,10 @@
-#include "game/ai/ai_item.h"
+#include "game/ai/mind/ai_item.h"
 
 #include <cstring>
 #include <strings.h>
 
-#include "game/ai/ai_value_tokens.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_value_tokens.h"
+#include "game/ai/mind/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/system/messages.h"

@@ -4,7 +4,7 @@
 // when none attracts, repel) through the food or the sexual channel.
 #include <cstdint>
 
-#include "game/ai/ai_animal.h"
+#include "game/ai/mind/ai_animal.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"

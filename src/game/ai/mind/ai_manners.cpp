@@ -1,4 +1,4 @@
-#include "game/ai/ai_manners.h"
+#include "game/ai/mind/ai_manners.h"
 
 #include <cstring>
 #include <strings.h>

@@ -1,9 +1,9 @@
-#include "game/ai/ai_processor.h"
+#include "game/ai/mind/ai_processor.h"
 
 #include <cstring>
 #include <strings.h>
 
-#include "game/ai/ai_value_tokens.h"
+#include "game/ai/mind/ai_value_tokens.h"
 #include "outside/qrnshared/def_obj.h"
 #include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"

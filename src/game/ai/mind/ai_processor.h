@@ -6,7 +6,7 @@
 // been in its state, and answers the manner the animal should show.
 #include <cstdint>
 
-#include "game/ai/ai_manners.h"
+#include "game/ai/mind/ai_manners.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/numerics/randomizer.h"

@@ -1,10 +1,10 @@
-#include "game/ai/ai_script.h"
+#include "game/ai/mind/ai_script.h"
 
 #include <cstring>
 #include <strings.h>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "qrncore/system/messages.h"
 

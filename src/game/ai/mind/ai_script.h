@@ -10,7 +10,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "game/ai/ai_command.h"
+#include "game/ai/mind/ai_command.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 
 namespace quarn {

@@ -1,12 +1,12 @@
-#include "game/ai/ai_simple.h"
+#include "game/ai/mind/ai_simple.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_world.h"
-#include "game/ai/species_interaction.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/animals/species_interaction.h"
 #include "outside/qrnshared/def_obj.h"
 #include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"

@@ -11,8 +11,8 @@
 // so a mind runs in tests with a fixed clock and a seeded generator.
 #include <cstdint>
 
-#include "game/ai/ai_command.h"
-#include "game/ai/ai_script.h"
+#include "game/ai/mind/ai_command.h"
+#include "game/ai/mind/ai_script.h"
 #include "game/game_alloc.h"
 #include "qrncore/math/vec.h"
 

@@ -1,4 +1,4 @@
-#include "game/ai/ai_value_tokens.h"
+#include "game/ai/mind/ai_value_tokens.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 
 #include <cmath>
 #include <cstring>

@@ -10,9 +10,9 @@
 // nothing of the scene root and runs in tests with a fixed clock and seed.
 #include <cstdint>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_attract_area.h"
-#include "game/ai/ai_navigation.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_attract_area.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "game/game_alloc.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/collections/list_dyn.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/visuals/effects/text_3d.h"
 #include "kernel/console/cvars.h"
 #include "kernel/gfx/debug_lines.h"

@@ -1,6 +1,6 @@
-#include "game/ai/ai_zba_animation.h"
+#include "game/ai/mind/ai_zba_animation.h"
 
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_inst.h"
 
 namespace quarn {
 

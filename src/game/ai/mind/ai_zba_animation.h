@@ -4,7 +4,7 @@
 // to the instance, locking the item for the call. The instance's listener is the
 // owner's (the animal): it hands kind 0 to ai_presentation_t::on_behavior_end and
 // kind 3 to on_overlay_done. docs/zba-instances.md.
-#include "game/ai/ai_animation.h"
+#include "game/ai/mind/ai_animation.h"
 #include "outside/qrnshared/c_item.h"
 
 namespace quarn {

@@ -1,4 +1,4 @@
-#include "game/ai/ai_nav_path.h"
+#include "game/ai/nav/ai_nav_path.h"
 
 #include "qrncore/collections/arrays/array_check.h"
 #include "qrncore/system/messages.h"

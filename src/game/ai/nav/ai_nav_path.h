@@ -11,7 +11,7 @@
 // walks from.
 #include <cstdint>
 
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_sector.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/math/vec.h"
 

@@ -2,7 +2,7 @@
 // the walking point to the target, which walks around a cell whose direct way out is
 // closed and backs out of cells that lead nowhere. Its whole state lives in the path,
 // so a search stopped by the ring's limit or the budget goes on at the next call.
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 
 namespace quarn {
 

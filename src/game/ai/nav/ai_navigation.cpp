@@ -1,4 +1,4 @@
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 
 #include <cmath>
 

@@ -5,8 +5,8 @@
 // given width may cross it.
 #include <cstdint>
 
-#include "game/ai/ai_nav_path.h"
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_nav_path.h"
+#include "game/ai/nav/ai_sector.h"
 #include "qrncore/math/vec.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/strings/string.h"

@@ -1,4 +1,4 @@
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_sector.h"
 
 #include <cinttypes>
 #include <cmath>

@@ -1,12 +1,12 @@
-#include "game/ai/zba_bind.h"
+#include "game/ai/zba/zba_bind.h"
 
 #include <strings.h>
 
 #include <cstdint>
 #include <cstring>
 
-#include "game/ai/zba_inst.h"
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_inst.h"
+#include "game/ai/zba/zba_resources.h"
 #include "qrncore/collections/vptrhash.h"
 #include "qrncore/system/messages.h"
 

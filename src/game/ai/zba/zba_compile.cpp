@@ -1,10 +1,10 @@
-#include "game/ai/zba_compile.h"
+#include "game/ai/zba/zba_compile.h"
 
 #include <cmath>
 #include <cstring>
 #include <new>
 
-#include "game/ai/zba_proc.h"
+#include "game/ai/zba/zba_proc.h"
 #include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"

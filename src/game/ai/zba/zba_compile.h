@@ -9,7 +9,7 @@
 // left allocated.
 #include <cstdint>
 
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 #include "outside/qrnshared/c_item.h"
 
 namespace quarn {

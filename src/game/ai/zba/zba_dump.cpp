@@ -1,4 +1,4 @@
-#include "game/ai/zba_dump.h"
+#include "game/ai/zba/zba_dump.h"
 
 namespace quarn {
 

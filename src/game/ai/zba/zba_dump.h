@@ -4,7 +4,7 @@
 // items, and both kinds of transitions, one line each. Tests compare it with golden
 // text; developers read it. Numbers are written with "%g"; texts of the file in
 // double quotes.
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 #include "qrncore/strings/mstring.h"
 
 namespace quarn {

@@ -1,6 +1,6 @@
-#include "game/ai/zba_host.h"
+#include "game/ai/zba/zba_host.h"
 
-#include "game/ai/zba_proc.h"
+#include "game/ai/zba/zba_proc.h"
 
 namespace quarn {
 

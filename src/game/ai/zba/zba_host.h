@@ -5,7 +5,7 @@
 // and tools use it as it is.
 #include <cstdint>
 
-#include "game/ai/zba_channels.h"
+#include "game/ai/zba/zba_channels.h"
 #include "outside/qrnshared/c_item.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 

@@ -1,11 +1,11 @@
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 
 #include <strings.h>
 
 #include <cstring>
 
-#include "game/ai/zba_compile.h"
-#include "game/ai/zba_model_source.h"
+#include "game/ai/zba/zba_compile.h"
+#include "game/ai/zba/zba_model_source.h"
 #include "qrncore/spatial/le_bytes.h"
 #include "qrncore/system/messages.h"
 

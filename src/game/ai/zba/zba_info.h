@@ -9,8 +9,8 @@
 // where it is (the caller holds the item locked).
 #include <cstdint>
 
-#include "game/ai/zba_layout.h"
-#include "game/ai/zba_program_cache.h"
+#include "game/ai/zba/zba_layout.h"
+#include "game/ai/zba/zba_program_cache.h"
 #include "outside/qrnshared/c_item.h"
 
 namespace quarn {

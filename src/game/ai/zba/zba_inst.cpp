@@ -1,12 +1,12 @@
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_inst.h"
 
 #include <new>
 
-#include "game/ai/zba_compile.h"
-#include "game/ai/zba_listing.h"
-#include "game/ai/zba_proc.h"
-#include "game/ai/zba_resources.h"
-#include "game/ai/zba_transition.h"
+#include "game/ai/zba/zba_compile.h"
+#include "game/ai/zba/zba_listing.h"
+#include "game/ai/zba/zba_proc.h"
+#include "game/ai/zba/zba_resources.h"
+#include "game/ai/zba/zba_transition.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_object.h"
 #include "kernel/memory/m_server.h"

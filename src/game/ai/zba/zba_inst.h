@@ -12,9 +12,9 @@
 // reference destroys the instance.
 #include <cstdint>
 
-#include "game/ai/zba_host.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_model_channels.h"
+#include "game/ai/zba/zba_host.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_model_channels.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/resource_unit.h"
 #include "qrncore/units/unit_ptr.h"

@@ -1,7 +1,7 @@
-#include "game/ai/zba_listing.h"
+#include "game/ai/zba/zba_listing.h"
 
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_proc.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_proc.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/messages.h"
 

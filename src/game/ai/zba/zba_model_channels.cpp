@@ -1,6 +1,6 @@
-#include "game/ai/zba_model_channels.h"
+#include "game/ai/zba/zba_model_channels.h"
 
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 #include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_inst.h"
 #include "game/visuals/models/model_lib.h"

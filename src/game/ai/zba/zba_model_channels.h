@@ -2,7 +2,7 @@
 // The behaviour machine's channels (zba_channels.h) over a model instance or object of
 // the model library; an animation instance gives its host the channels of its model
 // object. (The behaviour files reach the model library through zba_model_link.h.)
-#include "game/ai/zba_channels.h"
+#include "game/ai/zba/zba_channels.h"
 
 namespace quarn {
 

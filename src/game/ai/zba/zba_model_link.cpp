@@ -1,4 +1,4 @@
-#include "game/ai/zba_model_link.h"
+#include "game/ai/zba/zba_model_link.h"
 
 #include "game/game_rows.h"
 #include "game/visuals/models/model_anim.h"

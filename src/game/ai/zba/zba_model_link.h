@@ -2,7 +2,7 @@
 // The model source of the game's ".zba" resources: descriptors and animations come
 // from the model library's resources (model_lib.h). Installed while the module is
 // registered (its rows), so every behaviour file the game loads finds its model.
-#include "game/ai/zba_model_source.h"
+#include "game/ai/zba/zba_model_source.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "game/ai/zba_parse.h"
+#include "game/ai/zba/zba_parse.h"
 
 #include <strings.h>
 

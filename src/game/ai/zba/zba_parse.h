@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/ai/zba_layout.h"
-#include "game/ai/zba_scan.h"
+#include "game/ai/zba/zba_layout.h"
+#include "game/ai/zba/zba_scan.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_fixed.h"
 #include "qrncore/system/messages.h"

@@ -1,4 +1,4 @@
-#include "game/ai/zba_proc.h"
+#include "game/ai/zba/zba_proc.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 
-#include "game/ai/zba_host.h"
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_host.h"
+#include "game/ai/zba/zba_info.h"
 #include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/system/messages.h"

@@ -1,4 +1,4 @@
-#include "game/ai/zba_program_cache.h"
+#include "game/ai/zba/zba_program_cache.h"
 
 #include "outside/qrnshared/c_item.h"
 #include "qrncore/spatial/le_bytes.h"

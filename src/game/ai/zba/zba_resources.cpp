@@ -1,11 +1,11 @@
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_resources.h"
 
 #include <strings.h>
 
 #include <cstring>
 
-#include "game/ai/zba_model_source.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/zba/zba_model_source.h"
+#include "game/ai/zba/zba_parse.h"
 #include "game/game_rows.h"
 #include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"

@@ -9,9 +9,9 @@
 // The game module registers the classes and the loader when it registers, installs
 // its lock hooks, frees what nothing references while it drains and takes the loader
 // back at its end (the rows in zba_resources.cpp).
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_inst.h"
-#include "game/ai/zba_proc.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_inst.h"
+#include "game/ai/zba/zba_proc.h"
 #include "outside/qrnshared/resource_loader.h"
 #include "outside/qrnshared/resource_unit.h"
 

@@ -1,4 +1,4 @@
-#include "game/ai/zba_scan.h"
+#include "game/ai/zba/zba_scan.h"
 
 #include <cstring>
 

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/ai/zba_text.h"
+#include "game/ai/zba/zba_text.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_dyn.h"
 

@@ -1,4 +1,4 @@
-#include "game/ai/zba_text.h"
+#include "game/ai/zba/zba_text.h"
 
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/host_alloc.h"

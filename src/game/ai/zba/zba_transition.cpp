@@ -1,4 +1,4 @@
-#include "game/ai/zba_transition.h"
+#include "game/ai/zba/zba_transition.h"
 
 #include <algorithm>
 

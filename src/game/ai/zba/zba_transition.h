@@ -5,7 +5,7 @@
 // plan into one program.
 #include <cstdint>
 
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_info.h"
 
 namespace quarn {
 
