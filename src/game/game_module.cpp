@@ -6,7 +6,7 @@
 #include "game/process/game_process.h"
 #include "game/session/window_desc.h"
 #include "game/ui/system/system_windows.h"
-#include "game/ui/uifx_hookup.h"
+#include "game/ui/effects/uifx_hookup.h"
 #include "kernel/console/commands.h"
 #include "kernel/console/cvars.h"
 #include "kernel/process_table.h"

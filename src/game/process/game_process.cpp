@@ -12,7 +12,7 @@
 #include "game/scene/current_ctrl.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "game/ui/loading_screen.h"
+#include "game/ui/menus/loading_screen.h"
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/system/profilerhdl.h"
 #include "game/ui/system/system_windows.h"

@@ -10,7 +10,7 @@
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
 #include "game/session/front_end_session.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"

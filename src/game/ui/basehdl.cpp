@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "game/scene/base_ctrl.h"
-#include "game/ui/button_control.h"
-#include "game/ui/find_item.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/find_item.h"
 #include "game/ui/screen_ctrl.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 #include "game/one_shot_sound.h"
 #include "kernel/input/input.h"
 #include "kernel/sound/sound.h"

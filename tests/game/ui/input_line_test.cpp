@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "controls_fixture.h"
-#include "game/ui/input_line.h"
-#include "game/ui/log_view.h"
+#include "game/ui/controls/input_line.h"
+#include "game/ui/controls/log_view.h"
 #include "kernel/console/commands.h"
 #include "kernel/console/cvars.h"
 #include "kernel/log_setup.h"

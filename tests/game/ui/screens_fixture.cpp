@@ -2,7 +2,7 @@
 
 #include "game/game_module.h"
 #include "game/scene/current_ctrl.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/hw_devices.h"
 #include "kernel/input/inp_state.h"

@@ -1,8 +1,8 @@
-#include "game/ui/button_control.h"
+#include "game/ui/controls/button_control.h"
 
 #include <strings.h>
 
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/ui/ui.h"

@@ -1,4 +1,4 @@
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "game/ui/dropdown_control.h"
+#include "game/ui/controls/dropdown_control.h"
 
-#include "game/ui/button_control.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/text_format.h"
 #include "outside/qrnshared/ui/ui_item.h"

@@ -1,4 +1,4 @@
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/ui/ui_group.h"

@@ -1,9 +1,9 @@
-#include "game/ui/frame_control.h"
+#include "game/ui/controls/frame_control.h"
 
 #include <cerrno>
 #include <cstdlib>
 
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/def_obj.h"
 

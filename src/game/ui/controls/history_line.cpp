@@ -1,8 +1,8 @@
 // The console's command line: history and completion over the input line.
 #include <cstring>
 
-#include "game/ui/control_kit.h"
-#include "game/ui/input_line.h"
+#include "game/ui/controls/control_kit.h"
+#include "game/ui/controls/input_line.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/console/commands.h"
 #include "kernel/console/cvars.h"

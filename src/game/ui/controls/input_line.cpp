@@ -1,11 +1,11 @@
-#include "game/ui/input_line.h"
+#include "game/ui/controls/input_line.h"
 
 #include <strings.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/text_format.h"
 #include "outside/qrnshared/ui/ui.h"

@@ -1,4 +1,4 @@
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 
 #include <strings.h>
 
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <utility>
 
-#include "game/ui/button_control.h"
-#include "game/ui/control_kit.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/control_kit.h"
+#include "game/ui/controls/slider_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/text_format.h"

@@ -1,8 +1,8 @@
-#include "game/ui/log_view.h"
+#include "game/ui/controls/log_view.h"
 
 #include <cmath>
 
-#include "game/ui/input_line.h"
+#include "game/ui/controls/input_line.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/log_setup.h"
 #include "outside/qrnshared/ui/ui.h"

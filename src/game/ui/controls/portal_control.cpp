@@ -1,10 +1,10 @@
-#include "game/ui/portal_control.h"
+#include "game/ui/controls/portal_control.h"
 
 #include <cmath>
 
-#include "game/ui/control_kit.h"
-#include "game/ui/find_item.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/control_kit.h"
+#include "game/ui/controls/find_item.h"
+#include "game/ui/controls/slider_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_item.h"

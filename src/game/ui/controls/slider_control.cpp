@@ -1,9 +1,9 @@
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/slider_control.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_window.h"

@@ -1,6 +1,6 @@
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
 

@@ -1,7 +1,7 @@
 // The pause and the button focus burst.
 #include <cmath>
 
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 
 namespace quarn {
 

@@ -1,5 +1,5 @@
 // The composite effect: a sequence of effects, some of them running on beside it.
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "game/ui/uifx_hookup.h"
+#include "game/ui/effects/uifx_hookup.h"
 
 #include "game/game_module.h"
 #include "qrncore/system/auto_ptr.h"

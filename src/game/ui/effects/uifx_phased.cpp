@@ -1,7 +1,7 @@
 // Scroll and score: the phase machine they share and their two layouts.
 #include <cmath>
 
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 
 namespace quarn {
 

@@ -1,6 +1,6 @@
 // The UI effect classes in the module's registration table.
 #include "game/game_rows.h"
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 
 using quarn::game_class_row;
 

@@ -1,7 +1,7 @@
 // The scale effect: keyframes of colour and size.
 #include <cmath>
 
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 
 namespace quarn {
 

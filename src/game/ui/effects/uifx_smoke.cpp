@@ -1,7 +1,7 @@
 // The smoke effect: copies of the text that rise and sway.
 #include <cmath>
 
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 #include "kernel/sys.h"
 
 namespace quarn {

@@ -8,7 +8,7 @@
 // (a composite also rebuilds the clones of its entries).
 #include <cstdint>
 
-#include "game/ui/zml_effect.h"
+#include "game/ui/effects/zml_effect.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 
 namespace quarn {

@@ -1,9 +1,9 @@
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 
 #include "game/game_module.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
-#include "game/ui/control_kit.h"
+#include "game/ui/controls/control_kit.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_window.h"

@@ -15,7 +15,7 @@
 #include <cstdint>
 
 #include "game/ui/ui_templates.h"
-#include "game/ui/zml_effect.h"
+#include "game/ui/effects/zml_effect.h"
 #include "outside/qrnshared/ui/ui_view.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit_ptr.h"

@@ -1,4 +1,4 @@
-#include "game/ui/zml_effect.h"
+#include "game/ui/effects/zml_effect.h"
 
 #include <cmath>
 

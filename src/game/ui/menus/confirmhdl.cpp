@@ -1,4 +1,4 @@
-#include "game/ui/confirmhdl.h"
+#include "game/ui/menus/confirmhdl.h"
 
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"

@@ -1,4 +1,4 @@
-#include "game/ui/grosterhdl.h"
+#include "game/ui/menus/grosterhdl.h"
 
 #include <cstdio>
 
@@ -7,12 +7,12 @@
 #include "game/session/front_end_session.h"
 #include "game/session/score.h"
 #include "game/session/window_desc.h"
-#include "game/ui/confirmhdl.h"
-#include "game/ui/input_line.h"
+#include "game/ui/menus/confirmhdl.h"
+#include "game/ui/controls/input_line.h"
 #include "game/ui/menuhdl.h"
 #include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 #include "kernel/console/commands.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"

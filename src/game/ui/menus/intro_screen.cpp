@@ -1,4 +1,4 @@
-#include "game/ui/intro_screen.h"
+#include "game/ui/menus/intro_screen.h"
 
 #include "outside/qrnshared/ui/ui_handler.h"
 #include "outside/qrnshared/ui/ui_window.h"

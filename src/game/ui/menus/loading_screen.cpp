@@ -1,4 +1,4 @@
-#include "game/ui/loading_screen.h"
+#include "game/ui/menus/loading_screen.h"
 
 #include "outside/qrnshared/ui/ui_handler.h"
 #include "outside/qrnshared/ui/ui_window.h"

@@ -1,14 +1,14 @@
-#include "game/ui/mhelphdl.h"
+#include "game/ui/menus/mhelphdl.h"
 
 #include <cstdlib>
 
 #include "game/game_data.h"
 #include "game/session/savegame.h"
 #include "game/session/window_desc.h"
-#include "game/ui/button_control.h"
-#include "game/ui/find_item.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/find_item.h"
 #include "game/ui/menu_ctrl_link.h"
-#include "game/ui/portal_control.h"
+#include "game/ui/controls/portal_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui_window.h"
 

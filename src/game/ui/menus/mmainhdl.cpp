@@ -1,4 +1,4 @@
-#include "game/ui/mmainhdl.h"
+#include "game/ui/menus/mmainhdl.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,14 +8,14 @@
 #include "game/game_version.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "game/ui/button_control.h"
-#include "game/ui/confirmhdl.h"
-#include "game/ui/find_item.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/menus/confirmhdl.h"
+#include "game/ui/controls/find_item.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/menu_ctrl_link.h"
-#include "game/ui/portal_control.h"
+#include "game/ui/controls/portal_control.h"
 #include "game/ui/screen_ctrl.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"

@@ -1,13 +1,13 @@
-#include "game/ui/moptionshdl.h"
+#include "game/ui/menus/moptionshdl.h"
 
 #include <cmath>
 #include <cstdio>
 
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "game/ui/button_control.h"
+#include "game/ui/controls/button_control.h"
 #include "game/ui/screen_ctrl.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/slider_control.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/gfx/gfx.h"
 #include "kernel/sound/sound.h"

@@ -1,4 +1,4 @@
-#include "game/ui/mpartymodehdl.h"
+#include "game/ui/menus/mpartymodehdl.h"
 
 #include <cstdio>
 
@@ -6,11 +6,11 @@
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/window_desc.h"
-#include "game/ui/button_control.h"
-#include "game/ui/input_line.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/input_line.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/menu_ctrl_link.h"
-#include "game/ui/party_rows.h"
+#include "game/ui/menus/party_rows.h"
 #include "game/ui/screen_ctrl.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/lcl.h"

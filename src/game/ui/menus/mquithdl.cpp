@@ -1,4 +1,4 @@
-#include "game/ui/mquithdl.h"
+#include "game/ui/menus/mquithdl.h"
 
 #include "game/session/savegame.h"
 #include "game/ui/screen_ctrl.h"

@@ -1,10 +1,10 @@
-#include "game/ui/mstarthdl.h"
+#include "game/ui/menus/mstarthdl.h"
 
 #include <cstdio>
 
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/menuhdl.h"
-#include "game/ui/splashhdl.h"
+#include "game/ui/menus/splashhdl.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/sys.h"
 #include "qrncore/strings/string_dyn.h"

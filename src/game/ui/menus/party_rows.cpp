@@ -1,6 +1,6 @@
-#include "game/ui/party_rows.h"
+#include "game/ui/menus/party_rows.h"
 
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 
 namespace quarn {
 

@@ -1,4 +1,4 @@
-#include "game/ui/screensaverhdl.h"
+#include "game/ui/menus/screensaverhdl.h"
 
 #include "game/ui/ui_classes.h"
 #include "kernel/console/commands.h"

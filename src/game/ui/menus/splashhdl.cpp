@@ -1,4 +1,4 @@
-#include "game/ui/splashhdl.h"
+#include "game/ui/menus/splashhdl.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include "game/game_data.h"
 #include "game/session/score.h"
 #include "game/ui/screen_ctrl.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/console/cvars.h"
 #include "kernel/memory/m_server.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "game/ui/basehdl.h"
-#include "game/ui/loading_screen.h"
+#include "game/ui/menus/loading_screen.h"
 #include "qrncore/strings/string_dyn.h"
 
 namespace quarn {

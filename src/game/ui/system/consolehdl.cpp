@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "game/game_version.h"
-#include "game/ui/log_view.h"
+#include "game/ui/controls/log_view.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/ui_classes.h"
 #include "kernel/console/commands.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/system/profiler_flat.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/ui_classes.h"
