@@ -29,8 +29,6 @@ class shake_gift_u : public party_gift_u {
 public:
     static constexpr float DURATION = 5.0f;
     bool is_finished() const override { return !m_timer.is_running(); }
-    bool has_overlay_pass() const override { return false; }
-    void draw_overlay() override {}
     const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float BEAT_INTERVAL = 1.0f;
     static constexpr const char *BEAT_SOUND = "/sound/game/shake_beat.ogg";
@@ -56,8 +54,6 @@ class speed_gift_u : public party_gift_u {
 public:
     static constexpr float DURATION = 5.0f;
     bool is_finished() const override { return !m_timer.is_running(); }
-    bool has_overlay_pass() const override { return false; }
-    void draw_overlay() override {}
     const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float LEAST_FACTOR = 0.01f;
 
@@ -82,8 +78,6 @@ class cloak_gift_u : public party_gift_u {
 public:
     static constexpr float DURATION = 7.0f;
     bool is_finished() const override { return !m_timer.is_running(); }
-    bool has_overlay_pass() const override { return false; }
-    void draw_overlay() override {}
     const effect_timer_t &get_timer() const { return m_timer; }
     void apply() override { m_timer.start(); }
     void update(float dt) override;
@@ -106,8 +100,6 @@ class handswap_gift_u : public party_gift_u {
 public:
     static constexpr float DURATION = 5.0f;
     bool is_finished() const override { return !m_timer.is_running(); }
-    bool has_overlay_pass() const override { return false; }
-    void draw_overlay() override {}
     const effect_timer_t &get_timer() const { return m_timer; }
     // The spoken warning, under the language folder of "g_lang".
     static constexpr const char *VOICE_FORMAT = "/l10n/%s/sound/voiceover/gift/right_left.ogg";
@@ -130,8 +122,6 @@ class headstand_gift_u : public party_gift_u {
 public:
     static constexpr float DURATION = 7.0f;
     bool is_finished() const override { return !m_timer.is_running(); }
-    bool has_overlay_pass() const override { return false; }
-    void draw_overlay() override {}
     const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float TURN_TIME = 0.5f;
     static constexpr float UPSIDE_DOWN_GRAVITY = 2.0f;
