@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libode-dev libpng-dev zlib1g-dev
   libsdl2-dev libopenal-dev libvorbis-dev
-  libegl-dev libegl-mesa0 libgl1-mesa-dri libgtk-3-dev xvfb xauth
+  libegl-dev libegl-mesa0 libgl1-mesa-dri libepoxy-dev libgtk-3-dev xvfb xauth
   libzip-dev rapidjson-dev
   libfreetype-dev fonts-dejavu-core
   clang libclang-rt-14-dev

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gl_surface.h"
+
 namespace quarn::platform {
 
 namespace {
@@ -253,8 +255,23 @@ window_t window_create(const char *title, int width, int height, unsigned flags)
     } else if (flags & WINDOW_CENTRED) {
         x = y = SDL_WINDOWPOS_CENTERED;
     }
-    return reinterpret_cast<window_t>(
-        SDL_CreateWindow(title ? title : "", x, y, width > 0 ? width : 1, height > 0 ? height : 1, sdl_flags));
+    const int w = width > 0 ? width : 1, h = height > 0 ? height : 1;
+    if (gl_windows_supported()) {
+        // The pixel format of an OpenGL window is fixed when the window is made: the
+        // renderer's context (gl_surface.h) asks for these.
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        if (SDL_Window *gl = SDL_CreateWindow(title ? title : "", x, y, w, h, sdl_flags | SDL_WINDOW_OPENGL))
+            return reinterpret_cast<window_t>(gl);
+        // A display without OpenGL still shows windows: the renderer draws off-screen.
+    }
+    return reinterpret_cast<window_t>(SDL_CreateWindow(title ? title : "", x, y, w, h, sdl_flags));
 }
 
 void window_destroy(window_t w) {

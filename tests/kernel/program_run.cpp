@@ -95,10 +95,11 @@ program_result_t program_copy_t::run(const std::vector<std::string> &args, const
 }
 
 program_result_t program_copy_t::run_with(const std::vector<std::string> &variables,
-                                          const std::vector<std::string> &args) {
+                                          const std::vector<std::string> &args, const std::vector<std::string> &wrapper) {
     std::vector<std::string> all{"env", "XDG_DOCUMENTS_DIR=" + m_dir.file("docs"),
                                  "XDG_CONFIG_HOME=" + m_dir.file("config")};
     all.insert(all.end(), variables.begin(), variables.end());
+    all.insert(all.end(), wrapper.begin(), wrapper.end());
     all.insert(all.end(), {m_dir.file("fernwold"), "-log", m_dir.file("run.log")});
     all.insert(all.end(), args.begin(), args.end());
     return run_command(all, m_dir.file("run.log"));

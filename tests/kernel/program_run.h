@@ -62,8 +62,10 @@ public:
     program_result_t run(const std::vector<std::string> &args, const std::string &log_path = "");
     // Runs it with the variables ("NAME=value") set for the program alone (through
     // env(1), with the user folders'), so that copies may run at once from several
-    // threads; the log is written beside it.
-    program_result_t run_with(const std::vector<std::string> &variables, const std::vector<std::string> &args);
+    // threads; the log is written beside it. A wrapper command (a virtual X server's
+    // "xvfb-run ...") starts the program when one is given.
+    program_result_t run_with(const std::vector<std::string> &variables, const std::vector<std::string> &args,
+                              const std::vector<std::string> &wrapper = {});
     const std::string &path() const { return m_dir.path(); }
     std::string file(const std::string &name) const { return m_dir.file(name); }
     std::string home_file(const std::string &name) const { return m_dir.file("docs/Fernwold/" + name); }

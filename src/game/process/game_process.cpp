@@ -136,6 +136,7 @@ game_process_t::~game_process_t() {
     unregister_profiler_command();
     if (m_queue.id >= 0) cmd_unregister_queue(&m_queue);
     unregister_game_cvars();
+    unregister_screenshot_variable();
     if (the_process == this) the_process = nullptr;
     if (game_module_process() == this) game_module_set_process(nullptr);
     if (get_screen_process() == this) set_screen_process(nullptr);
@@ -199,6 +200,7 @@ void game_process_t::register_console() {
     register_game_cvars();
     if (m_queue.id < 0) cmd_register_queue(&m_queue, COMMAND_QUEUE);
     register_game_commands(m_screensaver);
+    register_screenshot_variable();
     // Runs at once, off the queue (the built-in F6 binding).
     register_profiler_command();
 }

@@ -88,7 +88,8 @@ public:
     // visual objects, the overlay pass and the held weapon in the scope, each flushed
     // into the renderer.
     void render_scene();
-    // The UI over the whole window (not in the frame of a capture).
+    // The UI over the whole window (not in the frame of a capture, unless
+    // "g_screenshot_ui" keeps it).
     void render_ui();
     // The view popped, the frame ended, a due capture taken, the buffers swapped.
     void end_render();
@@ -193,6 +194,14 @@ private:
     // logged, when it does not start or nothing can start maps yet.
     bool start_mission(base_ctrl_u &ctrl, const def_pool_t &mission, const char *path);
     static void capture_arrived(const r_image_t *image);
+    // "g_screenshot_ui" and the draw logs' test support (game_process_frame.cpp).
+    void register_screenshot_variable();
+    void unregister_screenshot_variable();
+    // A capture is due in this frame and shows the scene alone: no scope, no UI.
+    bool is_clean_capture() const;
+    // The frame's draw log as "/home/screenshots/..." with ".draw" for the picture's
+    // ".png" (a failure is logged).
+    void write_draw_log_beside(uint32_t number);
 
     data_cache_t m_data_cache{DATA_CACHE_SIZE};
     cmd_queue_t m_queue;
@@ -214,6 +223,7 @@ private:
     float m_seconds_counted = 1.0f;
     bool m_screenshot_pending = false;
     bool m_capture_due = false;
+    bool m_draw_logs_with_screenshots = false;
     fs_device_t *m_embedded = nullptr;
     fs_device_t *m_translation = nullptr;
     std_mount_t m_mounts;

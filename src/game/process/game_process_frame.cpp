@@ -1,5 +1,8 @@
 // The game process's frame: the scene's update and drawing, the UI, the graphics
 // path and mode, the application's activity, the command queue.
+#include <cstdlib>
+#include <cstring>
+
 #include "game/process/game_cvars.h"
 #include "game/process/game_process.h"
 #include "game/scene/base_ctrl.h"
@@ -15,10 +18,12 @@
 #include "kernel/gfx/screenshot.h"
 #include "kernel/sound/sound.h"
 #include "kernel/sound/sound_unit.h"
+#include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/visbase/camera.h"
 #include "qrncore/profiler/profiler.h"
+#include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {
@@ -38,6 +43,16 @@ constexpr uint32_t OPAQUE_BLACK = 0xFF000000u;
 
 constexpr const char *CAMERA_CLICK = "/sound/ui/cameraclick.ogg";
 constexpr float CAMERA_CLICK_VOLUME = 0.5f;
+
+// A screenshot shows the scene alone unless "g_screenshot_ui" is 1: then the scope
+// and the UI stay in its frame, and the picture is what the player sees. A choice of
+// the moment, not stored.
+cvar_t screenshot_ui_variable("g_screenshot_ui", "0");
+
+// Test support: with this variable set, every screenshot also writes its frame's draw
+// log as text beside the picture (the same name, ".draw" for ".png"), so that tests
+// know what the picture must show and where.
+constexpr const char DRAW_LOG_VARIABLE[] = "FERNWOLD_SCREENSHOT_DRAW_LOGS";
 
 bool trigger_down(int code) {
     const inp_trigger_t *t = inp_get_trigger_code(code);
@@ -114,8 +129,9 @@ void game_process_t::frame() {
     const double dt = get_frame_time();
     if (gfx_is_active() && is_gfx_up()) {
         if (game_cvar(2)->get_int() != 0) {
-            // The renderer keeps no statistics: the counts read 0.
-            const uint32_t textures = 0, vertices = 0, draws = 0;
+            // The renderer's counts of the frame before.
+            const r_stats_t stats = get_context() ? get_context()->get_stats() : r_stats_t();
+            const uint32_t textures = stats.texture_binds, vertices = stats.vertices, draws = stats.draws;
             const double fps = dt > 0.0 ? 1.0 / dt : 0.0;
             gfx_reset_stats(get_context());
             verbose("%-5.1f\tms / %-5.1f fps\t/ tc:%u\t/ vc:%u / dc:%u / TPS: %-5.1f M", dt * 1000.0, fps, textures,
@@ -220,7 +236,7 @@ void game_process_t::render_scene() {
         shaderlib_queue_render_and_flush(context);
     }
     scene_object_t *player = ctrl->get_player();
-    if (!m_screenshot_pending && player && player->has_weapon_overlay()) {
+    if (!is_clean_capture() && player && player->has_weapon_overlay()) {
         m_scope.select();
         player->draw_weapon_overlay();
         shaderlib_queue_render_and_flush(context);
@@ -229,7 +245,7 @@ void game_process_t::render_scene() {
 
 void game_process_t::render_ui() {
     gfx_cache_sweep();
-    if (m_screenshot_pending) return;
+    if (is_clean_capture()) return;
     gfx_cache_push();
     m_full.select();
     ui_process(get_context());
@@ -249,6 +265,33 @@ void game_process_t::end_render() {
 
 // ---- screenshots ----
 
+void game_process_t::register_screenshot_variable() {
+    if (screenshot_ui_variable.hash == 0) cvar_register_variable(&screenshot_ui_variable);
+    m_draw_logs_with_screenshots = getenv(DRAW_LOG_VARIABLE) != nullptr;
+}
+
+void game_process_t::unregister_screenshot_variable() {
+    if (screenshot_ui_variable.hash != 0) cvar_unregister_variable(&screenshot_ui_variable);
+}
+
+bool game_process_t::is_clean_capture() const {
+    return m_screenshot_pending && screenshot_ui_variable.get_int() == 0;
+}
+
+void game_process_t::write_draw_log_beside(uint32_t number) {
+    char name[FS_PATH_MAX];
+    r_context_t *context = get_context();
+    if (!context || !screenshot_name(name, sizeof name, SCREENSHOT_PATTERN, number)) return;
+    // ".draw" is a byte longer than the ".png" it stands for.
+    const size_t length = strlen(name);
+    if (length < 4 || length + 2 > sizeof name || strcmp(name + length - 4, ".png") != 0) return;
+    memcpy(name + length - 4, ".draw", 6);
+    mstring_dyn_t text;
+    auto_ptr_t<file_t> file(fs_create(name, FS_REALM_VIRTUAL));
+    if (!context->get_draw_log().dump(text) || !file || !file->write(text.c_str(), text.length()))
+        error("[game] The draw log of screenshot %u is not written to '%s'", number, name);
+}
+
 int game_process_t::cmd_screenshot(const cmd_context_t &) {
     m_screenshot_pending = true;
     if (gfx_screen_capture(&capture_arrived) < 0) m_screenshot_pending = false;
@@ -256,13 +299,16 @@ int game_process_t::cmd_screenshot(const cmd_context_t &) {
 }
 
 void game_process_t::capture_arrived(const r_image_t *image) {
+    game_process_t *game = get_game_process();
     if (image && screenshot_save(image, SCREENSHOT_PATTERN)) {
+        // The file just written holds the number before the counter's.
+        if (game && game->m_draw_logs_with_screenshots) game->write_draw_log_beside(screenshot_counter() - 1);
         if (sound_u *click = _snd_create_oneshot(CAMERA_CLICK, 0, -1)) {
             click->attributes.volume = CAMERA_CLICK_VOLUME;
             click->play();
         }
     }
-    if (game_process_t *game = get_game_process()) game->m_screenshot_pending = false;
+    if (game) game->m_screenshot_pending = false;
 }
 
 }  // namespace quarn

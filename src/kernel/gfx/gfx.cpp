@@ -60,6 +60,20 @@ vdatalist_node_t *node_of(void *data) {
 
 void free_packet_record(r_packet_t *packet) { gfx_free_packet(packet); }
 
+// Exchanges row i with row height - 1 - i of RGB pixels.
+void flip_rows(uint8_t *pixels, int32_t width, int32_t height) {
+    const size_t row = size_t(width) * 3;
+    for (int32_t y = 0; y < height / 2; ++y) {
+        uint8_t *a = pixels + size_t(y) * row;
+        uint8_t *b = pixels + size_t(height - 1 - y) * row;
+        for (size_t i = 0; i < row; ++i) {
+            const uint8_t t = a[i];
+            a[i] = b[i];
+            b[i] = t;
+        }
+    }
+}
+
 }  // namespace
 
 void gfx_start() {
@@ -293,7 +307,9 @@ int gfx_try_capture(r_context_t *context) {
         error("[gfx] Out of memory for a captured frame");
         return 0;
     }
-    context->device->read_pixels(pixels, r_rect_t{0, 0, width, height});
+    // The device gives the rows bottom first, as a frame buffer holds them; the image
+    // goes to the hooks upright, its top row first.
+    if (context->device->read_pixels(pixels, r_rect_t{0, 0, width, height})) flip_rows(pixels, width, height);
     r_image_t image;
     image.width = uint16_t(width);
     image.height = uint16_t(height);

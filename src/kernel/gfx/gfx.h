@@ -102,8 +102,9 @@ KERNEL_API void *_gfx_sprite();
 // ---- frames ----
 // Pushes a one-shot capture hook; the number of hooks, or -1 (logged) when four wait.
 KERNEL_API int gfx_screen_capture(quarn::gfx_capture_hook_t hook);
-// Reads the context's frame and hands it to the hooks, the last pushed first, each
-// removed before it is called. Returns 0.
+// Reads the context's frame (the device gives it bottom row first) and hands it to
+// the hooks upright (r_image_t), the last pushed first, each removed before it is
+// called. Returns 0.
 KERNEL_API int gfx_try_capture(quarn::r_context_t *context);
 // The device's swap, then the deferred flush of texture copies when one is asked.
 KERNEL_API int gfx_swapbuffers(quarn::r_context_t *context);

@@ -1,16 +1,13 @@
-// The renderer plug-in "lib/gl": one driver "gl" with one device "gl". It draws
-// nothing. Its modes report the size asked for, render buffers hold host memory,
-// frames swap at once, and reading pixels gives a defined image (red = x, green = y,
-// blue = x ^ y, each modulo 256, counted from the top left of the frame), so that
-// screenshots work without a display. What would be drawn is recorded in each
-// context's draw log (r_context_t), emptied when the device begins a frame; at the
-// frame's end the contexts take the texels of changed texture objects. Like every
-// plug-in it links only the core and the outside layers and binds the kernel's
-// functions by name from the program.
+// The renderer plug-in "lib/gl": one driver "gl" with one device "gl" (gl_device.h),
+// which draws every frame with OpenGL into the game's window or off-screen, and notes
+// every draw in its contexts' draw logs. Like every plug-in it links only the core,
+// the platform and the outside layers and binds the kernel's functions by name from
+// the program.
 #include <cstring>
 #include <new>
 
-#include "outside/qrnshared/c_item.h"
+#include "outside/gl/gl_device.h"
+#include "outside/gl/gl_settings.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "outside/visbase/render.h"
 #include "platform/modules.h"
@@ -18,7 +15,7 @@
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 
-namespace quarn {
+namespace quarn::gl {
 namespace {
 
 struct kernel_t {
@@ -38,139 +35,6 @@ bool bind(F &function, void *module, const char *name) {
     function = reinterpret_cast<F>(platform::module_symbol(module, name));
     if (!function) error("[gl] The program does not offer '%s'", name);
     return function != nullptr;
-}
-
-// The modes offered; mode_init accepts any size.
-constexpr r_mode_t MODES[] = {
-    {640, 480, 32, 60, 0}, {800, 600, 32, 60, 0}, {1024, 768, 32, 60, 0}, {1600, 1200, 32, 60, 0}};
-
-class gl_device_t;
-
-class gl_context_t : public r_context_t {
-public:
-    explicit gl_context_t(r_device_t *owner) : r_context_t(owner) {}
-    void get_size(int32_t *width, int32_t *height) override;
-};
-
-class gl_drawable_t : public r_drawable_t {
-public:
-    explicit gl_drawable_t(r_device_t *owner) : r_drawable_t(owner), m_context(owner) { context = &m_context; }
-    bool get_size(int32_t *width, int32_t *height) override {
-        m_context.get_size(width, height);
-        return true;
-    }
-    bool begin_update(int32_t) override { return true; }
-    bool surface_begin_update(int32_t) override { return true; }
-
-    static void *operator new(size_t bytes) noexcept { return qrncore_system_new(bytes); }
-    static void operator delete(void *memory) { qrncore_system_delete(memory); }
-
-private:
-    gl_context_t m_context;
-};
-
-class gl_fbuffer_t : public r_fbuffer_t {
-public:
-    using r_fbuffer_t::r_fbuffer_t;
-    static void *operator new(size_t bytes) noexcept { return qrncore_system_new(bytes); }
-    static void operator delete(void *memory) { qrncore_system_delete(memory); }
-};
-
-class gl_device_t : public r_device_t {
-public:
-    gl_device_t() : r_device_t("gl") {}
-
-    bool detect() override { return true; }
-    bool create_and_init() override {
-        state = RUNNING;
-        return true;
-    }
-    void shutdown() override {
-        mode_shutdown();
-        state = SHUT_DOWN;
-    }
-    uint32_t mode_count() override { return uint32_t(sizeof MODES / sizeof MODES[0]); }
-    bool mode_get(uint32_t index, r_mode_t *out) override {
-        if (index >= mode_count() || !out) return false;
-        *out = MODES[index];
-        return true;
-    }
-    bool mode_init(const r_mode_t *mode, void *, uint32_t) override {
-        if (!mode || mode->width <= 0 || mode->height <= 0) return false;
-        current = *mode;
-        return true;
-    }
-    void mode_shutdown() override { current = r_mode_t(); }
-    int swap(r_context_t *) override {
-        ++frames;
-        return 1;
-    }
-    bool read_pixels(void *buffer, const r_rect_t &rect) override {
-        uint8_t *p = static_cast<uint8_t *>(buffer);
-        for (int32_t y = 0; y < rect.height; ++y) {
-            for (int32_t x = 0; x < rect.width; ++x) {
-                const int32_t fx = rect.x + x, fy = rect.y + y;
-                *p++ = uint8_t(fx);
-                *p++ = uint8_t(fy);
-                *p++ = uint8_t(fx ^ fy);
-            }
-        }
-        return true;
-    }
-    bool create_buffer(r_buffer_t *buffer) override {
-        void *memory = qrncore_system_new_vector(buffer->size ? buffer->size : 1);
-        if (!memory) return false;
-        memset(memory, 0, buffer->size);
-        buffer->device_words[0] = memory;
-        if (buffer->fill) buffer->fill(buffer, memory);
-        return true;
-    }
-    void release_buffer(r_buffer_t *buffer) override {
-        if (buffer->device_words[0]) qrncore_system_delete_vector(buffer->device_words[0]);
-        buffer->device_words[0] = nullptr;
-    }
-    int choose_pixel_format(int32_t, int32_t) override { return 1; }
-    r_fbuffer_t *create_fbuffer(int32_t, int32_t) override { return new gl_fbuffer_t(this); }
-    void destroy_fbuffer(r_fbuffer_t *fbuffer) override { delete static_cast<gl_fbuffer_t *>(fbuffer); }
-    r_drawable_t *create_drawable(void *, int32_t) override {
-        gl_drawable_t *drawable = new gl_drawable_t(this);
-        if (drawable && !drawables.append(drawable)) {
-            delete drawable;
-            return nullptr;
-        }
-        return drawable;
-    }
-    void destroy_drawable(r_drawable_t *drawable) override {
-        for (uint32_t i = 0; i < drawables.get_count(); ++i)
-            if (drawables[i] == drawable) {
-                drawables.remove(i);
-                break;
-            }
-        delete static_cast<gl_drawable_t *>(drawable);
-    }
-    void begin_frame() override {
-        for (gl_drawable_t *d : drawables) d->context->begin_frame();
-    }
-    void end_frame() override {
-        for (gl_drawable_t *d : drawables) d->context->end_frame();
-    }
-    bool hw_load(c_item_t *item) override {
-        if (item) item->flags |= c_item_t::HW_VALID;
-        return item != nullptr;
-    }
-    void hw_free(c_item_t *item) override {
-        if (item) item->flags &= ~uint32_t(c_item_t::HW_VALID);
-    }
-
-    r_mode_t current;
-    uint64_t frames = 0;
-    array_dyn_t<gl_drawable_t *> drawables;
-};
-
-void gl_context_t::get_size(int32_t *width, int32_t *height) {
-    const r_mode_t &mode = static_cast<gl_device_t *>(device)->current;
-    if (width) *width = mode.width;
-    if (height) *height = mode.height;
 }
 
 class gl_driver_t : public r_driver_t {
@@ -197,6 +61,10 @@ class gl_ops_t : public dl_ops_t {
 public:
     bool dl_symbols(void *main_module, void *) override {
         kernel = {};
+        // Optional: without them the textures keep their whole size and no anisotropy.
+        gl_kernel.texture_detail = reinterpret_cast<int (*)()>(platform::module_symbol(main_module, "gfx_get_texture_detail"));
+        gl_kernel.anisotropy_factor =
+            reinterpret_cast<float (*)()>(platform::module_symbol(main_module, "gfx_get_anisotropy_factor"));
         return bind(kernel.process_add, main_module, "process_add") &&
                bind(kernel.driver_register, main_module, "gfx_driver_register") &&
                bind(kernel.driver_unregister, main_module, "gfx_driver_unregister") &&
@@ -216,6 +84,7 @@ public:
         kernel.device_insert(&driver->device);
         gl_proc_t *process = new gl_proc_t(module);
         if (process) kernel.process_add(process, 0);
+        gl_settings_register();
         message("[gl] renderer registered");
         return true;
     }
@@ -227,15 +96,16 @@ public:
         kernel.driver_unregister(driver);
         delete driver;
         driver = nullptr;
+        gl_settings_unregister();
         message("[gl] renderer unregistered");
         return true;
     }
 };
 
 }  // namespace
-}  // namespace quarn
+}  // namespace quarn::gl
 
 extern "C" __attribute__((visibility("default"))) quarn::dl_ops_t *gl_get_dl_ops() {
-    static quarn::gl_ops_t ops;
+    static quarn::gl::gl_ops_t ops;
     return &ops;
 }

@@ -9,6 +9,13 @@ namespace quarn {
 QRN_UNIT_DEFINE(effect_u, "effect");
 QRN_UNIT_DEFINE(effect_pass_u, "effect_pass");
 
+namespace {
+
+// The last serial a set of bindings was given (effect_pass_u::get_binding_serial).
+uint64_t last_binding_serial = 0;
+
+}  // namespace
+
 owner_ptr_ret_t<effect_pass_u> effect_u::create_pass(const char *) { return {}; }
 
 owner_ptr_ret_t<effect_pass_u> effect_u::create_pass_unit(const unit_descriptor_t &d) {
@@ -51,7 +58,14 @@ bool effect_pass_u::bind(effect_binding_t &&binding) {
             return false;
         }
     }
-    return m_bindings.append(std::move(binding)) != nullptr;
+    if (!m_bindings.append(std::move(binding))) return false;
+    m_binding_serial = ++last_binding_serial;
+    return true;
+}
+
+void effect_pass_u::clear_bindings() {
+    m_bindings.clear();
+    m_binding_serial = ++last_binding_serial;
 }
 
 bool effect_pass_u::vertex_attribute(r_context_t *, const char *name, uint32_t slot) {

@@ -88,7 +88,11 @@ public:
     virtual bool set_up(r_context_t *context);
 
     // Forgets every binding (before set_up runs again on another render path).
-    void clear_bindings() { m_bindings.clear(); }
+    void clear_bindings();
+    // A number that names this pass's bindings as they stand: it changes with every
+    // binding made and forgotten, and no other pass's bindings ever had it, so that a
+    // renderer may keep what it built for them (a program) under it.
+    uint64_t get_binding_serial() const { return m_binding_serial; }
     uint32_t get_binding_count() const { return m_bindings.get_count(); }
     const effect_binding_t &get_binding(uint32_t i) const { return m_bindings[i]; }
     // The binding of that kind and name, or null.
@@ -108,6 +112,7 @@ private:
     ref_ptr_t<effect_u> m_effect;
     mstring_dyn_t m_pass_name;
     array_dyn_t<effect_binding_t> m_bindings;
+    uint64_t m_binding_serial = 0;
 };
 
 // The names of the input kinds ("attribute", "vertex_uniform", "fragment_uniform",

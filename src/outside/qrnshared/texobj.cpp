@@ -1,5 +1,7 @@
 #include "outside/qrnshared/texobj.h"
 
+#include <cstring>
+
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/system/messages.h"
@@ -73,6 +75,15 @@ bool r_texobj_attach(c_item_t *texture, c_item_t *pixels) {
 texobj_u *r_texobj_of(const c_item_t *texture) {
     resource_unit_u *unit = texture ? texture->get_unit() : nullptr;
     return unit && unit->is_kind_of(texobj_u::unit_descriptor) ? static_cast<texobj_u *>(unit) : nullptr;
+}
+
+texobj_u *r_texobj_find(const char *name) {
+    if (!live || !name) return nullptr;
+    for (texobj_u *tex : *live) {
+        const c_item_t *item = tex->get_item();
+        if (item && item->is_named() && strcmp(item->get_name(), name) == 0) return tex;
+    }
+    return nullptr;
 }
 
 void r_texobj_take_changes() {

@@ -55,6 +55,9 @@ QRNSHARED_API c_item_t *r_texobj_create(const char *name, const r_texture_desc_t
 QRNSHARED_API bool r_texobj_attach(c_item_t *texture, c_item_t *pixels);
 // The texture object unit of an item, or null.
 QRNSHARED_API texobj_u *r_texobj_of(const c_item_t *texture);
+// The live texture object of that name (a renderer looks up what a material names),
+// or null.
+QRNSHARED_API texobj_u *r_texobj_find(const char *name);
 // The renderer took the texels: clears the changed mark of every texture object and
 // of its pixel block.
 QRNSHARED_API void r_texobj_take_changes();

@@ -1,8 +1,8 @@
 #pragma once
-// The draw log: what the renderer would have drawn this frame, in order. Nothing is
-// drawn; every prototype the renderer draws (gfx_queue_render) gives one record with
-// its queue, material, effect class and pass, its geometry packets, the classes of
-// its parameter packets, every input its pass bound with the value it resolved to,
+// The draw log: what the renderer drew this frame, in order, kept beside the drawing
+// (which never reads it): every prototype drawn (gfx_queue_render) gives one record
+// with its queue, material, effect class and pass, its geometry packets, the classes
+// of its parameter packets, every input its pass bound with the value it resolved to,
 // and the fixed-function state the pass set for it. Context calls made outside a
 // draw (the resets after the queues) give records of their own.
 //

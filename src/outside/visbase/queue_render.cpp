@@ -41,29 +41,43 @@ void record_slots(r_draw_record_t &r, const r_proto_t &proto) {
     }
 }
 
-// The value of a uniform's source for the prototype.
-void resolve(r_draw_input_t &in, const effect_param_data_t &s, const effect_pass_u &pass, const r_proto_t &proto) {
-    in.slot = s.slot;
-    in.absent = false;
+// The value of a uniform's source for the prototype: in the packet of its slot (or
+// the pass), or the source's stand-in.
+void resolve(r_input_value_t &in, const effect_param_data_t &s, const effect_pass_u &pass, const r_proto_t &proto) {
     in.value_count = effect_param_float_count(s.kind);
-    const float *value = nullptr;
+    in.absent = false;
+    in.value = nullptr;
     if (s.slot < 0) {
-        value = s.locate(&pass);
+        in.value = s.locate(&pass);
     } else {
         const parameter_packet_u *packet = proto.parameters ? proto.parameters->get(uint32_t(s.slot)) : nullptr;
-        if (packet && packet->is_kind_of(*s.packet_class)) value = s.locate(packet);
+        if (packet && packet->is_kind_of(*s.packet_class)) in.value = s.locate(packet);
     }
-    if (!value) {
+    if (!in.value) {
         in.absent = true;
-        value = s.absent;
+        in.value = s.absent;
     }
-    memcpy(in.value, value, in.value_count * sizeof(float));
 }
 
-void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material_t &material, const r_proto_t &proto) {
+void resolve_inputs(r_input_value_t *values, const effect_pass_u &pass, const material_t &material,
+                    const r_proto_t &proto) {
+    for (uint32_t i = 0; i < pass.get_binding_count(); ++i) {
+        const effect_binding_t &b = pass.get_binding(i);
+        r_input_value_t &in = values[i];
+        in = r_input_value_t();
+        switch (b.kind) {
+        case EFFECT_INPUT_ATTRIBUTE: break;
+        case EFFECT_INPUT_SAMPLER: in.texture = material.texture_for(b.name.c_str()); break;
+        default: resolve(in, b.source, pass, proto); break;
+        }
+    }
+}
+
+void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const r_input_value_t *values) {
     if (!r.inputs.set_size(pass.get_binding_count())) return;
     for (uint32_t i = 0; i < pass.get_binding_count(); ++i) {
         const effect_binding_t &b = pass.get_binding(i);
+        const r_input_value_t &v = values[i];
         r_draw_input_t &in = r.inputs[i];
         // Every field, as a fresh input holds it, then the binding's.
         in.kind = b.kind;
@@ -75,12 +89,13 @@ void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const material
         in.texture = "";
         switch (b.kind) {
         case EFFECT_INPUT_ATTRIBUTE: in.slot = int32_t(b.attribute_slot); break;
-        case EFFECT_INPUT_SAMPLER: {
-            const char *texture = material.texture_for(b.name.c_str());
-            in.texture = texture ? texture : "";
+        case EFFECT_INPUT_SAMPLER: in.texture = v.texture ? v.texture : ""; break;
+        default:
+            in.slot = b.source.slot;
+            in.absent = v.absent;
+            in.value_count = v.value_count;
+            memcpy(in.value, v.value, v.value_count * sizeof(float));
             break;
-        }
-        default: resolve(in, b.source, pass, proto); break;
         }
     }
 }
@@ -102,36 +117,52 @@ void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
         material_t *material = material_of(proto->material);
         effect_pass_u *pass = material ? material->pass.get() : nullptr;
         if (!pass) continue;
+        // The log's record, when it has room; the drawing does without.
         r_draw_record_t *r = context->open_draw();
-        if (!r) return;
-        r->queue = queue->id;
-        r->material = material->path;
-        if (effect_u *effect = pass->get_effect()) r->effect = effect->get_descriptor()->class_name->c_str();
-        r->pass = pass->get_pass_name();
-        record_packets(*r, *proto);
-        record_slots(*r, *proto);
+        if (r) {
+            r->queue = queue->id;
+            r->material = material->path;
+            if (effect_u *effect = pass->get_effect()) r->effect = effect->get_descriptor()->class_name->c_str();
+            r->pass = pass->get_pass_name();
+            record_packets(*r, *proto);
+            record_slots(*r, *proto);
+        }
         pass->prepare_parameters(proto);
         pass->render_state_parametrize(context, proto);
         pass->texture_state_parametrize(context, proto);
         pass->vertex_state_parametrize(context, proto);
         pass->fragment_state_parametrize(context, proto);
+        const uint32_t count = pass->get_binding_count();
+        r_input_value_t *values = context->input_values(count);
+        if (values || count == 0) resolve_inputs(values, *pass, *material, *proto);
         // State lines went into the record itself: r is still the log's last record.
-        record_inputs(*r, *pass, *material, *proto);
+        if (r && (values || count == 0)) record_inputs(*r, *pass, values);
         context->close_draw();
+        if (values || count == 0) {
+            r_draw_t d;
+            d.queue = queue->id;
+            d.proto = proto;
+            d.material = material;
+            d.pass = pass;
+            d.inputs = values;
+            d.input_count = count;
+            context->draw(d);
+        }
     }
     for (const r_ui_record_t &u : queue->ui_records) {
-        r_draw_record_t *r = context->add_record(r_draw_record_t::UI);
-        if (!r) return;
-        r->queue = queue->id;
-        r->ui.kind = u.kind;
-        r->ui.source = u.source;
-        r->ui.left = u.left;
-        r->ui.right = u.right;
-        r->ui.top = u.top;
-        r->ui.bottom = u.bottom;
-        for (int i = 0; i < 4; ++i) r->ui.uv[i] = u.uv[i];
-        r->ui.tint = u.tint;
-        r->ui.text = u.text;
+        if (r_draw_record_t *r = context->add_record(r_draw_record_t::UI)) {
+            r->queue = queue->id;
+            r->ui.kind = u.kind;
+            r->ui.source = u.source;
+            r->ui.left = u.left;
+            r->ui.right = u.right;
+            r->ui.top = u.top;
+            r->ui.bottom = u.bottom;
+            for (int k = 0; k < 4; ++k) r->ui.uv[k] = u.uv[k];
+            r->ui.tint = u.tint;
+            r->ui.text = u.text;
+        }
+        context->draw_ui(queue->id, u);
     }
 }
 

@@ -31,12 +31,20 @@ bool r_drawable_t::get_image(r_image_t *, void *(*)(size_t)) { return false; }
 
 r_context_base_t::~r_context_base_t() = default;
 void r_context_base_t::reset_stats() {}
+r_stats_t r_context_base_t::get_stats() const { return r_stats_t(); }
 
 void r_context_t::get_size(int32_t *width, int32_t *height) {
     if (width) *width = 0;
     if (height) *height = 0;
 }
 void r_context_t::line_strip(const float *, uint32_t, uint32_t, const float *) {}
+void r_context_t::draw(const r_draw_t &) {}
+void r_context_t::draw_ui(int32_t, const r_ui_record_t &) {}
+
+r_input_value_t *r_context_t::input_values(uint32_t count) {
+    if (m_input_values.get_count() < count && !m_input_values.set_size(count)) return nullptr;
+    return count ? &m_input_values[0] : nullptr;
+}
 
 namespace {
 

@@ -36,7 +36,8 @@ struct r_rect_t {
     int32_t height = 0;
 };
 
-// A captured image: width x height pixels, rows one after another.
+// A captured image: width x height pixels, rows one after another, the top row
+// first.
 struct r_image_t {
     static constexpr uint32_t FORMAT_RGB = 1;  // 3 bytes a pixel: red, green, blue
 
@@ -106,11 +107,48 @@ struct r_view_t {
     float far_z = 1.0f;
 };
 
+// What a renderer counts while it draws, from its last reset_stats.
+struct r_stats_t {
+    uint32_t draws = 0;            // draw calls made (prototypes, UI records, lines)
+    uint32_t vertices = 0;         // vertices drawn
+    uint32_t program_changes = 0;  // times another program was bound
+    uint32_t texture_binds = 0;    // textures bound to a unit that held another
+};
+
 class VISBASE_API r_context_base_t {
 public:
     virtual ~r_context_base_t();
     // Clears the frame statistics.
     virtual void reset_stats();
+    // The statistics since the last reset; a renderer that keeps none gives zeros.
+    virtual r_stats_t get_stats() const;
+};
+
+class material_t;
+struct r_proto_t;
+struct r_ui_record_t;
+
+// The value of one bound input of a draw, as gfx_queue_render resolved it: uniforms
+// point at value_count floats (in the packet or the pass, or the source's stand-in
+// when absent); samplers name the texture the material gives them (null: none).
+// Attributes carry nothing: their slot is the binding's.
+struct r_input_value_t {
+    const float *value = nullptr;
+    uint32_t value_count = 0;
+    bool absent = false;
+    const char *texture = nullptr;
+};
+
+// One prototype to draw: its queue, the prototype with its packets, the material and
+// the pass it is drawn through, and one resolved value per binding of the pass, in
+// binding order. Valid only during r_context_t::draw.
+struct r_draw_t {
+    int32_t queue = -1;
+    r_proto_t *proto = nullptr;
+    const material_t *material = nullptr;
+    effect_pass_u *pass = nullptr;
+    const r_input_value_t *inputs = nullptr;
+    uint32_t input_count = 0;
 };
 
 class VISBASE_API r_context_t : public r_context_base_t {
@@ -125,6 +163,15 @@ public:
     // Fills the view's rectangle with the colour (32 bits, red in the lowest byte) and
     // resets its depth. Noted as "clear X Y W H AABBGGRR".
     virtual void clear(const r_view_t &view, uint32_t colour);
+    // Draws a prototype (gfx_queue_render calls it once the pass has set its state and
+    // every input is resolved) / a 2D record of the UI's text layer, in the current
+    // view. The base draws nothing; a renderer draws from the values given, never from
+    // the draw log's texts.
+    virtual void draw(const r_draw_t &draw);
+    virtual void draw_ui(int32_t queue, const r_ui_record_t &record);
+    // Room for count resolved inputs, kept by the context from draw to draw; null
+    // without memory.
+    r_input_value_t *input_values(uint32_t count);
 
     r_device_t *device;
     // Offset of a texel's centre in screen space (0 or 0.5).
@@ -141,8 +188,9 @@ public:
     const r_draw_log_t &get_draw_log() const { return m_draw_log; }
 
     // ---- fixed-function state, set by passes while a prototype is drawn ----
-    // Nothing is drawn: each call is noted as a state line ("fog off") in the record
-    // of the prototype being drawn, or outside a draw as a record of its own.
+    // The base notes each call as a state line ("fog off") in the record of the
+    // prototype being drawn, or outside a draw as a record of its own; a renderer
+    // that overrides them keeps the values for its draws and calls the base.
     virtual void fog_off();
     virtual void set_fog(int32_t mode, const vec4_t &colour);
     virtual void set_light(uint32_t index, const vec4_t &ambient, const vec4_t &diffuse, const vec4_t &specular,
@@ -169,6 +217,7 @@ private:
 
     r_draw_log_t m_draw_log;
     bool m_drawing = false;
+    array_dyn_t<r_input_value_t> m_input_values;
 };
 
 class VISBASE_API r_device_t : public hw_device_t {

@@ -3,6 +3,7 @@
 // mode switch with its fall-back to the mode before.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,8 +16,11 @@
 #include "kernel/console/commands.h"
 #include "kernel/gfx/gfx.h"
 #include "kernel/input/input.h"
+#include "kernel/console/cvars.h"
 #include "kernel/plugins.h"
+#include "kernel/gfx/screenshot.h"
 #include "outside/qrnshared/cmd.h"
+#include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/r_queue.h"
 #include "outside/visbase/camera.h"
 #include "outside/visbase/visbase.h"
@@ -221,6 +225,32 @@ TEST_F(game_frame, the_screenshot_frame_ends_also_without_a_capture) {
     process->render_frame();
     EXPECT_EQ(read_file(dir.file("home/screenshots/fernwold_00000.png")).substr(1, 3), "PNG");
     EXPECT_FALSE(process->is_screenshot_pending());
+}
+
+// "g_screenshot_ui" 1 keeps the scope (and the UI) in the frame of a capture, so the
+// picture is what the player sees; with the draw logs' test support the frame's draw
+// log lies beside the picture under its name.
+TEST_F(game_frame, a_screenshot_keeps_the_scope_when_asked_and_its_draw_log_lies_beside_it) {
+    ASSERT_EQ(setenv("FERNWOLD_SCREENSHOT_DRAW_LOGS", "1", 1), 0);
+    process->register_console();
+    unsetenv("FERNWOLD_SCREENSHOT_DRAW_LOGS");
+    cvar_t *keep_ui = cvar_get("g_screenshot_ui");
+    ASSERT_NE(keep_ui, nullptr);
+    EXPECT_STREQ(keep_ui->get_text(), "0") << "the scene alone unless asked";
+    ASSERT_TRUE(keep_ui->set("1"));
+    screenshot_set_counter(0);
+    ASSERT_NE(start_frame_scene(), nullptr);
+
+    EXPECT_EQ(cmd_run_line("screenshot", -1), cmd_t::DONE);
+    process->render_frame();
+    EXPECT_EQ(drawn(), (strings{"sky", "scene", "visual", "overlay", "weapon"}));
+    EXPECT_EQ(read_file(dir.file("home/screenshots/fernwold_00000.png")).substr(1, 3), "PNG");
+    mstring_dyn_t dump;
+    ASSERT_TRUE(process->get_context()->get_draw_log().dump(dump));
+    EXPECT_EQ(read_file(dir.file("home/screenshots/fernwold_00000.draw")), dump.c_str());
+    EXPECT_FALSE(process->is_screenshot_pending());
+    keep_ui->set("0");
+    screenshot_set_counter(0);
 }
 
 // A mode that does not open falls back to the mode before, by the command and by the

@@ -2,11 +2,14 @@
 // (FERNWOLD_FIXED_STEP_US) with an input script that the build installs beside the
 // program (FERNWOLD_INPUT_SCRIPT), in fresh home and settings folders. A run goes
 // the road its script drives, quits through the game's own screens with exit code 0,
-// logs no failure, leaves no temporary file, and runs the same way every time.
+// logs no failure, leaves no temporary file, and runs the same way every time; the
+// round's pictures repeat pixel for pixel and show what their frames drew
+// (docs/pictures.md).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -20,6 +23,8 @@
 #include <vector>
 
 #include "kernel/program_run.h"
+#include "picture.h"
+#include "picture_checks.h"
 #include "support/test_paths.h"
 
 namespace quarn::test {
@@ -27,6 +32,10 @@ namespace {
 
 // The run command's step: 25 frames a second.
 constexpr const char STEP_USEC[] = "40000";
+// The runs draw every frame (the renderer off-screen, on the software rasteriser);
+// those that read no pixels draw in a small mode, as the rasteriser's work grows with
+// the frame. The game plays the same in any mode of the same shape.
+const std::vector<std::string> SMALL_MODE = {"-env", "r_mode=320x240x32x0"};
 
 std::string read_text(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -52,7 +61,7 @@ program_result_t run_script(program_copy_t &program, const std::string &script) 
     scoped_env_t step("FERNWOLD_FIXED_STEP_US", STEP_USEC);
     scoped_env_t input("FERNWOLD_INPUT_SCRIPT", script.find('/') == std::string::npos ? test_bin_dir() + "/" + script
                                                                                        : script);
-    return program.run({});
+    return program.run(SMALL_MODE);
 }
 
 // The lines that tell of a failure: something the program needs that is not there or
@@ -109,7 +118,7 @@ void expect_scripted_run(const program_copy_t &program, const program_result_t &
         "[game] language en_us",
         "[sys] windows on the '",
         "[snd] select device (snddev)",
-        "[game] graphics up: 1024x768x32 fullscreen",
+        "[game] graphics up: ",
         "[game] session started",
         "[game] 30 rounds",
     };
@@ -212,32 +221,75 @@ std::vector<std::string> without_folder(std::vector<std::string> log, const std:
     return log;
 }
 
-// Round 1 as the run command plays it, twice at once in two copies of the program:
-// boot, the menu, the round on "valley" with the hunter's one shot at the first buck
-// (a harmless kill of the crown buck, a vital hit: 1020 + 10 points), time over, the
-// round and hub screens, "Hunter" typed and saved in the roster, the high scores, the
-// quit. Both runs log the same and save the same table.
-TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_same_every_time) {
+// The pictures the round script takes with F10 ("screenshot"), in their order, and
+// the renderer's read-back of the stand-in that draws nothing.
+constexpr int PICTURES = 7;
+enum moment_t { MAIN_MENU, ROUND_START, CLEARING, BUCK_IN_SIGHTS, AFTER_KILL, ROUND_RESULT, HIGH_SCORES };
+const char *const MOMENTS[PICTURES] = {"the main menu", "the round's start screen", "the view along the clearing",
+                                       "the buck in the sights", "the moment after the kill", "the round's result",
+                                       "the high scores"};
+
+std::string picture_name(int i, const char *extension) {
+    char name[64];
+    snprintf(name, sizeof name, "screenshots/fernwold_%05d.%s", i, extension);
+    return name;
+}
+
+// Round 1 as the run command plays it (scripts/run.sh, with "g_screenshot_ui" so that
+// the pictures show the UI, and the draw logs beside them), twice at once in two
+// copies of the program; made once for the cases that read the runs.
+struct round_runs_t {
     program_copy_t programs[2];
     program_result_t runs[2];
-    std::thread second;
-    for (int i = 0; i < 2; ++i) {
-        programs[i].add_build_plugins();
-        programs[i].fresh_user_folders();
-    }
-    const std::vector<std::string> variables = {std::string("FERNWOLD_FIXED_STEP_US=") + STEP_USEC,
-                                                "FERNWOLD_INPUT_SCRIPT=" + test_bin_dir() + "/round1.script"};
-    second = std::thread([&] { runs[1] = programs[1].run_with(variables, {}); });
-    runs[0] = programs[0].run_with(variables, {});
-    second.join();
+    contactsheet::picture_t pictures[2][PICTURES];
+    logged_frame_t frames[2][PICTURES];
+    std::string errors;  // pictures or draw logs that do not read
 
+    round_runs_t() {
+        std::thread second;
+        for (int i = 0; i < 2; ++i) {
+            programs[i].add_build_plugins();
+            programs[i].fresh_user_folders();
+        }
+        const std::vector<std::string> variables = {std::string("FERNWOLD_FIXED_STEP_US=") + STEP_USEC,
+                                                    "FERNWOLD_INPUT_SCRIPT=" + test_bin_dir() + "/round1.script",
+                                                    "FERNWOLD_SCREENSHOT_DRAW_LOGS=1"};
+        const std::vector<std::string> args = {"-lenv", "g_screenshot_ui=1"};
+        second = std::thread([&] { runs[1] = programs[1].run_with(variables, args); });
+        runs[0] = programs[0].run_with(variables, args);
+        second.join();
+        for (int r = 0; r < 2; ++r)
+            for (int i = 0; i < PICTURES; ++i) {
+                std::string error;
+                if (!contactsheet::read_png(programs[r].home_file(picture_name(i, "png")), pictures[r][i], error) ||
+                    !read_logged_frame(read_text(programs[r].home_file(picture_name(i, "draw"))), frames[r][i], error))
+                    errors += error + "\n";
+            }
+    }
+};
+
+const round_runs_t &round_runs() {
+    static const round_runs_t runs;
+    return runs;
+}
+
+// Round 1 as the run command plays it: boot, the menu, the round on "valley" with the
+// hunter's one shot at the first buck (a harmless kill of the crown buck, a vital hit:
+// 1020 + 10 points), time over, the round and hub screens, "Hunter" typed and saved in
+// the roster, the high scores, the quit, with a picture at each telling moment. Both
+// runs log the same and save the same table.
+TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_same_every_time) {
+    const round_runs_t &r = round_runs();
     std::vector<score_entry_t> tables[2];
+    const auto written = [](int i) { return "Screenshot written: '/home/" + picture_name(i, "png") + "'."; };
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i == 0 ? "first run" : "second run");
-        const program_copy_t &program = programs[i];
-        expect_scripted_run(program, runs[i],
-                            {"menu", "init_round 1", "[game] Starting round '1'.", "[game] Round 1 initialized",
-                             "menu highscore"});
+        const program_copy_t &program = r.programs[i];
+        expect_scripted_run(program, r.runs[i],
+                            {"menu", written(MAIN_MENU), "init_round 1", "[game] Starting round '1'.",
+                             "[game] Round 1 initialized", written(ROUND_START), written(CLEARING),
+                             written(BUCK_IN_SIGHTS), written(AFTER_KILL), written(ROUND_RESULT), "menu highscore",
+                             written(HIGH_SCORES)});
         tables[i] = score_table(program.home_file("scores.unit"));
         ASSERT_EQ(tables[i].size(), 15u);
         // The default table (40000 down to 1000) with its last entry gone: the kill's
@@ -255,11 +307,123 @@ TEST(scripted_run, the_round_script_plays_a_whole_hunt_and_saves_the_score_the_s
     EXPECT_EQ(tables[0], tables[1]);
     // The saved files repeat byte for byte (nothing in them follows memory layout).
     for (const char *file : {"scores.unit", "config.cfg"})
-        EXPECT_EQ(file_bytes(programs[0].home_file(file)), file_bytes(programs[1].home_file(file))) << file;
-    const std::vector<std::string> logs[2] = {without_folder(without_machine_memory(runs[0].log), programs[0].path()),
-                                              without_folder(without_machine_memory(runs[1].log), programs[1].path())};
+        EXPECT_EQ(file_bytes(r.programs[0].home_file(file)), file_bytes(r.programs[1].home_file(file))) << file;
+    const std::vector<std::string> logs[2] = {
+        without_folder(without_machine_memory(r.runs[0].log), r.programs[0].path()),
+        without_folder(without_machine_memory(r.runs[1].log), r.programs[1].path())};
     ASSERT_EQ(logs[0].size(), logs[1].size());
     for (size_t i = 1; i < logs[0].size(); ++i) EXPECT_EQ(logs[0][i], logs[1][i]) << "line " << i;
+}
+
+// The seven pictures are PNG files of the mode's size (1024 x 768, the run's
+// "r_mode"), pixel for pixel the same in both runs, as are their frames' draw logs;
+// nothing else lies in the folder.
+TEST(scripted_run, the_round_script_takes_the_same_seven_pictures_every_time) {
+    const round_runs_t &r = round_runs();
+    ASSERT_EQ(r.errors, "");
+    for (int i = 0; i < PICTURES; ++i) {
+        SCOPED_TRACE(MOMENTS[i]);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(r.pictures[k][i].width, 1024u);
+            EXPECT_EQ(r.pictures[k][i].height, 768u);
+        }
+        EXPECT_TRUE(r.pictures[0][i] == r.pictures[1][i]) << "the pictures of the two runs differ";
+        EXPECT_EQ(read_text(r.programs[0].home_file(picture_name(i, "draw"))),
+                  read_text(r.programs[1].home_file(picture_name(i, "draw"))));
+    }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(r.programs[0].home_file("screenshots")))
+        ++files;
+    EXPECT_EQ(files, size_t(2 * PICTURES));
+}
+
+// Why the pictures cannot show the round, or "" when they can: a renderer that draws
+// nothing reads back its test pattern, or says in the log that it only records.
+std::string renderer_draws_nothing(const round_runs_t &r) {
+    for (const std::string &line : r.runs[0].log)
+        if (line.rfind("[gl] ", 0) == 0 && line.find("not drawn") != std::string::npos)
+            return "the renderer draws nothing here: \"" + line + "\"";
+    for (const contactsheet::picture_t &p : r.pictures[0])
+        if (is_test_pattern(p)) return "the renderer draws nothing: its read-back is the stand-in's test pattern";
+    return "";
+}
+
+// The picture cases first find in the frame's draw log what the picture must show
+// (that holds whatever the renderer), then skip when the renderer draws nothing.
+#define SKIP_UNLESS_DRAWN(r)                                                 \
+    do {                                                                     \
+        if (const std::string why = renderer_draws_nothing(r); !why.empty()) \
+            GTEST_SKIP() << why;                                             \
+    } while (false)
+
+// Every picture is a frame drawn (not black, not one colour) and no two are the same:
+// a stale frame captured twice, or a frame of nothing, fails.
+TEST(scripted_run, every_picture_is_a_frame_of_its_own) {
+    const round_runs_t &r = round_runs();
+    ASSERT_EQ(r.errors, "");
+    SKIP_UNLESS_DRAWN(r);
+    for (int i = 0; i < PICTURES; ++i) {
+        EXPECT_TRUE(is_a_drawn_frame(r.pictures[0][i])) << MOMENTS[i];
+        for (int k = 0; k < i; ++k)
+            EXPECT_FALSE(r.pictures[0][i] == r.pictures[0][k]) << MOMENTS[k] << " and " << MOMENTS[i] << " are one frame";
+    }
+}
+
+// Along the clearing: the sky above the horizon and the ground below it, both
+// textured, where the terrain's transform puts the horizon.
+TEST(scripted_run, the_clearing_shows_the_sky_over_the_ground) {
+    const round_runs_t &r = round_runs();
+    ASSERT_EQ(r.errors, "");
+    const logged_frame_t &frame = r.frames[0][CLEARING];
+    const logged_draw_t *world = nullptr;
+    for (const logged_draw_t &d : frame.draws)
+        if (!world && d.effect == "fw_terrain" && d.has_transform) world = &d;
+    ASSERT_NE(world, nullptr) << "the frame draws no terrain";
+    EXPECT_FALSE(frame.of_material("/material/skybox/flat.mat").empty()) << "the frame draws no sky";
+    SKIP_UNLESS_DRAWN(r);
+    EXPECT_TRUE(sky_over_ground(r.pictures[0][CLEARING], *world));
+}
+
+// Just before the shot, the whitetail under the crosshair (the centre of the scene's
+// viewport) shows where the projection of its box puts it.
+TEST(scripted_run, the_buck_in_the_sights_is_where_its_projection_says) {
+    const round_runs_t &r = round_runs();
+    ASSERT_EQ(r.errors, "");
+    const contactsheet::picture_t &picture = r.pictures[0][BUCK_IN_SIGHTS];
+    const pixel_rect_t view = scene_viewport(picture.width, picture.height);
+    const float centre_x = float(view.left + view.right) / 2.0f, centre_y = float(view.top + view.bottom) / 2.0f;
+    // The whitetail's hide (data/models/animal/quadruped.part): the animal faces -z
+    // from hooves at y 0 to the ears; the model's scale is in its transform.
+    model_look_t whitetail;
+    const float low[3] = {-0.35f, 0.0f, -1.0f}, high[3] = {0.35f, 1.75f, 0.9f};
+    std::copy(low, low + 3, whitetail.low);
+    std::copy(high, high + 3, whitetail.high);
+    const logged_draw_t *buck = nullptr;
+    for (const logged_draw_t *d : r.frames[0][BUCK_IN_SIGHTS].of_material("/material/animal/whitetail/body.mat")) {
+        pixel_rect_t box;
+        if (!buck && project_box(*d, whitetail.low, whitetail.high, view, box) && box.contains(centre_x, centre_y))
+            buck = d;
+    }
+    ASSERT_NE(buck, nullptr) << "no whitetail lies under the crosshair";
+    SKIP_UNLESS_DRAWN(r);
+    EXPECT_TRUE(model_seen(picture, *buck, whitetail));
+}
+
+// After the kill the HUD shows its score; the high scores show their rows, "Hunter"
+// with 1030 in the fifteenth.
+TEST(scripted_run, the_hud_and_the_high_scores_show_their_texts) {
+    const round_runs_t &r = round_runs();
+    ASSERT_EQ(r.errors, "");
+    std::vector<std::pair<int, const logged_text_t *>> texts;
+    texts.emplace_back(AFTER_KILL, r.frames[0][AFTER_KILL].text("1030"));
+    for (const char *wanted : {"High Scores", "1.", "Master Hunter", "40000", "15.", "Hunter", "1030"})
+        texts.emplace_back(HIGH_SCORES, r.frames[0][HIGH_SCORES].text(wanted));
+    for (const auto &[moment, text] : texts) ASSERT_NE(text, nullptr) << MOMENTS[moment] << ": a text is missing";
+    // "Hunter" and its score share the fifteenth row.
+    EXPECT_EQ(texts[6].second->top, texts[7].second->top);
+    EXPECT_EQ(texts[5].second->top, texts[6].second->top);
+    SKIP_UNLESS_DRAWN(r);
+    for (const auto &[moment, text] : texts) EXPECT_TRUE(text_drawn(r.pictures[0][moment], *text)) << MOMENTS[moment];
 }
 
 // ---- directed runs ----
@@ -308,7 +472,7 @@ TEST(scripted_run, every_round_ends_by_its_clock_retries_returns_to_the_menu_and
     const auto work = [&] {
         for (uint32_t n; (n = next++) <= ROUNDS;)
             runs[n] = programs[n - 1]->run_with({std::string("FERNWOLD_FIXED_STEP_US=") + DIRECTED_STEP_USEC},
-                                            {"-director", "round", std::to_string(n)});
+                                            {"-director", "round", std::to_string(n), SMALL_MODE[0], SMALL_MODE[1]});
     };
     std::thread second(work);
     work();
@@ -358,7 +522,7 @@ TEST(scripted_run, a_directed_game_wins_three_rounds_in_a_row_and_reaches_round_
     program.add_build_plugins();
     program.fresh_user_folders();
     const program_result_t r = program.run_with({std::string("FERNWOLD_FIXED_STEP_US=") + DIRECTED_STEP_USEC},
-                                                {"-director", "game"});
+                                                {"-director", "game", SMALL_MODE[0], SMALL_MODE[1]});
     ASSERT_TRUE(r.started);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     std::vector<std::string> road = {"[director] the menu"};

@@ -18,6 +18,7 @@ namespace quarn {
 
 class c_item_t;
 class def_pool_t;
+class material_t;
 struct r_queue_t;
 
 // The packing of the tint: alpha << 24 | blue << 16 | green << 8 | red.
@@ -196,5 +197,8 @@ QRNSHARED_API const zml_font_t &zml_default_font();
 // The "size" of the material of that path (0 x 0 when it has none or cannot be
 // loaded); the material is kept until zml_shutdown.
 QRNSHARED_API void zml_material_size(const char *path, float *width, float *height);
+// The record of an image's material that the layer holds (laid out before), for the
+// renderer that draws the image; null when the layer holds no such loaded material.
+QRNSHARED_API const material_t *zml_material(const char *path);
 
 }  // namespace quarn

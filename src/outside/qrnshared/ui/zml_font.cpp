@@ -279,6 +279,13 @@ void zml_material_size(const char *path, float *width, float *height) {
     if (height) *height = h;
 }
 
+const material_t *zml_material(const char *path) {
+    if (!materials || !path) return nullptr;
+    for (material_entry_t *e : *materials)
+        if (e->path == path) return material_of(e->item);
+    return nullptr;
+}
+
 void zml_release_resources() {
     if (fonts) {
         for (font_entry_t *e : *fonts) {

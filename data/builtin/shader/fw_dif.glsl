@@ -1,0 +1,2 @@
+// "/effect/fw4/fw_dif": a lit texture.
+#include "fw_object.glsl"
