@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "qrncore/numerics/randomizer.h"
 #include "sector_file.h"
 #include "support/memory_file.h"

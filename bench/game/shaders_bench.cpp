@@ -11,7 +11,7 @@
 
 #include "game/visuals/shaders/fft_wave_texture.h"
 #include "game/visuals/shaders/queue_sort.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/qrnshared.h"

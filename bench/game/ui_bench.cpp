@@ -6,7 +6,7 @@
 #include <string>
 
 #include "embedded_archive.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/qrnshared/ui/ui.h"

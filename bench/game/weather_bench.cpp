@@ -7,7 +7,7 @@
 #include "bench_support.h"
 #include "game/world/rain.h"
 #include "game/world/snow.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"

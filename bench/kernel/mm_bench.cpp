@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel/m_manager.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_manager.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
 #include "support/fake_item.h"

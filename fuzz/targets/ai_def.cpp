@@ -14,16 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_item.h"
-#include "game/ai/ai_processor.h"
-#include "game/ai/ai_script.h"
-#include "game/ai/ai_simple.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_item.h"
+#include "game/ai/mind/ai_processor.h"
+#include "game/ai/mind/ai_script.h"
+#include "game/ai/mind/ai_simple.h"
+#include "game/ai/mind/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/system/messages.h"
 
 namespace {

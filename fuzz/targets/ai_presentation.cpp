@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_animation.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_parse.h"
-#include "kernel/m_server.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animation.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_parse.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/system/messages.h"
 

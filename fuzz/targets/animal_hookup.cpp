@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/ai/animal_hookup.h"
+#include "game/ai/animals/animal_hookup.h"
 #include "game/voiceover/voiceover.h"
 #include "outside/qrnshared/shared_resource_tie.h"
 #include "qrncore/units/unit_bank.h"

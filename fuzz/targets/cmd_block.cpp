@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 
 namespace {
 

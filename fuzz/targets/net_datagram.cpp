@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "kernel/net_iface.h"
-#include "kernel/net_process.h"
-#include "kernel/net_socket.h"
+#include "kernel/net/net_iface.h"
+#include "kernel/net/net_process.h"
+#include "kernel/net/net_socket.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/ragdoll.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_load.h"
 #include "qrncore/units/unit_system.h"

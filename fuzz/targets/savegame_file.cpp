@@ -11,7 +11,7 @@
 #include "game/session/savegame.h"
 #include "game/session/score.h"
 #include "game/unit_tree_file.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "platform/settings_store.h"
 #include "qrncore/qrnutils/ufs/cfile.h"
 #include "qrncore/qrnutils/ufs/fs.h"

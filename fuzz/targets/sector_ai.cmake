@@ -3,5 +3,5 @@
 # the game module.
 set(nav_dir ${PROJECT_SOURCE_DIR}/src/game/ai)
 fernwold_fuzz_target(sector_ai ${CMAKE_CURRENT_SOURCE_DIR}/targets/sector_ai.cpp
-  SOURCES ${nav_dir}/ai_sector.cpp ${nav_dir}/ai_nav_path.cpp ${nav_dir}/ai_navigation.cpp ${nav_dir}/ai_nav_search.cpp
+  SOURCES ${nav_dir}/nav/ai_sector.cpp ${nav_dir}/nav/ai_nav_path.cpp ${nav_dir}/nav/ai_navigation.cpp ${nav_dir}/nav/ai_nav_search.cpp
   LIBS qrncore)

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "qrncore/qrnutils/ufs/mem_file.h"
 
 namespace {

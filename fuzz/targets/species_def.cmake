@@ -3,5 +3,5 @@
 # day curves. The draw source is compiled in; the
 # kernel's random sequence is a stand-in inside the target.
 fernwold_fuzz_target(species_def ${CMAKE_CURRENT_SOURCE_DIR}/targets/species_def.cpp
-  SOURCES ${PROJECT_SOURCE_DIR}/src/game/ai/species.cpp ${PROJECT_SOURCE_DIR}/src/game/scene/species_curve.cpp
+  SOURCES ${PROJECT_SOURCE_DIR}/src/game/ai/animals/species.cpp ${PROJECT_SOURCE_DIR}/src/game/scene/species_curve.cpp
   LIBS qrnshared)

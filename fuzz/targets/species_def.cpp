@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/ai/species.h"
+#include "game/ai/animals/species.h"
 #include "game/scene/species_curve.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/def_obj.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/ai/species_interaction.h"
+#include "game/ai/animals/species_interaction.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string text(reinterpret_cast<const char *>(data), size);

@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_compile.h"
-#include "game/ai/zba_dump.h"
-#include "game/ai/zba_host.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_listing.h"
-#include "game/ai/zba_parse.h"
-#include "game/ai/zba_proc.h"
-#include "kernel/m_server.h"
+#include "game/ai/zba/zba_compile.h"
+#include "game/ai/zba/zba_dump.h"
+#include "game/ai/zba/zba_host.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_listing.h"
+#include "game/ai/zba/zba_parse.h"
+#include "game/ai/zba/zba_proc.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/strings/string_dyn.h"

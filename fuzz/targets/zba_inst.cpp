@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/ai/zba_inst.h"
-#include "game/ai/zba_model_source.h"
-#include "game/ai/zba_resources.h"
-#include "kernel/m_server.h"
+#include "game/ai/zba/zba_inst.h"
+#include "game/ai/zba/zba_model_source.h"
+#include "game/ai/zba/zba_resources.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/cmdline.h"

@@ -7,7 +7,7 @@
 #include "game/session/front_end_session.h"
 #include "game/session/savegame.h"
 #include "game/session/score.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "qrncore/strings/string_fixed.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"

@@ -5,9 +5,9 @@
 #include <strings.h>
 
 #include "game/game_module.h"
-#include "kernel/cvars.h"
-#include "kernel/input.h"
-#include "kernel/m_server.h"
+#include "kernel/console/cvars.h"
+#include "kernel/input/input.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/common_proc.h"
 #include "outside/qrnshared/def_resource.h"

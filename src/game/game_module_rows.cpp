@@ -4,7 +4,7 @@
 #include "game/game_localisation.h"
 #include "game/game_module.h"
 #include "game/game_rows.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/usystem.h"
 

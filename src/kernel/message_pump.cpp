@@ -1,6 +1,6 @@
 #include "kernel/message_pump.h"
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/oswindow.h"
 #include "platform/stop_signal.h"
 #include "qrncore/system/messages.h"

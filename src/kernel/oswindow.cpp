@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "qrncore/strings/bit_scan.h"
 #include "qrncore/system/messages.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "kernel/api.h"
-#include "kernel/inp_event.h"
+#include "kernel/input/inp_event.h"
 #include "platform/window.h"
 #include "qrncore/strings/string_dyn.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/process_table.h"
 #include "platform/clock.h"
 #include "platform/os_info.h"

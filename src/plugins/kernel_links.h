@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <span>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/hw_devices.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "kernel/sys.h"
 
 namespace quarn::plugin {

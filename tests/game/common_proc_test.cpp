@@ -2,8 +2,8 @@
 // files and graphics on the renderer plug-in "lib/gl", which draws nothing.
 #include <gtest/gtest.h>
 
-#include "kernel/commands.h"
-#include "kernel/gfx.h"
+#include "kernel/console/commands.h"
+#include "kernel/gfx/gfx.h"
 #include "kernel/kernel_fixture.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/common_proc.h"

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "game/game_localisation.h"
-#include "kernel/cvars.h"
-#include "kernel/input.h"
+#include "kernel/console/cvars.h"
+#include "kernel/input/input.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"
 #include "outside/ctlbase/ctlbase.h"
 #include "outside/qrnshared/qrnshared.h"

@@ -9,7 +9,7 @@
 #include "game/game_module.h"
 #include "game/game_rows.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/cmdline.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"

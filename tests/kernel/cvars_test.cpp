@@ -5,8 +5,8 @@
 #include <map>
 #include <string>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "program_run.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/def_resource.h"
 #include "outside/qrnshared/qrnshared.h"

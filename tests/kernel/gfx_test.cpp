@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "kernel/cvars.h"
-#include "kernel/gfx.h"
-#include "kernel/gfx_cache.h"
-#include "kernel/m_server.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/gfx/gfx_cache.h"
+#include "kernel/memory/m_server.h"
 #include "mm_fixture.h"
 #include "support/message_capture.h"
 

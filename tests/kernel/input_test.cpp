@@ -1,12 +1,12 @@
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "kernel/hw_devices.h"
 #include "kernel/oswindow.h"
 #include "kernel_fixture.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
-#include "kernel/mem_sys.h"
+#include "kernel/memory/m_server.h"
+#include "kernel/memory/mem_sys.h"
 #include "mm_fixture.h"
 #include "outside/qrnshared/shared_resource_tie.h"
 #include "outside/qrnshared/qrnshared.h"

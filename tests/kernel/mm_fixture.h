@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/m_manager.h"
+#include "kernel/memory/m_manager.h"
 #include "outside/qrnshared/resource_unit.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"

@@ -1,6 +1,6 @@
 #include "mm_fixture.h"
 
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 
 namespace quarn::test {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "kernel/net_drivers.h"
-#include "kernel/net_iface.h"
-#include "kernel/net_packet.h"
-#include "kernel/net_process.h"
-#include "kernel/net_socket.h"
+#include "kernel/net/net_drivers.h"
+#include "kernel/net/net_iface.h"
+#include "kernel/net/net_packet.h"
+#include "kernel/net/net_process.h"
+#include "kernel/net/net_socket.h"
 #include "kernel_fixture.h"
 #include "platform/datagram.h"
 #include "support/message_capture.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
 #include "kernel_fixture.h"

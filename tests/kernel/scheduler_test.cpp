@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/message_pump.h"
 #include "kernel/process_table.h"
 #include "kernel/sys.h"

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "kernel/debug_lines.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/debug_lines.h"
+#include "kernel/gfx/gfx.h"
 #include "kernel/kernel_fixture.h"
 #include "kernel/plugins.h"
-#include "kernel/screenshot.h"
+#include "kernel/gfx/screenshot.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/visbase/visbase.h"
 #include "qrncore/qrnutils/ufs/fs.h"

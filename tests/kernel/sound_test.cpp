@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "kernel/hw_devices.h"
 #include "qrncore/system/dl_lib.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "kernel_fixture.h"
 #include "program_run.h"
 #include "support/test_paths.h"

@@ -2,7 +2,7 @@
 
 #include "inpdev_fixture.h"
 #include "kernel/hw_devices.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "kernel/kernel_fixture.h"
 #include "platform/modules.h"
 #include "plugins/inpdev/inpdev.h"

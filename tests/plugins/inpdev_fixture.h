@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel/inp_event.h"
+#include "kernel/input/inp_event.h"
 #include "plugins/inpdev/input_device.h"
 #include "scripted_input.h"
 #include "support/message_capture.h"

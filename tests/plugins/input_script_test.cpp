@@ -7,7 +7,7 @@
 #include <string>
 
 #include "inpdev_fixture.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "plugins/inpdev/input_script.h"
 #include "plugins/inpdev/script_input.h"
 #include "support/temp_dir.h"

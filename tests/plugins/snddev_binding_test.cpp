@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/hw_devices.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/sonbase/sonbase.h"
 #include "platform/modules.h"

@@ -4,7 +4,7 @@
 // time, stereo reversal and acceleration in the test's hands.
 #include <gtest/gtest.h>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "platform/modules.h"
 #include "plugins/snddev/sound_buffer.h"
 #include "plugins/snddev/sound_device.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "plugins/snddev/al_output.h"
 #include "snddev_fixture.h"
 #include "support/temp_dir.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_channels.h"
-#include "game/ai/zba_info.h"
+#include "game/ai/zba/zba_channels.h"
+#include "game/ai/zba/zba_info.h"
 
 namespace quarn::test {
 

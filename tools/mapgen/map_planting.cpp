@@ -11,11 +11,14 @@
 
 #include "map_objects.h"
 #include "map_terrain.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/numerics/random_mt.h"
 
 namespace mapgen {
 
 namespace {
+
+using quarn::clamp01;
 
 constexpr float DEGREES = 0.017453292f;  // radians in a degree
 // Trail points seen from a start are taken this far apart along the trail.
@@ -29,7 +32,6 @@ constexpr float PATCH_SOFTNESS = 0.16f;
 
 float unit(quarn::randomizer_mt_t &random) { return float(random.rand() >> 8) * (1.0f / 16777216.0f); }
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 float cross2(const vec2_t &a, const vec2_t &b) { return a.x * b.y - a.y * b.x; }
 

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "qrncore/math/scalar.h"
+
 namespace mapgen {
 
 namespace {
+
+using quarn::clamp01;
 
 uint32_t mix(uint32_t h) {
     h ^= h >> 16;
@@ -24,7 +28,6 @@ float lattice(uint32_t seed, int32_t ix, int32_t iz) {
 
 float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 float grid_value(const map_feature_t &g, float x, float z) {
     if (g.count_x == 0 || g.count_z == 0) return 0.0f;

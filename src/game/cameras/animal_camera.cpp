@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/ai/ai_animal.h"
+#include "game/ai/mind/ai_animal.h"
 #include "game/game_data.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"

@@ -1,7 +1,7 @@
 #include "game/cameras/animal_views.h"
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/scene/base_ctrl.h"
 #include "game/scene/current_ctrl.h"
 #include "qrncore/collections/arrays/array_dyn.h"

@@ -2,7 +2,7 @@
 // the views of the menu and of the screensaver, and the shared camera of "animalcam".
 #include <memory>
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/cameras/animal_camera.h"
 #include "game/cameras/animal_views.h"
 #include "game/game_rows.h"

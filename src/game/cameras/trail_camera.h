@@ -17,7 +17,7 @@
 #include "game/game_alloc.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
-#include "game/ui/intro_screen.h"
+#include "game/ui/menus/intro_screen.h"
 #include "game/world/trail_follower.h"
 #include "outside/qrnshared/c_item.h"
 #include "qrncore/geometry/frustum.h"

@@ -6,7 +6,7 @@
 #include "game/process/game_process.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "qrncore/system/messages.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "game/scene/game_ctrl.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/qrnshared/c_item.h"
 
 namespace quarn {

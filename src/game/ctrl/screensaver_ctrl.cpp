@@ -3,7 +3,7 @@
 #include "game/ctrl/ctrl_parts.h"
 #include "game/process/game_hooks.h"
 #include "game/session/window_desc.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 
 namespace quarn {
 

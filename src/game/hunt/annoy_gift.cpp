@@ -1,8 +1,8 @@
 #include "game/hunt/annoy_gift.h"
 
-#include "game/ai/animal_hookup.h"
-#include "game/ai/antler_units.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/animals/animal_hookup.h"
+#include "game/ai/antlers/antler_units.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/scene/scene_view.h"
 #include "game/visuals/models/model_object.h"

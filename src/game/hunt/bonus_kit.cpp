@@ -3,9 +3,10 @@
 #include "game/game_data.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/hunt/hunt_hud.h"
+#include "game/one_shot_sound.h"
 #include "game/player/player.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn {
 
@@ -39,10 +40,8 @@ game_data_t *running_game_data() { return get_game_data(); }
 
 namespace {
 
-sound_u *make_sound(const char *path, float volume, bool loop, bool one_shot) {
-    const uint32_t flags = loop ? sound_u::KEEP : 0;
-    sound_u *sound = one_shot ? _snd_create_oneshot(path, flags, hunt_ctrl_u::SOUND_TAG)
-                              : _snd_create(path, flags, hunt_ctrl_u::SOUND_TAG);
+sound_u *start_sound(const char *path, float volume, bool loop) {
+    sound_u *sound = _snd_create(path, loop ? sound_u::KEEP : 0, hunt_ctrl_u::SOUND_TAG);
     if (!sound) return nullptr;
     sound->attributes.volume = volume;
     sound->set_flag(sound_u::CHANGED, true);
@@ -52,10 +51,12 @@ sound_u *make_sound(const char *path, float volume, bool loop, bool one_shot) {
 
 }  // namespace
 
-void play_effect_sound(const char *path, float volume) { make_sound(path, volume, false, true); }
+void play_effect_sound(const char *path, float volume) {
+    play_one_shot_sound(path, {.tag = hunt_ctrl_u::SOUND_TAG, .volume = volume, .mark_changed = true});
+}
 
 owner_ptr_ret_t<sound_u> start_effect_sound(const char *path, float volume, bool loop) {
-    owner_ptr_t<sound_u> held(make_sound(path, volume, loop, false));
+    owner_ptr_t<sound_u> held(start_sound(path, volume, loop));
     return owner_ptr_ret_t<sound_u>(held);
 }
 

@@ -8,7 +8,7 @@
 #include "game/hunt/hunt_hud.h"
 #include "game/player/player.h"
 #include "game/weapons/weapon.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn {
 

@@ -48,9 +48,10 @@ public:
     virtual void apply() = 0;
     virtual void remove() = 0;
     virtual void adjust_scene() = 0;
-    // Whether the gift draws over the scene this frame, and that drawing.
-    virtual bool has_overlay_pass() const = 0;
-    virtual void draw_overlay() = 0;
+    // Whether the gift draws over the scene this frame, and that drawing: none unless
+    // the gift says otherwise.
+    virtual bool has_overlay_pass() const { return false; }
+    virtual void draw_overlay() {}
 };
 
 }  // namespace quarn

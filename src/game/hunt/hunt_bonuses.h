@@ -42,21 +42,13 @@ void tint_scene(const scene_tint_t &tint);
 // finished once the time has run out.
 inline constexpr float BONUS_DURATION = 20.0f;
 
-// The members every timed bonus of this file declares, after its own.
-#define QRN_TIMED_BONUS_PARTS                                                      \
-public:                                                                            \
-    bool is_finished() const override { return !m_timer.is_running(); }           \
-    uint32_t get_blocked_bits() const override { return 0; }                      \
-    const effect_timer_t &get_timer() const { return m_timer; }                   \
-                                                                                   \
-protected:                                                                         \
-    effect_timer_t m_timer{BONUS_DURATION}
-
 class quick_shooter_bonus_u : public hunt_bonus_u {
     QRN_UNIT_CLASS(quick_shooter_bonus_u, hunt_bonus_u);
-    QRN_TIMED_BONUS_PARTS;
 
 public:
+    bool is_finished() const override { return !m_timer.is_running(); }
+    uint32_t get_blocked_bits() const override { return 0; }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr const char *VOICE = "vo.quick.shooter";
 
     uint32_t get_kind_bits() const override { return 0; }
@@ -67,15 +59,20 @@ public:
     void remove() override;
     float get_strength() const { return m_strength; }
 
+protected:
+    effect_timer_t m_timer{BONUS_DURATION};
+
 private:
     float m_strength = 0.0f;
 };
 
 class weapon_bonus_u : public hunt_bonus_u {
     QRN_UNIT_CLASS(weapon_bonus_u, hunt_bonus_u);
-    QRN_TIMED_BONUS_PARTS;
 
 public:
+    bool is_finished() const override { return !m_timer.is_running(); }
+    uint32_t get_blocked_bits() const override { return 0; }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr uint32_t KIND = 4;
     static constexpr const char *VOICE = "vo.weapon.bonus";
 
@@ -90,6 +87,9 @@ public:
     void update(float dt) override { m_timer.step(dt); }
     // The player switches back to the default rifle.
     void remove() override;
+
+protected:
+    effect_timer_t m_timer{BONUS_DURATION};
 };
 
 class weapon_3030_bonus_u : public weapon_bonus_u {
@@ -110,9 +110,11 @@ public:
 
 class extended_clip_bonus_u : public hunt_bonus_u {
     QRN_UNIT_CLASS(extended_clip_bonus_u, hunt_bonus_u);
-    QRN_TIMED_BONUS_PARTS;
 
 public:
+    bool is_finished() const override { return !m_timer.is_running(); }
+    uint32_t get_blocked_bits() const override { return 0; }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr uint32_t KIND = 8;
     static constexpr const char *VOICE = "vo.extended.clip";
 
@@ -127,6 +129,8 @@ public:
     weapon_u *get_weapon() const;
 
 protected:
+    effect_timer_t m_timer{BONUS_DURATION};
+
     void on_destroy();
 
 private:
@@ -138,9 +142,11 @@ private:
 
 class sunglasses_bonus_u : public hunt_bonus_u {
     QRN_UNIT_CLASS(sunglasses_bonus_u, hunt_bonus_u);
-    QRN_TIMED_BONUS_PARTS;
 
 public:
+    bool is_finished() const override { return !m_timer.is_running(); }
+    uint32_t get_blocked_bits() const override { return 0; }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr uint32_t KIND = 1;
     static constexpr const char *VOICE = "vo.sunglasses";
     static constexpr float ZOOMED_FOV = 55.0f;
@@ -156,6 +162,8 @@ public:
     float get_strength() const { return m_strength; }
 
 protected:
+    effect_timer_t m_timer{BONUS_DURATION};
+
     // Destroyed while it runs (its hunt ends): removed first, so the game data's field
     // of view does not stay zoomed into the next round.
     void on_destroy();

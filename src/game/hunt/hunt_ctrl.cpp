@@ -26,10 +26,11 @@
 #include "game/world/sun.h"
 #include "game/world/trail.h"
 #include "game/world/world.h"
-#include "kernel/cvars.h"
-#include "kernel/gfx.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
+#include "game/one_shot_sound.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/input/input.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "qrncore/system/cpu.h"
 #include "qrncore/system/messages.h"
@@ -468,10 +469,7 @@ void hunt_ctrl_u::step_gifts() {
 }
 
 void hunt_ctrl_u::play_sound_once(const char *path, float volume) {
-    sound_u *sound = _snd_create_oneshot(path, SOUND_PLAIN, SOUND_TAG);
-    if (!sound) return;
-    set_volume(sound, volume);
-    sound->play();
+    play_one_shot_sound(path, {.flags = SOUND_PLAIN, .tag = SOUND_TAG, .volume = volume, .mark_changed = true});
 }
 
 void hunt_ctrl_u::round_end(int32_t result) {

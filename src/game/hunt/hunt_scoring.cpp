@@ -13,7 +13,7 @@
 #include "game/scene/target.h"
 #include "game/session/score.h"
 #include "game/voiceover/voiceover.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/geometry/frustum.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_system.h"

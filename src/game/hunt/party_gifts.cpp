@@ -7,7 +7,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "qrncore/strings/string_dyn.h"
 
 namespace quarn {

@@ -23,24 +23,13 @@ namespace quarn {
 
 inline constexpr float GIFT_SOUND_VOLUME = 0.9f;
 
-// The members every gift of this file declares: its timer and the gift operations
-// it leaves as they are.
-#define QRN_TIMED_GIFT_PARTS(duration)                                            \
-public:                                                                           \
-    static constexpr float DURATION = duration;                                   \
-    bool is_finished() const override { return !m_timer.is_running(); }          \
-    bool has_overlay_pass() const override { return false; }                     \
-    void draw_overlay() override {}                                               \
-    const effect_timer_t &get_timer() const { return m_timer; }                  \
-                                                                                  \
-protected:                                                                        \
-    effect_timer_t m_timer{DURATION}
-
 class shake_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(shake_gift_u, party_gift_u);
-    QRN_TIMED_GIFT_PARTS(5.0f);
 
 public:
+    static constexpr float DURATION = 5.0f;
+    bool is_finished() const override { return !m_timer.is_running(); }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float BEAT_INTERVAL = 1.0f;
     static constexpr const char *BEAT_SOUND = "/sound/game/shake_beat.ogg";
 
@@ -52,15 +41,20 @@ public:
     void remove() override { m_timer.remaining = 0.0f; }
     void adjust_scene() override {}
 
+protected:
+    effect_timer_t m_timer{DURATION};
+
 private:
     float m_next_beat = 0.0f;
 };
 
 class speed_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(speed_gift_u, party_gift_u);
-    QRN_TIMED_GIFT_PARTS(5.0f);
 
 public:
+    static constexpr float DURATION = 5.0f;
+    bool is_finished() const override { return !m_timer.is_running(); }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float LEAST_FACTOR = 0.01f;
 
     // The factor of a strength s at e seconds into the gift: 1 + 2 s (sin 2πe + 1) / 2,
@@ -73,13 +67,18 @@ public:
     // The target speed factor back to 1.
     void remove() override;
     void adjust_scene() override {}
+
+protected:
+    effect_timer_t m_timer{DURATION};
 };
 
 class cloak_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(cloak_gift_u, party_gift_u);
-    QRN_TIMED_GIFT_PARTS(7.0f);
 
 public:
+    static constexpr float DURATION = 7.0f;
+    bool is_finished() const override { return !m_timer.is_running(); }
+    const effect_timer_t &get_timer() const { return m_timer; }
     void apply() override { m_timer.start(); }
     void update(float dt) override;
     void remove() override { m_timer.remaining = 0.0f; }
@@ -88,15 +87,20 @@ public:
     void adjust_scene() override;
     float get_strength() const { return m_strength; }
 
+protected:
+    effect_timer_t m_timer{DURATION};
+
 private:
     float m_strength = 0.0f;
 };
 
 class handswap_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(handswap_gift_u, party_gift_u);
-    QRN_TIMED_GIFT_PARTS(5.0f);
 
 public:
+    static constexpr float DURATION = 5.0f;
+    bool is_finished() const override { return !m_timer.is_running(); }
+    const effect_timer_t &get_timer() const { return m_timer; }
     // The spoken warning, under the language folder of "g_lang".
     static constexpr const char *VOICE_FORMAT = "/l10n/%s/sound/voiceover/gift/right_left.ogg";
 
@@ -107,13 +111,18 @@ public:
     // Both of the player's look flags off.
     void remove() override;
     void adjust_scene() override {}
+
+protected:
+    effect_timer_t m_timer{DURATION};
 };
 
 class headstand_gift_u : public party_gift_u {
     QRN_UNIT_CLASS(headstand_gift_u, party_gift_u);
-    QRN_TIMED_GIFT_PARTS(7.0f);
 
 public:
+    static constexpr float DURATION = 7.0f;
+    bool is_finished() const override { return !m_timer.is_running(); }
+    const effect_timer_t &get_timer() const { return m_timer; }
     static constexpr float TURN_TIME = 0.5f;
     static constexpr float UPSIDE_DOWN_GRAVITY = 2.0f;
     static constexpr float NORMAL_GRAVITY = -9.81f;
@@ -132,6 +141,9 @@ public:
     void remove() override;
     void adjust_scene() override {}
     int32_t get_phase() const { return m_phase; }
+
+protected:
+    effect_timer_t m_timer{DURATION};
 
 private:
     int32_t m_phase = PHASE_NONE;

@@ -10,8 +10,9 @@
 #include "game/visuals/physics/physics_body.h"
 #include "game/weapons/weapon.h"
 #include "game/world/start_point.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
+#include "game/one_shot_sound.h"
+#include "kernel/input/input.h"
+#include "kernel/sound/sound.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "qrncore/system/messages.h"
@@ -31,12 +32,6 @@ constexpr float DEGREES_TO_RADIANS = 0.017453292f;
 constexpr int32_t STEP_SOUND_TAG = hunt_ctrl_u::SOUND_TAG;
 
 const vec3_t EYE_OFFSET{0.0f, player_t::EYE_HEIGHT, 0.0f};
-
-quat_t quat_of(const ypr_t &ypr) {
-    quat_t q;
-    q.set(ypr);
-    return q;
-}
 
 quat_t about_x(float radians) {
     quat_t q;
@@ -291,12 +286,10 @@ void player_t::step_death(float dt) {
 }
 
 void player_t::play_step_sound(const char *path) {
-    sound_u *sound = _snd_create_oneshot(path, 0, STEP_SOUND_TAG);
-    if (!sound) return;
-    sound->attributes.volume = STEP_SOUND_VOLUME;
-    sound->set_flag(sound_u::CHANGED, true);
-    sound->set_rate(m_hunt.get_sound_time_scale(1.0f));
-    sound->play();
+    play_one_shot_sound(path, {.tag = STEP_SOUND_TAG,
+                               .volume = STEP_SOUND_VOLUME,
+                               .mark_changed = true,
+                               .rate = m_hunt.get_sound_time_scale(1.0f)});
 }
 
 void player_t::refresh_frustum() {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/game_module.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/process/game_hooks.h"
@@ -15,7 +15,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/qrnshared/cmd.h"
 #include "qrncore/strings/cstring.h"
 #include "qrncore/strings/number_text.h"

@@ -4,7 +4,7 @@
 #include "game/game_module.h"
 #include "game/process/game_process.h"
 #include "game/world/grass.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/strings/cstring.h"
 #include "qrncore/strings/number_text.h"

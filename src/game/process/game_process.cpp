@@ -4,6 +4,7 @@
 #include "game/ctrl/menu_ctrl.h"
 #include "game/game_localisation.h"
 #include "game/game_module.h"
+#include "game/game_version.h"
 #include "game/process/game_commands.h"
 #include "game/process/game_cvars.h"
 #include "game/process/round_file.h"
@@ -11,17 +12,17 @@
 #include "game/scene/current_ctrl.h"
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
-#include "game/ui/loading_screen.h"
+#include "game/ui/menus/loading_screen.h"
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/system/profilerhdl.h"
 #include "game/ui/system/system_windows.h"
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
-#include "kernel/gfx.h"
-#include "kernel/input.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/input/input.h"
 #include "kernel/oswindow.h"
 #include "kernel/process_table.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "platform/settings_store.h"
@@ -148,7 +149,7 @@ void game_process_t::init() {
     mount_game_data();
     m_screensaver = cdl_param("-screensaver", 1) != unsigned(-1);
     register_console();
-    message("%s init ver.%s\t(rev. %s)", "Fernwold", VERSION, REVISION);
+    message("%s init ver.%s\t(rev. \"%s\")", "Fernwold", GAME_VERSION, GAME_BUILD);
     if (!m_mounts.mount_home(STD_HOME_FOLDER)) error("The home folder is not mounted: nothing is stored");
     fs_mkdir("/home/screenshots", FS_REALM_VIRTUAL);
     run_autoexec();

@@ -42,8 +42,6 @@ public:
     static constexpr int PRIORITY = -100;
     static constexpr int COMMAND_QUEUE = 1;
     static constexpr size_t DATA_CACHE_SIZE = 131072;
-    static constexpr const char *VERSION = "1.52D";
-    static constexpr const char *REVISION = "\"32571\"";
     static constexpr const char *ROUNDS_PATH = "/script/round/rounds.unit";
     static constexpr const char *MISSION_PATH = "/home/tmp_mission.def";
     static constexpr const char *CONFIG_PATH = "/home/config.cfg";

@@ -2,7 +2,7 @@
 #include "game/game_module.h"
 #include "game/process/game_hooks.h"
 #include "game/process/game_process.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/def_resource.h"
 #include "qrncore/numerics/random_mt.h"

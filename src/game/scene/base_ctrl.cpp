@@ -5,19 +5,19 @@
 #include <cstring>
 #include <utility>
 
-#include "game/ai/antler_cache.h"
+#include "game/ai/antlers/antler_cache.h"
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/scene/updatable.h"
 #include "game/session/front_end_session.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/fader.h"
 #include "game/world/environment.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/gfx.h"
-#include "kernel/input.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/input/input.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "qrncore/qrnutils/ufs/fs.h"

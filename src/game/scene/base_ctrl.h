@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "game/ai/ai_world.h"
-#include "game/ai/antler_units.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/antlers/antler_units.h"
 #include "game/scene/scene_list.h"
 #include "game/scene/target_list.h"
 #include "game/scene/updatable.h"

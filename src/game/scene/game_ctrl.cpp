@@ -4,7 +4,7 @@
 #include "game/scene/scene_view.h"
 #include "game/world/environment.h"
 #include "game/world/fog.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/ui/ui.h"
 
 namespace quarn {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/ai/antler_cache.h"
-#include "game/ai/species.h"
+#include "game/ai/antlers/antler_cache.h"
+#include "game/ai/animals/species.h"
 #include "game/world/start_point.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"

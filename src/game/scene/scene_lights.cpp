@@ -10,7 +10,7 @@
 #include "game/world/environment.h"
 #include "game/world/fog.h"
 #include "game/world/sun.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/visbase/camera.h"
 #include "outside/visbase/render.h"

@@ -3,7 +3,7 @@
 #include "game/atomic_file.h"
 #include "game/game_data.h"
 #include "game/session/score.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/kernel_files.h"
 #include "kernel/sys.h"
 #include "platform/settings_store.h"

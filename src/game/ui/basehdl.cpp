@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "game/scene/base_ctrl.h"
-#include "game/ui/button_control.h"
-#include "game/ui/find_item.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/find_item.h"
 #include "game/ui/screen_ctrl.h"
-#include "game/ui/uifx_view.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "game/ui/effects/uifx_view.h"
+#include "game/one_shot_sound.h"
+#include "kernel/input/input.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_group.h"
@@ -276,10 +277,7 @@ void base_handler_t::on_effect_done(int32_t) {}
 // ---- sounds ----
 
 void base_handler_t::play_ui_sound(const char *path) {
-    sound_u *sound = _snd_create_oneshot(path, 0, -1);
-    if (!sound) return;
-    sound->attributes.volume = UI_SOUND_VOLUME;
-    sound->play();
+    play_one_shot_sound(path, {.volume = UI_SOUND_VOLUME});
 }
 
 void base_handler_t::add_silent_id(int32_t id) { add_sorted(m_silent_ids, id); }

@@ -8,9 +8,10 @@
 #include "game/session/window_desc.h"
 #include "game/ui/menu_ctrl_link.h"
 #include "game/ui/screen_ctrl.h"
-#include "kernel/cvars.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "game/one_shot_sound.h"
+#include "kernel/console/cvars.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_window.h"
@@ -98,10 +99,7 @@ void menu_cvar_set_int(const char *name, int32_t value) {
 }
 
 void menu_play_sound(const char *path, float volume, int32_t tag) {
-    sound_u *sound = _snd_create_oneshot(path, 0, tag);
-    if (!sound) return;
-    sound->attributes.volume = volume;
-    sound->play();
+    play_one_shot_sound(path, {.tag = tag, .volume = volume});
 }
 
 }  // namespace quarn

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "kernel/m_manager.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_manager.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/def_resource.h"
 #include "qrncore/strings/string_dyn.h"

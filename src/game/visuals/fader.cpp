@@ -9,7 +9,7 @@
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_view.h"
 #include "qrncore/system/messages.h"
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 
 namespace quarn {
 

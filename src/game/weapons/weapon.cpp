@@ -8,9 +8,10 @@
 #include "game/scene/scene_object.h"
 #include "game/visuals/models/model_object.h"
 #include "game/weapons/projectile.h"
-#include "kernel/input.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "game/one_shot_sound.h"
+#include "kernel/input/input.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/math/quat.h"
 #include "qrncore/system/messages.h"
 
@@ -204,11 +205,7 @@ void weapon_u::show_crosshair(bool visible) {
 void weapon_u::play_sound(const char *path, float rate) {
     if (!path || !path[0]) return;
     if (m_observer) m_observer->sounded(path, SOUND_VOLUME, rate);
-    sound_u *sound = _snd_create_oneshot(path, 0, SOUND_TAG);
-    if (!sound) return;
-    sound->attributes.volume = SOUND_VOLUME;
-    sound->set_rate(rate);
-    sound->play();
+    play_one_shot_sound(path, {.tag = SOUND_TAG, .volume = SOUND_VOLUME, .rate = rate});
 }
 
 bool weapon_u::raise() {

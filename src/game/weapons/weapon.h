@@ -17,8 +17,8 @@
 // toggle when the weapon is taken out or put away.
 #include <cstdint>
 
-#include "game/ai/zba_bind.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_bind.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/visuals/shaders/fw_packets.h"
 #include "game/weapons/weapon_host.h"
 #include "outside/qrnshared/c_item.h"

@@ -30,12 +30,6 @@ vec3_t bone_origin(model_object_u *model, int32_t bone) {
     fptr_mult_point_matrix(&origin, &zero, m, 1, sizeof(vec3_t), sizeof(vec3_t));
     return origin;
 }
-
-quat_t quat_of(const ypr_t &ypr) {
-    quat_t q;
-    q.set(ypr);
-    return q;
-}
 }  // namespace
 
 QRN_UNIT_DEFINE(weapon_rifle_u, "weapon_rifle", QRN_ATTR(flash_model, UNIT_ATTR_OWNER, "flash_model", &flash_domain));

@@ -7,7 +7,7 @@
 // (attract_area_list_t), which the AI world reads through its interfaces.
 #include <cstdint>
 
-#include "game/ai/ai_attract_area.h"
+#include "game/ai/mind/ai_attract_area.h"
 #include "game/game_unit.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/geometry/placement.h"

@@ -7,8 +7,9 @@
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"
 #include "game/world/environment_preset.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "kernel/sys.h"
+#include "qrncore/math/scalar.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_load_tree.h"
 
@@ -22,8 +23,6 @@ constexpr float BYTE_TO_UNIT = 1.0f / 255.0f;
 constexpr float ONE_THIRD = 0.33333334f;
 // (condition − 0.7) × this maps the band above the threshold onto 0..1.
 constexpr float PRECIPITATION_SCALE = 3.3333333f;
-
-float clamp01(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
 
 // A colour channel of 0..1 as a byte: the integer part, held in 0..255 (NaN is 0).
 uint8_t colour_byte(float c) {
@@ -157,7 +156,7 @@ bool environment_u::apply_preset(const char *map_name, const environment_preset_
     m_weather_variability = variability;
     m_weather_speed = variability * preset->get_weather_cond_change_speed() * WEATHER_SPEED_SCALE;
     const float r = sys_rand();
-    m_weather_target = clamp01(m_weather_base + variability - 2.0f * variability * r);
+    m_weather_target = clamp01_nan_zero(m_weather_base + variability - 2.0f * variability * r);
 
     // 8. The grass of the map, loaded again.
     m_grass.reset();
@@ -205,8 +204,8 @@ void environment_u::set_weather(float base, float variability, float speed) {
 }
 
 void environment_u::set_weather_condition(float current, float target) {
-    m_weather_current = clamp01(current);
-    m_weather_target = clamp01(target);
+    m_weather_current = clamp01_nan_zero(current);
+    m_weather_target = clamp01_nan_zero(target);
 }
 
 float environment_u::far_plane_for(float z) const { return (1.0f - z) * m_far_near_setting + z * m_far_far_setting; }
@@ -253,12 +252,12 @@ void environment_u::weather_step(float elapsed) {
     if (!m_temperature || !m_fog) return;  // children not made: nothing to step
     const bool falling = m_weather_current > m_weather_target;
     m_weather_current += falling ? -elapsed * m_weather_speed : elapsed * m_weather_speed;
-    m_weather_current = clamp01(m_weather_current);
+    m_weather_current = clamp01_nan_zero(m_weather_current);
     if (falling != (m_weather_current >= m_weather_target)) {
         // Reached or passed: the next target lies within the variability of the base.
         const float r = sys_rand();
         m_weather_target =
-            clamp01(m_weather_base + m_weather_variability - 2.0f * m_weather_variability * r);
+            clamp01_nan_zero(m_weather_base + m_weather_variability - 2.0f * m_weather_variability * r);
     }
 
     const float t = m_temperature->get_temperature();

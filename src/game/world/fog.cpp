@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/game_data.h"
+#include "qrncore/math/scalar.h"
 
 namespace quarn {
 
@@ -10,13 +11,6 @@ QRN_UNIT_DEFINE(fog_u, "fog", QRN_ATTR(m_max_intensity, UNIT_ATTR_FLOAT, "max_in
                 QRN_ATTR(m_max_visibility, UNIT_ATTR_FLOAT, "max_visibility"),
                 QRN_ATTR(m_color, UNIT_ATTR_VEC3, "color"),
                 QRN_ATTR(m_affects_sunlight, UNIT_ATTR_BOOL, "affects_sunlight"));
-
-namespace {
-
-// x held in 0..1; NaN gives 0.
-float clamp01(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
-
-}  // namespace
 
 void fog_u::update_density(float far_plane) {
     float k = 1.0f, distance = 1.0f;
@@ -29,7 +23,7 @@ void fog_u::update_density(float far_plane) {
     }
     const float extra = m_intensity - m_base_density;
     m_base_density = std::sqrt(-std::log(k)) / distance;
-    m_intensity = clamp01(m_base_density + extra);
+    m_intensity = clamp01_nan_zero(m_base_density + extra);
 }
 
 void fog_u::update_density() {
@@ -37,7 +31,7 @@ void fog_u::update_density() {
     update_density(data ? data->far_plane : DEFAULT_FAR_PLANE);
 }
 
-void fog_u::set_weather_density(float extra) { m_intensity = clamp01(m_base_density + extra); }
+void fog_u::set_weather_density(float extra) { m_intensity = clamp01_nan_zero(m_base_density + extra); }
 
 void fog_u::set_light(const vec4_t &lit) {
     m_light_colour = {m_color.x * lit.x, m_color.y * lit.y, m_color.z * lit.z};

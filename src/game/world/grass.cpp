@@ -9,7 +9,7 @@
 #include "game/world/landscape.h"
 #include "game/world/landscape_scene.h"
 #include "game/world/map_scene.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/system/messages.h"
 

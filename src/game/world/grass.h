@@ -45,7 +45,6 @@ class grass_u : public unit_t, public updatable_t {
 public:
     // Substances the game knows (sets of other indices are ignored).
     static constexpr int32_t GAME_SUBSTANCE_COUNT = 18;
-    static constexpr int32_t WATER_SUBSTANCE = 16;
     static constexpr int32_t CELL_SIZE = 30;
     static constexpr int32_t CELL_HEIGHT = 9999;
     // Cells within this many of the viewer's cell on each axis, and within REACH of

@@ -9,7 +9,8 @@
 #include "game/world/grass.h"
 #include "game/world/landscape.h"
 #include "game/world/plant.h"
-#include "kernel/gfx.h"
+#include "game/world/world.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/r_queue.h"
 #include "qrncore/math/matrix.h"
 #include "qrncore/numerics/random_mt.h"
@@ -253,7 +254,7 @@ sphere_t triangle_sphere(const vec3_t c[3]) {
 
 void collect_triangle(void *context, const landscape_walk_triangle_t &t) {
     auto &c = *static_cast<collector_t *>(context);
-    if (!t.piece || int32_t(t.piece->get_high_substance()) == grass_u::WATER_SUBSTANCE) return;
+    if (!t.piece || int32_t(t.piece->get_high_substance()) == world_u::WATER_SUBSTANCE) return;
     const vec3_t centroid = (t.corners[0] + t.corners[1] + t.corners[2]) * (1.0f / 3.0f);
     if (!c.box.contains(centroid)) return;
     const sphere_t s = triangle_sphere(t.corners);

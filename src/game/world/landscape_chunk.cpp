@@ -11,10 +11,12 @@
 #include "game/scene/current_ctrl.h"
 #include "game/visuals/shaders/fw_families.h"
 #include "game/world/body.h"
+#include "game/world/landscape.h"
 #include "game/world/landscape_folder.h"
 #include "game/world/plant.h"
 #include "game/world/landscape_scene.h"
 #include "game/world/texture_substance.h"
+#include "game/world/world.h"
 #include "outside/qrnshared/material.h"
 #include "qrncore/spatial/triangle_heap.h"
 #include "qrncore/system/messages.h"
@@ -25,25 +27,14 @@ namespace quarn {
 
 QRN_UNIT_DEFINE(landscape_chunk_u, "landscape_chunk");
 
-namespace {
-
-// Collision groups of the terrain's shapes and the map objects standing on it.
-constexpr int GROUP_TERRAIN = 0;
-constexpr int GROUP_WATER = 1;
-constexpr int GROUP_OBJECTS = 2;
-// The substance of water: its pieces stay out of the triangle heap.
-constexpr uint32_t WATER_SUBSTANCE = 16;
-
-}  // namespace
-
 landscape_shape_class_t landscape_shape_class(uint32_t collision_material) {
     switch (collision_material) {
     case 1:
-        return {5, GROUP_TERRAIN};
+        return {5, world_u::GROUP_TERRAIN};
     case 16:
-        return {4, GROUP_WATER};
+        return {4, world_u::GROUP_WATER};
     default:
-        return {3, GROUP_TERRAIN};
+        return {3, world_u::GROUP_TERRAIN};
     }
 }
 
@@ -127,7 +118,7 @@ void landscape_chunk_u::build(int32_t index, landscape_folder_u *folder, const a
 void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int mask) {
     m_idle_time = -1.0f;
     if (!scene) return;
-    if (scene->get_pair_collides(mask, GROUP_TERRAIN) && m_collision && !m_collision_ready) {
+    if (scene->get_pair_collides(mask, world_u::GROUP_TERRAIN) && m_collision && !m_collision_ready) {
         m_shape_scene = scene;
         coll_model_to_physics_shapes(m_collision->view(), 0, 0, 1.0f, *scene, nullptr, m_collision_shapes);
         for (physics_shape_t *s : m_collision_shapes) {
@@ -139,7 +130,7 @@ void landscape_chunk_u::activate(physics_scene_t *scene, const aabox_t &box, int
         }
         m_collision_ready = true;
     }
-    if (!scene->get_pair_collides(mask, GROUP_OBJECTS)) return;
+    if (!scene->get_pair_collides(mask, world_u::GROUP_OBJECTS)) return;
     if (!m_bodies_ready) {
         // Made disabled: only the regions below enable them.
         for_each_body([&](body_inst_u &b) {
@@ -210,7 +201,7 @@ void landscape_chunk_u::add_to_heap(triangle_heap_t &heap) {
     for (uint32_t n = 0; n < m_pieces.get_count(); ++n) {
         const model_piece_t &p = model->get_piece(n);
         const material_t *material = material_of(model->get_piece_material(n));
-        if (material && material->substance == WATER_SUBSTANCE) continue;
+        if (material && material->substance == uint32_t(world_u::WATER_SUBSTANCE)) continue;
         if (!heap.append(p.vertex_count, p.positions, p.index_count, p.indices, uint32_t(m_index), sizeof(vec3_t),
                          m_pieces[n].get())) {
             // A chunk half in the heap would have queries miss the rest of it.

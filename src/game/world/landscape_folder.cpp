@@ -4,7 +4,7 @@
 #include "game/visuals/models/model_coll.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_object.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

@@ -4,7 +4,7 @@
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_view.h"
 #include "game/visuals/shaders/fw_packets.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/visbase/camera.h"
 

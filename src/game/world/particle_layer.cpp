@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "kernel/gfx.h"
-#include "kernel/gfx_cache.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/gfx/gfx_cache.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/r_queue.h"

@@ -1,6 +1,6 @@
 #include "game/world/sound_loop.h"
 
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "game/game_unit.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/geometry/placement.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit_ptr.h"

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/system/messages.h"
 

@@ -14,7 +14,7 @@
 #include "game/world/landscape_scene.h"
 #include "game/world/plant.h"
 #include "game/world/start_point.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/cvar.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/messages.h"

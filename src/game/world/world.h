@@ -82,6 +82,9 @@ public:
     static constexpr int MASK_SHOT = 7;
     static constexpr int MASK_TERRAIN = 10;
     static constexpr int MASK_WATER = 11;
+    // The substance of water: the landscape keeps its pieces out of the triangle heap
+    // and no grass grows on it.
+    static constexpr int32_t WATER_SUBSTANCE = 16;
     static constexpr uint32_t STEPS_PER_SECOND = 20;
     static constexpr float GRAVITY = 9.81f;
     // g_colbox draws the collision shapes within this distance of the camera.

@@ -11,8 +11,9 @@
 #include "game/world/particle_emitter.h"
 #include "game/world/plant.h"
 #include "game/world/world.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "game/one_shot_sound.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "kernel/sys.h"
 
 namespace quarn {
@@ -36,13 +37,12 @@ class scene_impacts_t : public world_impact_sink_t {
 public:
     bool trigger_emitter(const char *name, const placement_t &placement) override;
     void play_sound(const char *path, const vec3_t &position) override {
-        sound_u *sound = _snd_create_oneshot(path, SOUND_FLAGS, SOUND_TAG);
-        if (!sound) return;
         base_ctrl_u *ctrl = get_current_ctrl();
-        sound->set_position(position.x, position.y, position.z);
-        sound->set_rate(ctrl ? ctrl->get_sound_time_scale(1.0f) : 1.0f);
-        sound->attributes.volume = SOUND_GAIN;
-        sound->play();
+        play_one_shot_sound(path, {.flags = SOUND_FLAGS,
+                                   .tag = SOUND_TAG,
+                                   .volume = SOUND_GAIN,
+                                   .rate = ctrl ? ctrl->get_sound_time_scale(1.0f) : 1.0f,
+                                   .position = position});
     }
     void add_mark(const vec3_t &position, const vec3_t &normal) override {
         base_ctrl_u *ctrl = get_current_ctrl();

@@ -10,7 +10,7 @@
 // joysticks, force feedback or head tracker would: counts 0, false, -1, 0.0.
 #include <cstdint>
 
-#include "kernel/inp_event.h"
+#include "kernel/input/inp_event.h"
 #include "outside/ctlbase/ctlbase.h"
 #include "outside/qrnshared/hw_device.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "platform/files.h"
 #include "plugins/inpdev/key_table.h"
 #include "plugins/inpdev/plain_device.h"

@@ -74,4 +74,11 @@ struct QRNCORE_API quat_t {
 
 static_assert(sizeof(quat_t) == 16, "quaternion is four packed floats");
 
+// The rotation of yaw, pitch and roll in degrees, as quat_t::set makes it.
+inline quat_t quat_of(const ypr_t &ypr) {
+    quat_t q;
+    q.set(ypr);
+    return q;
+}
+
 }  // namespace quarn

@@ -17,6 +17,11 @@ constexpr T clamp_value(T x, T lo, T hi) {
     return x < lo ? lo : (x > hi ? hi : x);
 }
 
+// Limits x to [0, 1], as weights, shares and levels are. A NaN comes back unchanged.
+constexpr float clamp01(float x) { return clamp_value(x, 0.0f, 1.0f); }
+// The same for a level that must stay a number: a NaN gives 0.
+constexpr float clamp01_nan_zero(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
+
 // asin that never returns NaN for an argument that rounding pushed just past ±1.
 inline float safe_asin(float x) { return std::asin(clamp_value(x, -1.0f, 1.0f)); }
 

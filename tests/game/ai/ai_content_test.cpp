@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "game/ai/ai_manners.h"
-#include "game/ai/ai_processor.h"
+#include "game/ai/mind/ai_manners.h"
+#include "game/ai/mind/ai_processor.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/qrnutils/ufs/fs.h"

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_animal.h"
-#include "game/ai/ai_command.h"
-#include "game/ai/ai_attract_area.h"
-#include "game/ai/ai_item.h"
-#include "game/ai/ai_nav_path.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_animal.h"
+#include "game/ai/mind/ai_command.h"
+#include "game/ai/mind/ai_attract_area.h"
+#include "game/ai/mind/ai_item.h"
+#include "game/ai/nav/ai_nav_path.h"
+#include "game/ai/mind/ai_world.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_item.h"
+#include "game/ai/mind/ai_item.h"
 #include "support/message_capture.h"
 
 namespace quarn {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_simple.h"
+#include "game/ai/mind/ai_simple.h"
 #include "support/message_capture.h"
 
 namespace quarn::test {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/ai/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animal_presentation.h"
 #include "game/ai/ai_mind_fixture.h"
 #include "game/ai/ai_presentation_fixture.h"
 

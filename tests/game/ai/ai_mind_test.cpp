@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "game/ai/ai_item.h"
+#include "game/ai/mind/ai_item.h"
 #include "game/ai/ai_mind_fixture.h"
 
 namespace quarn {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "game/ai/ai_nav_path.h"
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_nav_path.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "game/ai/nav_mesh.h"
 #include "qrncore/collections/host_alloc_hook.h"
 

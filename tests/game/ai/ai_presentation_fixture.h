@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_animation.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animation.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_parse.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/message_capture.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "game/ai/ai_animal_presentation.h"
+#include "game/ai/mind/ai_animal_presentation.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/qrnutils/ufs/fs.h"

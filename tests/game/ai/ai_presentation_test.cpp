@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_manners.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_manners.h"
 #include "game/ai/ai_presentation_fixture.h"
 
 namespace quarn {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_manners.h"
-#include "game/ai/ai_processor.h"
-#include "game/ai/ai_value_tokens.h"
+#include "game/ai/mind/ai_manners.h"
+#include "game/ai/mind/ai_processor.h"
+#include "game/ai/mind/ai_value_tokens.h"
 #include "support/message_capture.h"
 
 namespace quarn {

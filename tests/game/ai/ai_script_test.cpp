@@ -6,7 +6,7 @@
 #include <string>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_script.h"
+#include "game/ai/mind/ai_script.h"
 #include "support/message_capture.h"
 
 namespace quarn {

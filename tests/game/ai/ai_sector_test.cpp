@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_sector.h"
 #include "game/ai/nav_mesh.h"
 #include "qrncore/collections/host_alloc_hook.h"
 #include "qrncore/spatial/le_bytes.h"

@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "game/ai/ai_fakes.h"
-#include "game/ai/ai_world.h"
+#include "game/ai/mind/ai_world.h"
 #include "game/ai/nav_mesh.h"
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "qrncore/geometry/frustum.h"
 #include "support/message_capture.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_animal_presentation.h"
-#include "game/ai/ai_zba_animation.h"
+#include "game/ai/mind/ai_animal_presentation.h"
+#include "game/ai/mind/ai_zba_animation.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/numerics/randomizer.h"
 #include "zba_whitetail_fixture.h"

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "game/ai/animal_hookup.h"
-#include "game/ai/animal_model_inst.h"
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/animal_hookup.h"
+#include "game/ai/animals/animal_model_inst.h"
+#include "game/ai/animals/ragdoll.h"
 #include "game/visuals/physics/ode_physics_server.h"
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/shaders/shaderlib.h"

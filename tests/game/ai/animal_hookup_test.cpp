@@ -5,8 +5,8 @@
 #include <string>
 
 #include "animal_body_fixture.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "kernel/sys.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/fake_clock.h"

@@ -20,7 +20,7 @@
 
 #include "../hunt/hunt_fixture.h"
 #include "animal_body_fixture.h"
-#include "game/ai/animal_target.h"
+#include "game/ai/animals/animal_target.h"
 #include "game/game_data.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/round/round_logic.h"

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "animal_target_fixture.h"
-#include "game/ai/ragdoll.h"
+#include "game/ai/animals/ragdoll.h"
 #include "game/scene/current_ctrl.h"
 #include "game/session/score.h"
 #include "game/ui/ingame/animal_hud.h"
 #include "game/world/trail_follower.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 
 namespace quarn::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "animal_body_fixture.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_inst.h"
 #include "game/hunt/annoy_gift.h"
 
 namespace quarn::test {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "../models/model_lib_fixture.h"
-#include "game/ai/antler_cache.h"
-#include "game/ai/antler_piece.h"
-#include "game/ai/antler_units.h"
+#include "game/ai/antlers/antler_cache.h"
+#include "game/ai/antlers/antler_piece.h"
+#include "game/ai/antlers/antler_units.h"
 #include "game/visuals/shaders/shaderlib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 
 namespace quarn::test {
 

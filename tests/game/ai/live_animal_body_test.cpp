@@ -6,11 +6,11 @@
 #include <cmath>
 #include <string>
 
-#include "game/ai/ai_simple.h"
+#include "game/ai/mind/ai_simple.h"
 #include "game/visuals/effects/bits.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/world/environment.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "live_animal_fixture.h"
 #include "outside/qrnshared/cvar.h"
 #include "support/math_compare.h"

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "../world/world_unit_fixture.h"
-#include "game/ai/ai_world.h"
-#include "game/ai/deer_animal.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/animals/deer_animal.h"
 #include "game/game_data.h"
 #include "game/scene/game_ctrl.h"
-#include "game/ai/zba_model_link.h"
+#include "game/ai/zba/zba_model_link.h"
 #include "outside/qrnshared/def_pool.h"
 
 namespace quarn::test {

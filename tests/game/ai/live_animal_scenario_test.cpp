@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "game/ai/ai_simple.h"
+#include "game/ai/mind/ai_simple.h"
 #include "live_animal_fixture.h"
 
 namespace quarn::test {

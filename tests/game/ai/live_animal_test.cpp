@@ -7,8 +7,8 @@
 #include <string>
 
 #include "../world/env_fixture.h"
-#include "game/ai/ai_world.h"
-#include "game/ai/simple_animal.h"
+#include "game/ai/mind/ai_world.h"
+#include "game/ai/animals/simple_animal.h"
 #include "outside/qrnshared/def_obj.h"
 #include "outside/qrnshared/def_pool.h"
 #include "support/math_compare.h"

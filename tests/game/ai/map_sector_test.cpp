@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "game/ai/nav_mesh.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "game/ai/ai_navigation.h"
+#include "game/ai/nav/ai_navigation.h"
 #include "game/ai/nav_mesh.h"
 #include "sector_builder.h"
 #include "sector_file.h"

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "ai_fakes.h"
-#include "game/ai/ai_processor.h"
-#include "game/ai/species.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/mind/ai_processor.h"
+#include "game/ai/animals/species.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_parse.h"
 #include "qrncore/numerics/randomizer.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/message_capture.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "game/ai/species_interaction.h"
+#include "game/ai/animals/species_interaction.h"
 
 namespace quarn {
 namespace {

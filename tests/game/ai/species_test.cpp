@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ai_fakes.h"
-#include "game/ai/species.h"
+#include "game/ai/animals/species.h"
 #include "kernel/sys.h"
 #include "qrncore/numerics/randomizer.h"
 #include "support/fake_clock.h"

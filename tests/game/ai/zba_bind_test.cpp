@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_bind.h"
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_bind.h"
+#include "game/ai/zba/zba_inst.h"
 #include "zba_program_fixture.h"
 
 namespace quarn::test {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_model_source.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_model_source.h"
+#include "game/ai/zba/zba_parse.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/message_capture.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_dump.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_model_source.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/zba/zba_dump.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_model_source.h"
+#include "game/ai/zba/zba_parse.h"
 #include "game/visuals/models/model_anim_view.h"
 #include "game/visuals/models/model_desc_view.h"
 #include "qrncore/qrnutils/ufs/fs.h"

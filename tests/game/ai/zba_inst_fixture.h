@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_inst.h"
+#include "game/ai/zba/zba_inst.h"
 #include "zba_program_fixture.h"
 #include "zba_recording_listener.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_transition.h"
+#include "game/ai/zba/zba_transition.h"
 #include "zba_inst_fixture.h"
 
 namespace quarn::test {

@@ -5,9 +5,9 @@
 
 #include "../models/model_lib_fixture.h"
 #include "embedded_archive.h"
-#include "game/ai/zba_info.h"
-#include "game/ai/zba_model_link.h"
-#include "game/ai/zba_parse.h"
+#include "game/ai/zba/zba_info.h"
+#include "game/ai/zba/zba_model_link.h"
+#include "game/ai/zba/zba_parse.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"

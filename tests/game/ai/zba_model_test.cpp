@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "../models/model_lib_fixture.h"
-#include "game/ai/zba_compile.h"
-#include "game/ai/zba_host.h"
-#include "game/ai/zba_model_channels.h"
-#include "game/ai/zba_model_link.h"
-#include "game/ai/zba_resources.h"
-#include "kernel/m_server.h"
+#include "game/ai/zba/zba_compile.h"
+#include "game/ai/zba/zba_host.h"
+#include "game/ai/zba/zba_model_channels.h"
+#include "game/ai/zba/zba_model_link.h"
+#include "game/ai/zba/zba_resources.h"
+#include "kernel/memory/m_server.h"
 #include "zm_writer.h"
 
 namespace quarn::test {

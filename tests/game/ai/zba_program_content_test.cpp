@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_model_channels.h"
-#include "game/ai/zba_model_link.h"
+#include "game/ai/zba/zba_model_channels.h"
+#include "game/ai/zba/zba_model_link.h"
 #include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"

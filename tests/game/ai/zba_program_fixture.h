@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_compile.h"
-#include "game/ai/zba_host.h"
-#include "game/ai/zba_listing.h"
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_compile.h"
+#include "game/ai/zba/zba_host.h"
+#include "game/ai/zba/zba_listing.h"
+#include "game/ai/zba/zba_resources.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/system/cmdline.h"

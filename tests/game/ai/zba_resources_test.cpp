@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_resources.h"
+#include "game/ai/zba/zba_resources.h"
 #include "game/game_guard_proc.h"
 #include "game/game_module.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/mm_fixture.h"
 #include "kernel/process_table.h"
 #include "qrncore/system/cmdline.h"

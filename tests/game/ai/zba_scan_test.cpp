@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/zba_scan.h"
+#include "game/ai/zba/zba_scan.h"
 #include "zba_fixture.h"
 
 namespace quarn::test {

@@ -16,7 +16,7 @@
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/session/front_end_session.h"
-#include "game/ui/intro_screen.h"
+#include "game/ui/menus/intro_screen.h"
 
 namespace quarn::test {
 

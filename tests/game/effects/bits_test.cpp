@@ -9,7 +9,7 @@
 
 #include "../models/model_lib_fixture.h"
 #include "game/visuals/effects/bits.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "qrncore/units/unit_bank.h"
 #include "qrncore/units/unit_system.h"
 #include "support/message_capture.h"

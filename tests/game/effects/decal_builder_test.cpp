@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "game/visuals/effects/projected_decal.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "qrncore/math/ypr.h"
 #include "qrncore/spatial/triangle_heap.h"
 #include "support/message_capture.h"

@@ -9,7 +9,7 @@
 #include "btr_writer.h"
 #include "game/visuals/effects/btr_reader.h"
 #include "game/visuals/effects/kdop_resource.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/spatial/kdop_query.h"
 #include "qrncore/spatial/kdop_tree.h"
 #include "support/message_capture.h"

@@ -11,7 +11,7 @@
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/visuals/effects/visual_objects.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/visbase/camera.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/units/unit_load.h"

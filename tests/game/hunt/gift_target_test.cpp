@@ -26,7 +26,7 @@
 #include "game/visuals/shaders/fw_families.h"
 #include "game/visuals/shaders/shaderlib.h"
 #include "game/scene/current_ctrl.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "support/message_capture.h"
 #include "zm_description.h"
 #include "zm_writer.h"

@@ -9,7 +9,7 @@
 #include "game/voiceover/voiceover.h"
 #include "game/world/start_point.h"
 #include "kernel/hw_devices.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/sonbase/sonbase.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/system/dl_lib.h"

@@ -6,7 +6,8 @@
 #include "game/round/trail_use.h"
 #include "game/scene/current_ctrl.h"
 #include "game/voiceover/voiceover.h"
-#include "kernel/inp_state.h"
+#include "kernel/input/inp_state.h"
+#include "kernel/input/input.h"
 
 namespace quarn::test {
 

@@ -3,7 +3,7 @@
 
 #include "game/voiceover/voiceover.h"
 #include "game/round/trail_use.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn::test {
 

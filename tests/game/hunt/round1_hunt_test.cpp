@@ -21,7 +21,7 @@
 #include "game/world/fog.h"
 #include "game/world/trail.h"
 #include "game/world/trail_follower.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "support/math_compare.h"
 
 namespace quarn::test {

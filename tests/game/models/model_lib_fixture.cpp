@@ -1,7 +1,7 @@
 #include "model_lib_fixture.h"
 
-#include "kernel/gfx.h"
-#include "kernel/m_server.h"
+#include "kernel/gfx/gfx.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/units/unit_system.h"
 #include "zm_shapes.h"
 #include "zm_writer.h"

@@ -12,7 +12,7 @@
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_lib.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "model_lib_fixture.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "qrncore/qrnutils/ufs/fs.h"

@@ -4,7 +4,7 @@
 
 #include "game/physics/physics_fixture.h"
 #include "game/visuals/physics/physics_debug_draw.h"
-#include "kernel/debug_lines.h"
+#include "kernel/gfx/debug_lines.h"
 #include "outside/visbase/transform_stack.h"
 #include "support/math_compare.h"
 

@@ -5,7 +5,7 @@
 #include "game/physics/physics_fixture.h"
 #include "game/visuals/physics/ode_library.h"
 #include "game/visuals/physics/physics_memory.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 
 namespace quarn::test {
 namespace {

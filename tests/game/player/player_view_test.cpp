@@ -11,7 +11,7 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/world/landscape.h"
 #include "game/world/world.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "player_fixture.h"

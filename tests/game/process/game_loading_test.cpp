@@ -7,7 +7,7 @@
 #include "../ui/screens_fixture.h"
 #include "game/process/game_process.h"
 #include "outside/qrnshared/cvar.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "outside/qrnshared/ui/ui.h"
 
 namespace quarn::test {

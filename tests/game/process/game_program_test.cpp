@@ -11,7 +11,7 @@
 
 #include "game/process/game_commands.h"
 #include "game/process/game_cvars.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "kernel/kernel_fixture.h"
 #include "kernel/program_run.h"
 #include "outside/qrnshared/cmd.h"

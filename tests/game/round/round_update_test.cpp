@@ -9,8 +9,8 @@
 #include "game/round/round_fixture.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_fixture.h"
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "outside/qrnshared/cvar.h"
 
 namespace quarn::test {

@@ -11,7 +11,7 @@
 #include "game/scene/game_ctrl.h"
 #include "game/world/start_point.h"
 #include "game/world/wind.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/def_pool.h"
 #include "support/message_capture.h"

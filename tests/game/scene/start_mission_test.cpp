@@ -8,7 +8,7 @@
 #include "game/scene/game_ctrl.h"
 #include "game/scene/scene_object.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/def_pool.h"
 #include "outside/qrnshared/qrnshared.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "support/test_paths.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "game/visuals/shaders/fw_families.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/qrnshared/r_queue.h"
 #include "qrncore/math/matrix.h"

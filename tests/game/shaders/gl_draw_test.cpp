@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "gl_fixture.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/visbase/queue_render.h"
 #include "qrncore/qrnutils/ufs/fs.h"

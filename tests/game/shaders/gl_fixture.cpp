@@ -6,7 +6,7 @@
 
 #include "embedded_archive.h"
 #include "game/visuals/shaders/shaderlib.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "kernel/plugins.h"
 #include "outside/qrnshared/ui/zml.h"
 #include "outside/visbase/visbase.h"

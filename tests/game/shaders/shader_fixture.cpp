@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/qrnshared/r_queue.h"

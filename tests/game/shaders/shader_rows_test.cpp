@@ -12,7 +12,7 @@
 #include "game/game_rows.h"
 #include "game/visuals/shaders/shaderlib.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/qrnshared.h"

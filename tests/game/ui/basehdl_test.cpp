@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "game/scene/current_ctrl.h"
-#include "game/ui/button_control.h"
-#include "game/ui/list_control.h"
-#include "game/ui/text_control.h"
-#include "game/ui/uifx_view.h"
-#include "kernel/sound.h"
-#include "kernel/sound_unit.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/list_control.h"
+#include "game/ui/controls/text_control.h"
+#include "game/ui/effects/uifx_view.h"
+#include "kernel/sound/sound.h"
+#include "kernel/sound/sound_unit.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "screens_fixture.h"
 

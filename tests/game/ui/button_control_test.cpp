@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls_fixture.h"
-#include "game/ui/button_control.h"
+#include "game/ui/controls/button_control.h"
 
 namespace quarn::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 #include "outside/qrnshared/ui/ui_item.h"
 #include "ui_fixture.h"
 

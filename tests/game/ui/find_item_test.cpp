@@ -2,7 +2,7 @@
 // first match in child order.
 #include <gtest/gtest.h>
 
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 #include "outside/qrnshared/ui/ui_item.h"
 #include "ui_fixture.h"
 

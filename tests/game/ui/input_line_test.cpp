@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "controls_fixture.h"
-#include "game/ui/input_line.h"
-#include "game/ui/log_view.h"
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "game/ui/controls/input_line.h"
+#include "game/ui/controls/log_view.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "kernel/log_setup.h"
 #include "platform/clipboard.h"
 #include "platform/window.h"

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "controls_fixture.h"
-#include "game/ui/button_control.h"
-#include "game/ui/list_control.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/list_control.h"
+#include "game/ui/controls/slider_control.h"
 
 namespace quarn::test {
 namespace {

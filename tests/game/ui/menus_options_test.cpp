@@ -2,11 +2,11 @@
 // hold of the game, the frame rate.
 #include <gtest/gtest.h>
 
-#include "game/ui/button_control.h"
-#include "game/ui/moptionshdl.h"
-#include "game/ui/mmainhdl.h"
-#include "game/ui/slider_control.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/menus/moptionshdl.h"
+#include "game/ui/menus/mmainhdl.h"
+#include "game/ui/controls/slider_control.h"
+#include "game/ui/effects/uifx_view.h"
 #include "menus_fixture.h"
 
 namespace quarn::test {

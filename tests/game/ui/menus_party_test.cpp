@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "game/game_data.h"
-#include "game/ui/button_control.h"
-#include "game/ui/input_line.h"
-#include "game/ui/list_control.h"
-#include "game/ui/mpartymodehdl.h"
-#include "game/ui/party_rows.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/input_line.h"
+#include "game/ui/controls/list_control.h"
+#include "game/ui/menus/mpartymodehdl.h"
+#include "game/ui/menus/party_rows.h"
 #include "menus_fixture.h"
 
 namespace quarn::test {

@@ -7,8 +7,8 @@
 
 #include "game/game_data.h"
 #include "game/session/score.h"
-#include "game/ui/grosterhdl.h"
-#include "game/ui/input_line.h"
+#include "game/ui/menus/grosterhdl.h"
+#include "game/ui/controls/input_line.h"
 #include "menus_fixture.h"
 #include "outside/qrnshared/ui/ui.h"
 

@@ -4,10 +4,10 @@
 
 #include "game/game_data.h"
 #include "game/session/savegame.h"
-#include "game/ui/mhelphdl.h"
-#include "game/ui/mquithdl.h"
-#include "game/ui/mstarthdl.h"
-#include "game/ui/portal_control.h"
+#include "game/ui/menus/mhelphdl.h"
+#include "game/ui/menus/mquithdl.h"
+#include "game/ui/menus/mstarthdl.h"
+#include "game/ui/controls/portal_control.h"
 #include "menus_fixture.h"
 
 namespace quarn::test {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "controls_fixture.h"
-#include "game/ui/portal_control.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/portal_control.h"
+#include "game/ui/controls/slider_control.h"
 
 namespace quarn::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 
 namespace quarn {
 class fs_device_t;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "controls_fixture.h"
-#include "game/ui/slider_control.h"
+#include "game/ui/controls/slider_control.h"
 
 namespace quarn::test {
 namespace {

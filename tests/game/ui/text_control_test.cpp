@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls_fixture.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "outside/qrnshared/r_queue.h"
 
 namespace quarn::test {

@@ -4,7 +4,7 @@
 // formatter.
 #include <gtest/gtest.h>
 
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/qrnshared/r_queue.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "ui_fixture.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "controls_fixture.h"
-#include "game/ui/button_control.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/button_control.h"
+#include "game/ui/controls/text_control.h"
 #include "game/ui/ui_templates.h"
 #include "outside/qrnshared/def_obj.h"
 #include "qrncore/strings/string_dyn.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "game/game_module.h"
-#include "game/ui/uifx_hookup.h"
+#include "game/ui/effects/uifx_hookup.h"
 #include "ui_fixture.h"
 #include "uifx_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "game/ui/uifx_units.h"
+#include "game/ui/effects/uifx_units.h"
 #include "game/voiceover/voiceover.h"
 #include "outside/qrnshared/r_queue.h"
 #include "qrncore/units/unit_bank.h"

@@ -5,7 +5,7 @@
 #include "controls_fixture.h"
 #include "game/scene/current_ctrl.h"
 #include "game/scene/scene_fixture.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/effects/uifx_view.h"
 #include "uifx_fixture.h"
 
 namespace quarn::test {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "game/scene/current_ctrl.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "game/visuals/fader.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "../ui/screens_fixture.h"

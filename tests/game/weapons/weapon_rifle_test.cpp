@@ -12,7 +12,7 @@
 #include "game/scene/scene_fixture.h"
 #include "game/weapons/projectile.h"
 #include "game/weapons/weapon_rifle.h"
-#include "kernel/input.h"
+#include "kernel/input/input.h"
 #include "kernel/sys.h"
 #include "support/fake_clock.h"
 #include "support/message_capture.h"

@@ -13,7 +13,7 @@
 #include "game/scene/scene_object.h"
 #include "game/scene/scene_view.h"
 #include "game/world/environment.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "support/math_compare.h"
 
 namespace quarn::test {

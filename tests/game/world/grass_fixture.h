@@ -8,7 +8,7 @@
 
 #include "game/visuals/models/model_template.h"
 #include "game/world/grass.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "qrncore/units/unit_load_tree.h"
 #include "world_unit_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "landscape_fixture.h"
 
 #include "game/scene/current_ctrl.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 
 namespace quarn::test {
 

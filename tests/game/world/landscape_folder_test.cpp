@@ -10,7 +10,7 @@
 #include "game/world/landscape_file.h"
 #include "game/world/landscape_folder.h"
 #include "game/game_rows.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "map_landscape_file.h"
 #include "qrncore/spatial/le_bytes.h"
 #include "support/message_capture.h"

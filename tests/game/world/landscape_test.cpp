@@ -8,7 +8,7 @@
 #include "game/visuals/physics/physics_shape.h"
 #include "game/world/landscape.h"
 #include "game/world/texture_substance.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 #include "landscape_fixture.h"
 #include "map_landscape_file.h"
 #include "outside/qrnshared/effect_registry.h"

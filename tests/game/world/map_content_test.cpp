@@ -7,8 +7,8 @@
 #include <cmath>
 #include <string>
 
-#include "game/ai/ai_navigation.h"
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_navigation.h"
+#include "game/ai/nav/ai_sector.h"
 #include "game/visuals/physics/physics_types.h"
 #include "landscape_fixture.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "game/ai/ai_navigation.h"
-#include "game/ai/ai_sector.h"
+#include "game/ai/nav/ai_navigation.h"
+#include "game/ai/nav/ai_sector.h"
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/visual_objects.h"
 #include "game/visuals/models/model_lib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "map_objects_fixture.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"

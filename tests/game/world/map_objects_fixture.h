@@ -16,7 +16,7 @@
 #include "game/world/sound_loop.h"
 #include "game/world/start_point.h"
 #include "game/world/trail.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "landscape_fixture.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/units/unit_load.h"

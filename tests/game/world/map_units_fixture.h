@@ -14,7 +14,7 @@
 #include "game/world/trail.h"
 #include "game/world/trail_follower.h"
 #include "kernel/kernel_fixture.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/qrnshared/qrnshared.h"
 #include "outside/sonbase/sonbase.h"
 #include "qrncore/system/dl_lib.h"

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "map_units_fixture.h"
 #include "outside/qrnshared/cvar.h"
 #include "support/math_compare.h"

@@ -14,7 +14,7 @@
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/world/particle_emitter.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/units/unit_load.h"
 #include "support/math_compare.h"
 #include "support/memory_file.h"

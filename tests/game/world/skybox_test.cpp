@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/geometry/projection.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "outside/visbase/camera.h"

@@ -1,7 +1,7 @@
 #include "weather_fixture.h"
 
 #include "game/visuals/fader.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "support/test_paths.h"

@@ -10,7 +10,7 @@
 #include "env_fixture.h"
 #include "game/world/rain.h"
 #include "game/world/snow.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "support/math_compare.h"
 
 namespace quarn::test {

@@ -15,7 +15,7 @@
 #include "game/world/landscape.h"
 #include "game/world/start_point.h"
 #include "game/world/particle_emitter.h"
-#include "kernel/sound.h"
+#include "kernel/sound/sound.h"
 #include "outside/sonbase/sonbase.h"
 #include "qrncore/qrnutils/ufs/zip_device.h"
 #include "qrncore/system/dl_lib.h"

@@ -5,9 +5,9 @@
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
 #include "game/world/landscape_folder.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/material.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/substance/substance_db.h"
 #include "qrncore/units/unit_system.h"
 

@@ -6,8 +6,8 @@
 #include "game/visuals/physics/physics_scene.h"
 #include "game/visuals/physics/physics_server.h"
 #include "game/world/landscape.h"
-#include "kernel/cvars.h"
-#include "kernel/debug_lines.h"
+#include "kernel/console/cvars.h"
+#include "kernel/gfx/debug_lines.h"
 #include "game/visuals/physics/physics_shape.h"
 #include "world_unit_fixture.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "game/ui/ingame/ingame_screen.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/ui.h"
 

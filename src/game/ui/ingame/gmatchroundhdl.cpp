@@ -2,8 +2,8 @@
 
 #include "game/game_data.h"
 #include "game/ui/ingame/ingame_screen.h"
-#include "game/ui/list_control.h"
-#include "game/ui/party_rows.h"
+#include "game/ui/controls/list_control.h"
+#include "game/ui/menus/party_rows.h"
 #include "game/ui/ui_classes.h"
 #include "outside/qrnshared/ui/lcl.h"
 #include "qrncore/strings/string_dyn.h"

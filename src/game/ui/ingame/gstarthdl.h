@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "game/ui/basehdl.h"
-#include "game/ui/intro_screen.h"
+#include "game/ui/menus/intro_screen.h"
 
 namespace quarn {
 

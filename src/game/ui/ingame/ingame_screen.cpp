@@ -5,8 +5,8 @@
 #include "game/session/window_desc.h"
 #include "game/ui/basehdl.h"
 #include "game/ui/menuhdl.h"
-#include "game/ui/text_control.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/controls/text_control.h"
+#include "game/ui/effects/uifx_view.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

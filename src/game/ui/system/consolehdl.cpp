@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/ui/log_view.h"
+#include "game/game_version.h"
+#include "game/ui/controls/log_view.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/ui_classes.h"
-#include "kernel/commands.h"
-#include "kernel/cvars.h"
+#include "kernel/console/commands.h"
+#include "kernel/console/cvars.h"
 #include "kernel/log_setup.h"
 #include "outside/qrnshared/cvar.h"
 #include "outside/qrnshared/ui/ui.h"
@@ -91,7 +92,7 @@ bool system_console_handler_t::handle(ui_view_t *view, uint32_t type, ui_act_par
 void system_console_handler_t::on_wcreate() {
     ui_handler_t::on_wcreate();
     char version[256];
-    snprintf(version, sizeof version, "<align hstyle=right>ver. %s (%s)</align>", VERSION, BUILD);
+    snprintf(version, sizeof version, "<align hstyle=right>ver. %s (%s)</align>", GAME_VERSION, GAME_BUILD);
     m_items.set_text(VERSION_ITEM, version);
     c_item_t *minicon = system_window_get_or_insert(WINDOW_SYSTEM_MINICON);
     if (minicon && minicon_wanted()) ui_wshow(minicon);

@@ -24,8 +24,6 @@ public:
     static constexpr int32_t INPUT_ITEM = 1;
     static constexpr int32_t LOG_ITEM = 2;
     static constexpr int32_t VERSION_ITEM = 99;
-    static constexpr const char *VERSION = "1.52D";
-    static constexpr const char *BUILD = "32571";
     static constexpr float REPEAT = 0.05f;
     static constexpr uint32_t KEY_PAGE_UP = 201;
     static constexpr uint32_t KEY_PAGE_DOWN = 209;

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/system/profiler_flat.h"
 #include "game/ui/system/system_windows.h"
 #include "game/ui/ui_classes.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/qrnshared/cmd.h"
 #include "outside/qrnshared/ui/ui.h"
 #include "outside/qrnshared/ui/ui_view.h"

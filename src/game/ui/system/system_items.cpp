@@ -1,6 +1,6 @@
 #include "game/ui/system/system_items.h"
 
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 #include "game/ui/system/system_windows.h"
 #include "outside/qrnshared/ui/ui_handler.h"
 #include "outside/qrnshared/ui/ui_view.h"

@@ -11,7 +11,7 @@
 #include "game/visuals/models/model_lib.h"
 #include "game/visuals/models/model_object.h"
 #include "game/visuals/shaders/fw_packets.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "kernel/sys.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/def_pool.h"

@@ -3,7 +3,7 @@
 #include <strings.h>
 
 #include "game/visuals/effects/btr_reader.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 #include "qrncore/spatial/kdop_node.h"
 #include "qrncore/system/messages.h"

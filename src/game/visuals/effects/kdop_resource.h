@@ -2,7 +2,7 @@
 // The game-support resources and the k-DOP tree resource (docs/effects.md):
 // - gamesup_resource_u: a resource unit that holds the game module while it is bound
 //   to an item: binding calls the kernel's game-support lock hook, unbinding its
-//   unlock hook (set_gamesup_lock_hooks, kernel/m_server.h).
+//   unlock hook (set_gamesup_lock_hooks, kernel/memory/m_server.h).
 // - kdop_u (type "kdop"): a k-DOP tree read from a ".btr" file (btr_reader.h) into
 //   the item's memory in the core's node layout, so the core's walks serve it; the
 //   links follow the memory manager's moves.

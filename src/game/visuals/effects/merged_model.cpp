@@ -5,7 +5,7 @@
 
 #include "game/visuals/models/model_object.h"
 #include "game/visuals/models/model_template.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/r_queue.h"
 #include "outside/visbase/render.h"

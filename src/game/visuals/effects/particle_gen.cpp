@@ -5,7 +5,7 @@
 
 #include "game/visuals/effects/particle_set.h"
 #include "game/visuals/models/model_template.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/r_queue.h"
 #include "outside/visbase/camera.h"
 #include "qrncore/math/matrix.h"

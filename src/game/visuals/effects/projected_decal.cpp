@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/r_queue.h"

@@ -2,7 +2,7 @@
 
 #include "game/visuals/shaders/dry.h"
 #include "game/visuals/shaders/fw_packets.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/c_item.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/r_queue.h"

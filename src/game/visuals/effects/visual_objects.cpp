@@ -6,7 +6,7 @@
 #include "game/visuals/effects/particle_gen.h"
 #include "game/visuals/effects/particle_set.h"
 #include "game/visuals/effects/tree_leaf.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/bindery.h"
 #include "outside/qrnshared/cvar.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "game/visuals/models/model_file.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "qrncore/system/messages.h"
 
 namespace quarn {

@@ -6,7 +6,7 @@
 #include "game/visuals/models/model_anim.h"
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "qrncore/geometry/intersection.h"
 #include "qrncore/geometry/plane_equation.h"
 #include "qrncore/math/matrix.h"

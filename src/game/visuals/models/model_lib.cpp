@@ -5,8 +5,8 @@
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
 #include "game/visuals/models/model_object.h"
-#include "kernel/m_manager.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_manager.h"
+#include "kernel/memory/m_server.h"
 #include "qrncore/units/unit_bank.h"
 
 namespace quarn {

@@ -3,7 +3,7 @@
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
 #include "game/visuals/shaders/fw_packets.h"
-#include "kernel/gfx.h"
+#include "kernel/gfx/gfx.h"
 #include "outside/qrnshared/effect.h"
 #include "outside/qrnshared/material.h"
 #include "outside/qrnshared/r_proto.h"

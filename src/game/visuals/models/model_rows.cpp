@@ -7,7 +7,7 @@
 #include "game/visuals/models/model_desc.h"
 #include "game/visuals/models/model_geom.h"
 #include "game/visuals/models/model_lib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 
 namespace quarn {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "game/visuals/physics/physics_types.h"
-#include "kernel/debug_lines.h"
+#include "kernel/gfx/debug_lines.h"
 
 namespace quarn {
 

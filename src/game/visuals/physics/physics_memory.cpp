@@ -1,6 +1,6 @@
 #include "game/visuals/physics/physics_memory.h"
 
-#include "kernel/mem_sys.h"
+#include "kernel/memory/mem_sys.h"
 
 namespace quarn {
 

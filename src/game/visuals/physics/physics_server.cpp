@@ -2,7 +2,7 @@
 
 #include "game/visuals/physics/physics_checks.h"
 #include "game/visuals/physics/physics_scene.h"
-#include "kernel/commands.h"
+#include "kernel/console/commands.h"
 #include "outside/visbase/transform_stack.h"
 #include "qrncore/profiler/profiler.h"
 #include "qrncore/system/messages.h"

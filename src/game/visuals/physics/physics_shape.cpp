@@ -8,7 +8,7 @@
 #include "game/visuals/physics/physics_debug_draw.h"
 #include "game/visuals/physics/physics_memory.h"
 #include "game/visuals/physics/physics_scene.h"
-#include "kernel/debug_lines.h"
+#include "kernel/gfx/debug_lines.h"
 #include "outside/visbase/transform_stack.h"
 #include "qrncore/system/messages.h"
 

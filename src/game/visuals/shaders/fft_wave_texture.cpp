@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/texobj.h"
 #include "qrncore/numerics/fft.h"
 #include "qrncore/numerics/random.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/visbase/render.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit_bank.h"

@@ -5,7 +5,7 @@
 #include "game/visuals/shaders/fft_wave_texture.h"
 #include "game/visuals/shaders/fw_families.h"
 #include "game/visuals/shaders/shaderlib.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "kernel/process_table.h"
 #include "outside/qrnshared/material.h"
 

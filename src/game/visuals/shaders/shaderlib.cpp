@@ -3,7 +3,7 @@
 #include "game/visuals/shaders/dry.h"
 #include "game/visuals/shaders/dynamic_texture.h"
 #include "game/visuals/shaders/queue_sort.h"
-#include "kernel/m_server.h"
+#include "kernel/memory/m_server.h"
 #include "outside/qrnshared/effect.h"
 #include "outside/qrnshared/effect_registry.h"
 #include "outside/qrnshared/r_queue.h"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "blanks.h"
 #include "disk_file.h"
 #include "exceptions.h"
 #include "number_text.h"
@@ -12,13 +13,6 @@ namespace quarn::kickup {
 namespace {
 
 constexpr const char *SOURCE_UNIT = "config_file";
-constexpr const char *BLANKS = " \t\n\r\f";
-
-std::string trim(const std::string &s) {
-    const size_t first = s.find_first_not_of(BLANKS);
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(BLANKS) - first + 1);
-}
 
 // The next word from pos on: a quoted one without its quotes and escapes, read by the
 // game's own rules (qrncore/strings/quoted_word.h: to the next unescaped quote or the
@@ -83,7 +77,7 @@ config_file_t config_file_t::parse(const std::string &text) {
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();
-        model.add_line(trim(text.substr(pos, end - pos)));
+        model.add_line(std::string(trim_blanks(std::string_view(text).substr(pos, end - pos))));
         pos = end + 1;
     }
     return model;

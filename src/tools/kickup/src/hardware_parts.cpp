@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/memory.h"
+#include "qrncore/system/cpu.h"
 #include "settings.h"
 
 namespace quarn::kickup {
@@ -24,44 +25,6 @@ void append_register(std::string &s, uint32_t r) {
     for (int i = 0; i < 4; ++i) s += char((r >> (8 * i)) & 0xFF);
 }
 
-struct name_row_t {
-    const char *vendor;
-    uint32_t family;
-    int model;  // -1: any
-    const char *name;
-};
-
-constexpr name_row_t NAMES[] = {
-    {"GenuineIntel", 3, -1, "386"},
-    {"GenuineIntel", 4, -1, "486"},
-    {"GenuineIntel", 5, -1, "Pentium"},
-    {"GenuineIntel", 6, 1, "Pentium Pro"},
-    {"GenuineIntel", 6, 3, "Pentium II (Klamath)"},
-    {"GenuineIntel", 6, 5, "Pentium II (Deschutes)"},
-    {"GenuineIntel", 6, 6, "Celeron A (Mendocino)"},
-    {"GenuineIntel", 6, 7, "Pentium III (Katmai)"},
-    {"GenuineIntel", 6, 8, "Pentium III (Coppermine)"},
-    {"GenuineIntel", 6, 10, "Pentium III Xeon (Cascades)"},
-    {"GenuineIntel", 15, -1, "Pentium IV (Willamette)"},
-    {"AuthenticAMD", 3, -1, "386"},
-    {"AuthenticAMD", 4, -1, "486"},
-    {"AuthenticAMD", 5, 6, "K6"},
-    {"AuthenticAMD", 5, 7, "K6"},
-    {"AuthenticAMD", 5, 8, "K6-2"},
-    {"AuthenticAMD", 5, 9, "K6-3"},
-    {"AuthenticAMD", 5, 13, "K6-2+/K6-3+"},
-    {"AuthenticAMD", 6, -1, "Athlon/Duron"},
-    {"CyrixInstead", 5, 2, "Cx6x86"},
-    {"CyrixInstead", 5, 4, "CxGXm"},
-    {"CyrixInstead", 6, 0, "Cx6x86MX, MII"},
-    {"CyrixInstead", 6, 5, "VIA Cyrix III (Joshua)"},
-    {"CentaurHauls", 5, 4, "IDT C6 (WinChip)"},
-    {"CentaurHauls", 5, 8, "IDT C6-2 (WinChip2)"},
-    {"CentaurHauls", 5, 9, "IDT C6-3 (WinChip3)"},
-    {"CentaurHauls", 6, 6, "VIA Cyrix III (Samuel)"},
-    {"GenuineTMx86", 5, -1, "Transmeta Crusoe x86"},
-};
-
 }  // namespace
 
 int32_t threshold_rating(const settings_t &levels, uint32_t figure) {
@@ -76,10 +39,8 @@ const cpuid_source_t &system_cpuid() {
 }
 
 std::string cpu_identify(const std::string &vendor, uint32_t family, uint32_t model) {
-    for (const name_row_t &row : NAMES)
-        if (vendor == row.vendor && family == row.family && (row.model < 0 || uint32_t(row.model) == model))
-            return row.name;
-    return "unknown";
+    // The core's table, the one the game's start-up names the processor by.
+    return cpu_model_name(vendor.c_str(), family, model);
 }
 
 uint32_t measure_cpu_speed() {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "blanks.h"
 #include "exceptions.h"
 #include "message_host.h"
 #include "string_table.h"
@@ -10,7 +11,6 @@ namespace quarn::kickup {
 
 namespace {
 
-constexpr const char *BLANKS = " \t\n\r\f";
 // In the order they are tried.
 constexpr const char *SWITCHES[] = {"e", "p", "c", "s", "q", "m"};
 
@@ -19,8 +19,7 @@ constexpr const char *SWITCHES[] = {"e", "p", "c", "s", "q", "m"};
 launcher_command_t parse_launcher_command(const std::vector<std::string> &args) {
     std::string text;
     for (size_t i = 0; i < args.size(); ++i) text += (i ? " " : "") + args[i];
-    const size_t first = text.find_first_not_of(BLANKS);
-    text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(BLANKS) - first + 1);
+    text = std::string(trim_blanks(text));
     for (char &ch : text) ch = ch >= 'A' && ch <= 'Z' ? char(ch + ('a' - 'A')) : ch;
 
     launcher_command_t command;

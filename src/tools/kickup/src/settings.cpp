@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "blanks.h"
 #include "disk_file.h"
 #include "exceptions.h"
 #include "number_text.h"
@@ -9,13 +10,6 @@ namespace quarn::kickup {
 namespace {
 
 constexpr const char *SOURCE_UNIT = "settings";
-constexpr std::string_view BLANKS = " \t\n\r\f";
-
-std::string_view trim(std::string_view s) {
-    const size_t first = s.find_first_not_of(BLANKS);
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(BLANKS) - first + 1);
-}
 
 // A backslash before a quote keeps the quote from ending the text; afterwards both
 // characters are taken out.
@@ -39,7 +33,7 @@ public:
     void read_block(settings_t &section, int depth) {
         std::string_view raw;
         while (next_line(&raw)) {
-            const std::string_view line = trim(raw);
+            const std::string_view line = trim_blanks(raw);
             if (line.empty() || line[0] == '#') continue;
             if (line[0] == '}') {
                 if (depth > 0) return;
@@ -68,10 +62,10 @@ private:
         size_t close = 1;
         while (close < line.size() && !(line[close] == '"' && line[close - 1] != '\\')) ++close;
         if (close >= line.size()) KICKUP_THROW(settings_read_exception_t, on_line("Closing quote not found"));
-        const std::string key = drop_escaped_quotes(trim(line.substr(1, close - 1)));
+        const std::string key = drop_escaped_quotes(trim_blanks(line.substr(1, close - 1)));
         if (key.empty()) KICKUP_THROW(settings_read_exception_t, on_line("Quoted string is empty"));
 
-        const std::string_view rest = trim(line.substr(close + 1));
+        const std::string_view rest = trim_blanks(line.substr(close + 1));
         if (!rest.empty() && rest[0] == '{') {
             if (depth + 1 > SETTINGS_DEPTH_MAX) KICKUP_THROW(settings_read_exception_t, on_line("Blocks nested too deeply"));
             // A second block of a name is read for its syntax and dropped: the first
@@ -84,7 +78,7 @@ private:
                 read_block(dropped, depth + 1);
             }
         } else if (!rest.empty() && rest[0] == ':') {
-            const std::string value = drop_escaped_quotes(trim(rest.substr(1)));
+            const std::string value = drop_escaped_quotes(trim_blanks(rest.substr(1)));
             if (value.size() < 2 || value.front() != '"' || value.back() != '"')
                 KICKUP_THROW(settings_read_exception_t,
                              "Failed to read value from key [" + key + "] in section [" + section.name() +

@@ -9,7 +9,7 @@
 #include "game/ui/ingame/gfinishedhdl.h"
 #include "game/ui/ingame/mperformancehdl.h"
 #include "ingame_fixture.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 
 namespace quarn::test {
 namespace {

@@ -5,11 +5,11 @@
 #include "game/game_data.h"
 #include "game/hunt/hunt_ctrl.h"
 #include "game/session/score.h"
-#include "game/ui/confirmhdl.h"
-#include "game/ui/uifx_view.h"
+#include "game/ui/menus/confirmhdl.h"
+#include "game/ui/effects/uifx_view.h"
 #include "game/voiceover/voiceover.h"
 #include "ingame_fixture.h"
-#include "kernel/sound_unit.h"
+#include "kernel/sound/sound_unit.h"
 #include "qrncore/system/timers.h"
 
 namespace quarn::test {

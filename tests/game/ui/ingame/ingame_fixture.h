@@ -17,7 +17,7 @@
 #include "game/session/front_end_session.h"
 #include "game/session/window_desc.h"
 #include "game/ui/basehdl.h"
-#include "game/ui/find_item.h"
+#include "game/ui/controls/find_item.h"
 #include "game/ui/ingame/ghudhdl.h"
 #include "game/ui/screen_ctrl.h"
 #include "outside/qrnshared/cmd.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "game/ui/button_control.h"
+#include "game/ui/controls/button_control.h"
 #include "ingame_fixture.h"
 #include "outside/qrnshared/ui/ui_group.h"
 #include "support/test_paths.h"

@@ -11,9 +11,9 @@
 #include "game/ui/ingame/gmatchroundhdl.h"
 #include "game/ui/ingame/groundhdl.h"
 #include "game/ui/ingame/gstarthdl.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 #include "ingame_fixture.h"
-#include "kernel/cvars.h"
+#include "kernel/console/cvars.h"
 
 namespace quarn::test {
 namespace {

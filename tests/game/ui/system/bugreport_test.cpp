@@ -10,10 +10,10 @@
 
 #include "../screens_fixture.h"
 #include "game/game_data.h"
-#include "game/ui/input_line.h"
+#include "game/ui/controls/input_line.h"
 #include "game/ui/system/bugreporthdl.h"
 #include "game/ui/system/system_windows.h"
-#include "game/ui/text_control.h"
+#include "game/ui/controls/text_control.h"
 #include "outside/qrnshared/ui/ui_handler.h"
 #include "qrncore/numerics/crt_rand.h"
 #include "qrncore/qrnutils/ufs/fs.h"

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "../controls_fixture.h"
-#include "game/ui/input_line.h"
-#include "game/ui/log_view.h"
+#include "game/ui/controls/input_line.h"
+#include "game/ui/controls/log_view.h"
 #include "game/ui/system/consolehdl.h"
 #include "game/ui/system/system_windows.h"
-#include "game/ui/text_control.h"
-#include "kernel/cvars.h"
+#include "game/ui/controls/text_control.h"
+#include "kernel/console/cvars.h"
 #include "kernel/log_setup.h"
 #include "outside/qrnshared/cvar.h"
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "../controls_fixture.h"
-#include "game/ui/list_control.h"
+#include "game/ui/controls/list_control.h"
 #include "game/ui/system/profiler_flat.h"
 #include "game/ui/system/profilerhdl.h"
 #include "game/ui/system/system_windows.h"
-#include "game/ui/text_control.h"
-#include "kernel/commands.h"
+#include "game/ui/controls/text_control.h"
+#include "kernel/console/commands.h"
 #include "qrncore/profiler/profiler.h"
 
 namespace quarn::test {
