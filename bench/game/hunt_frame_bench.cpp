@@ -266,7 +266,7 @@ void play_frames(int out, uint32_t targets, int herd) {
         const double t4 = cpu_micro();
         r.game->system();
         snd_update_state();
-        message_t m{0, {t1 - t0, t2 - t1, t3 - t2, t4 - t3, live_targets(r.hunt)}};
+        message_t m{0, {t1 - t0, t2 - t1, t3 - t2, t4 - t3, live_targets(r.hunt), {}}};
         if (f + 1 == FRAMES && r.hunt->get_state() != hunt_ctrl_u::STATE_RUNNING) m.frame.targets = UINT32_MAX;
         if (write(out, &m, sizeof m) != ssize_t(sizeof m)) return;
     }
@@ -331,7 +331,7 @@ void play_round_starts(int out, int round) {
             started = unit_cast<hunt_ctrl_u>(get_current_ctrl()) && data->map_name == ROUND_MAPS[round];
         }
         if (!started) return;
-        message_t m{0, {(cpu_micro() - t0) / 1000.0, 0.0, 0.0, 0.0, 0}};
+        message_t m{0, {(cpu_micro() - t0) / 1000.0, 0.0, 0.0, 0.0, 0, {}}};
         if (write(out, &m, sizeof m) != ssize_t(sizeof m)) return;
     }
 }
