@@ -2,74 +2,20 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_DRIVER_H
-#include FT_MODULE_H
 #include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "font_face.h"
 #include "outside/qrnshared/def_pool.h"
 #include "qrncore/qrnutils/ufs/fs.h"
 
 namespace fontgen {
 
 namespace {
-
-// Owns FreeType and one face.
-class face_t {
-public:
-    face_t() = default;
-    face_t(const face_t &) = delete;
-    face_t &operator=(const face_t &) = delete;
-    ~face_t() {
-        if (m_face) FT_Done_Face(m_face);
-        if (m_library) FT_Done_FreeType(m_library);
-    }
-    bool open(const std::string &path, std::string &error) {
-        if (FT_Init_FreeType(&m_library)) {
-            m_library = nullptr;
-            error = "FreeType does not start";
-            return false;
-        }
-        FT_UInt version = TT_INTERPRETER_VERSION_40;
-        if (FT_Property_Set(m_library, "truetype", "interpreter-version", &version)) {
-            error = "FreeType has no TrueType interpreter of version 40";
-            return false;
-        }
-        if (FT_New_Face(m_library, path.c_str(), 0, &m_face)) {
-            m_face = nullptr;
-            error = "'" + path + "' is no font face FreeType reads";
-            return false;
-        }
-        if (!FT_IS_SCALABLE(m_face) || m_face->units_per_EM == 0 || m_face->max_advance_width <= 0 ||
-            m_face->ascender - m_face->descender <= 0) {
-            error = "'" + path + "' is not a scalable face with advances and a line height";
-            return false;
-        }
-        return true;
-    }
-    FT_Face get() const { return m_face; }
-
-private:
-    FT_Library m_library = nullptr;
-    FT_Face m_face = nullptr;
-};
-
-// Glyphs are drawn with the face's own hinting, through the TrueType interpreter of
-// version 40, which fits heights (baseline, x-height, capitals, accents) to a grid and
-// leaves widths and shapes as designed. The grid is the reference units' (a whole
-// number of texels a unit), so horizontal edges stay sharp both at the atlas's own
-// size and where the renderer shows it at a texel a pixel's fraction, on the
-// reference screen. The version is set here, not taken from FreeType's build or the
-// environment (FREETYPE_PROPERTIES), and the automatic hinter is never used, so the
-// same face gives the same texels everywhere.
-constexpr FT_Int32 LOAD_FLAGS = FT_LOAD_NO_BITMAP | FT_LOAD_NO_AUTOHINT | FT_LOAD_TARGET_NORMAL;
 
 void set_alpha(atlas_image_t &image, uint32_t x, uint32_t y, uint8_t a) {
     image.rgba[(size_t(y) * image.width + x) * 4 + 3] = a;
@@ -131,19 +77,6 @@ uint32_t bgra(const uint8_t *p) {
 
 void put_texel(std::string &out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out += char((v >> (8 * i)) & 0xFF);
-}
-
-// A virtual path whose parts are all names: nothing it writes lands outside the folder.
-bool path_is_plain(const char *path) {
-    if (path[0] != '/') return false;
-    std::istringstream parts(path + 1);
-    std::string part;
-    int count = 0;
-    while (std::getline(parts, part, '/')) {
-        if (part.empty() || part == "." || part == "..") return false;
-        ++count;
-    }
-    return count > 0 && path[strlen(path) - 1] != '/';
 }
 
 // Draws every character the font lists, and the box, at size_64 / 64 grid units an em
@@ -296,17 +229,7 @@ bool write_atlas(const std::string &face_path, const std::string &font_file, con
     }
     atlas_t atlas;
     if (!make_atlas(face_path, font, atlas, error)) return false;
-    const std::string bytes = encode_tga(atlas.image);
-    namespace fs = std::filesystem;
-    const fs::path file = fs::path(folder) / (font.atlas + 1);
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (ec || !stream.write(bytes.data(), std::streamsize(bytes.size())) || !stream.flush()) {
-        error = "cannot write '" + file.string() + "'";
-        return false;
-    }
-    return true;
+    return write_file(folder, font.atlas, encode_tga(atlas.image), error);
 }
 
 }  // namespace fontgen

@@ -2,9 +2,12 @@
 // reads through the core's image reader as what its name says, with alpha where the
 // material blends; every material a model, a layout or a text of the game names
 // exists; the terrain's texture table and its materials agree with the textures that
-// exist; and no packed texture is left that nothing names.
+// exist; no packed texture is left that nothing names; the UI's shapes are shapes, and
+// the main menu's entries find their labels in the bands their buttons cut.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -109,6 +112,16 @@ protected:
         std::vector<std::string> keys;
         for (size_t i = 0; i < tokens.size(); i += 2) keys.push_back(tokens[i]);
         return keys;
+    }
+    // A TGA's texels as B, G, R, A; false when it does not decode as 32 bits.
+    static bool decode(const std::string &texture, uint32_t &w, uint32_t &h, bytes_t &bgra) {
+        const bytes_t b = read(texture);
+        tga_header_t header;
+        if (!tga_read_header(&header, b.data(), b.size()) || tga_type(header) != HBMP_BGRA) return false;
+        w = tga_x_size(header);
+        h = tga_y_size(header);
+        bgra.assign(size_t(w) * h * 4, 0);
+        return tga_decompress(bgra.data(), b.data(), b.size());
     }
     static bool read_material(const std::string &path, material_t &out) {
         def_pool_t pool;
@@ -215,6 +228,89 @@ TEST_F(texture_content, the_terrain_table_and_materials_agree_with_the_packed_te
         }
     }
     EXPECT_GT(terrains, 0u);
+}
+
+// The UI's images that are shapes (frames, arrows, the crosshair, the pointer, the
+// menu's labels) name a texture with alpha that covers some texels and leaves others
+// clear; only plain fills and panels may draw as flat tinted rectangles.
+TEST_F(texture_content, the_ui_images_that_are_shapes_have_textures_with_clear_texels) {
+    const std::set<std::string> flat = {
+        "/system/ui/default/uidefault.mat",   "/system/ui/default/frame_inside.mat",
+        "/system/ui/default/frame_corner.mat", "/system/ui/default/frame_hline.mat",
+        "/system/ui/default/frame_vline.mat",  "/system/ui/hud/fever_fill.mat",
+        "/system/ui/hud/bonus_bar.mat"};
+    size_t shapes = 0;
+    for (const std::string &path : files(".mat")) {
+        if (!starts_with(path, "/system/ui/") || flat.count(path)) continue;
+        SCOPED_TRACE(path);
+        material_t m;
+        ASSERT_TRUE(read_material(path, m));
+        ASSERT_FALSE(m.textures.is_empty()) << "draws as a flat panel";
+        uint32_t w = 0, h = 0;
+        bytes_t bgra;
+        ASSERT_TRUE(decode(m.textures[0].name.c_str(), w, h, bgra)) << "no 32-bit texture";
+        size_t clear = 0, covered = 0;
+        for (size_t i = 3; i < bgra.size(); i += 4) {
+            clear += bgra[i] == 0;
+            covered += bgra[i] == 255;
+        }
+        EXPECT_GT(clear, bgra.size() / 4 / 10);
+        EXPECT_GT(covered, bgra.size() / 4 / 50);
+        ++shapes;
+    }
+    EXPECT_GE(shapes, 9u);
+    // The pointer is the arrow, not the default panel.
+    const bytes_t pointer = read("/ui/pointer/main.esc");
+    const std::string text(pointer.begin(), pointer.end());
+    EXPECT_EQ(text.find("uidefault"), std::string::npos);
+    EXPECT_NE(text.find("/system/ui/default/pointer.mat"), std::string::npos);
+}
+
+// Each entry of the main menu (a button of look 3, its value the band "top|bottom" in
+// texture rows) finds white letters inside its band of the strip, and the band's first
+// and last rows clear, so that no entry shows a piece of its neighbour.
+TEST_F(texture_content, the_main_menus_entries_find_their_labels_in_their_bands) {
+    material_t m;
+    ASSERT_TRUE(read_material("/system/ui/menu/mainmenu.mat", m));
+    ASSERT_FALSE(m.textures.is_empty());
+    uint32_t w = 0, h = 0;
+    bytes_t bgra;
+    ASSERT_TRUE(decode(m.textures[0].name.c_str(), w, h, bgra));
+    const bytes_t layout = read("/ui/mmain.esc");
+    const std::string text(layout.begin(), layout.end());
+    const std::string key = "look: \"3\" value: \"";
+    size_t entries = 0;
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        // Buttons only: texts have looks of their own numbering.
+        const size_t line = text.rfind('\n', at);
+        if (text.find("ui.comp.common.button", line == std::string::npos ? 0 : line) > at) continue;
+        SCOPED_TRACE(text.substr(at, 40));
+        char *bar = nullptr, *end = nullptr;
+        const float top = strtof(text.c_str() + at + key.size(), &bar);
+        ASSERT_EQ(*bar, '|');
+        const float bottom = strtof(bar + 1, &end);
+        ASSERT_EQ(*end, '"');
+        const uint32_t first = uint32_t(std::ceil(top * float(h))), last = uint32_t(std::floor(bottom * float(h))) - 1;
+        ASSERT_LT(first + 8, last);
+        ASSERT_LT(last, h);
+        uint32_t letters = 0, edge = 0, rows_with_letters = 0;
+        for (uint32_t y = first; y <= last; ++y) {
+            uint32_t in_row = 0;
+            for (uint32_t x = 0; x < w; ++x) {
+                const uint8_t *t = bgra.data() + (size_t(y) * w + x) * 4;
+                const bool letter = t[3] == 255 && t[0] == 255 && t[1] == 255 && t[2] == 255;
+                in_row += letter;
+                if ((y == first || y == last) && t[3]) ++edge;
+            }
+            letters += in_row;
+            rows_with_letters += in_row > 0;
+        }
+        EXPECT_GT(letters, 150u) << "the label is missing or faint";
+        EXPECT_GE(rows_with_letters, (last - first) / 3) << "the label is too small to read";
+        EXPECT_EQ(edge, 0u) << "the label reaches its band's edge";
+        ++entries;
+    }
+    EXPECT_EQ(entries, 6u);
 }
 
 }  // namespace
