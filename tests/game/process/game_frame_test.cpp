@@ -88,6 +88,7 @@ protected:
         process = new picky_process_t;
         process->register_console();
         ASSERT_TRUE(process->init_gfx2(mode_of(800, 600), true));
+        process->get_context()->set_draw_log(true);
         // The scene and the visual objects share one flush: their draw orders keep them
         // apart in the log.
         int32_t order = 0;
