@@ -78,6 +78,7 @@ class game_frame : public weather_fixture_t {
 protected:
     void SetUp() override {
         weather_fixture_t::SetUp();
+        r_draw_log_request(true);
         visbase_init(dl_lib_t::get_main_handle());
         // Graphics thaw with the input.
         inp_start();
@@ -88,7 +89,6 @@ protected:
         process = new picky_process_t;
         process->register_console();
         ASSERT_TRUE(process->init_gfx2(mode_of(800, 600), true));
-        process->get_context()->set_draw_log(true);
         // The scene and the visual objects share one flush: their draw orders keep them
         // apart in the log.
         int32_t order = 0;
@@ -102,6 +102,7 @@ protected:
         process = nullptr;
         if (home) ufs_unmount(home);
         inp_stop();
+        r_draw_log_request(false);
         weather_fixture_t::TearDown();
         visbase_shutdown();
         dll_table_forget();
