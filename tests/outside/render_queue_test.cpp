@@ -189,6 +189,7 @@ TEST_F(effects, drawing_a_queue_records_every_input_with_its_value) {
     ASSERT_TRUE(gfx_queue_proto(&second.proto));
 
     r_context_t context(nullptr);
+    context.set_draw_log(true);
     context.begin_frame();
     gfx_queue_render(&context, queue);
     context.set_pass(nullptr);

@@ -118,6 +118,7 @@ void fake_mm_t::release_cache() {
 }
 
 void ui_outside_fixture_t::SetUp() {
+    context.set_draw_log(true);
     system = std::make_unique<unit_system_t>(bank);
     system->set_default();
     ASSERT_TRUE(qrnshared_register_classes(bank));

@@ -213,6 +213,8 @@ void game_process_t::render_frame() {
 }
 
 void game_process_t::begin_render() {
+    // The draw logs written beside screenshots need the log of every frame kept.
+    if (m_draw_logs_with_screenshots && get_context()) get_context()->set_draw_log(true);
     gfx_begin_frame(get_device());
     gfx_clear(get_context(), m_full.to_view(), OPAQUE_BLACK);
     gfx_view_push(m_scene.to_view());

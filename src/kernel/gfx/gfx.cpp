@@ -29,6 +29,9 @@ void request_flush(cvar_t *);
 cvar_t texture_detail("r_texture_detail", "0", cvar_t::STORED, nullptr, request_flush);
 cvar_t anisotropy_factor("r_anisotropy_factor", "0.25", cvar_t::STORED, nullptr, request_flush);
 cvar_t quirks("r_quirks", "0");
+// A debug setting: every context keeps its draw log (docs/graphics.md).
+void draw_log_changed(cvar_t *v) { r_draw_log_request(v->get_int() != 0); }
+cvar_t draw_log("r_draw_log", "0", 0, nullptr, draw_log_changed);
 
 struct front_end_t {
     r_driver_t *drivers[GFX_MAX_DRIVERS] = {};
@@ -78,7 +81,8 @@ void flip_rows(uint8_t *pixels, int32_t width, int32_t height) {
 
 void gfx_start() {
     if (fe.started) gfx_stop();
-    for (cvar_t *v : {&texture_detail, &anisotropy_factor, &quirks}) cvar_register_variable(v);
+    for (cvar_t *v : {&texture_detail, &anisotropy_factor, &quirks, &draw_log}) cvar_register_variable(v);
+    draw_log_changed(&draw_log);
     fe = front_end_t();
     fe.sentinel.prev = fe.sentinel.next = &fe.sentinel;
     protos.init_mm(sizeof(r_proto_t), RECORDS_PER_CHUNK, &proto_nodes);
@@ -104,7 +108,8 @@ void gfx_stop() {
     while (fe.sentinel.next != &fe.sentinel) gfx_free_buffer(fe.sentinel.next);
     protos.remove_all();
     packets.remove_all();
-    for (cvar_t *v : {&texture_detail, &anisotropy_factor, &quirks}) cvar_unregister_variable(v);
+    for (cvar_t *v : {&texture_detail, &anisotropy_factor, &quirks, &draw_log}) cvar_unregister_variable(v);
+    r_draw_log_request(false);
     fe.started = false;
 }
 

@@ -32,12 +32,11 @@ void record_packets(r_draw_record_t &r, const r_proto_t &proto) {
     if (proto.index_packet) r.packets.append(r_draw_packet_t{proto.index_packet->type, packet_count(proto.index_packet)});
 }
 
-// The lists of a reused record are overwritten in place (r_draw_record_t::reset).
-void record_slots(r_draw_record_t &r, const r_proto_t &proto) {
+void record_slots(r_context_t &context, r_draw_record_t &r, const r_proto_t &proto) {
     if (!r.slots.set_size(r_parameter_array_t::SLOTS)) return;
     for (uint32_t i = 0; i < r_parameter_array_t::SLOTS; ++i) {
         const parameter_packet_u *p = proto.parameters ? proto.parameters->get(i) : nullptr;
-        r.slots[i] = p ? p->get_descriptor()->class_name->c_str() : "";
+        if (p) r.slots[i] = context.intern(p->get_descriptor()->class_name->c_str());
     }
 }
 
@@ -73,23 +72,18 @@ void resolve_inputs(r_input_value_t *values, const effect_pass_u &pass, const ma
     }
 }
 
-void record_inputs(r_draw_record_t &r, const effect_pass_u &pass, const r_input_value_t *values) {
+void record_inputs(r_context_t &context, r_draw_record_t &r, const effect_pass_u &pass,
+                   const r_input_value_t *values) {
     if (!r.inputs.set_size(pass.get_binding_count())) return;
     for (uint32_t i = 0; i < pass.get_binding_count(); ++i) {
         const effect_binding_t &b = pass.get_binding(i);
         const r_input_value_t &v = values[i];
         r_draw_input_t &in = r.inputs[i];
-        // Every field, as a fresh input holds it, then the binding's.
         in.kind = b.kind;
-        in.name = b.name;
-        in.slot = -1;
-        in.value_count = 0;
-        memset(in.value, 0, sizeof in.value);
-        in.absent = false;
-        in.texture = "";
+        in.name = context.intern(b.name.c_str());
         switch (b.kind) {
         case EFFECT_INPUT_ATTRIBUTE: in.slot = int32_t(b.attribute_slot); break;
-        case EFFECT_INPUT_SAMPLER: in.texture = v.texture ? v.texture : ""; break;
+        case EFFECT_INPUT_SAMPLER: in.texture = context.intern(v.texture); break;
         default:
             in.slot = b.source.slot;
             in.absent = v.absent;
@@ -121,11 +115,12 @@ void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
         r_draw_record_t *r = context->open_draw();
         if (r) {
             r->queue = queue->id;
-            r->material = material->path;
-            if (effect_u *effect = pass->get_effect()) r->effect = effect->get_descriptor()->class_name->c_str();
-            r->pass = pass->get_pass_name();
+            r->material = context->intern(material->path.c_str());
+            if (effect_u *effect = pass->get_effect())
+                r->effect = context->intern(effect->get_descriptor()->class_name->c_str());
+            r->pass = context->intern(pass->get_pass_name());
             record_packets(*r, *proto);
-            record_slots(*r, *proto);
+            record_slots(*context, *r, *proto);
         }
         pass->prepare_parameters(proto);
         pass->render_state_parametrize(context, proto);
@@ -136,7 +131,7 @@ void gfx_queue_render(r_context_t *context, r_queue_t *queue) {
         r_input_value_t *values = context->input_values(count);
         if (values || count == 0) resolve_inputs(values, *pass, *material, *proto);
         // State lines went into the record itself: r is still the log's last record.
-        if (r && (values || count == 0)) record_inputs(*r, *pass, values);
+        if (r && (values || count == 0)) record_inputs(*context, *r, *pass, values);
         context->close_draw();
         if (values || count == 0) {
             r_draw_t d;

@@ -1,7 +1,5 @@
 #include "outside/visbase/render.h"
 
-#include <charconv>
-#include <cstdarg>
 #include <cstring>
 
 #include "outside/qrnshared/effect.h"
@@ -46,33 +44,6 @@ r_input_value_t *r_context_t::input_values(uint32_t count) {
     return count ? &m_input_values[0] : nullptr;
 }
 
-namespace {
-
-// "(x y z w)" with -0 as 0, each number as "%g" prints it. The lights and the fog are
-// noted for every prototype of every frame: std::to_chars gives the same digits
-// without the locale and the big-number arithmetic of the printf family.
-struct vec_text_t {
-    explicit vec_text_t(const vec4_t &v) {
-        char *at = text;
-        char *const end = text + sizeof text - 1;
-        *at++ = '(';
-        const float f[4] = {v.x, v.y, v.z, v.w};
-        for (int i = 0; i < 4; ++i) {
-            if (i > 0) *at++ = ' ';
-            const double d = f[i] == 0.0f ? 0.0 : double(f[i]);
-            const std::to_chars_result r = std::to_chars(at, end - 1, d, std::chars_format::general, 6);
-            at = r.ec == std::errc() ? r.ptr : at;
-        }
-        *at++ = ')';
-        *at = 0;
-    }
-    const char *c_str() const { return text; }
-    // Four numbers of at most 13 characters ("-1.17549e-38"), three blanks, brackets.
-    char text[72];
-};
-
-}  // namespace
-
 void r_context_t::begin_frame() {
     m_draw_log.clear();
     m_drawing = false;
@@ -81,57 +52,82 @@ void r_context_t::begin_frame() {
 void r_context_t::end_frame() { r_texobj_take_changes(); }
 
 void r_context_t::clear(const r_view_t &view, uint32_t colour) {
-    note("clear %g %g %g %g %08X", double(view.x), double(view.y), double(view.width), double(view.height),
-         unsigned(colour));
+    if (r_draw_state_t *s = note(r_draw_state_t::CLEAR)) {
+        s->set_vector(0, vec4_t{view.x, view.y, view.width, view.height});
+        s->number = colour;
+    }
 }
 
-void r_context_t::fog_off() { note("fog off"); }
+void r_context_t::fog_off() { note(r_draw_state_t::FOG_OFF); }
 
-void r_context_t::set_fog(int32_t mode, const vec4_t &colour) { note("fog %d %s", mode, vec_text_t(colour).c_str()); }
+void r_context_t::set_fog(int32_t mode, const vec4_t &colour) {
+    if (r_draw_state_t *s = note(r_draw_state_t::FOG)) {
+        s->number = uint32_t(mode);
+        s->set_vector(0, colour);
+    }
+}
 
 void r_context_t::set_light(uint32_t index, const vec4_t &ambient, const vec4_t &diffuse, const vec4_t &specular,
                             const vec4_t &direction) {
-    note("light %u ambient %s diffuse %s specular %s direction %s", index, vec_text_t(ambient).c_str(),
-         vec_text_t(diffuse).c_str(), vec_text_t(specular).c_str(), vec_text_t(direction).c_str());
+    if (r_draw_state_t *s = note(r_draw_state_t::LIGHT)) {
+        s->number = index;
+        s->set_vector(0, ambient);
+        s->set_vector(1, diffuse);
+        s->set_vector(2, specular);
+        s->set_vector(3, direction);
+    }
 }
 
-void r_context_t::set_lighting(bool on) { note("lighting %s", on ? "on" : "off"); }
+void r_context_t::set_lighting(bool on) {
+    if (r_draw_state_t *s = note(r_draw_state_t::LIGHTING)) s->number = on;
+}
 
 void r_context_t::set_texture_stage(uint32_t stage, const char *operation) {
-    note("texture_stage %u %s", stage, operation ? operation : "");
+    if (r_draw_state_t *s = note(r_draw_state_t::TEXTURE_STAGE)) {
+        s->number = stage;
+        s->text = intern(operation);
+    }
 }
 
 void r_context_t::set_texture_constant(const vec4_t &colour) {
-    note("texture_constant %s", vec_text_t(colour).c_str());
+    if (r_draw_state_t *s = note(r_draw_state_t::TEXTURE_CONSTANT)) s->set_vector(0, colour);
 }
 
-void r_context_t::set_texture_mode(int32_t mode) { note("texture_mode %d", mode); }
+void r_context_t::set_texture_mode(int32_t mode) {
+    if (r_draw_state_t *s = note(r_draw_state_t::TEXTURE_MODE)) s->number = uint32_t(mode);
+}
 
 void r_context_t::apply_render_state(const char *key, const char *value) {
-    note("render_state %s=%s", key ? key : "", value ? value : "");
+    if (r_draw_state_t *s = note(r_draw_state_t::RENDER_STATE)) {
+        s->text = intern(key);
+        s->text2 = intern(value);
+    }
 }
 
-void r_context_t::set_pass(effect_pass_u *pass) { note("set_pass %s", pass ? pass->get_pass_name() : "0"); }
+void r_context_t::set_pass(effect_pass_u *pass) {
+    if (r_draw_state_t *s = note(r_draw_state_t::SET_PASS)) s->text = intern(pass ? pass->get_pass_name() : "0");
+}
 
-void r_context_t::reset_texture_stages(uint32_t first) { note("reset_texture_stages %u", first); }
+void r_context_t::reset_texture_stages(uint32_t first) {
+    if (r_draw_state_t *s = note(r_draw_state_t::RESET_TEXTURE_STAGES)) s->number = first;
+}
 
 r_draw_record_t *r_context_t::open_draw() {
-    r_draw_record_t *r = m_draw_log.add(r_draw_record_t::DRAW);
+    r_draw_record_t *r = is_logging() ? m_draw_log.add(r_draw_record_t::DRAW) : nullptr;
     m_drawing = r != nullptr;
     return r;
 }
 
-void r_context_t::note(const char *fmt, ...) {
-    mstring_dyn_t line;
-    va_list args;
-    va_start(args, fmt);
-    line.vprintf(fmt, args);
-    va_end(args);
+r_draw_state_t *r_context_t::note(r_draw_state_t::op_t op) {
     if (m_drawing) {
-        if (r_draw_record_t *r = m_draw_log.last()) r->states.append(static_cast<mstring_dyn_t &&>(line));
-        return;
+        r_draw_record_t *r = m_draw_log.last();
+        return r ? r->states.append(r_draw_state_t(op)) : nullptr;
     }
-    if (r_draw_record_t *r = m_draw_log.add(r_draw_record_t::CALL)) r->call = static_cast<mstring_dyn_t &&>(line);
+    if (!is_logging()) return nullptr;
+    r_draw_record_t *r = m_draw_log.add(r_draw_record_t::CALL);
+    if (!r) return nullptr;
+    r->call = r_draw_state_t(op);
+    return &r->call;
 }
 
 bool r_device_t::create_and_init() { return false; }

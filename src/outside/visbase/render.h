@@ -186,6 +186,12 @@ public:
     // changed (r_texobj_take_changes).
     virtual void end_frame();
     const r_draw_log_t &get_draw_log() const { return m_draw_log; }
+    // This context keeps its draw log (off at first); it also does while the layer's
+    // switch is on (r_draw_log_request).
+    void set_draw_log(bool on) { m_draw_log_on = on; }
+    bool is_logging() const { return m_draw_log_on || r_draw_log_requested(); }
+    // The log's copy of a name for a record (r_draw_log_t::intern).
+    r_draw_name_t intern(const char *text) { return m_draw_log.intern(text); }
 
     // ---- fixed-function state, set by passes while a prototype is drawn ----
     // The base notes each call as a state line ("fog off") in the record of the
@@ -206,16 +212,20 @@ public:
     virtual void reset_texture_stages(uint32_t first);
 
     // gfx_queue_render opens the record of the prototype it draws, fills it, and
-    // closes it; null without memory.
+    // closes it; null when the log is not kept, or without memory.
     r_draw_record_t *open_draw();
     void close_draw() { m_drawing = false; }
-    // A record of another kind (the UI's) at the end of the log; null without memory.
-    r_draw_record_t *add_record(r_draw_record_t::kind_t kind) { return m_draw_log.add(kind); }
+    // A record of another kind (the UI's) at the end of the log; null when the log is
+    // not kept, or without memory.
+    r_draw_record_t *add_record(r_draw_record_t::kind_t kind) { return is_logging() ? m_draw_log.add(kind) : nullptr; }
 
 private:
-    void note(const char *fmt, ...) V_PRINTF(2, 3);
+    // The state line of the draw being recorded, or a call record of its own; null
+    // when the log is not kept.
+    r_draw_state_t *note(r_draw_state_t::op_t op);
 
     r_draw_log_t m_draw_log;
+    bool m_draw_log_on = false;
     bool m_drawing = false;
     array_dyn_t<r_input_value_t> m_input_values;
 };

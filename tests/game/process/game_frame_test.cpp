@@ -78,6 +78,7 @@ class game_frame : public weather_fixture_t {
 protected:
     void SetUp() override {
         weather_fixture_t::SetUp();
+        r_draw_log_request(true);
         visbase_init(dl_lib_t::get_main_handle());
         // Graphics thaw with the input.
         inp_start();
@@ -101,6 +102,7 @@ protected:
         process = nullptr;
         if (home) ufs_unmount(home);
         inp_stop();
+        r_draw_log_request(false);
         weather_fixture_t::TearDown();
         visbase_shutdown();
         dll_table_forget();

@@ -35,6 +35,7 @@ test_packets_t::~test_packets_t() { array.clear(); }
 
 void shader_fixture_t::SetUp() {
     kernel_fixture_t::SetUp();
+    context.set_draw_log(true);
     set_command_line({"-mm_pool_size", "32"});
     qrnshared_init(dl_lib_t::get_main_handle());
     fs_startup();

@@ -45,7 +45,7 @@ public:
 // keeps 1024 x 768).
 class ui_test_context_t : public r_context_t {
 public:
-    ui_test_context_t() : r_context_t(nullptr) {}
+    ui_test_context_t() : r_context_t(nullptr) { set_draw_log(true); }
     void get_size(int32_t *width, int32_t *height) override {
         if (width) *width = screen_width;
         if (height) *height = screen_height;
