@@ -1,7 +1,8 @@
 // The game on a desktop: the program runs under a virtual X server (Xvfb, which keeps
 // its screen in a file: "-fbdir"), opens its window there and draws into it through
 // an OpenGL context of the window. What the screen shows is read from the server's
-// file while the main menu stands, so that the test sees what a player would.
+// file while the main menu stands, so that the test sees what a player would; then a
+// key and clicks take the player into a round and out of the program.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -97,18 +98,27 @@ bool shows_main_menu(const screen_t &s) {
 
 bool have_xvfb() { return std::filesystem::exists("/usr/bin/Xvfb") && std::filesystem::exists("/usr/bin/xvfb-run"); }
 
-TEST(desktop_window, the_window_shows_the_main_menu) {
+TEST(desktop_window, the_window_shows_the_main_menu_and_clicks_lead_into_a_round) {
     if (!have_xvfb()) GTEST_SKIP() << "no Xvfb: scripts/setup.sh installs it";
     program_copy_t program;
     program.add_build_plugins();
     program.fresh_user_folders();
     temp_dir_t screen_dir;
-    // The start screen goes at frame 10; the main menu stands until the script quits
-    // through it at frame 600 (the fixed clock: 24 s of the game).
+    // A key ends the start screen at frame 10; the main menu stands until frame 600
+    // (the fixed clock: 24 s of the game). Then clicks lead into round 1 as a new
+    // player goes: "play", the help pages' "back", "normal"; a key closes the loading
+    // screen and another skips the intro. Mid-round, Escape opens the in-game menu,
+    // whose "exit to desktop" asks the quit question, and "yes" ends the program.
     const std::string script = program.file("menu.script");
     std::ofstream(script) << "10 key space down\n11 key space up\n"
-                             "600 point 512 220\n601 button 1 down\n602 button 1 up\n"
-                             "620 point 407 340\n621 button 1 down\n622 button 1 up\n";
+                             "600 point 512 460\n601 button 1 down\n602 button 1 up\n"
+                             "620 point 192 140\n621 button 1 down\n622 button 1 up\n"
+                             "640 point 512 460\n641 button 1 down\n642 button 1 up\n"
+                             "700 key space down\n701 key space up\n"
+                             "730 key space down\n731 key space up\n"
+                             "800 key esc down\n801 key esc up\n"
+                             "830 point 512 292\n831 button 1 down\n832 button 1 up\n"
+                             "860 point 407 340\n861 button 1 down\n862 button 1 up\n";
     const std::string server = "-screen 0 1024x768x24 -fbdir " + screen_dir.path() + " -nolisten tcp";
     program_result_t run;
     std::atomic<bool> done{false};
@@ -140,6 +150,10 @@ TEST(desktop_window, the_window_shows_the_main_menu) {
     for (const std::string &l : run.log) on_window |= l.rfind("[gl] OpenGL ", 0) == 0 && l.find("on the window") != std::string::npos;
     EXPECT_TRUE(on_window) << "the context belongs to the window";
     EXPECT_TRUE(seen) << "the screen never showed the main menu";
+    EXPECT_TRUE(lines_in_order(run.log, {"init_round 1", "[game] Starting round '1'.", "[game] Round 1 initialized",
+                                         "quit", "[sys] process shutdown"}))
+        << log;
+    EXPECT_TRUE(std::filesystem::exists(program.home_file("savegame"))) << "quitting from a hunt saves the game";
 }
 
 }  // namespace
