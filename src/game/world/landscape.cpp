@@ -148,11 +148,15 @@ bool landscape_u::add_unit_to_chunk(body_inst_u *unit) {
 
 void landscape_u::rebuild_chunk_index(const std::function<void(body_inst_u &)> &light) {
     if (!m_chunk_index) return;
-    m_chunk_index = std::make_unique<spatialhash_t>(200.0f, 2.0f, 1, 3.0f);
+    // The hash made at load is emptied, not made anew: a new one's bucket table is
+    // fresh memory, and touching it all again is a good part of a map's load. The
+    // bounds are taken from the new boxes alone, as a new hash would have them.
+    m_chunk_index->clear();
     for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) {
         c->recompute_box();
         m_chunk_index->insert(c->get_current_box().min, c->get_current_box().max, c.get());
     }
+    m_chunk_index->recompute();
     if (light)
         for (owner_ptr_t<landscape_chunk_u> &c : m_chunks) {
             for (uint32_t i = 0; i < c->get_body_count(); ++i) light(*c->get_body(i));

@@ -71,6 +71,32 @@ TEST_F(world_bodies_test, the_chunk_under_a_plant_takes_it_and_grows_its_box) {
     EXPECT_TRUE(messages.texts(message_t::WARNING).empty());
 }
 
+// The chunk index is rebuilt in place: each rebuild finds the chunks by their boxes of
+// that moment, never by the boxes an earlier rebuild gave them.
+TEST_F(world_bodies_test, a_rebuilt_chunk_index_finds_chunks_by_their_new_boxes) {
+    write_fixture_models();
+    view_at({1000, 1, 1000});
+    std::string text = grove_map();
+    // An oak at the chunk's east edge: its crown reaches beyond the chunk.
+    const std::string place = "at: \"8 8, 56 8, 8 56, 56 56\"";
+    text.replace(text.find(place), place.size(), "at: \"8 8, 56 8, 8 56, 56 56, 63 32\"");
+    world_u *w = load_world(text, "edge");
+    landscape_u *l = w->get_landscape();
+    ASSERT_EQ(l->get_chunk_count(), 1u);
+    const aabox_t beyond({64.2f, 1.0f, 32.0f}, {64.2f, 1.0f, 32.0f});
+    ASSERT_GT(l->get_chunk(0)->get_current_box().max.x, beyond.max.x);
+    array_dyn_t<landscape_chunk_u *> found;
+    EXPECT_EQ(l->find_chunks(beyond, found), 1u) << "the chunk is found where only its oak stands";
+
+    // Without its plants the chunk has its file box again, and the index follows.
+    l->release_units();
+    l->rebuild_chunk_index(nullptr);
+    EXPECT_EQ(l->find_chunks(beyond, found), 0u);
+    EXPECT_EQ(l->find_chunks(aabox_t({63.0f, 1.0f, 32.0f}, {63.0f, 1.0f, 32.0f}), found), 1u);
+    l->rebuild_chunk_index(nullptr);
+    EXPECT_EQ(l->find_chunks(aabox_t({32.0f, 1.0f, 32.0f}, {32.0f, 1.0f, 32.0f}), found), 1u);
+}
+
 TEST_F(world_bodies_test, masks_that_see_no_map_objects_make_no_body_shapes) {
     world_u *w = load_grove();
     physics_ray_hit_t hit;
