@@ -11,7 +11,7 @@
 # tool for a release build: never run by the tests.
 #
 # FIGURES_CORE_REPETITIONS (default 9) and FIGURES_GAME_REPETITIONS (default 3) set
-# the repetitions; with the defaults a run takes some six to nine minutes on a busy
+# the repetitions; with the defaults a run takes some four to nine minutes on a busy
 # machine of 8 cores, most of it the game's figures (each of their repetitions boots
 # the game and starts round 1). FERNWOLD_JOBS (default 3) sets the build's jobs.
 set -euo pipefail
