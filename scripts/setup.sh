@@ -12,6 +12,7 @@ packages=(
   libzip-dev rapidjson-dev
   libfreetype-dev fonts-dejavu-core
   clang libclang-rt-14-dev
+  python3
 )
 
 missing=()
