@@ -260,13 +260,16 @@ void play_frames(int out, uint32_t targets, int herd) {
         r.game->render_scene();
         const double t2 = cpu_micro();
         r.game->render_ui();
-        r.game->end_render();
         const double t3 = cpu_micro();
-        r.wave->update(wave_time);
+        // The frame's end (the renderer finishing and presenting it) is drawing, not
+        // the UI's work, though it comes after the UI.
+        r.game->end_render();
         const double t4 = cpu_micro();
+        r.wave->update(wave_time);
+        const double t5 = cpu_micro();
         r.game->system();
         snd_update_state();
-        message_t m{0, {t1 - t0, t2 - t1, t3 - t2, t4 - t3, live_targets(r.hunt), {}}};
+        message_t m{0, {t1 - t0, (t2 - t1) + (t4 - t3), t3 - t2, t5 - t4, live_targets(r.hunt), {}}};
         if (f + 1 == FRAMES && r.hunt->get_state() != hunt_ctrl_u::STATE_RUNNING) m.frame.targets = UINT32_MAX;
         if (write(out, &m, sizeof m) != ssize_t(sizeof m)) return;
     }
