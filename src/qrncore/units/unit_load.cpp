@@ -31,8 +31,14 @@ uint64_t nameless_token() {
     return token;
 }
 
-bool is_null_word(const mstring_dyn_t &text) {
-    return (text[0] | 0x20) == 'n' && strcasecmp(text.c_str(), "null") == 0;
+bool is_null_word(const char *text, uint32_t length) {
+    return length == 4 && strncasecmp(text, "null", 4) == 0;
+}
+
+// The view's bytes into out.
+const char *copy_of(mstring_dyn_t &out, const char *text, uint32_t length) {
+    out.copy(string(text), 0, 0, length);
+    return out.c_str();
 }
 
 }  // namespace
@@ -72,6 +78,7 @@ void unit_load_t::release_all() {
 
 bool unit_load_t::load() {
     reset();
+    m_last_class = nullptr;
     if (!read_file()) return false;
     // Room for the names, units and pointers a file of this size may hold at most
     // about, so the tables do not move as they fill (memory that stays unused is never
@@ -132,10 +139,12 @@ bool unit_load_t::parse() {
         return false;
     }
     for (;;) {
-        const int r = m_scanner.identifier_or_close(m_word, "unit type name or closing bracket");
+        const char *type = nullptr;
+        uint32_t length = 0;
+        const int r = m_scanner.identifier_or_close(type, length, "unit type name or closing bracket");
         if (r < 0) return false;
         if (r == 0) break;
-        if (!parse_unit()) return false;
+        if (!parse_unit(type, length)) return false;
     }
     // Text after the closing brace fails the load: the file is not what it says.
     if (!m_scanner.end_of_file()) return false;
@@ -143,26 +152,42 @@ bool unit_load_t::parse() {
     return true;
 }
 
-bool unit_load_t::parse_unit() {
+// The class of a type name; files hold long runs of one class, so the last one found
+// is compared first.
+const unit_descriptor_t *unit_load_t::find_class(const char *type, uint32_t length) {
+    if (m_last_class) {
+        const char *known = m_last_class->class_name->c_str();
+        if (strncmp(known, type, length) == 0 && known[length] == 0) return m_last_class;
+    }
+    copy_of(m_word, type, length);
     const unit_descriptor_t *d = m_system.find_unit_type(m_word);
+    if (d) m_last_class = d;
+    return d;
+}
+
+bool unit_load_t::parse_unit(const char *type, uint32_t type_length) {
+    const unit_descriptor_t *d = find_class(type, type_length);
     if (!d) {
         m_scanner.report_location();
         error("[unit] The '%s' is not a unit type name.", m_word.c_str());
         return false;
     }
     if (!d->create) {
+        copy_of(m_word, type, type_length);
         m_scanner.report_location();
         error("[unit] The '%s' is not an abstract unit type name.", m_word.c_str());
         return false;
     }
     unit_base_t *unit = m_system.create_unit(*d);
     if (!unit) {
+        copy_of(m_word, type, type_length);
         m_scanner.report_location();
         error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
     }
     if (!m_created.append(created_t{unit, unit_name_table_t::NONE})) {
         unit->dispose_unowned();
+        copy_of(m_word, type, type_length);
         m_scanner.report_location();
         error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
@@ -175,26 +200,31 @@ bool unit_load_t::parse_unit() {
         unit->dispose_unowned();
         return false;
     }
-    if (!m_scanner.unit_name(m_unit_name) || !bind_definition(unit, m_unit_name)) return false;
+    if (!m_scanner.unit_name(m_unit_name_at, m_unit_name_length)) return false;
+    m_unit_name_copied = false;
+    if (!bind_definition(unit, m_unit_name_at, m_unit_name_length)) return false;
     if (!m_scanner.expect('{', "'{'")) return false;
     const unit_attribute_t *next = d->attributes;
     for (;;) {
-        const int r = m_scanner.identifier_or_close(m_word, "attribute name or closing bracket");
+        const char *word = nullptr;
+        uint32_t length = 0;
+        const int r = m_scanner.identifier_or_close(word, length, "attribute name or closing bracket");
         if (r < 0) return false;
         if (r == 0) return true;
         // Files list attributes mostly in table order: the entry after the last one
-        // found is tried first.
+        // found is tried first (when it is of the unit's own table, as a lookup by
+        // name would find an attribute of the class before one of its parents).
         const unit_attribute_t *a = nullptr;
-        if (next && next->type != UNIT_ATTR_END && strcmp(next->name, m_word.c_str()) == 0 &&
-            next->descriptor == unit->get_descriptor())
+        if (next && next->type != UNIT_ATTR_END && next->descriptor == d && strncmp(next->name, word, length) == 0 &&
+            next->name[length] == 0)
             a = next;
         else
-            a = unit_system_t::get_attribute_descriptor(d, m_word);
+            a = unit_system_t::get_attribute_descriptor(d, copy_of(m_word, word, length));
         next = a ? a + 1 : nullptr;
         if (!a) {
             m_scanner.report_location();
-            error("[unit] The unit '%s' of type '%s' has no attribute named '%s'.", m_unit_name.c_str(),
-                  class_of(unit), m_word.c_str());
+            error("[unit] The unit '%s' of type '%s' has no attribute named '%s'.", unit_name_text(), class_of(unit),
+                  m_word.c_str());
             return false;
         }
         if (!parse_attribute(unit, a)) return false;
@@ -213,7 +243,7 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
         if (length > UINT32_MAX) {
             m_scanner.report_location();
             error("[unit] The requested length of the array attribute '%s' of unit '%s' (of type '%s') is too large.",
-                  a->name, m_unit_name.c_str(), class_of(unit));
+                  a->name, unit_name_text(), class_of(unit));
             return false;
         }
         // The length only reserves room, capped by what the rest of the text could
@@ -223,7 +253,7 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
         if (!unit->request_capacity(a, want)) {
             m_scanner.report_location();
             error("[unit] Failed to set the requested length of the array attribute '%s' of unit '%s' (of type '%s').",
-                  a->name, m_unit_name.c_str(), class_of(unit));
+                  a->name, unit_name_text(), class_of(unit));
             return false;
         }
         return true;
@@ -232,14 +262,14 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
     if (!unit->get_size(a, &size)) {
         m_scanner.report_location();
         error("[unit] Failed to get the size of array attribute '%s' of unit '%s' (of type '%s').", a->name,
-              m_unit_name.c_str(), class_of(unit));
+              unit_name_text(), class_of(unit));
         return false;
     }
     if (form == 2 && index != size) {
         m_scanner.report_location();
         error("[unit] The values in array attribute '%s' of unit '%s' (of type '%s') must be specified in order - "
               "trying to set the element %u of array of size %u.",
-              a->name, m_unit_name.c_str(), class_of(unit), index, size);
+              a->name, unit_name_text(), class_of(unit), index, size);
         return false;
     }
     return m_scanner.expect(':', "':'") && read_value(unit, a, true, size);
@@ -248,16 +278,16 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
 void unit_load_t::report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text) {
     error("[unit] The requested value %sof the attribute '%s' of unit '%s' (of type '%s') is out of the attribute "
           "domain.",
-          value_text, a->name, m_unit_name.c_str(), class_of(unit));
+          value_text, a->name, unit_name_text(), class_of(unit));
 }
 
 void unit_load_t::report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     m_scanner.report_location();
     if (element)
-        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s[%u].", m_unit_name.c_str(),
+        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s[%u].", unit_name_text(),
               class_of(unit), a->name, index);
     else
-        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.", m_unit_name.c_str(),
+        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.", unit_name_text(),
               class_of(unit), a->name);
 }
 
@@ -426,19 +456,19 @@ bool unit_load_t::read_enum(unit_base_t *unit, const unit_attribute_t *a, bool e
         if (number < INT32_MIN || number > INT32_MAX) {
             m_scanner.report_location();
             error("[unit] The requested value %" PRId64 " of the attribute '%s' of unit '%s' (of type '%s') is too large.",
-                  number, a->name, m_unit_name.c_str(), class_of(unit));
+                  number, a->name, unit_name_text(), class_of(unit));
             return false;
         }
         value = int32_t(number);
         if (!unit_base_t::lookup_enum_symbol(domain, value)) {
             error("[unit] The requested value '%d' is outside the domain of the attribute '%s' of unit '%s' (of type "
                   "'%s').",
-                  value, a->name, m_unit_name.c_str(), class_of(unit));
+                  value, a->name, unit_name_text(), class_of(unit));
             return false;
         }
     } else if (!unit_base_t::lookup_enum_value(domain, m_text, &value)) {
         error("[unit] The requested value '%s' is outside the domain of the attribute '%s' of unit '%s' (of type '%s').",
-              m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
+              m_text.c_str(), a->name, unit_name_text(), class_of(unit));
         return false;
     }
     return store(unit, a, element, index, value);
@@ -448,10 +478,12 @@ bool unit_load_t::read_enum(unit_base_t *unit, const unit_attribute_t *a, bool e
 // unit may only be owned once the file is known to own nothing in a circle); any other
 // stores null and leaves a patch that apply_patches fills in.
 bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
-    if (!m_scanner.unit_name(m_text)) return false;
+    const char *written = nullptr;
+    uint32_t length = 0;
+    if (!m_scanner.unit_name(written, length)) return false;
     if (!element) cancel_patch(a);
-    if (is_null_word(m_text)) return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
-    const uint32_t name = bind_pointer(m_text);
+    if (is_null_word(written, length)) return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
+    const uint32_t name = bind_pointer(written, length);
     if (name == NONE) return false;
     const bool owned = unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER;
     if (owned) {
@@ -459,14 +491,14 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
             m_scanner.report_location();
             error("[unit] The unit '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
                   "owned by something else.",
-                  m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
+                  copy_of(m_text, written, length), a->name, unit_name_text(), class_of(unit));
             return false;
         }
     } else if (m_names[name].created != NONE && m_names[name].unit->is_alive()) {
         unit_base_t *target = m_names[name].unit;
         if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
             char text[300];
-            snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
+            snprintf(text, sizeof(text), "'%s' ", copy_of(m_text, written, length));
             m_scanner.report_location();
             report_out_of_domain(unit, a, text);
             return false;
@@ -497,7 +529,7 @@ void unit_load_t::cancel_patch(const unit_attribute_t *a) {
 
 bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     if (!m_scanner.string_value(m_text)) return false;
-    if (is_null_word(m_text)) {
+    if ((m_text[0] | 0x20) == 'n' && strcasecmp(m_text.c_str(), "null") == 0) {
         if (unit_base_t::check_value(unit, a, nullptr) != UNIT_CHECK_OK) {
             m_scanner.report_location();
             report_out_of_domain(unit, a, "'null' ");
@@ -524,23 +556,26 @@ bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bo
 
 // Cuts the written name (".x" standing for "_nameless.x") into m_tokens; reports a
 // bad form.
-bool unit_load_t::parse_written_name(const mstring_dyn_t &written) {
-    const mstring_dyn_t *name = &written;
-    if (written[0] == '.') {
-        m_name.copy("_nameless");
-        m_name.append(written);
-        name = &m_name;
-    }
-    if (unit_name_t::parse_name(*name, false, m_tokens)) return true;
+bool unit_load_t::parse_written_name(const char *written, uint32_t length) {
+    m_tokens.count = 0;
+    if (written[0] == '.') m_tokens.token[m_tokens.count++] = nameless_token();
+    if (unit_name_t::append_tokens(written, length, m_tokens) && m_tokens.count) return true;
     m_scanner.report_location();
-    error("[unit] The unit name '%s' is in wrong format.", written.c_str());
+    error("[unit] The unit name '%s' is in wrong format.", copy_of(m_text, written, length));
     return false;
+}
+
+// The written name of the unit being filled, for messages.
+const char *unit_load_t::unit_name_text() {
+    if (!m_unit_name_copied) copy_of(m_unit_name, m_unit_name_at, m_unit_name_length);
+    m_unit_name_copied = true;
+    return m_unit_name.c_str();
 }
 
 // The name goes into the load's table; one that is not file-local also takes its
 // global name here, the one time the global tree is touched for it.
-bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return false;
+bool unit_load_t::bind_definition(unit_base_t *unit, const char *written, uint32_t length) {
+    if (!parse_written_name(written, length)) return false;
     const bool nameless = m_tokens.token[0] == nameless_token();
     const uint32_t name = m_names.find_or_add(m_tokens, nameless);
     if (name == NONE) {
@@ -550,7 +585,7 @@ bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &writte
     }
     if (m_names[name].created != NONE) {
         m_scanner.report_location();
-        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
+        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", unit_name_text(),
               class_of(m_created[m_names[name].created].unit));
         return false;
     }
@@ -561,7 +596,7 @@ bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &writte
         if (named ? !named->set_name_internal(m_tokens) : unit_name_t::find_unit(m_tokens) != nullptr) {
             const unit_base_t *holder = unit_name_t::find_unit(m_tokens);
             m_scanner.report_location();
-            error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
+            error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", unit_name_text(),
                   class_of(holder ? holder : unit));
             return false;
         }
@@ -572,8 +607,8 @@ bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &writte
     return true;
 }
 
-uint32_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return NONE;
+uint32_t unit_load_t::bind_pointer(const char *written, uint32_t length) {
+    if (!parse_written_name(written, length)) return NONE;
     const uint32_t name = m_names.find_or_add(m_tokens, m_tokens.token[0] == nameless_token());
     if (name == NONE) {
         m_scanner.report_location();

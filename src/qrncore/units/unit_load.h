@@ -113,11 +113,13 @@ private:
 
     bool read_file();
     bool parse();
-    bool parse_unit();
+    const unit_descriptor_t *find_class(const char *type, uint32_t length);
+    bool parse_unit(const char *type, uint32_t type_length);
+    const char *unit_name_text();
     bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
-    bool bind_definition(unit_base_t *unit, const mstring_dyn_t &written);
-    uint32_t bind_pointer(const mstring_dyn_t &written);
-    bool parse_written_name(const mstring_dyn_t &written);
+    bool bind_definition(unit_base_t *unit, const char *written, uint32_t length);
+    uint32_t bind_pointer(const char *written, uint32_t length);
+    bool parse_written_name(const char *written, uint32_t length);
     void cancel_patch(const unit_attribute_t *a);
     bool read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
@@ -149,13 +151,18 @@ private:
     // Patches of units before the current one end here (a cancel looks no further).
     uint32_t m_current_patches = 0;
     array_dyn_t<owner_ptr_t<unit_base_t>> m_roots;
-    // The unit being filled: its written name and its index in m_created.
+    // The unit being filled: its written name (bytes of the scanner's text, copied
+    // into m_unit_name when a message needs it) and its index in m_created.
+    const char *m_unit_name_at = "";
+    uint32_t m_unit_name_length = 0;
+    bool m_unit_name_copied = false;
     mstring_dyn_t m_unit_name;
     uint32_t m_current = 0;
+    // The class of the last type name found.
+    const unit_descriptor_t *m_last_class = nullptr;
     // Scratch texts of the tokens and of a name being bound.
     mstring_dyn_t m_word;
     mstring_dyn_t m_text;
-    mstring_dyn_t m_name;
     unit_name_tokens_t m_tokens;
 };
 

@@ -279,16 +279,30 @@ void unit_name_t::tree_shutdown() {
 uint32_t unit_name_t::get_node_count() { return unit_name_tree_t::tree.nodes; }
 
 bool unit_name_t::parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out) {
-    name_cursor_t cursor(name.c_str());
     out.count = 0;
-    uint64_t token;
-    int r;
-    while ((r = cursor.next(token)) == 1) {
+    if (!append_tokens(name.c_str(), uint32_t(strlen(name.c_str())), out) || out.count == 0) return false;
+    return !(refuse_nameless && out.token[0] == nameless_token());
+}
+
+bool unit_name_t::append_tokens(const char *text, uint32_t length, unit_name_tokens_t &out) {
+    const char *p = text;
+    const char *const end = text + length;
+    for (;;) {
+        while (p < end && *p == '.') ++p;
+        if (p == end) return true;
+        // The token packed as it is read (span_to_token's rule, base 38, the first
+        // character in the lowest digit).
+        uint64_t token = 0, scale = 1;
+        uint32_t n = 0;
+        for (; p < end && *p != '.'; ++p) {
+            const uint32_t digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*p)];
+            if (!digit || ++n > NAME_TOKEN_MAX_CHARS) return false;
+            token += digit * scale;
+            scale *= NAME_TOKEN_BASE;
+        }
         if (out.count == unit_name_tokens_t::MAX_TOKENS) return false;
         out.token[out.count++] = token;
     }
-    if (r < 0 || out.count == 0) return false;
-    return !(refuse_nameless && out.token[0] == nameless_token());
 }
 
 bool unit_name_t::is_valid_name(const string &name, bool refuse_nameless) {

@@ -34,9 +34,11 @@ public:
     // The modes. Each skips what lies before its token first.
     bool magic();
     bool expect(char c, const char *word);
-    // An identifier into out (1), "}" (0), or an error (-1).
-    int identifier_or_close(mstring_dyn_t &out, const char *word);
-    bool unit_name(mstring_dyn_t &out);
+    // An identifier (1; its bytes at start, length of them), "}" (0), or an error (-1).
+    // The bytes stay valid until reset: texts of included files are kept until then.
+    int identifier_or_close(const char *&start, uint32_t &length, const char *word);
+    // A unit name, bare or quoted, as the bytes of the name (without quotes).
+    bool unit_name(const char *&start, uint32_t &length);
     bool string_value(mstring_dyn_t &out);
     bool integer(int64_t &out);
     bool unsigned_value(uint64_t &out);
@@ -66,12 +68,41 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    struct source_t;
+    // One file of the include stack. Its text ends in two zero bytes, so a look one byte
+    // past the last character is always safe.
+    struct source_t {
+        mstring_dyn_t path;
+        char *text = nullptr;
+        const char *pos = nullptr;
+        const char *end = nullptr;
+        uint32_t line = 1;
+        uint32_t directive_line = 0;  // the include's line in the parent
+        source_t *parent = nullptr;
+        source_t *retired = nullptr;  // the next of the retired list
+    };
 
-    bool skip();
+    // Skips blanks, line ends, comments and include lines before a token. Most tokens
+    // follow one blank or none: a look at the first character settles those inline.
+    bool skip() {
+        const char *p = m_source->pos;
+        if (!SKIP_CLASS[static_cast<unsigned char>(p[0])]) return true;
+        if (p[0] == ' ' && !SKIP_CLASS[static_cast<unsigned char>(p[1])]) {
+            m_source->pos = p + 1;
+            return true;
+        }
+        return skip_slow();
+    }
+    bool skip_slow();
     bool include_line(const char *&p);
     bool push(const char *name, const char *after);
+    // Leaves the innermost file; its text is kept (retired) until reset, so that the
+    // bytes handed out as names stay valid for the whole load.
     void pop();
+    void free_retired();
+
+    // 1 for the bytes skip must look at (blanks, line ends, '#', '/', '@' and the
+    // zero byte that ends every text), 0 for those that may start a token.
+    static const uint8_t SKIP_CLASS[256];
     // After skip: true when a token may follow (reports the unexpected end otherwise).
     bool token_ahead();
     const char *&pos();
@@ -79,6 +110,7 @@ private:
     unit_file_opener_t &m_opener;
     uint32_t m_realm;
     source_t *m_source = nullptr;  // innermost
+    source_t *m_retired = nullptr;  // files left, freed at reset
     uint32_t m_depth = 0;
     bool m_finished = false;
     mstring_dyn_t m_top_path;
