@@ -102,6 +102,11 @@ public:
 
     uint32_t count() const { return m_count; }
 
+    // Asks for the slot where a lookup of the key starts.
+    void prefetch(uintptr_t parent, uint64_t token) const {
+        if (m_slots) __builtin_prefetch(&m_slots[home(parent, token)]);
+    }
+
     void release() {
         if (m_slots) qrncore_system_delete_vector(m_slots);
         m_slots = nullptr;
@@ -340,6 +345,17 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     auto *record = static_cast<unit_name_t *>(
         tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
+}
+
+void unit_name_t::prefetch_name(const unit_name_tokens_t &name) {
+    using tree_t = unit_name_tree_t;
+    if (!tree_t::tree.pool || name.count == 0) return;
+    unit_name_node_t *node = nullptr;
+    for (uint32_t i = 0; i + 1 < name.count; ++i) {
+        node = tree_t::find_child(node, name.token[i]);
+        if (!node) return;
+    }
+    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]);
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {

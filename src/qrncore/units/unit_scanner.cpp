@@ -151,18 +151,24 @@ const char *&unit_scanner_t::pos() { return m_source->pos; }
 
 uint64_t unit_scanner_t::bytes_left() const { return m_source ? uint64_t(m_source->end - m_source->pos) : 0; }
 
-void unit_scanner_t::report_location() const {
-    const source_t *s = m_source;
+bool unit_scanner_t::report_location() const {
+    if (m_hook && !m_hook(m_hook_context)) return false;
+    report_location_at(location());
+    return true;
+}
+
+void unit_scanner_t::report_location_at(const location_t &where) const {
+    const source_t *s = static_cast<const source_t *>(where.source);
     if (!s) {
         error("[unit] File '%s':", m_top_path.c_str());
         return;
     }
-    error("[unit] File '%s', line %u:", s->path.c_str(), s->line);
+    error("[unit] File '%s', line %u:", s->path.c_str(), where.line);
     for (; s->parent; s = s->parent) error("Included at '%s', line %u:", s->parent->path.c_str(), s->directive_line);
 }
 
 void unit_scanner_t::report_expecting(const char *word) const {
-    report_location();
+    if (!report_location()) return;
     char found[48] = "";
     if (m_source && m_source->pos < m_source->end) {
         const char *p = m_source->pos;
@@ -279,8 +285,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
     mstring_dyn_t path;
     if (name[0] == '/') {
         if (m_realm != 1) {
-            report_location();
-            error("Could not include a file, absolute paths are forbidden: '%s'.", name);
+            if (report_location()) error("Could not include a file, absolute paths are forbidden: '%s'.", name);
             return false;
         }
         path.copy(name);
@@ -290,33 +295,30 @@ bool unit_scanner_t::push(const char *name, const char *after) {
         path.append(name);
     }
     if (m_depth >= MAX_INCLUDE_DEPTH) {
-        report_location();
-        error("[unit] Includes nest deeper than %u files at '%s'.", MAX_INCLUDE_DEPTH, path.c_str());
+        if (report_location())
+            error("[unit] Includes nest deeper than %u files at '%s'.", MAX_INCLUDE_DEPTH, path.c_str());
         return false;
     }
     for (const source_t *o = s; o; o = o->parent) {
         if (strcmp(o->path.c_str(), path.c_str()) == 0) {
-            report_location();
-            error("[unit] The file '%s' includes itself.", path.c_str());
+            if (report_location()) error("[unit] The file '%s' includes itself.", path.c_str());
             return false;
         }
     }
     file_t *file = m_opener.open(path.c_str(), m_realm);
     if (!file) {
-        report_location();
-        error("Failed to open the file '%s'.", path.c_str());
+        if (report_location()) error("Failed to open the file '%s'.", path.c_str());
         return false;
     }
     const uint64_t size = file->size();
     char *text = nullptr;
     bool ok = false;
     if (size >= (uint64_t(1) << 32)) {
-        report_location();
-        error("[unit] Error while reading units from file '%s'. (Size %" PRIu64 " too big!)", path.c_str(), size);
+        if (report_location())
+            error("[unit] Error while reading units from file '%s'. (Size %" PRIu64 " too big!)", path.c_str(), size);
     } else if (!(text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 2))) ||
                (size && !file->read(text, uint32_t(size)))) {
-        report_location();
-        error("[unit] Error while reading units from file '%s'.", path.c_str());
+        if (report_location()) error("[unit] Error while reading units from file '%s'.", path.c_str());
     } else {
         ok = true;
     }
@@ -324,8 +326,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
     void *memory = ok ? qrncore_system_new(sizeof(source_t)) : nullptr;
     if (!memory) {
         if (ok) {
-            report_location();
-            error("[unit] Error while reading units from file '%s'.", path.c_str());
+            if (report_location()) error("[unit] Error while reading units from file '%s'.", path.c_str());
         }
         free_text(text);
         return false;
@@ -347,8 +348,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
 
 bool unit_scanner_t::token_ahead() {
     if (!m_finished) return true;
-    report_location();
-    error("Unexpected end of file.");
+    if (report_location()) error("Unexpected end of file.");
     return false;
 }
 

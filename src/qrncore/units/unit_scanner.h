@@ -54,10 +54,30 @@ public:
     bool enum_value(bool &is_symbol, mstring_dyn_t &symbol, int64_t &number);
     bool end_of_file();
 
+    // Where the scanner is: the innermost file (kept until reset) and its line.
+    struct location_t {
+        const void *source;
+        uint32_t line;
+    };
+    location_t location() const { return {m_source, m_source ? m_source->line : 0}; }
+
+    // Called before any error is reported while a text is scanned, so that the reader
+    // can first report what it found earlier and has not yet told (its own checks run
+    // behind the scan). When it returns false (it reported an error of its own, which
+    // fails the load), the scanner reports nothing more.
+    using report_hook_t = bool (*)(void *context);
+    void set_report_hook(report_hook_t hook, void *context) {
+        m_hook = hook;
+        m_hook_context = context;
+    }
+
     // The location lines of an error: the innermost file and line, then each file
     // that included it with the line of its include; after scanning, the top-level
-    // file alone.
-    void report_location() const;
+    // file alone. False, with nothing reported, when the report hook refused: the
+    // caller then leaves out its message too.
+    bool report_location() const;
+    // The location lines of a place recorded earlier during this scan.
+    void report_location_at(const location_t &where) const;
     // The location, then "Expecting %s, found '%s'" with the text at the position.
     void report_expecting(const char *word) const;
 
@@ -111,6 +131,8 @@ private:
     uint32_t m_realm;
     source_t *m_source = nullptr;  // innermost
     source_t *m_retired = nullptr;  // files left, freed at reset
+    report_hook_t m_hook = nullptr;
+    void *m_hook_context = nullptr;
     uint32_t m_depth = 0;
     bool m_finished = false;
     mstring_dyn_t m_top_path;
