@@ -24,6 +24,13 @@ const char *copy_of(mstring_dyn_t &out, const char *text, uint32_t length) {
     return out.c_str();
 }
 
+// True when the terminated name is the length bytes of word (which hold no zero).
+inline bool same_word(const char *name, const char *word, uint32_t length) {
+    for (uint32_t i = 0; i < length; ++i)
+        if (name[i] != word[i]) return false;
+    return name[length] == 0;
+}
+
 }  // namespace
 
 unit_load_t::unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t *opener, const char *path)
@@ -148,7 +155,7 @@ bool unit_load_t::parse() {
 const unit_descriptor_t *unit_load_t::find_class(const char *type, uint32_t length) {
     if (m_last_class) {
         const char *known = m_last_class->class_name->c_str();
-        if (strncmp(known, type, length) == 0 && known[length] == 0) return m_last_class;
+        if (same_word(known, type, length)) return m_last_class;
     }
     copy_of(m_word, type, length);
     const unit_descriptor_t *d = m_system.find_unit_type(m_word);
@@ -203,8 +210,7 @@ bool unit_load_t::parse_unit(const char *type, uint32_t type_length) {
         // found is tried first (when it is of the unit's own table, as a lookup by
         // name would find an attribute of the class before one of its parents).
         const unit_attribute_t *a = nullptr;
-        if (next && next->type != UNIT_ATTR_END && next->descriptor == d && strncmp(next->name, word, length) == 0 &&
-            next->name[length] == 0)
+        if (next && next->type != UNIT_ATTR_END && next->descriptor == d && same_word(next->name, word, length))
             a = next;
         else
             a = unit_system_t::get_attribute_descriptor(d, copy_of(m_word, word, length));

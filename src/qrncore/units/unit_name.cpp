@@ -292,22 +292,24 @@ bool unit_name_t::parse_name(const string &name, bool refuse_nameless, unit_name
 bool unit_name_t::append_tokens(const char *text, uint32_t length, unit_name_tokens_t &out) {
     const char *p = text;
     const char *const end = text + length;
-    for (;;) {
-        while (p < end && *p == '.') ++p;
-        if (p == end) return true;
+    while (p < end) {
+        if (*p == '.') {
+            ++p;
+            continue;
+        }
         // The token packed as it is read (span_to_token's rule, base 38, the first
-        // character in the lowest digit).
+        // character in the lowest digit); a long one is refused after its run.
+        const char *start = p;
         uint64_t token = 0, scale = 1;
-        uint32_t n = 0;
-        for (; p < end && *p != '.'; ++p) {
-            const uint32_t digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*p)];
-            if (!digit || ++n > NAME_TOKEN_MAX_CHARS) return false;
+        for (uint32_t digit; p < end && (digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*p)]) != 0; ++p) {
             token += digit * scale;
             scale *= NAME_TOKEN_BASE;
         }
+        if ((p < end && *p != '.') || uint32_t(p - start) > NAME_TOKEN_MAX_CHARS) return false;
         if (out.count == unit_name_tokens_t::MAX_TOKENS) return false;
         out.token[out.count++] = token;
     }
+    return true;
 }
 
 bool unit_name_t::is_valid_name(const string &name, bool refuse_nameless) {
