@@ -3,11 +3,11 @@
 // the units the file defines, sets their attributes, binds their names, turns the
 // names in pointer attributes into pointers (forward references work both ways), runs
 // the post-load hooks in file order and hands the unit trees to the caller. Names
-// met in the file are bound in a table local to the load (unit_name_table.h): a
-// defined name takes its global name when its unit is made, a pointer to a unit the
-// file has already made is stored at once, and the other pointers are kept as
-// patches that one pass fills in once the whole file is read. A load that fails
-// releases every unit it created.
+// met in the file are bound in a table local to the load (unit_name_table.h), behind
+// the scan: each is gathered with its place and bound in file order in batches (a
+// defined name takes its global name then, a pointer to a unit the file made earlier
+// is stored then), and the other pointers are kept as patches that one pass fills in
+// once the whole file is read. A load that fails releases every unit it created.
 #include <cstdint>
 
 #include "qrncore/api.h"
