@@ -5,17 +5,11 @@ namespace quarn {
 namespace {
 
 constexpr char ALPHABET[] = "0123456789abcdefghijklmnopqrstuvwxyz_";
-constexpr uint32_t BASE = 38;
-constexpr int MAX_CHARS = 12;
+constexpr uint32_t BASE = NAME_TOKEN_BASE;
+constexpr int MAX_CHARS = int(NAME_TOKEN_MAX_CHARS);
 
 // Digit value 1-37 of a character, 0 for a character outside the alphabet.
-constexpr uint32_t digit_of(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0' + 1;
-    if (c >= 'a' && c <= 'z') return c - 'a' + 11;
-    if (c >= 'A' && c <= 'Z') return c - 'A' + 11;
-    if (c == '_') return 37;
-    return 0;
-}
+constexpr uint32_t digit_of(unsigned char c) { return NAME_TOKEN_DIGITS.of[c]; }
 
 bool pack(const char *s, uint32_t n, uint64_t *value) {
     if (n > uint32_t(MAX_CHARS)) return false;

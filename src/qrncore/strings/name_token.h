@@ -11,6 +11,21 @@
 
 namespace quarn {
 
+// The digit value of each byte in a token (1-37), 0 for a byte that cannot stand in
+// one: for scanners that pack tokens as they read them.
+struct name_token_digits_t {
+    uint8_t of[256] = {};
+    constexpr name_token_digits_t() {
+        for (int c = '0'; c <= '9'; ++c) of[c] = uint8_t(c - '0' + 1);
+        for (int c = 'a'; c <= 'z'; ++c) of[c] = of[c - 'a' + 'A'] = uint8_t(c - 'a' + 11);
+        of[int('_')] = 37;
+    }
+};
+inline constexpr name_token_digits_t NAME_TOKEN_DIGITS;
+// Most characters a token holds, and the base of its digits.
+inline constexpr uint32_t NAME_TOKEN_MAX_CHARS = 12;
+inline constexpr uint32_t NAME_TOKEN_BASE = 38;
+
 // The token of text; upper-case letters read as lower-case ones and "" gives 0. False,
 // with out untouched, for any other byte or more than 12 characters.
 QRNCORE_API bool string_to_token(uint64_t &out, const string &text);

@@ -18,21 +18,17 @@ namespace quarn {
 
 namespace {
 
-constexpr uint32_t AT_END = 0xFFFFFFFFu;
-constexpr uint32_t NONE = unit_name_table_t::NONE;
-
-// The first token of file-local names (".x" is "_nameless.x").
-uint64_t nameless_token() {
-    static const uint64_t token = [] {
-        uint64_t t = 0;
-        string_to_token(t, "_nameless");
-        return t;
-    }();
-    return token;
+// The view's bytes into out.
+const char *copy_of(mstring_dyn_t &out, const char *text, uint32_t length) {
+    out.copy(string(text), 0, 0, length);
+    return out.c_str();
 }
 
-bool is_null_word(const mstring_dyn_t &text) {
-    return (text[0] | 0x20) == 'n' && strcasecmp(text.c_str(), "null") == 0;
+// True when the terminated name is the length bytes of word (which hold no zero).
+inline bool same_word(const char *name, const char *word, uint32_t length) {
+    for (uint32_t i = 0; i < length; ++i)
+        if (name[i] != word[i]) return false;
+    return name[length] == 0;
 }
 
 }  // namespace
@@ -41,7 +37,10 @@ unit_load_t::unit_load_t(file_t &file, unit_system_t &system, unit_file_opener_t
     : m_file(file), m_system(system),
       m_scanner(opener ? *opener : unit_file_opener_t::file_system(), uint32_t(file.get_fs_realm())) {
     if (path) m_path.copy(path);
+    m_scanner.set_report_hook(&unit_load_t::report_hook, this);
 }
+
+const char *unit_load_t::copy_text(const char *text, uint32_t length) { return copy_of(m_text, text, length); }
 
 unit_load_t::~unit_load_t() { reset(); }
 
@@ -67,11 +66,15 @@ void unit_load_t::release_all() {
     m_created.clear();
     m_names.clear();
     m_patches.clear();
-    m_current_patches = 0;
+    m_pending.clear();
+    m_pending_tokens.clear();
+    m_bind_patches = 0;
 }
 
 bool unit_load_t::load() {
     reset();
+    m_last_class = nullptr;
+    m_bind_failed = false;
     if (!read_file()) return false;
     // Room for the names, units and pointers a file of this size may hold at most
     // about, so the tables do not move as they fill (memory that stays unused is never
@@ -82,6 +85,8 @@ bool unit_load_t::load() {
     m_names.reserve(room, room / 4);
     m_patches.request_capacity(room);
     m_created.request_capacity(room / 2);
+    m_pending.request_capacity(PENDING_BATCH);
+    m_pending_tokens.request_capacity(PENDING_BATCH * 2);
     const bool ok = parse() && resolve_outside() && check_ownership_cycles() && apply_patches() && collect_roots() &&
                     run_post_load();
     if (!ok) {
@@ -132,69 +137,88 @@ bool unit_load_t::parse() {
         return false;
     }
     for (;;) {
-        const int r = m_scanner.identifier_or_close(m_word, "unit type name or closing bracket");
+        const char *type = nullptr;
+        uint32_t length = 0;
+        const int r = m_scanner.identifier_or_close(type, length, "unit type name or closing bracket");
         if (r < 0) return false;
         if (r == 0) break;
-        if (!parse_unit()) return false;
+        if (!parse_unit(type, length)) return false;
     }
     // Text after the closing brace fails the load: the file is not what it says.
-    if (!m_scanner.end_of_file()) return false;
+    if (!m_scanner.end_of_file() || !bind_pending()) return false;
     m_scanner.reset();
     return true;
 }
 
-bool unit_load_t::parse_unit() {
+// The class of a type name; files hold long runs of one class, so the last one found
+// is compared first.
+const unit_descriptor_t *unit_load_t::find_class(const char *type, uint32_t length) {
+    if (m_last_class) {
+        const char *known = m_last_class->class_name->c_str();
+        if (same_word(known, type, length)) return m_last_class;
+    }
+    copy_of(m_word, type, length);
     const unit_descriptor_t *d = m_system.find_unit_type(m_word);
+    if (d) m_last_class = d;
+    return d;
+}
+
+bool unit_load_t::parse_unit(const char *type, uint32_t type_length) {
+    const unit_descriptor_t *d = find_class(type, type_length);
     if (!d) {
-        m_scanner.report_location();
-        error("[unit] The '%s' is not a unit type name.", m_word.c_str());
+        if (m_scanner.report_location()) error("[unit] The '%s' is not a unit type name.", m_word.c_str());
         return false;
     }
     if (!d->create) {
-        m_scanner.report_location();
-        error("[unit] The '%s' is not an abstract unit type name.", m_word.c_str());
+        copy_of(m_word, type, type_length);
+        if (m_scanner.report_location()) error("[unit] The '%s' is not an abstract unit type name.", m_word.c_str());
         return false;
     }
     unit_base_t *unit = m_system.create_unit(*d);
     if (!unit) {
-        m_scanner.report_location();
-        error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
+        copy_of(m_word, type, type_length);
+        if (m_scanner.report_location()) error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
     }
-    if (!m_created.append(created_t{unit, unit_name_table_t::NONE})) {
+    if (!m_created.append(created_t{unit, unit_name_table_t::NONE, "", 0})) {
         unit->dispose_unowned();
-        m_scanner.report_location();
-        error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
+        copy_of(m_word, type, type_length);
+        if (m_scanner.report_location()) error("[unit] Creation of unit instance of type '%s' failed.", m_word.c_str());
         return false;
     }
     m_current = m_created.get_count() - 1;
-    m_current_patches = m_patches.get_count();
     unit->_call_pre_load();
     if (!m_scanner.expect(':', "':'")) {
         m_created.remove(m_current);
         unit->dispose_unowned();
         return false;
     }
-    if (!m_scanner.unit_name(m_unit_name) || !bind_definition(unit, m_unit_name)) return false;
+    created_t &created = m_created[m_current];
+    if (!m_scanner.unit_name(created.written, created.written_length) ||
+        !parse_written_name(created.written, created.written_length) ||
+        !gather(created.written, created.written_length, nullptr, false, 0, false))
+        return false;
     if (!m_scanner.expect('{', "'{'")) return false;
     const unit_attribute_t *next = d->attributes;
     for (;;) {
-        const int r = m_scanner.identifier_or_close(m_word, "attribute name or closing bracket");
+        const char *word = nullptr;
+        uint32_t length = 0;
+        const int r = m_scanner.identifier_or_close(word, length, "attribute name or closing bracket");
         if (r < 0) return false;
         if (r == 0) return true;
         // Files list attributes mostly in table order: the entry after the last one
-        // found is tried first.
+        // found is tried first (when it is of the unit's own table, as a lookup by
+        // name would find an attribute of the class before one of its parents).
         const unit_attribute_t *a = nullptr;
-        if (next && next->type != UNIT_ATTR_END && strcmp(next->name, m_word.c_str()) == 0 &&
-            next->descriptor == unit->get_descriptor())
+        if (next && next->type != UNIT_ATTR_END && next->descriptor == d && same_word(next->name, word, length))
             a = next;
         else
-            a = unit_system_t::get_attribute_descriptor(d, m_word);
+            a = unit_system_t::get_attribute_descriptor(d, copy_of(m_word, word, length));
         next = a ? a + 1 : nullptr;
         if (!a) {
-            m_scanner.report_location();
-            error("[unit] The unit '%s' of type '%s' has no attribute named '%s'.", m_unit_name.c_str(),
-                  class_of(unit), m_word.c_str());
+            if (m_scanner.report_location())
+                error("[unit] The unit '%s' of type '%s' has no attribute named '%s'.", unit_name_text(),
+                      class_of(unit), m_word.c_str());
             return false;
         }
         if (!parse_attribute(unit, a)) return false;
@@ -211,9 +235,10 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
         uint64_t length = 0;
         if (!m_scanner.expect(':', "':'") || !m_scanner.unsigned_value(length)) return false;
         if (length > UINT32_MAX) {
-            m_scanner.report_location();
-            error("[unit] The requested length of the array attribute '%s' of unit '%s' (of type '%s') is too large.",
-                  a->name, m_unit_name.c_str(), class_of(unit));
+            if (m_scanner.report_location())
+                error("[unit] The requested length of the array attribute '%s' of unit '%s' (of type '%s') is "
+                      "too large.",
+                      a->name, unit_name_text(), class_of(unit));
             return false;
         }
         // The length only reserves room, capped by what the rest of the text could
@@ -221,25 +246,26 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
         const uint64_t left = m_scanner.bytes_left();
         const uint32_t want = uint32_t(length < left ? length : left);
         if (!unit->request_capacity(a, want)) {
-            m_scanner.report_location();
-            error("[unit] Failed to set the requested length of the array attribute '%s' of unit '%s' (of type '%s').",
-                  a->name, m_unit_name.c_str(), class_of(unit));
+            if (m_scanner.report_location())
+                error("[unit] Failed to set the requested length of the array attribute '%s' of unit '%s' (of "
+                      "type '%s').",
+                      a->name, unit_name_text(), class_of(unit));
             return false;
         }
         return true;
     }
     uint32_t size = 0;
     if (!unit->get_size(a, &size)) {
-        m_scanner.report_location();
-        error("[unit] Failed to get the size of array attribute '%s' of unit '%s' (of type '%s').", a->name,
-              m_unit_name.c_str(), class_of(unit));
+        if (m_scanner.report_location())
+            error("[unit] Failed to get the size of array attribute '%s' of unit '%s' (of type '%s').", a->name,
+                  unit_name_text(), class_of(unit));
         return false;
     }
     if (form == 2 && index != size) {
-        m_scanner.report_location();
-        error("[unit] The values in array attribute '%s' of unit '%s' (of type '%s') must be specified in order - "
-              "trying to set the element %u of array of size %u.",
-              a->name, m_unit_name.c_str(), class_of(unit), index, size);
+        if (m_scanner.report_location())
+            error("[unit] The values in array attribute '%s' of unit '%s' (of type '%s') must be specified in order - "
+                  "trying to set the element %u of array of size %u.",
+                  a->name, unit_name_text(), class_of(unit), index, size);
         return false;
     }
     return m_scanner.expect(':', "':'") && read_value(unit, a, true, size);
@@ -248,25 +274,22 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
 void unit_load_t::report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text) {
     error("[unit] The requested value %sof the attribute '%s' of unit '%s' (of type '%s') is out of the attribute "
           "domain.",
-          value_text, a->name, m_unit_name.c_str(), class_of(unit));
+          value_text, a->name, unit_name_text(), class_of(unit));
 }
 
 void unit_load_t::report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
-    m_scanner.report_location();
+    if (m_scanner.report_location()) store_failure_message(unit, a, element, index);
+}
+
+void unit_load_t::store_failure_message(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     if (element)
-        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s[%u].", m_unit_name.c_str(),
+        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s[%u].", unit_name_text(),
               class_of(unit), a->name, index);
     else
-        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.", m_unit_name.c_str(),
+        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.", unit_name_text(),
               class_of(unit), a->name);
 }
 
-template <class T>
-bool unit_load_t::store(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index, const T &value) {
-    const bool ok = element ? unit->append_value(a, AT_END, value) : unit->set_value(a, value);
-    if (!ok) report_store_failure(unit, a, element, index);
-    return ok;
-}
 
 bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     char text[512];
@@ -276,8 +299,7 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
         if (result == UNIT_CHECK_OK) return true;
         text[0] = 0;
         describe();
-        m_scanner.report_location();
-        report_out_of_domain(unit, a, text);
+        if (m_scanner.report_location()) report_out_of_domain(unit, a, text);
         return false;
     };
     auto check = [&](unit_check_result_t result) { return check_as(result, [] {}); };
@@ -424,94 +446,48 @@ bool unit_load_t::read_enum(unit_base_t *unit, const unit_attribute_t *a, bool e
     int32_t value = 0;
     if (!is_symbol) {
         if (number < INT32_MIN || number > INT32_MAX) {
-            m_scanner.report_location();
-            error("[unit] The requested value %" PRId64 " of the attribute '%s' of unit '%s' (of type '%s') is too large.",
-                  number, a->name, m_unit_name.c_str(), class_of(unit));
+            if (m_scanner.report_location())
+                error("[unit] The requested value %" PRId64
+                      " of the attribute '%s' of unit '%s' (of type '%s') is too large.",
+                      number, a->name, unit_name_text(), class_of(unit));
             return false;
         }
         value = int32_t(number);
         if (!unit_base_t::lookup_enum_symbol(domain, value)) {
-            error("[unit] The requested value '%d' is outside the domain of the attribute '%s' of unit '%s' (of type "
-                  "'%s').",
-                  value, a->name, m_unit_name.c_str(), class_of(unit));
+            if (bind_pending())
+                error("[unit] The requested value '%d' is outside the domain of the attribute '%s' of unit '%s' (of "
+                      "type '%s').",
+                      value, a->name, unit_name_text(), class_of(unit));
             return false;
         }
     } else if (!unit_base_t::lookup_enum_value(domain, m_text, &value)) {
-        error("[unit] The requested value '%s' is outside the domain of the attribute '%s' of unit '%s' (of type '%s').",
-              m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
+        if (bind_pending())
+            error("[unit] The requested value '%s' is outside the domain of the attribute '%s' of unit '%s' (of type "
+                  "'%s').",
+                  m_text.c_str(), a->name, unit_name_text(), class_of(unit));
         return false;
     }
     return store(unit, a, element, index, value);
 }
 
-// A pointer to a unit the file made earlier is stored at once (an owned one waits: a
-// unit may only be owned once the file is known to own nothing in a circle); any other
-// stores null and leaves a patch that apply_patches fills in.
-bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
-    if (!m_scanner.unit_name(m_text)) return false;
-    if (!element) cancel_patch(a);
-    if (is_null_word(m_text)) return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
-    const uint32_t name = bind_pointer(m_text);
-    if (name == NONE) return false;
-    const bool owned = unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER;
-    if (owned) {
-        if (m_names[name].owner != NONE) {
-            m_scanner.report_location();
-            error("[unit] The unit '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
-                  "owned by something else.",
-                  m_text.c_str(), a->name, m_unit_name.c_str(), class_of(unit));
-            return false;
-        }
-    } else if (m_names[name].created != NONE && m_names[name].unit->is_alive()) {
-        unit_base_t *target = m_names[name].unit;
-        if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
-            char text[300];
-            snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
-            m_scanner.report_location();
-            report_out_of_domain(unit, a, text);
-            return false;
-        }
-        return store(unit, a, element, index, target);
-    }
-    if (!store(unit, a, element, index, static_cast<unit_base_t *>(nullptr))) return false;
-    if (!m_patches.append(patch_t{m_current, name, a, index, element, true})) {
-        m_scanner.report_location();
-        error("[unit] Out of memory while reading units from file '%s'.", path());
-        return false;
-    }
-    if (owned) m_names[name].owner = m_current;
-    return true;
-}
-
-// A new value of a single pointer attribute replaces the one a patch was to set, and
-// an owned one lets go of its claim.
-void unit_load_t::cancel_patch(const unit_attribute_t *a) {
-    for (uint32_t i = m_patches.get_count(); i > m_current_patches; --i) {
-        patch_t &p = m_patches[i - 1];
-        if (p.attribute != a || !p.live || p.element) continue;
-        p.live = false;
-        if (m_names[p.name].owner == m_current) m_names[p.name].owner = NONE;
-        return;
-    }
-}
-
 bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     if (!m_scanner.string_value(m_text)) return false;
-    if (is_null_word(m_text)) {
+    if ((m_text[0] | 0x20) == 'n' && strcasecmp(m_text.c_str(), "null") == 0) {
         if (unit_base_t::check_value(unit, a, nullptr) != UNIT_CHECK_OK) {
-            m_scanner.report_location();
-            report_out_of_domain(unit, a, "'null' ");
+            if (m_scanner.report_location()) report_out_of_domain(unit, a, "'null' ");
             return false;
         }
         return store(unit, a, element, index, static_cast<unit_base_t *>(nullptr));
     }
+    // Loading a resource does things beyond this load: the names before it are bound
+    // first, so a load that fails there loads nothing more.
+    if (!bind_pending()) return false;
     unit_resource_tie_t &tie = unit_resource_tie_t::installed();
     unit_base_t *value = tie.load(m_text, unit, a);
     if (unit_base_t::check_value(unit, a, value) != UNIT_CHECK_OK) {
         char text[300];
         snprintf(text, sizeof(text), "'%s' ", m_text.c_str());
-        m_scanner.report_location();
-        report_out_of_domain(unit, a, text);
+        if (m_scanner.report_location()) report_out_of_domain(unit, a, text);
         tie.unload(value, unit, a);
         return false;
     }
@@ -520,196 +496,6 @@ bool unit_load_t::read_resource(unit_base_t *unit, const unit_attribute_t *a, bo
         return false;
     }
     return true;
-}
-
-// Cuts the written name (".x" standing for "_nameless.x") into m_tokens; reports a
-// bad form.
-bool unit_load_t::parse_written_name(const mstring_dyn_t &written) {
-    const mstring_dyn_t *name = &written;
-    if (written[0] == '.') {
-        m_name.copy("_nameless");
-        m_name.append(written);
-        name = &m_name;
-    }
-    if (unit_name_t::parse_name(*name, false, m_tokens)) return true;
-    m_scanner.report_location();
-    error("[unit] The unit name '%s' is in wrong format.", written.c_str());
-    return false;
-}
-
-// The name goes into the load's table; one that is not file-local also takes its
-// global name here, the one time the global tree is touched for it.
-bool unit_load_t::bind_definition(unit_base_t *unit, const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return false;
-    const bool nameless = m_tokens.token[0] == nameless_token();
-    const uint32_t name = m_names.find_or_add(m_tokens, nameless);
-    if (name == NONE) {
-        m_scanner.report_location();
-        error("[unit] Out of memory while reading units from file '%s'.", path());
-        return false;
-    }
-    if (m_names[name].created != NONE) {
-        m_scanner.report_location();
-        error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
-              class_of(m_created[m_names[name].created].unit));
-        return false;
-    }
-    if (!nameless) {
-        // Units that cannot carry a name are still bound within the file, but the name
-        // must be free all the same.
-        unit_t *named = unit_cast<unit_t>(unit);
-        if (named ? !named->set_name_internal(m_tokens) : unit_name_t::find_unit(m_tokens) != nullptr) {
-            const unit_base_t *holder = unit_name_t::find_unit(m_tokens);
-            m_scanner.report_location();
-            error("[unit] The unit name '%s' is already taken by an existing unit (of type '%s').", written.c_str(),
-                  class_of(holder ? holder : unit));
-            return false;
-        }
-    }
-    m_names[name].created = m_current;
-    m_names[name].unit = unit;
-    m_created[m_current].name = name;
-    return true;
-}
-
-uint32_t unit_load_t::bind_pointer(const mstring_dyn_t &written) {
-    if (!parse_written_name(written)) return NONE;
-    const uint32_t name = m_names.find_or_add(m_tokens, m_tokens.token[0] == nameless_token());
-    if (name == NONE) {
-        m_scanner.report_location();
-        error("[unit] Out of memory while reading units from file '%s'.", path());
-    }
-    return name;
-}
-
-// The unit a name stands for: the one the file made under it, or the unit outside the
-// file found for it; null when there is none.
-unit_base_t *unit_load_t::unit_of(uint32_t name) const {
-    const unit_name_table_t::entry_t &e = m_names[name];
-    return e.unit;
-}
-
-void unit_load_t::report_dangling(unit_base_t *holder, const unit_attribute_t *a, uint32_t name) {
-    m_scanner.report_location();
-    error("[unit] The unit '%s' of type '%s' has dangling pointer (to '%s') in the attribute named '%s'.",
-          holder->name_text().c_str(), class_of(holder), m_names.text_of(name).c_str(), a->name);
-}
-
-// Names the file uses but does not define may name units outside it (never a
-// file-local one): each is looked up once.
-bool unit_load_t::resolve_outside() {
-    unit_name_tokens_t tokens;
-    for (uint32_t name = 0; name < m_names.count(); ++name) {
-        unit_name_table_t::entry_t &e = m_names[name];
-        if (e.created != NONE) continue;
-        if (!e.nameless) {
-            m_names.tokens_of(name, tokens);
-            e.unit = unit_name_t::find_unit(tokens);
-        }
-        if (!e.unit) warning("[unit] The pointer to '%s' looks like dangling pointer.", m_names.text_of(name).c_str());
-    }
-    return true;
-}
-
-// A file in which units own each other (A owns B, B owns A) would leave them holding
-// each other for ever, so it is refused before any owned pointer is set. The owner of
-// each loaded unit is known from the owned pointer that names it; walking those links
-// from every unit must end at a root.
-bool unit_load_t::check_ownership_cycles() {
-    const uint32_t n = m_created.get_count();
-    array_dyn_t<uint8_t> state;  // 0 not seen, 1 on the current walk, 2 done
-    if (!state.grow(n)) {
-        error("[unit] Out of memory while checking the owners of the units of file '%s'.", path());
-        return false;
-    }
-    auto owner_of = [&](uint32_t k) {
-        const uint32_t name = m_created[k].name;
-        return name != NONE && m_names[name].owner < n ? m_names[name].owner : NONE;
-    };
-    for (uint32_t start = 0; start < n; ++start) {
-        uint32_t k = start;
-        while (k != NONE && state[k] == 0) {
-            state[k] = 1;
-            k = owner_of(k);
-        }
-        if (k != NONE && state[k] == 1) {
-            m_scanner.report_location();
-            error("[unit] The unit '%s' (of type '%s') is owned through a cycle of owned pointers.",
-                  m_names.text_of(m_created[k].name).c_str(), class_of(m_created[k].unit));
-            return false;
-        }
-        for (k = start; k != NONE && state[k] == 1; k = owner_of(k)) state[k] = 2;
-    }
-    return true;
-}
-
-// The patches in file order: each pointer takes the unit its name stands for, tested
-// against the attribute's domain now that the class is known. Every failure is
-// reported before the load fails.
-bool unit_load_t::apply_patches() {
-    bool ok = true;
-    // The entries and the units the patches name lie anywhere in memory: each is
-    // asked for some patches ahead (the entry further than the unit it holds), so
-    // the misses overlap instead of following one another.
-    constexpr uint32_t ENTRY_AHEAD = 16, UNIT_AHEAD = 8;
-    const uint32_t count = m_patches.get_count();
-    for (uint32_t i = 0; i < count; ++i) {
-        if (i + ENTRY_AHEAD < count) __builtin_prefetch(&m_names[m_patches[i + ENTRY_AHEAD].name]);
-        if (i + UNIT_AHEAD < count) {
-            if (unit_base_t *ahead = m_names[m_patches[i + UNIT_AHEAD].name].unit) __builtin_prefetch(ahead);
-        }
-        const patch_t &p = m_patches[i];
-        unit_base_t *holder = m_created[p.holder].unit;
-        if (!p.live || !holder->is_alive()) continue;
-        const unit_attribute_t *a = p.attribute;
-        unit_base_t *target = unit_of(p.name);
-        if (!target || !target->is_alive()) {
-            report_dangling(holder, a, p.name);
-            ok = false;
-            continue;
-        }
-        if (unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER && m_names[p.name].created == NONE) {
-            m_scanner.report_location();
-            error("[unit] The unit name '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
-                  "taken.",
-                  m_names.text_of(p.name).c_str(), a->name, holder->name_text().c_str(), class_of(holder));
-            ok = false;
-            continue;
-        }
-        if (unit_base_t::check_value(holder, a, target) != UNIT_CHECK_OK) {
-            m_scanner.report_location();
-            error("[unit] The requested value '%s' of the attribute '%s' of unit '%s' (of type '%s') is out of the "
-                  "attribute domain.",
-                  m_names.text_of(p.name).c_str(), a->name, holder->name_text().c_str(), class_of(holder));
-            ok = false;
-            continue;
-        }
-        if (p.element ? holder->set_value(a, p.index, target) : holder->set_value(a, target)) continue;
-        m_scanner.report_location();
-        error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.",
-              holder->name_text().c_str(), class_of(holder), a->name);
-        ok = false;
-    }
-    return ok;
-}
-
-// The units the file made that no owned pointer took, in the order the file first
-// names them.
-bool unit_load_t::collect_roots() {
-    bool ok = true;
-    m_roots.clear();
-    for (uint32_t name = 0; name < m_names.count(); ++name) {
-        const uint32_t created = m_names[name].created;
-        if (created == NONE) continue;
-        unit_base_t *unit = m_created[created].unit;
-        if (!unit->is_alive() || unit->is_owned()) continue;
-        // A root that cannot be listed is destroyed with the temporary owner.
-        if (!m_roots.append(owner_ptr_t<unit_base_t>(unit))) {
-            error("[unit] Out of memory while collecting the roots of file '%s'.", path());
-            ok = false;
-        }
-    }
-    return ok;
 }
 
 bool unit_load_t::run_post_load() {

@@ -3,11 +3,11 @@
 // the units the file defines, sets their attributes, binds their names, turns the
 // names in pointer attributes into pointers (forward references work both ways), runs
 // the post-load hooks in file order and hands the unit trees to the caller. Names
-// met in the file are bound in a table local to the load (unit_name_table.h): a
-// defined name takes its global name when its unit is made, a pointer to a unit the
-// file has already made is stored at once, and the other pointers are kept as
-// patches that one pass fills in once the whole file is read. A load that fails
-// releases every unit it created.
+// met in the file are bound in a table local to the load (unit_name_table.h), behind
+// the scan: each is gathered with its place and bound in file order in batches (a
+// defined name takes its global name then, a pointer to a unit the file made earlier
+// is stored then), and the other pointers are kept as patches that one pass fills in
+// once the whole file is read. A load that fails releases every unit it created.
 #include <cstdint>
 
 #include "qrncore/api.h"
@@ -94,11 +94,34 @@ protected:
     void report_bad_type(unit_base_t *unit, const unit_descriptor_t &expected);
 
 private:
-    // A unit created from a definition and the entry of its name.
+    // A unit created from a definition, the entry of its name and the name as the
+    // file writes it (bytes of the scanner's text, valid while it scans).
     struct created_t {
         unit_base_t *unit;
         uint32_t name;
+        const char *written;
+        uint32_t written_length;
     };
+    // A name met while scanning, bound behind the scan in file order (bind_pending):
+    // the definition of the holder's name (attribute null) or a pointer value of it.
+    struct pending_t {
+        uint64_t hash;  // of the tokens, for the load's table
+        const unit_attribute_t *attribute;
+        const char *written;  // as written, for messages
+        unit_scanner_t::location_t where;
+        // The tokens; a name of more than two keeps them in m_pending_tokens from
+        // token[0] on.
+        uint64_t token[2];
+        uint32_t token_count;  // 0: "null"
+        uint32_t holder;       // index in m_created
+        uint32_t index;        // of the element
+        uint32_t written_length;
+        bool element;
+        bool nameless;
+    };
+    // Names gathered before they are bound: enough for the lookups ahead to overlap,
+    // few enough that the batch stays in the cache.
+    static constexpr uint32_t PENDING_BATCH = 256;
     // A pointer attribute of a unit of the load whose value waits for the end of the
     // file: the unit (its index), the attribute, the element (for arrays) and the name
     // (its entry). A later value of the same single attribute cancels it.
@@ -113,19 +136,34 @@ private:
 
     bool read_file();
     bool parse();
-    bool parse_unit();
+    const unit_descriptor_t *find_class(const char *type, uint32_t length);
+    bool parse_unit(const char *type, uint32_t type_length);
+    const char *unit_name_text();
     bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
-    bool bind_definition(unit_base_t *unit, const mstring_dyn_t &written);
-    uint32_t bind_pointer(const mstring_dyn_t &written);
-    bool parse_written_name(const mstring_dyn_t &written);
+    bool parse_written_name(const char *written, uint32_t length);
+    bool gather(const char *written, uint32_t length, const unit_attribute_t *a, bool element, uint32_t index,
+                bool null);
+    static bool report_hook(void *context);
+    bool bind_pending();
+    void pending_tokens(const pending_t &p, unit_name_tokens_t &out) const;
+    bool bind_definition(const pending_t &p);
+    bool bind_pointer(const pending_t &p);
+    bool store_bound(const pending_t &p, unit_base_t *value);
     void cancel_patch(const unit_attribute_t *a);
+    const char *copy_text(const char *text, uint32_t length);
     bool read_value(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_resource(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     bool read_enum(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    // A value for a single attribute, or appended as the next element.
     template <class T>
-    bool store(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index, const T &value);
+    bool store(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index, const T &value) {
+        const bool ok = element ? unit->append_value(a, unit_base_t::AT_END, value) : unit->set_value(a, value);
+        if (!ok) report_store_failure(unit, a, element, index);
+        return ok;
+    }
     void report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
+    void store_failure_message(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text);
 
     bool resolve_outside();
@@ -146,17 +184,24 @@ private:
     array_dyn_t<created_t> m_created;
     unit_name_table_t m_names;
     array_dyn_t<patch_t> m_patches;
-    // Patches of units before the current one end here (a cancel looks no further).
-    uint32_t m_current_patches = 0;
+    // Patches of units before the one being bound end here (a cancel looks no further).
+    uint32_t m_bind_patches = 0;
+    array_dyn_t<pending_t> m_pending;
+    array_dyn_t<uint64_t> m_pending_tokens;
+    bool m_binding = false;
+    bool m_bind_failed = false;
     array_dyn_t<owner_ptr_t<unit_base_t>> m_roots;
-    // The unit being filled: its written name and its index in m_created.
-    mstring_dyn_t m_unit_name;
+    // The unit being filled (or, while names are bound, the one whose name is
+    // bound): its index in m_created, and its written name when a message needs it.
     uint32_t m_current = 0;
+    mstring_dyn_t m_unit_name;
+    // The class of the last type name found.
+    const unit_descriptor_t *m_last_class = nullptr;
     // Scratch texts of the tokens and of a name being bound.
     mstring_dyn_t m_word;
     mstring_dyn_t m_text;
-    mstring_dyn_t m_name;
     unit_name_tokens_t m_tokens;
+    unit_name_tokens_t m_ahead;
 };
 
 }  // namespace quarn

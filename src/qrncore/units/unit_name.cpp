@@ -102,6 +102,11 @@ public:
 
     uint32_t count() const { return m_count; }
 
+    // Asks for the slot where a lookup of the key starts.
+    void prefetch(uintptr_t parent, uint64_t token) const {
+        if (m_slots) __builtin_prefetch(&m_slots[home(parent, token)]);
+    }
+
     void release() {
         if (m_slots) qrncore_system_delete_vector(m_slots);
         m_slots = nullptr;
@@ -279,16 +284,32 @@ void unit_name_t::tree_shutdown() {
 uint32_t unit_name_t::get_node_count() { return unit_name_tree_t::tree.nodes; }
 
 bool unit_name_t::parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out) {
-    name_cursor_t cursor(name.c_str());
     out.count = 0;
-    uint64_t token;
-    int r;
-    while ((r = cursor.next(token)) == 1) {
+    if (!append_tokens(name.c_str(), uint32_t(strlen(name.c_str())), out) || out.count == 0) return false;
+    return !(refuse_nameless && out.token[0] == nameless_token());
+}
+
+bool unit_name_t::append_tokens(const char *text, uint32_t length, unit_name_tokens_t &out) {
+    const char *p = text;
+    const char *const end = text + length;
+    while (p < end) {
+        if (*p == '.') {
+            ++p;
+            continue;
+        }
+        // The token packed as it is read (span_to_token's rule, base 38, the first
+        // character in the lowest digit); a long one is refused after its run.
+        const char *start = p;
+        uint64_t token = 0, scale = 1;
+        for (uint32_t digit; p < end && (digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*p)]) != 0; ++p) {
+            token += digit * scale;
+            scale *= NAME_TOKEN_BASE;
+        }
+        if ((p < end && *p != '.') || uint32_t(p - start) > NAME_TOKEN_MAX_CHARS) return false;
         if (out.count == unit_name_tokens_t::MAX_TOKENS) return false;
         out.token[out.count++] = token;
     }
-    if (r < 0 || out.count == 0) return false;
-    return !(refuse_nameless && out.token[0] == nameless_token());
+    return true;
 }
 
 bool unit_name_t::is_valid_name(const string &name, bool refuse_nameless) {
@@ -326,6 +347,17 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     auto *record = static_cast<unit_name_t *>(
         tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
+}
+
+void unit_name_t::prefetch_name(const unit_name_tokens_t &name) {
+    using tree_t = unit_name_tree_t;
+    if (!tree_t::tree.pool || name.count == 0) return;
+    unit_name_node_t *node = nullptr;
+    for (uint32_t i = 0; i + 1 < name.count; ++i) {
+        node = tree_t::find_child(node, name.token[i]);
+        if (!node) return;
+    }
+    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]);
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {

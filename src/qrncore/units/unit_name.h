@@ -42,8 +42,15 @@ public:
     // leading and doubled dots are skipped.
     static unit_t *find_unit(const string &name);
     static unit_t *find_unit(const unit_name_tokens_t &name);
+    // Asks for the memory a lookup or a take of the name will read first (the index
+    // slot of its last token), so that work in between hides the wait. Changes nothing.
+    static void prefetch_name(const unit_name_tokens_t &name);
     // Cuts a name into tokens after the form test of set_name; false for a bad form.
     static bool parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out);
+    // Appends the tokens of the length bytes at text (no terminator needed; dots
+    // between, before and after tokens are skipped) to out; false for an invalid token
+    // or more than MAX_TOKENS in all. For readers that cut names out of a larger text.
+    static bool append_tokens(const char *text, uint32_t length, unit_name_tokens_t &out);
     // The dotted name into out; false when the unit has no name or out cut it.
     bool compose_name(mstring_t &out) const;
     // The last token of the name; 0 without a name.

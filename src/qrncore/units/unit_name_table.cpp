@@ -7,20 +7,6 @@
 
 namespace quarn {
 
-namespace {
-
-uint64_t hash_of(const unit_name_tokens_t &name) {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ name.count;
-    for (uint32_t i = 0; i < name.count; ++i) {
-        h ^= name.token[i];
-        h *= 0xD6E8FEB86659FD93ull;
-        h ^= h >> 32;
-    }
-    return h;
-}
-
-}  // namespace
-
 const uint64_t *unit_name_table_t::tokens(const entry_t &e) const {
     return e.token_count <= INLINE_TOKENS ? e.token : &m_tokens[uint32_t(e.token[0])];
 }
@@ -57,8 +43,7 @@ uint64_t unit_name_table_t::hash_of_entry(uint32_t k) const {
     return hash_of(name);
 }
 
-uint32_t unit_name_table_t::find_or_add(const unit_name_tokens_t &name, bool nameless) {
-    const uint64_t hash = hash_of(name);
+uint32_t unit_name_table_t::find_or_add(const unit_name_tokens_t &name, uint64_t hash, bool nameless) {
     uint32_t slots = m_slots.get_count();
     uint32_t mask = slots - 1;
     uint32_t i = uint32_t(hash) & mask;

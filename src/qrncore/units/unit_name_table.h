@@ -42,7 +42,32 @@ public:
     bool reserve(uint32_t names, uint32_t indexed);
 
     // The entry of the name, made when it is new; NONE when memory runs out.
-    uint32_t find_or_add(const unit_name_tokens_t &name, bool nameless);
+    uint32_t find_or_add(const unit_name_tokens_t &name, bool nameless) {
+        return find_or_add(name, hash_of(name), nameless);
+    }
+    // The same with the name's hash (hash_of) computed before.
+    uint32_t find_or_add(const unit_name_tokens_t &name, uint64_t hash, bool nameless);
+    static uint64_t hash_of(const unit_name_tokens_t &name) { return hash_of(name.token, name.count); }
+    static uint64_t hash_of(const uint64_t *token, uint32_t count) {
+        uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
+        for (uint32_t i = 0; i < count; ++i) {
+            h ^= token[i];
+            h *= 0xD6E8FEB86659FD93ull;
+            h ^= h >> 32;
+        }
+        return h;
+    }
+    // Asks for the slot where a lookup of the hash starts, for a lookup to come.
+    void prefetch_slot(uint64_t hash) const {
+        if (m_slots.get_count()) __builtin_prefetch(&m_slots.get_data()[uint32_t(hash) & (m_slots.get_count() - 1)]);
+    }
+    // The entry in the slot where a lookup of the hash starts when that slot holds the
+    // hash (the name is most likely there), else NONE: for asking for the entry ahead.
+    uint32_t probable_entry(uint64_t hash) const {
+        if (!m_slots.get_count()) return NONE;
+        const slot_t &s = m_slots.get_data()[uint32_t(hash) & (m_slots.get_count() - 1)];
+        return s.entry && s.hash == hash ? s.entry - 1 : NONE;
+    }
     entry_t &operator[](uint32_t i) { return m_entries[i]; }
     const entry_t &operator[](uint32_t i) const { return m_entries[i]; }
     uint32_t count() const { return m_entries.get_count(); }

@@ -14,26 +14,45 @@
 
 namespace quarn {
 
-// One file of the include stack. Its text ends in two zero bytes, so a look one byte
-// past the last character is always safe.
-struct unit_scanner_t::source_t {
-    mstring_dyn_t path;
-    char *text = nullptr;
-    const char *pos = nullptr;
-    const char *end = nullptr;
-    uint32_t line = 1;
-    uint32_t directive_line = 0;  // the include's line in the parent
-    source_t *parent = nullptr;
-};
-
 namespace {
 
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_hex(char c) { return is_digit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-bool is_word(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
-bool is_name(char c) { return is_word(c) || c == '.'; }
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+// Character classes, one table lookup each: the scanner asks them of every byte.
+enum : uint8_t { C_LETTER = 1, C_DIGIT = 2, C_HEX = 4, C_WORD = 8, C_NAME = 16, C_BLANK = 32 };
+
+struct char_classes_t {
+    uint8_t of[256] = {};
+    constexpr char_classes_t() {
+        for (int c = 0; c < 256; ++c) {
+            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            const bool digit = c >= '0' && c <= '9';
+            const bool hex = digit || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+            const bool word = letter || digit || c == '_';
+            of[c] = uint8_t((letter ? C_LETTER : 0) | (digit ? C_DIGIT : 0) | (hex ? C_HEX : 0) |
+                            (word ? C_WORD : 0) | (word || c == '.' ? C_NAME : 0) |
+                            (c == ' ' || c == '\t' || c == '\r' ? C_BLANK : 0));
+        }
+    }
+};
+constexpr char_classes_t CHARS;
+
+// Values of hexadecimal digits, 0xFF for other bytes.
+struct hex_values_t {
+    uint8_t of[256] = {};
+    constexpr hex_values_t() {
+        for (int c = 0; c < 256; ++c) of[c] = 0xFF;
+        for (int c = 0; c < 10; ++c) of['0' + c] = uint8_t(c);
+        for (int c = 0; c < 6; ++c) of['a' + c] = of['A' + c] = uint8_t(10 + c);
+    }
+};
+constexpr hex_values_t HEX_VALUES;
+
+inline bool has(char c, uint8_t cls) { return CHARS.of[static_cast<unsigned char>(c)] & cls; }
+inline bool is_letter(char c) { return has(c, C_LETTER); }
+inline bool is_digit(char c) { return has(c, C_DIGIT); }
+inline bool is_hex(char c) { return has(c, C_HEX); }
+inline bool is_word(char c) { return has(c, C_WORD); }
+inline bool is_name(char c) { return has(c, C_NAME); }
+inline bool is_blank(char c) { return has(c, C_BLANK); }
 int hex_value(char c) { return is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 // A keyword of the text at p in any letter case, not followed by a word character.
@@ -99,34 +118,57 @@ void unit_scanner_t::start(const char *path, char *text, uint64_t size) {
 
 void unit_scanner_t::reset() {
     while (m_source) pop();
+    free_retired();
     m_finished = false;
 }
 
 void unit_scanner_t::pop() {
     source_t *s = m_source;
     m_source = s->parent;
-    free_text(s->text);
-    s->~source_t();
-    qrncore_system_delete(s);
+    s->retired = m_retired;
+    m_retired = s;
     --m_depth;
 }
+
+void unit_scanner_t::free_retired() {
+    while (source_t *s = m_retired) {
+        m_retired = s->retired;
+        free_text(s->text);
+        s->~source_t();
+        qrncore_system_delete(s);
+    }
+}
+
+const uint8_t unit_scanner_t::SKIP_CLASS[256] = {
+    1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0,  // zero, tab, line feed, carriage return
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
+    1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1,  // space, '#', '/'
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
+    1,                                               // '@'
+};
 
 const char *&unit_scanner_t::pos() { return m_source->pos; }
 
 uint64_t unit_scanner_t::bytes_left() const { return m_source ? uint64_t(m_source->end - m_source->pos) : 0; }
 
-void unit_scanner_t::report_location() const {
-    const source_t *s = m_source;
+bool unit_scanner_t::report_location() const {
+    if (m_hook && !m_hook(m_hook_context)) return false;
+    report_location_at(location());
+    return true;
+}
+
+void unit_scanner_t::report_location_at(const location_t &where) const {
+    const source_t *s = static_cast<const source_t *>(where.source);
     if (!s) {
         error("[unit] File '%s':", m_top_path.c_str());
         return;
     }
-    error("[unit] File '%s', line %u:", s->path.c_str(), s->line);
+    error("[unit] File '%s', line %u:", s->path.c_str(), where.line);
     for (; s->parent; s = s->parent) error("Included at '%s', line %u:", s->parent->path.c_str(), s->directive_line);
 }
 
 void unit_scanner_t::report_expecting(const char *word) const {
-    report_location();
+    if (!report_location()) return;
     char found[48] = "";
     if (m_source && m_source->pos < m_source->end) {
         const char *p = m_source->pos;
@@ -155,21 +197,23 @@ static inline bool skip_start(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '#' || c == '/' || c == '@';
 }
 
-bool unit_scanner_t::skip() {
+bool unit_scanner_t::skip_slow() {
     {
         // Blanks and line ends, up to a token: most calls find nothing else, and they
         // need not ask at every character whether an include line starts there. A
         // comment, an '@' or the end of the text go to the loop below, from where
         // this one stopped (the line count kept).
+        // The text's closing zero byte ends the run, so no bound is tested.
         source_t *s = m_source;
         const char *p = s->pos;
-        for (; p < s->end; ++p) {
+        for (;; ++p) {
             if (*p == '\n')
                 ++s->line;
             else if (!is_blank(*p))
                 break;
         }
         s->pos = p;
+        if (!SKIP_CLASS[static_cast<unsigned char>(*p)]) return true;
         if (p < s->end && !skip_start(*p)) return true;
     }
     for (;;) {
@@ -241,8 +285,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
     mstring_dyn_t path;
     if (name[0] == '/') {
         if (m_realm != 1) {
-            report_location();
-            error("Could not include a file, absolute paths are forbidden: '%s'.", name);
+            if (report_location()) error("Could not include a file, absolute paths are forbidden: '%s'.", name);
             return false;
         }
         path.copy(name);
@@ -252,33 +295,30 @@ bool unit_scanner_t::push(const char *name, const char *after) {
         path.append(name);
     }
     if (m_depth >= MAX_INCLUDE_DEPTH) {
-        report_location();
-        error("[unit] Includes nest deeper than %u files at '%s'.", MAX_INCLUDE_DEPTH, path.c_str());
+        if (report_location())
+            error("[unit] Includes nest deeper than %u files at '%s'.", MAX_INCLUDE_DEPTH, path.c_str());
         return false;
     }
     for (const source_t *o = s; o; o = o->parent) {
         if (strcmp(o->path.c_str(), path.c_str()) == 0) {
-            report_location();
-            error("[unit] The file '%s' includes itself.", path.c_str());
+            if (report_location()) error("[unit] The file '%s' includes itself.", path.c_str());
             return false;
         }
     }
     file_t *file = m_opener.open(path.c_str(), m_realm);
     if (!file) {
-        report_location();
-        error("Failed to open the file '%s'.", path.c_str());
+        if (report_location()) error("Failed to open the file '%s'.", path.c_str());
         return false;
     }
     const uint64_t size = file->size();
     char *text = nullptr;
     bool ok = false;
     if (size >= (uint64_t(1) << 32)) {
-        report_location();
-        error("[unit] Error while reading units from file '%s'. (Size %" PRIu64 " too big!)", path.c_str(), size);
+        if (report_location())
+            error("[unit] Error while reading units from file '%s'. (Size %" PRIu64 " too big!)", path.c_str(), size);
     } else if (!(text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 2))) ||
                (size && !file->read(text, uint32_t(size)))) {
-        report_location();
-        error("[unit] Error while reading units from file '%s'.", path.c_str());
+        if (report_location()) error("[unit] Error while reading units from file '%s'.", path.c_str());
     } else {
         ok = true;
     }
@@ -286,8 +326,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
     void *memory = ok ? qrncore_system_new(sizeof(source_t)) : nullptr;
     if (!memory) {
         if (ok) {
-            report_location();
-            error("[unit] Error while reading units from file '%s'.", path.c_str());
+            if (report_location()) error("[unit] Error while reading units from file '%s'.", path.c_str());
         }
         free_text(text);
         return false;
@@ -309,8 +348,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
 
 bool unit_scanner_t::token_ahead() {
     if (!m_finished) return true;
-    report_location();
-    error("Unexpected end of file.");
+    if (report_location()) error("Unexpected end of file.");
     return false;
 }
 
@@ -334,7 +372,7 @@ bool unit_scanner_t::expect(char c, const char *word) {
     return true;
 }
 
-int unit_scanner_t::identifier_or_close(mstring_dyn_t &out, const char *word) {
+int unit_scanner_t::identifier_or_close(const char *&start, uint32_t &length, const char *word) {
     if (!skip() || !token_ahead()) return -1;
     const char *&p = pos();
     if (*p == '}') {
@@ -345,25 +383,25 @@ int unit_scanner_t::identifier_or_close(mstring_dyn_t &out, const char *word) {
         report_expecting(word);
         return -1;
     }
-    const char *start = p;
+    start = p;
     while (is_word(*p)) ++p;
-    assign(out, start, p);
+    length = uint32_t(p - start);
     return 1;
 }
 
-bool unit_scanner_t::unit_name(mstring_dyn_t &out) {
+bool unit_scanner_t::unit_name(const char *&start, uint32_t &length) {
     if (!skip() || !token_ahead()) return false;
     const char *&p = pos();
     const char *q = p;
     const bool quoted = *q == '"';
     if (quoted) ++q;
-    const char *start = q;
+    start = q;
     while (is_name(*q)) ++q;
     if (q == start || (quoted && *q != '"')) {
         report_expecting("unit name");
         return false;
     }
-    assign(out, start, q);
+    length = uint32_t(q - start);
     p = quoted ? q + 1 : q;
     return true;
 }
@@ -519,8 +557,9 @@ bool read_real(const char *&p, float &out) {
         // The writer's form for fractions: the bits themselves, taken here directly.
         uint32_t bits = 0;
         for (int i = 1; i <= 8; ++i) {
-            if (!is_hex(q[i])) return false;
-            bits = bits << 4 | uint32_t(hex_value(q[i]));
+            const uint8_t v = HEX_VALUES.of[static_cast<unsigned char>(q[i])];
+            if (v > 15) return false;
+            bits = bits << 4 | v;
         }
         q += 9;
         if (is_name(*q) || *q == '&' || *q == '$') return false;

@@ -34,9 +34,11 @@ public:
     // The modes. Each skips what lies before its token first.
     bool magic();
     bool expect(char c, const char *word);
-    // An identifier into out (1), "}" (0), or an error (-1).
-    int identifier_or_close(mstring_dyn_t &out, const char *word);
-    bool unit_name(mstring_dyn_t &out);
+    // An identifier (1; its bytes at start, length of them), "}" (0), or an error (-1).
+    // The bytes stay valid until reset: texts of included files are kept until then.
+    int identifier_or_close(const char *&start, uint32_t &length, const char *word);
+    // A unit name, bare or quoted, as the bytes of the name (without quotes).
+    bool unit_name(const char *&start, uint32_t &length);
     bool string_value(mstring_dyn_t &out);
     bool integer(int64_t &out);
     bool unsigned_value(uint64_t &out);
@@ -52,10 +54,30 @@ public:
     bool enum_value(bool &is_symbol, mstring_dyn_t &symbol, int64_t &number);
     bool end_of_file();
 
+    // Where the scanner is: the innermost file (kept until reset) and its line.
+    struct location_t {
+        const void *source;
+        uint32_t line;
+    };
+    location_t location() const { return {m_source, m_source ? m_source->line : 0}; }
+
+    // Called before any error is reported while a text is scanned, so that the reader
+    // can first report what it found earlier and has not yet told (its own checks run
+    // behind the scan). When it returns false (it reported an error of its own, which
+    // fails the load), the scanner reports nothing more.
+    using report_hook_t = bool (*)(void *context);
+    void set_report_hook(report_hook_t hook, void *context) {
+        m_hook = hook;
+        m_hook_context = context;
+    }
+
     // The location lines of an error: the innermost file and line, then each file
     // that included it with the line of its include; after scanning, the top-level
-    // file alone.
-    void report_location() const;
+    // file alone. False, with nothing reported, when the report hook refused: the
+    // caller then leaves out its message too.
+    bool report_location() const;
+    // The location lines of a place recorded earlier during this scan.
+    void report_location_at(const location_t &where) const;
     // The location, then "Expecting %s, found '%s'" with the text at the position.
     void report_expecting(const char *word) const;
 
@@ -66,12 +88,41 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    struct source_t;
+    // One file of the include stack. Its text ends in two zero bytes, so a look one byte
+    // past the last character is always safe.
+    struct source_t {
+        mstring_dyn_t path;
+        char *text = nullptr;
+        const char *pos = nullptr;
+        const char *end = nullptr;
+        uint32_t line = 1;
+        uint32_t directive_line = 0;  // the include's line in the parent
+        source_t *parent = nullptr;
+        source_t *retired = nullptr;  // the next of the retired list
+    };
 
-    bool skip();
+    // Skips blanks, line ends, comments and include lines before a token. Most tokens
+    // follow one blank or none: a look at the first character settles those inline.
+    bool skip() {
+        const char *p = m_source->pos;
+        if (!SKIP_CLASS[static_cast<unsigned char>(p[0])]) return true;
+        if (p[0] == ' ' && !SKIP_CLASS[static_cast<unsigned char>(p[1])]) {
+            m_source->pos = p + 1;
+            return true;
+        }
+        return skip_slow();
+    }
+    bool skip_slow();
     bool include_line(const char *&p);
     bool push(const char *name, const char *after);
+    // Leaves the innermost file; its text is kept (retired) until reset, so that the
+    // bytes handed out as names stay valid for the whole load.
     void pop();
+    void free_retired();
+
+    // 1 for the bytes skip must look at (blanks, line ends, '#', '/', '@' and the
+    // zero byte that ends every text), 0 for those that may start a token.
+    static const uint8_t SKIP_CLASS[256];
     // After skip: true when a token may follow (reports the unexpected end otherwise).
     bool token_ahead();
     const char *&pos();
@@ -79,6 +130,9 @@ private:
     unit_file_opener_t &m_opener;
     uint32_t m_realm;
     source_t *m_source = nullptr;  // innermost
+    source_t *m_retired = nullptr;  // files left, freed at reset
+    report_hook_t m_hook = nullptr;
+    void *m_hook_context = nullptr;
     uint32_t m_depth = 0;
     bool m_finished = false;
     mstring_dyn_t m_top_path;

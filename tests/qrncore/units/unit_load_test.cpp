@@ -393,6 +393,45 @@ TEST_F(unit_load, a_dead_proxy_in_the_grown_name_list) {
 // defined under names in it; names of one, two and more tokens (the longer ones found
 // through their entries), each pointing back at a unit made before it and forward at
 // one made after it.
+// Names are bound behind the scan; a name's failure is still the load's first error,
+// told with the place of the name, and nothing found after it is reported.
+TEST_F(unit_load, a_name_failure_comes_before_what_the_scan_finds_later) {
+    std::string many;  // more names than one batch of the binding holds
+    for (int i = 0; i < 400; ++i) many += "test_node : m" + std::to_string(i) + " { link: m0 }\n";
+    m_opener.files["/data/dup.txt"] = "\ntest_node : a { }\n";
+    struct {
+        std::string body;
+        std::vector<std::string> errors;
+    } const cases[] = {
+        {"test_node : a { }\ntest_node : a { }\ntest_node : b { value: x }\n",
+         {"[unit] File '/data/test.txt', line 4:",
+          "[unit] The unit name 'a' is already taken by an existing unit (of type 'test_node')."}},
+        {many + "test_node : m7 { }\n}\n} trailing\n",
+         {"[unit] File '/data/test.txt', line 403:",
+          "[unit] The unit name 'm7' is already taken by an existing unit (of type 'test_node')."}},
+        {"test_node : a { }\n@include \"dup.txt\"\ntest_node : b { nothing: 1 }\n",
+         {"[unit] File '/data/dup.txt', line 2:", "Included at '/data/test.txt', line 4:",
+          "[unit] The unit name 'a' is already taken by an existing unit (of type 'test_node')."}},
+        {"test_node : a { child: c }\ntest_node : b {\n child: c\n}\nno_such : x { }\n",
+         {"[unit] File '/data/test.txt', line 5:",
+          "[unit] The unit 'c', referenced in the attribute 'child' of unit 'b' (of type 'test_node') is already "
+          "owned by something else."}},
+        {"test_all : e { }\ntest_all : e { }\ntest_all : f { enum: nine }\n",
+         {"[unit] File '/data/test.txt', line 4:",
+          "[unit] The unit name 'e' is already taken by an existing unit (of type 'test_all')."}},
+    };
+    for (const auto &c : cases) {
+        message_capture_t log;
+        m_loader.reset();
+        unit_system_t::clean_garbage();
+        const uint32_t before = live();
+        EXPECT_FALSE(load(file_of(c.body)));
+        unit_system_t::clean_garbage();
+        EXPECT_EQ(live(), before);
+        EXPECT_EQ(log.texts(message_t::ERROR), c.errors) << c.body.substr(0, 200);
+    }
+}
+
 TEST_F(unit_load, many_names_of_every_length_bind_across_the_index_growing) {
     constexpr int UNITS = 400;
     auto name_of = [](int i) {
