@@ -15,16 +15,6 @@ namespace {
 
 constexpr uint32_t NONE = unit_name_table_t::NONE;
 
-// The first token of file-local names (".x" is "_nameless.x").
-uint64_t nameless_token() {
-    static const uint64_t token = [] {
-        uint64_t t = 0;
-        string_to_token(t, "_nameless");
-        return t;
-    }();
-    return token;
-}
-
 bool is_null_word(const char *text, uint32_t length) { return length == 4 && strncasecmp(text, "null", 4) == 0; }
 
 }  // namespace
@@ -46,7 +36,7 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
 // bad form.
 bool unit_load_t::parse_written_name(const char *written, uint32_t length) {
     m_tokens.count = 0;
-    if (written[0] == '.') m_tokens.token[m_tokens.count++] = nameless_token();
+    if (written[0] == '.') m_tokens.token[m_tokens.count++] = unit_name_t::nameless_token();
     if (unit_name_t::append_tokens(written, length, m_tokens) && m_tokens.count) return true;
     if (m_scanner.report_location()) error("[unit] The unit name '%s' is in wrong format.", copy_text(written, length));
     return false;
@@ -75,7 +65,7 @@ bool unit_load_t::gather(const char *written, uint32_t length, const unit_attrib
                 index,
                 length,
                 element,
-                count && m_tokens.token[0] == nameless_token()};
+                count && m_tokens.token[0] == unit_name_t::nameless_token()};
     bool ok = true;
     if (count > 2) {
         p.token[0] = m_pending_tokens.get_count();

@@ -163,7 +163,9 @@ private:
     const char *m_p;
 };
 
-uint64_t nameless_token() {
+}  // namespace
+
+uint64_t unit_name_t::nameless_token() {
     static const uint64_t token = [] {
         uint64_t t = 0;
         string_to_token(t, "_nameless");
@@ -171,8 +173,6 @@ uint64_t nameless_token() {
     }();
     return token;
 }
-
-}  // namespace
 
 // The library-wide tree: the two ring heads of the root, the node pool and the index.
 struct unit_name_tree_t {

@@ -65,6 +65,8 @@ public:
     static bool is_valid_name(const string &name, bool refuse_nameless);
     // True when the first token of name is "_nameless" (any case).
     static bool is_nameless_name(const string &name);
+    // The token "_nameless", the first token of every file-local and nameless name.
+    static uint64_t nameless_token();
 
     // True while the unit is linked into the tree (dead or not).
     bool has_name() const { return m_next != nullptr; }
