@@ -42,7 +42,7 @@ unset LP_NUM_THREADS
 
 # Each benchmark by its exact name: the core's pairs, then the game's figures.
 core='^(bm_unit_file_read|bm_rapidjson_dom_parse|bm_vptrhash_put|bm_unordered_map_put|bm_crc32_(quarn|zlib)/1048576)$'
-game='^(BM_hunt_frame/targets:0/herd:0/.*|BM_boot_to_menu_and_quit/.*|BM_render_frame/.*)$'
+game='^(BM_hunt_frame/targets:0/herd:0/.*|BM_boot_to_menu/.*|BM_render_frame/.*)$'
 
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -67,13 +67,10 @@ if [ -n "$(git -C "$root" status --porcelain --untracked-files=no -- . ':!docs/p
 fi
 cpu=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 
-# The frames the boot benchmark's script plays: the frame of its last action.
-script_frames=$(awk '!/^#/ && NF { n = $1 } END { print n + 0 }' "$root/data/run/menu_quit.script")
-
 status=0
 FIG_STARTED=$started FIG_MINUTES=$minutes FIG_COMMIT=$commit FIG_CPU=$cpu FIG_CORES=$(nproc) \
   FIG_LOAD_START=$load_start FIG_LOAD_END=$load_end FIG_CORE_REPS=$core_reps \
-  FIG_GAME_REPS=$game_reps FIG_SCRIPT_FRAMES=$script_frames \
+  FIG_GAME_REPS=$game_reps \
   python3 - "$out/core.json" "$out/game.json" "$out/performance.md" <<'EOF' || status=$?
 import json, os, sys
 
@@ -142,9 +139,10 @@ pair("3. hash insert (2964 keys) vs std::unordered_map", "bm_vptrhash_put", "bm_
 pair("4. CRC-32 of 1 MiB vs zlib", "bm_crc32_quarn/1048576", "bm_crc32_zlib/1048576",
      "bytes_per_second", 1e-9, "GB/s", 0.8, "≥ 0.8×", 2)
 
-# 5. Boot to the menu and quit: wall clock of the whole program's run.
-boot = median(game, "BM_boot_to_menu_and_quit/min_time:3.000/real_time", "real_time")
-alone("5. boot to the main menu and quit (whole run, wall clock)", f"{num(boot)} ms", boot, 300.0, "≤ 300 ms")
+# 5. Boot to the first frame of the main menu: wall clock of the program's run, which
+#    quits right after that frame.
+boot = median(game, "BM_boot_to_menu/min_time:3.000/real_time", "real_time")
+alone("5. boot to the first main-menu frame, then quit (wall clock)", f"{num(boot)} ms", boot, 300.0, "≤ 300 ms")
 
 # 6. The frame drawn by the renderer at the game's mode: wall clock.
 render_name = "BM_render_frame/iterations:60/manual_time"
@@ -203,12 +201,13 @@ lines += [
     "4. CRC-32 of 1 MiB (`bm_crc32_quarn`, bench/qrncore/checksum_bench.cpp) beside",
     "   zlib's `crc32`; the ratio is of bytes a second. Goal: at least 0.8 of zlib's",
     "   rate. Analysis: docs/numerics.md.",
-    "5. The built program booted to the main menu and quit through the quit question",
-    "   by `menu_quit.script` on the fixed clock, in fresh folders, start to exit",
-    "   (`BM_boot_to_menu_and_quit`, bench/game/program_bench.cpp); wall clock. The run",
-    f"   includes every frame the script plays ({env['FIG_SCRIPT_FRAMES']} frames of 40 ms, each drawn at",
-    "   1024 × 768 on the software rasteriser), not the boot alone. Goal: 300 ms.",
-    "   Analysis: docs/game-process.md.",
+    "5. The built program booted to the main menu by `boot_menu.script` on the fixed",
+    "   clock, in fresh folders (`BM_boot_to_menu`, bench/game/program_bench.cpp);",
+    "   wall clock from the program's start to its exit. A key ends the start screen at",
+    "   the earliest frame, the background map starts and the first frame of the main",
+    "   menu over it is drawn at 1024 × 768 on the software rasteriser and presented;",
+    "   the run quits right after that frame, so the figure is the boot to the menu",
+    "   plus the program's shutdown. Goal: 300 ms. Analysis: docs/game-process.md.",
     "6. One frame of round 1 (20 targets, a herd of 20) drawn by the renderer plug-in",
     "   \"lib/gl\" at the game's mode, 1024 × 768, off-screen on Mesa's software",
     "   rasteriser (llvmpipe, a thread a core) and one pixel read back",

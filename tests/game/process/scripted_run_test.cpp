@@ -237,6 +237,71 @@ std::string picture_name(int i, const char *extension) {
     return name;
 }
 
+// The line of the fixed clock's record: the run's passes and game time.
+std::string clock_record(const std::vector<std::string> &log) {
+    for (const std::string &line : log)
+        if (line.rfind("[sys] fixed clock: ", 0) == 0) return line;
+    return "";
+}
+
+// The boot benchmark's script (bench/game/program_bench.cpp) ends its run right after
+// the first frame of the main menu: the run starts the background map and quits.
+// F10 pressed in an input frame pictures the frame of the next pass, so the script
+// with F10 in its last input frame pictures the run's last frame, in a run of as many
+// passes: the main menu over the drawn map. F10 a frame earlier pictures the start
+// screen: the run's last frame is the menu's first.
+TEST(scripted_run, the_boot_script_quits_right_after_the_first_frame_of_the_main_menu) {
+    program_copy_t program;
+    program.add_build_plugins();
+    const program_result_t boot = run_script(program, "boot_menu.script");
+    expect_scripted_run(program, boot, {"menu", "Loading landscape [/map/", "[game] ...load successful"});
+    const std::string record = clock_record(boot.log);
+    EXPECT_NE(record, "");
+
+    // The script's lines, and where its last input frame's lines start.
+    std::vector<std::string> lines;
+    std::istringstream text(read_text(test_bin_dir() + "/boot_menu.script"));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    int last_frame = 0;
+    size_t last_start = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty() || lines[i][0] == '#') continue;
+        const int frame = std::stoi(lines[i]);
+        if (frame > last_frame) last_frame = frame, last_start = i;
+    }
+    ASSERT_GT(last_frame, 1);
+
+    std::vector<std::string> args = {"-lenv", "g_screenshot_ui=1"};
+    args.insert(args.end(), SMALL_MODE.begin(), SMALL_MODE.end());
+    for (const int frame : {last_frame, last_frame - 1}) {
+        std::vector<std::string> pictured = lines;
+        pictured.insert(pictured.begin() + std::ptrdiff_t(last_start), std::to_string(frame) + " key f10 down");
+        const std::string script = program.file("pictured.script");
+        std::ofstream out(script, std::ios::binary | std::ios::trunc);
+        for (const std::string &line : pictured) out << line << "\n";
+        out.close();
+        program.fresh_user_folders();
+        const program_result_t shot = program.run_with({std::string("FERNWOLD_FIXED_STEP_US=") + STEP_USEC,
+                                                        "FERNWOLD_INPUT_SCRIPT=" + script,
+                                                        "FERNWOLD_SCREENSHOT_DRAW_LOGS=1"},
+                                                       args);
+        EXPECT_EQ(shot.exit_code, 0) << shot.err;
+        EXPECT_EQ(clock_record(shot.log), record) << "F10 changes nothing of the run";
+        const std::string draw_log = read_text(program.home_file(picture_name(0, "draw")));
+        logged_frame_t drawn;
+        std::string error;
+        ASSERT_TRUE(read_logged_frame(draw_log, drawn, error)) << error;
+        const bool menu = draw_log.find("\"/system/ui/menu/mainmenu.mat\"") != std::string::npos;
+        if (frame == last_frame) {
+            EXPECT_TRUE(menu) << "the run's last frame shows the main menu's rows";
+            EXPECT_FALSE(drawn.draws.empty()) << "the run's last frame draws the background map";
+        } else {
+            EXPECT_FALSE(menu) << "the frame before the run's last is the start screen's";
+            EXPECT_TRUE(drawn.draws.empty()) << "the frame before the run's last is the start screen's";
+        }
+    }
+}
+
 // Round 1 as the run command plays it (scripts/run.sh, with "g_screenshot_ui" so that
 // the pictures show the UI, and the draw logs beside them), twice at once in two
 // copies of the program; made once for the cases that read the runs.

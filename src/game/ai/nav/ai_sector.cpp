@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "qrncore/collections/arrays/array_check.h"
@@ -32,7 +33,10 @@ namespace {
 
 // Takes the file's fields one by one. It knows the bytes left from the start, so
 // that a count can be weighed against them before anything is made for it; a field
-// past the end fails without reading.
+// past the end fails without reading. The file is read in chunks: a sector holds
+// tens of thousands of fields, and a read of the file for each of them (a call into
+// the system for every four bytes of an archive's member) took a good part of a
+// map's start.
 class field_reader_t {
 public:
     field_reader_t(file_t &file, uint64_t left) : m_file(file), m_left(left) {}
@@ -58,14 +62,33 @@ public:
     }
 
 private:
+    static constexpr uint32_t CHUNK = 16u << 10;
+
     bool take(uint8_t *buf, uint32_t len) {
-        if (m_left < len || !m_file.read(buf, len)) return false;
+        if (m_left < len) return false;
+        if (m_end - m_next < len && !refill()) return false;
+        memcpy(buf, m_chunk + m_next, len);
+        m_next += len;
         m_left -= len;
+        return true;
+    }
+    // The bytes not taken yet go to the chunk's start and the file's next bytes
+    // after them, as many as fit and the file has left.
+    bool refill() {
+        const uint32_t kept = m_end - m_next;
+        memmove(m_chunk, m_chunk + m_next, kept);
+        const uint64_t unread = m_left - kept;
+        const uint32_t more = unread < CHUNK - kept ? uint32_t(unread) : CHUNK - kept;
+        if (more && !m_file.read(m_chunk + kept, more)) return false;
+        m_next = 0;
+        m_end = kept + more;
         return true;
     }
 
     file_t &m_file;
     uint64_t m_left;
+    uint8_t m_chunk[CHUNK];
+    uint32_t m_next = 0, m_end = 0;  // the chunk's bytes not taken yet
 };
 
 float squared_length_xz(const vec3_t &a, const vec3_t &b) {
