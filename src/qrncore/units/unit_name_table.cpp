@@ -11,8 +11,14 @@ const uint64_t *unit_name_table_t::tokens(const entry_t &e) const {
     return e.token_count <= INLINE_TOKENS ? e.token : &m_tokens[uint32_t(e.token[0])];
 }
 
+// Compared token by token in place: names are mostly one to three tokens, for which a
+// call of memcmp costs more than the comparison.
 bool unit_name_table_t::same(const entry_t &e, const unit_name_tokens_t &name) const {
-    return e.token_count == name.count && memcmp(tokens(e), name.token, sizeof(uint64_t) * name.count) == 0;
+    if (e.token_count != name.count) return false;
+    const uint64_t *t = tokens(e);
+    for (uint32_t i = 0; i < name.count; ++i)
+        if (t[i] != name.token[i]) return false;
+    return true;
 }
 
 bool unit_name_table_t::reserve(uint32_t names, uint32_t indexed) {
