@@ -75,6 +75,7 @@ bool unit_load_t::load() {
     reset();
     m_last_class = nullptr;
     m_bind_failed = false;
+    m_nameless_token = unit_name_t::nameless_token();
     if (!read_file()) return false;
     // Room for the names, units and pointers a file of this size may hold at most
     // about, so the tables do not move as they fill (memory that stays unused is never

@@ -202,6 +202,8 @@ private:
     mstring_dyn_t m_text;
     unit_name_tokens_t m_tokens;
     unit_name_tokens_t m_ahead;
+    // The first token of file-local names, asked for once per load.
+    uint64_t m_nameless_token = 0;
 };
 
 }  // namespace quarn

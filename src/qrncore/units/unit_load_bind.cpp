@@ -36,7 +36,7 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
 // bad form.
 bool unit_load_t::parse_written_name(const char *written, uint32_t length) {
     m_tokens.count = 0;
-    if (written[0] == '.') m_tokens.token[m_tokens.count++] = unit_name_t::nameless_token();
+    if (written[0] == '.') m_tokens.token[m_tokens.count++] = m_nameless_token;
     if (unit_name_t::append_tokens(written, length, m_tokens) && m_tokens.count) return true;
     if (m_scanner.report_location()) error("[unit] The unit name '%s' is in wrong format.", copy_text(written, length));
     return false;
@@ -65,7 +65,7 @@ bool unit_load_t::gather(const char *written, uint32_t length, const unit_attrib
                 index,
                 length,
                 element,
-                count && m_tokens.token[0] == unit_name_t::nameless_token()};
+                count && m_tokens.token[0] == m_nameless_token};
     bool ok = true;
     if (count > 2) {
         p.token[0] = m_pending_tokens.get_count();
