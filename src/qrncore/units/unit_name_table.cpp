@@ -100,10 +100,13 @@ mstring_dyn_t unit_name_table_t::text_of(uint32_t i) const {
     return out;
 }
 
+// A slot is only ever filled for an entry, so a table without entries has every slot
+// free already: clearing it again (a loader's reset after its load) touches nothing.
 void unit_name_table_t::clear() {
+    const bool used = m_entries.get_count() != 0;
     m_entries.clear();
     m_tokens.clear();
-    if (m_slots.get_count()) memset(m_slots.get_data(), 0, sizeof(slot_t) * m_slots.get_count());
+    if (used && m_slots.get_count()) memset(m_slots.get_data(), 0, sizeof(slot_t) * m_slots.get_count());
 }
 
 }  // namespace quarn
