@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <string>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "qrncore/qrnutils/ufs/file.h"
 #include "qrncore/qrnutils/ufs/mem_file.h"
 #include "qrncore/units/unit_class.h"
@@ -43,8 +47,23 @@ namespace {
 
 constexpr uint32_t UNITS = 100000;
 
+// Both peers build some tens of megabytes and let them go every iteration. The C
+// runtime's heap would otherwise give that memory back to the kernel whenever its
+// free top passes a threshold that moves with the history of the process, and take
+// it again page by page on the next iteration: a figure of page faults, not of
+// parsing, that came and went between runs (a peer's time doubled or quadrupled).
+// Blocks up to the largest these iterations make come from the heap, which keeps
+// what it has.
+void keep_heap() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+#endif
+}
+
 struct world_t {
     world_t() : system(bank) {
+        keep_heap();
         system.set_default();
         bench_u::register_class(bank);
     }

@@ -1,5 +1,6 @@
 // The typed attribute accessors: values read and written through attribute records.
 #include "qrncore/strings/name_token.h"
+#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_base.h"
 #include "qrncore/units/unit_resource_tie.h"
@@ -24,11 +25,17 @@ bool get_plain(unit_base_t *unit, const unit_attribute_t *a, T *out) {
     return true;
 }
 
+// The store of a plain kind, the class test done.
 template <uint32_t CODE, class T>
-bool set_plain(unit_base_t *unit, const unit_attribute_t *a, const T &value) {
-    if (!usable(unit, a) || a->type != CODE) return false;
+bool set_plain_known(unit_base_t *unit, const unit_attribute_t *a, const T &value) {
+    if (a->type != CODE) return false;
     slot<CODE>(unit, a) = value;
     return true;
+}
+
+template <uint32_t CODE, class T>
+bool set_plain(unit_base_t *unit, const unit_attribute_t *a, const T &value) {
+    return usable(unit, a) && set_plain_known<CODE>(unit, a, value);
 }
 
 }  // namespace
@@ -66,6 +73,18 @@ bool unit_base_t::set_value(const unit_attribute_t *a, const vec3_t &value) {
 bool unit_base_t::get_value(const unit_attribute_t *a, vec4_t *out) { return get_plain<UNIT_ATTR_VEC4>(this, a, out); }
 bool unit_base_t::set_value(const unit_attribute_t *a, const vec4_t &value) {
     return set_plain<UNIT_ATTR_VEC4>(this, a, value);
+}
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, float value) {
+    return set_plain_known<UNIT_ATTR_FLOAT>(unit, a, value);
+}
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value) {
+    return set_plain_known<UNIT_ATTR_VEC2>(unit, a, value);
+}
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value) {
+    return set_plain_known<UNIT_ATTR_VEC3>(unit, a, value);
+}
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value) {
+    return set_plain_known<UNIT_ATTR_VEC4>(unit, a, value);
 }
 bool unit_base_t::get_value(const unit_attribute_t *a, mat4_t *out) { return get_plain<UNIT_ATTR_MATRIX>(this, a, out); }
 bool unit_base_t::set_value(const unit_attribute_t *a, const mat4_t &value) {
@@ -119,12 +138,15 @@ bool unit_base_t::get_value(const unit_attribute_t *a, int32_t *out) {
 }
 
 bool unit_base_t::set_value(const unit_attribute_t *a, int32_t value) {
-    if (!usable(this, a)) return false;
+    return usable(this, a) && set_known_value(this, a, value);
+}
+
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, int32_t value) {
     switch (a->type) {
     case UNIT_ATTR_INT32:
     case UNIT_ATTR_INT32_B:
-    case UNIT_ATTR_ENUM: slot<UNIT_ATTR_INT32>(this, a) = value; return true;
-    case UNIT_ATTR_INT64: slot<UNIT_ATTR_INT64>(this, a) = value; return true;
+    case UNIT_ATTR_ENUM: slot<UNIT_ATTR_INT32>(unit, a) = value; return true;
+    case UNIT_ATTR_INT64: slot<UNIT_ATTR_INT64>(unit, a) = value; return true;
     default: return false;
     }
 }
@@ -140,13 +162,16 @@ bool unit_base_t::get_value(const unit_attribute_t *a, uint32_t *out) {
 }
 
 bool unit_base_t::set_value(const unit_attribute_t *a, uint32_t value) {
-    if (!usable(this, a)) return false;
+    return usable(this, a) && set_known_value(this, a, value);
+}
+
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, uint32_t value) {
     switch (a->type) {
     case UNIT_ATTR_UINT32:
     case UNIT_ATTR_UINT32_B:
-    case UNIT_ATTR_UINT32_PLAIN: slot<UNIT_ATTR_UINT32>(this, a) = value; return true;
+    case UNIT_ATTR_UINT32_PLAIN: slot<UNIT_ATTR_UINT32>(unit, a) = value; return true;
     case UNIT_ATTR_TOKEN:
-    case UNIT_ATTR_UINT64: slot<UNIT_ATTR_UINT64>(this, a) = value; return true;
+    case UNIT_ATTR_UINT64: slot<UNIT_ATTR_UINT64>(unit, a) = value; return true;
     default: return false;
     }
 }
@@ -166,6 +191,10 @@ bool unit_base_t::set_value(const unit_attribute_t *a, int64_t value) {
     return set_plain<UNIT_ATTR_INT64>(this, a, value);
 }
 
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, int64_t value) {
+    return set_plain_known<UNIT_ATTR_INT64>(unit, a, value);
+}
+
 bool unit_base_t::get_value(const unit_attribute_t *a, uint64_t *out) {
     if (!usable(this, a)) return false;
     switch (a->type) {
@@ -179,9 +208,12 @@ bool unit_base_t::get_value(const unit_attribute_t *a, uint64_t *out) {
 }
 
 bool unit_base_t::set_value(const unit_attribute_t *a, uint64_t value) {
-    if (!usable(this, a)) return false;
+    return usable(this, a) && set_known_value(this, a, value);
+}
+
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, uint64_t value) {
     if (a->type != UNIT_ATTR_TOKEN && a->type != UNIT_ATTR_UINT64) return false;
-    slot<UNIT_ATTR_UINT64>(this, a) = value;
+    slot<UNIT_ATTR_UINT64>(unit, a) = value;
     return true;
 }
 
@@ -196,11 +228,14 @@ bool unit_base_t::get_value(const unit_attribute_t *a, unit_base_t **out) {
 }
 
 bool unit_base_t::set_value(const unit_attribute_t *a, unit_base_t *value) {
-    if (!usable(this, a)) return false;
+    return usable(this, a) && set_known_value(this, a, value);
+}
+
+bool set_known_value(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value) {
     switch (a->type) {
-    case UNIT_ATTR_OWNER: slot<UNIT_ATTR_OWNER>(this, a).reset(value); return true;
-    case UNIT_ATTR_REF: slot<UNIT_ATTR_REF>(this, a) = value; return true;
-    case UNIT_ATTR_RESOURCE: return unit_resource_tie_t::installed().set_value(this, a, value);
+    case UNIT_ATTR_OWNER: slot<UNIT_ATTR_OWNER>(unit, a).reset(value); return true;
+    case UNIT_ATTR_REF: slot<UNIT_ATTR_REF>(unit, a) = value; return true;
+    case UNIT_ATTR_RESOURCE: return unit_resource_tie_t::installed().set_value(unit, a, value);
     default: return false;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "qrncore/strings/name_token.h"
 #include "qrncore/system/messages.h"
+#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_base.h"
 #include "qrncore/units/unit_resource_tie.h"
@@ -50,8 +51,7 @@ unit_check_result_t range(T value, T minimum, T maximum) {
 }
 
 template <int N, uint32_t CODE>
-unit_check_result_t check_vector(const unit_base_t *unit, const unit_attribute_t *a, const vec_t<float, N> &v) {
-    if (unit_check_result_t r = check_target(unit, a)) return r;
+unit_check_result_t check_vector(const unit_attribute_t *a, const vec_t<float, N> &v) {
     if (!is_code(a, CODE)) return UNIT_CHECK_WRONG_OVERLOAD;
     const unit_attr_t<CODE> *d = domain_of<CODE>(a);
     if (!d) return UNIT_CHECK_OK;
@@ -67,8 +67,7 @@ unit_check_result_t check_free(const unit_base_t *unit, const unit_attribute_t *
 }
 
 // The shared body of the integer overloads, over the value widened to 64 bits.
-unit_check_result_t check_integer(const unit_base_t *unit, const unit_attribute_t *a, uint64_t bits) {
-    if (unit_check_result_t r = check_target(unit, a)) return r;
+unit_check_result_t check_integer(const unit_attribute_t *a, uint64_t bits) {
     const int64_t signed_value = int64_t(bits);
     const bool fits_int32 = signed_value >= INT32_MIN && signed_value <= INT32_MAX;
     switch (a->type) {
@@ -148,6 +147,10 @@ unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value) {
     if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_known_value(a, value);
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, unit_base_t *value) {
     if (a->type < UNIT_ATTR_OWNER || a->type > UNIT_ATTR_RESOURCE_ARRAY) return UNIT_CHECK_WRONG_OVERLOAD;
     const auto *d = static_cast<const unit_attr_unit_domain_t *>(a->domain);
     if (a->type >= UNIT_ATTR_RESOURCE) {
@@ -168,21 +171,40 @@ unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, float value) {
     if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_known_value(a, value);
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, float value) {
     if (!is_code(a, UNIT_ATTR_FLOAT)) return UNIT_CHECK_WRONG_OVERLOAD;
     const auto *d = domain_of<UNIT_ATTR_FLOAT>(a);
     return d ? range(value, d->minimum, d->maximum) : UNIT_CHECK_OK;
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value) {
-    return check_vector<2, UNIT_ATTR_VEC2>(unit, a, value);
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_vector<2, UNIT_ATTR_VEC2>(a, value);
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, const vec2_t &value) {
+    return check_vector<2, UNIT_ATTR_VEC2>(a, value);
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value) {
-    return check_vector<3, UNIT_ATTR_VEC3>(unit, a, value);
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_vector<3, UNIT_ATTR_VEC3>(a, value);
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, const vec3_t &value) {
+    return check_vector<3, UNIT_ATTR_VEC3>(a, value);
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value) {
-    return check_vector<4, UNIT_ATTR_VEC4>(unit, a, value);
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_vector<4, UNIT_ATTR_VEC4>(a, value);
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, const vec4_t &value) {
+    return check_vector<4, UNIT_ATTR_VEC4>(a, value);
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, const mat4_t &) {
@@ -220,20 +242,30 @@ unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, int32_t value) {
-    return check_integer(unit, a, uint64_t(int64_t(value)));
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_integer(a, uint64_t(int64_t(value)));
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, uint32_t value) {
-    return check_integer(unit, a, uint64_t(value));
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_integer(a, uint64_t(value));
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, int64_t value) {
-    return check_integer(unit, a, uint64_t(value));
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_integer(a, uint64_t(value));
 }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, uint64_t value) {
-    return check_integer(unit, a, value);
+    if (unit_check_result_t r = check_target(unit, a)) return r;
+    return check_integer(a, value);
 }
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, int64_t value) {
+    return check_integer(a, uint64_t(value));
+}
+
+unit_check_result_t check_known_value(const unit_attribute_t *a, uint64_t value) { return check_integer(a, value); }
 
 unit_check_result_t unit_base_t::check_value(const unit_base_t *unit, const unit_attribute_t *a, bool) {
     return check_free(unit, a, UNIT_ATTR_BOOL);

@@ -11,6 +11,7 @@
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit.h"
+#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_resource_tie.h"
 
@@ -75,6 +76,7 @@ bool unit_load_t::load() {
     reset();
     m_last_class = nullptr;
     m_bind_failed = false;
+    m_nameless_token = unit_name_t::nameless_token();
     if (!read_file()) return false;
     // Room for the names, units and pointers a file of this size may hold at most
     // about, so the tables do not move as they fill (memory that stays unused is never
@@ -271,6 +273,34 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
     return m_scanner.expect(':', "':'") && read_value(unit, a, true, size);
 }
 
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, float value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, int32_t value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, int64_t value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, uint32_t value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, uint64_t value) {
+    return set_known_value(unit, a, value);
+}
+bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value) {
+    return set_known_value(unit, a, value);
+}
+
 void unit_load_t::report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text) {
     error("[unit] The requested value %sof the attribute '%s' of unit '%s' (of type '%s') is out of the attribute "
           "domain.",
@@ -305,7 +335,8 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
     auto check = [&](unit_check_result_t result) { return check_as(result, [] {}); };
     auto g = [](float f) { return double(f); };
     float f[16];
-    switch (unit_attr_type_element_type(a->type)) {
+    const unit_attr_type_t kind = unit_attr_type_element_type(a->type);
+    switch (kind) {
     case UNIT_ATTR_STRING:
     case UNIT_ATTR_TOKEN: {
         if (!m_scanner.string_value(m_text)) return false;
@@ -315,21 +346,21 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
     }
     case UNIT_ATTR_FLOAT: {
         if (!m_scanner.real(f[0])) return false;
-        return check_as(unit_base_t::check_value(unit, a, f[0]),
+        return check_as(check_known_value(a, f[0]),
                         [&] { snprintf(text, sizeof(text), "'%g' ", g(f[0])); }) &&
                store(unit, a, element, index, f[0]);
     }
     case UNIT_ATTR_VEC2: {
         if (!m_scanner.vector(f, 2)) return false;
         const vec2_t v{f[0], f[1]};
-        return check_as(unit_base_t::check_value(unit, a, v),
+        return check_as(check_known_value(a, v),
                         [&] { snprintf(text, sizeof(text), "'(%g, %g)' ", g(f[0]), g(f[1])); }) &&
                store(unit, a, element, index, v);
     }
     case UNIT_ATTR_VEC3: {
         if (!m_scanner.vector(f, 3)) return false;
         const vec3_t v{f[0], f[1], f[2]};
-        return check_as(unit_base_t::check_value(unit, a, v),
+        return check_as(check_known_value(a, v),
                         [&] { snprintf(text, sizeof(text), "'(%g, %g, %g)' ", g(f[0]), g(f[1]), g(f[2])); }) &&
                store(unit, a, element, index, v);
     }
@@ -337,7 +368,7 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
         if (!m_scanner.vector(f, 4)) return false;
         const vec4_t v{f[0], f[1], f[2], f[3]};
         return check_as(
-                   unit_base_t::check_value(unit, a, v),
+                   check_known_value(a, v),
                    [&] { snprintf(text, sizeof(text), "'(%g, %g, %g, %g)' ", g(f[0]), g(f[1]), g(f[2]), g(f[3])); }) &&
                store(unit, a, element, index, v);
     }
@@ -353,7 +384,7 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
         break;
     }
 
-    switch (unit_attr_type_element_type(a->type)) {
+    switch (kind) {
     case UNIT_ATTR_MATRIX: {
         mat4_t m;
         for (int row = 0; row < 4; ++row) {
@@ -405,9 +436,9 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
     case UNIT_ATTR_INT64: {
         int64_t v = 0;
         if (!m_scanner.integer(v)) return false;
-        if (!check_as(unit_base_t::check_value(unit, a, v), [&] { snprintf(text, sizeof(text), "%" PRId64 " ", v); }))
+        if (!check_as(check_known_value(a, v), [&] { snprintf(text, sizeof(text), "%" PRId64 " ", v); }))
             return false;
-        if (unit_attr_type_element_type(a->type) == UNIT_ATTR_INT64) return store(unit, a, element, index, v);
+        if (kind == UNIT_ATTR_INT64) return store(unit, a, element, index, v);
         return store(unit, a, element, index, int32_t(v));
     }
     case UNIT_ATTR_UINT32:
@@ -416,9 +447,9 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
     case UNIT_ATTR_UINT64: {
         uint64_t v = 0;
         if (!m_scanner.unsigned_value(v)) return false;
-        if (!check_as(unit_base_t::check_value(unit, a, v), [&] { snprintf(text, sizeof(text), "%" PRIu64 " ", v); }))
+        if (!check_as(check_known_value(a, v), [&] { snprintf(text, sizeof(text), "%" PRIu64 " ", v); }))
             return false;
-        if (unit_attr_type_element_type(a->type) == UNIT_ATTR_UINT64) return store(unit, a, element, index, v);
+        if (kind == UNIT_ATTR_UINT64) return store(unit, a, element, index, v);
         return store(unit, a, element, index, uint32_t(v));
     }
     case UNIT_ATTR_BOOL: {

@@ -158,10 +158,26 @@ private:
     // A value for a single attribute, or appended as the next element.
     template <class T>
     bool store(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index, const T &value) {
-        const bool ok = element ? unit->append_value(a, unit_base_t::AT_END, value) : unit->set_value(a, value);
+        const bool ok = element ? unit->append_value(a, unit_base_t::AT_END, value) : set_single(unit, a, value);
         if (!ok) report_store_failure(unit, a, element, index);
         return ok;
     }
+    // The units the loader fills are its own, of the class whose tables gave the
+    // attribute: the kinds read most store without the class test
+    // (unit_attr_known.h), the others through the unit's accessors.
+    template <class T>
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const T &value) {
+        return unit->set_value(a, value);
+    }
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, float value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, int32_t value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, int64_t value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, uint32_t value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, uint64_t value);
+    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value);
     void report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void store_failure_message(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text);
@@ -202,6 +218,8 @@ private:
     mstring_dyn_t m_text;
     unit_name_tokens_t m_tokens;
     unit_name_tokens_t m_ahead;
+    // The first token of file-local names, asked for once per load.
+    uint64_t m_nameless_token = 0;
 };
 
 }  // namespace quarn

@@ -6,6 +6,7 @@
 #include "qrncore/strings/name_token.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit.h"
+#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_load.h"
 
@@ -36,7 +37,7 @@ bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a
 // bad form.
 bool unit_load_t::parse_written_name(const char *written, uint32_t length) {
     m_tokens.count = 0;
-    if (written[0] == '.') m_tokens.token[m_tokens.count++] = unit_name_t::nameless_token();
+    if (written[0] == '.') m_tokens.token[m_tokens.count++] = m_nameless_token;
     if (unit_name_t::append_tokens(written, length, m_tokens) && m_tokens.count) return true;
     if (m_scanner.report_location()) error("[unit] The unit name '%s' is in wrong format.", copy_text(written, length));
     return false;
@@ -65,7 +66,7 @@ bool unit_load_t::gather(const char *written, uint32_t length, const unit_attrib
                 index,
                 length,
                 element,
-                count && m_tokens.token[0] == unit_name_t::nameless_token()};
+                count && m_tokens.token[0] == m_nameless_token};
     bool ok = true;
     if (count > 2) {
         p.token[0] = m_pending_tokens.get_count();
@@ -192,7 +193,7 @@ bool unit_load_t::bind_pointer(const pending_t &p) {
         }
     } else if (m_names[name].created != NONE && m_names[name].unit->is_alive()) {
         unit_base_t *target = m_names[name].unit;
-        if (unit_base_t::check_value(unit, a, target) != UNIT_CHECK_OK) {
+        if (check_known_value(a, target) != UNIT_CHECK_OK) {
             char text[300];
             snprintf(text, sizeof(text), "'%s' ", copy_text(p.written, p.written_length));
             m_scanner.report_location_at(p.where);
@@ -215,7 +216,8 @@ bool unit_load_t::bind_pointer(const pending_t &p) {
 // scan took.
 bool unit_load_t::store_bound(const pending_t &p, unit_base_t *value) {
     unit_base_t *unit = m_created[p.holder].unit;
-    if (p.element ? unit->set_value(p.attribute, p.index, value) : unit->set_value(p.attribute, value)) return true;
+    if (p.element ? unit->set_value(p.attribute, p.index, value) : set_known_value(unit, p.attribute, value))
+        return true;
     m_scanner.report_location_at(p.where);
     store_failure_message(unit, p.attribute, p.element, p.index);
     return false;
@@ -327,7 +329,7 @@ bool unit_load_t::apply_patches() {
             ok = false;
             continue;
         }
-        if (unit_base_t::check_value(holder, a, target) != UNIT_CHECK_OK) {
+        if (check_known_value(a, target) != UNIT_CHECK_OK) {
             m_scanner.report_location();
             error("[unit] The requested value '%s' of the attribute '%s' of unit '%s' (of type '%s') is out of the "
                   "attribute domain.",
@@ -335,7 +337,7 @@ bool unit_load_t::apply_patches() {
             ok = false;
             continue;
         }
-        if (p.element ? holder->set_value(a, p.index, target) : holder->set_value(a, target)) continue;
+        if (p.element ? holder->set_value(a, p.index, target) : set_known_value(holder, a, target)) continue;
         m_scanner.report_location();
         error("[unit] The unit '%s' (of type '%s') could not set the value of attribute '%s'.",
               holder->name_text().c_str(), class_of(holder), a->name);
@@ -349,7 +351,14 @@ bool unit_load_t::apply_patches() {
 bool unit_load_t::collect_roots() {
     bool ok = true;
     m_roots.clear();
-    for (uint32_t name = 0; name < m_names.count(); ++name) {
+    // Each unit is read for its state: the units some names ahead are asked for, so
+    // their cache misses overlap.
+    constexpr uint32_t UNIT_AHEAD = 8;
+    const uint32_t count = m_names.count();
+    for (uint32_t name = 0; name < count; ++name) {
+        if (name + UNIT_AHEAD < count) {
+            if (unit_base_t *ahead = m_names[name + UNIT_AHEAD].unit) __builtin_prefetch(ahead);
+        }
         const uint32_t created = m_names[name].created;
         if (created == NONE) continue;
         unit_base_t *unit = m_created[created].unit;

@@ -69,6 +69,17 @@ public:
         return true;
     }
 
+    // Inserts the key unless it is there already (false, nothing changed); room must
+    // be reserved. One probe serves both the test and the insertion.
+    bool insert_new(uintptr_t parent, uint64_t token, void *value) {
+        uint32_t i = home(parent, token);
+        for (; m_slots[i].value; i = (i + 1) & m_mask)
+            if (m_slots[i].parent == parent && m_slots[i].token == token) return false;
+        m_slots[i] = {parent, token, value};
+        ++m_count;
+        return true;
+    }
+
     // The key must be new and room reserved.
     void insert(uintptr_t parent, uint64_t token, void *value) {
         uint32_t i = home(parent, token);
@@ -394,15 +405,13 @@ bool unit_name_t::set_name(const unit_name_tokens_t &name) {
         node = child;
     }
     const uint64_t last = name.token[name.count - 1];
-    const uintptr_t key = tree_t::key(node, name_index_t::KIND_UNIT);
-    if (t.index.find(key, last)) {
+    if (!t.index.insert_new(tree_t::key(node, name_index_t::KIND_UNIT), last, this)) {
         tree_t::prune(node);  // nodes made for a name that is taken after all
         return false;
     }
     m_parent = node;
     m_token = last;
     tree_t::link_unit(tree_t::units_of(node), this);
-    t.index.insert(key, last, this);
     ++t.linked;
     return true;
 }

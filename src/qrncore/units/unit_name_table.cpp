@@ -11,8 +11,14 @@ const uint64_t *unit_name_table_t::tokens(const entry_t &e) const {
     return e.token_count <= INLINE_TOKENS ? e.token : &m_tokens[uint32_t(e.token[0])];
 }
 
+// Compared token by token in place: names are mostly one to three tokens, for which a
+// call of memcmp costs more than the comparison.
 bool unit_name_table_t::same(const entry_t &e, const unit_name_tokens_t &name) const {
-    return e.token_count == name.count && memcmp(tokens(e), name.token, sizeof(uint64_t) * name.count) == 0;
+    if (e.token_count != name.count) return false;
+    const uint64_t *t = tokens(e);
+    for (uint32_t i = 0; i < name.count; ++i)
+        if (t[i] != name.token[i]) return false;
+    return true;
 }
 
 bool unit_name_table_t::reserve(uint32_t names, uint32_t indexed) {
@@ -94,10 +100,13 @@ mstring_dyn_t unit_name_table_t::text_of(uint32_t i) const {
     return out;
 }
 
+// A slot is only ever filled for an entry, so a table without entries has every slot
+// free already: clearing it again (a loader's reset after its load) touches nothing.
 void unit_name_table_t::clear() {
+    const bool used = m_entries.get_count() != 0;
     m_entries.clear();
     m_tokens.clear();
-    if (m_slots.get_count()) memset(m_slots.get_data(), 0, sizeof(slot_t) * m_slots.get_count());
+    if (used && m_slots.get_count()) memset(m_slots.get_data(), 0, sizeof(slot_t) * m_slots.get_count());
 }
 
 }  // namespace quarn

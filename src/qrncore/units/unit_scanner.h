@@ -102,13 +102,25 @@ private:
     };
 
     // Skips blanks, line ends, comments and include lines before a token. Most tokens
-    // follow one blank or none: a look at the first character settles those inline.
+    // follow one blank or none, or start the next line after its indent of one blank
+    // (attribute lines, as the writer puts them) or none (a closing brace): a look at
+    // the first characters settles those inline. A token that starts a line is never
+    // an '@' here (SKIP_CLASS holds it), so no include line is passed over.
     bool skip() {
-        const char *p = m_source->pos;
+        source_t *s = m_source;
+        const char *p = s->pos;
         if (!SKIP_CLASS[static_cast<unsigned char>(p[0])]) return true;
         if (p[0] == ' ' && !SKIP_CLASS[static_cast<unsigned char>(p[1])]) {
-            m_source->pos = p + 1;
+            s->pos = p + 1;
             return true;
+        }
+        if (p[0] == '\r' && p[1] == '\n') {
+            const uint32_t indent = p[2] == ' ';
+            if (!SKIP_CLASS[static_cast<unsigned char>(p[2 + indent])]) {
+                s->pos = p + 2 + indent;
+                ++s->line;
+                return true;
+            }
         }
         return skip_slow();
     }
