@@ -254,8 +254,11 @@ bool gl_device_t::read_pixels(void *buffer, const r_rect_t &rect) {
 }
 
 bool gl_device_t::create_buffer(r_buffer_t *buffer) {
-    // Without a context the buffer is made when it is first drawn.
-    if (m_live) m_renderer.buffer_object(buffer);
+    // Without a context the buffer is made when it is first drawn; so is a buffer
+    // without its fill yet: gfx_alloc_buffer makes a buffer before its owner hands
+    // over the fill, which makes it anew, and a store made in between would only be
+    // zeroed and thrown away.
+    if (m_live && buffer->fill) m_renderer.buffer_object(buffer);
     return true;
 }
 
