@@ -94,6 +94,8 @@ void grass_u::teardown() {
         m_listed = false;
     }
     release_cells();
+    m_scratch_vertices = array_dyn_t<grass_cell_u::vertex_t>();
+    m_scratch_indices = array_dyn_t<uint16_t>();
     m_own_packet.reset();
     m_packets.clear();
 }

@@ -95,6 +95,12 @@ public:
     // The obstacles of the last cell generated.
     const grass_obstacles_t &get_obstacles() const { return m_obstacles; }
 
+    // Storage the cells are generated in, kept from cell to cell so that a cell's
+    // plants grow into memory that is already there (each cell then takes one copy
+    // of exactly what it holds).
+    array_dyn_t<grass_cell_u::vertex_t> &scratch_vertices() { return m_scratch_vertices; }
+    array_dyn_t<uint16_t> &scratch_indices() { return m_scratch_indices; }
+
     // The terrain to grow on; null: the current controller's world's.
     void set_landscape(landscape_u *landscape) { m_landscape = landscape; }
     landscape_u *get_landscape() const;
@@ -122,6 +128,8 @@ private:
     bool m_listed = false;
     landscape_u *m_landscape = nullptr;
     grass_obstacles_t m_obstacles;
+    array_dyn_t<grass_cell_u::vertex_t> m_scratch_vertices;
+    array_dyn_t<uint16_t> m_scratch_indices;
 };
 
 }  // namespace quarn

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "game/visuals/models/model_template.h"
 #include "game/world/body.h"
@@ -403,6 +404,34 @@ bool grass_cell_u::generate(grass_u &grass, landscape_u &landscape, int32_t x, i
     m_mean_normal = {0.0f, 0.0f, 0.0f};
     m_sphere = sphere_t();
 
+    // The plants grow into the grass's scratch arrays, whose storage stays from cell
+    // to cell: grown here, a cell's arrays would move to new storage a dozen times
+    // on their way to the hundreds of kilobytes a near cell holds, every step fresh
+    // memory to fault in. The cell then takes one copy of what it holds.
+    array_dyn_t<vertex_t> &vertices = grass.scratch_vertices();
+    array_dyn_t<uint16_t> &indices = grass.scratch_indices();
+    vertices.clear();
+    indices.clear();
+    std::swap(m_vertices, vertices);
+    std::swap(m_indices, indices);
+    const bool grown = grow_plants(grass, landscape, obstacles);
+    std::swap(m_vertices, vertices);
+    std::swap(m_indices, indices);
+    if (!grown || !m_vertices.append_array(vertices) || !m_indices.append_array(indices)) return false;
+
+    if (m_vertices.is_empty()) return true;
+    bool first_sphere = true;
+    for (const batch_t *b : m_batches) {
+        if (!b->has_sphere || !b->vertex_count) continue;
+        if (first_sphere) m_sphere = b->sphere, first_sphere = false;
+        else m_sphere.enlarge(b->sphere);
+    }
+    alloc_buffers();
+    return true;
+}
+
+bool grass_cell_u::grow_plants(grass_u &grass, landscape_u &landscape, const grass_obstacles_t &obstacles) {
+    const int32_t x = m_x, z = m_z;
     const aabox_t box = grass_u::cell_box(x, z);
     array_dyn_t<candidate_t> candidates;
     collector_t collector{box, &obstacles, &candidates};
@@ -430,15 +459,6 @@ bool grass_cell_u::generate(grass_u &grass, landscape_u &landscape, int32_t x, i
         }
         first = end;
     }
-
-    if (m_vertices.is_empty()) return true;
-    bool first_sphere = true;
-    for (const batch_t *b : m_batches) {
-        if (!b->has_sphere || !b->vertex_count) continue;
-        if (first_sphere) m_sphere = b->sphere, first_sphere = false;
-        else m_sphere.enlarge(b->sphere);
-    }
-    alloc_buffers();
     return true;
 }
 

@@ -140,6 +140,9 @@ private:
     void teardown();
     // The cell's last batch when it has the material, else a new one.
     batch_t *batch_for(c_item_t *material, grass_u &grass);
+    // The cell's triangles and their plants into its arrays and batches (false only
+    // without memory).
+    bool grow_plants(grass_u &grass, landscape_u &landscape, const grass_obstacles_t &obstacles);
     bool alloc_buffers();
 
     int32_t m_x = 0;

@@ -253,9 +253,12 @@ bool gl_device_t::read_pixels(void *buffer, const r_rect_t &rect) {
     return m_target.read(buffer, rect.x, rect.y, rect.width, rect.height);
 }
 
-bool gl_device_t::create_buffer(r_buffer_t *buffer) {
-    // Without a context the buffer is made when it is first drawn.
-    if (m_live) m_renderer.buffer_object(buffer);
+bool gl_device_t::create_buffer(r_buffer_t *) {
+    // A buffer's store is made and filled when it is first drawn
+    // (gl_renderer_t::buffer_object), with a context or without: its content is the
+    // same then, a buffer never drawn (a grass cell behind the camera, a model not in
+    // view) costs no store, and gfx_alloc_buffer, which hands the device a buffer
+    // before its owner sets the fill, makes no store to be zeroed and thrown away.
     return true;
 }
 
