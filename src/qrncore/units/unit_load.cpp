@@ -11,7 +11,6 @@
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
 #include "qrncore/units/unit.h"
-#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_attr_types.h"
 #include "qrncore/units/unit_resource_tie.h"
 
@@ -271,34 +270,6 @@ bool unit_load_t::parse_attribute(unit_base_t *unit, const unit_attribute_t *a) 
         return false;
     }
     return m_scanner.expect(':', "':'") && read_value(unit, a, true, size);
-}
-
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, float value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, int32_t value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, int64_t value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, uint32_t value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, uint64_t value) {
-    return set_known_value(unit, a, value);
-}
-bool unit_load_t::set_single(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value) {
-    return set_known_value(unit, a, value);
 }
 
 void unit_load_t::report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text) {

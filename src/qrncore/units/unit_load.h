@@ -9,10 +9,12 @@
 // is stored then), and the other pointers are kept as patches that one pass fills in
 // once the whole file is read. A load that fails releases every unit it created.
 #include <cstdint>
+#include <type_traits>
 
 #include "qrncore/api.h"
 #include "qrncore/collections/arrays/array_dyn.h"
 #include "qrncore/strings/string_dyn.h"
+#include "qrncore/units/unit_attr_known.h"
 #include "qrncore/units/unit_file_opener.h"
 #include "qrncore/units/unit_name_table.h"
 #include "qrncore/units/unit_ptr.h"
@@ -165,19 +167,16 @@ private:
     // The units the loader fills are its own, of the class whose tables gave the
     // attribute: the kinds read most store without the class test
     // (unit_attr_known.h), the others through the unit's accessors.
+    template <class T, class... Kinds>
+    static constexpr bool is_any_of = (std::is_same_v<T, Kinds> || ...);
     template <class T>
     static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const T &value) {
-        return unit->set_value(a, value);
+        // Exact kinds only: a bool would otherwise promote to an integer's store.
+        if constexpr (is_any_of<T, float, vec2_t, vec3_t, vec4_t, int32_t, int64_t, uint32_t, uint64_t, unit_base_t *>)
+            return set_known_value(unit, a, value);
+        else
+            return unit->set_value(a, value);
     }
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, float value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec2_t &value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec3_t &value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, const vec4_t &value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, int32_t value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, int64_t value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, uint32_t value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, uint64_t value);
-    static bool set_single(unit_base_t *unit, const unit_attribute_t *a, unit_base_t *value);
     void report_store_failure(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void store_failure_message(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index);
     void report_out_of_domain(unit_base_t *unit, const unit_attribute_t *a, const char *value_text);
