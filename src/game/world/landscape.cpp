@@ -1,6 +1,7 @@
 #include "game/world/landscape.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "game/game_rows.h"
 #include "game/world/body.h"
@@ -126,10 +127,20 @@ void landscape_u::update(float dt) {
     }
 }
 
-void landscape_u::prepare_region(const aabox_t &box, int mask) {
-    array_dyn_t<landscape_chunk_u *> found;
+array_dyn_t<landscape_chunk_u *> landscape_u::take_chunks(const aabox_t &box) {
+    array_dyn_t<landscape_chunk_u *> found(std::move(m_found));
     find_chunks(box, found);
+    return found;
+}
+
+void landscape_u::give_back(array_dyn_t<landscape_chunk_u *> &&found) {
+    if (found.get_capacity() >= m_found.get_capacity()) m_found = std::move(found);
+}
+
+void landscape_u::prepare_region(const aabox_t &box, int mask) {
+    array_dyn_t<landscape_chunk_u *> found = take_chunks(box);
     for (landscape_chunk_u *c : found) c->activate(m_scene, box, mask);
+    give_back(std::move(found));
 }
 
 bool landscape_u::add_unit_to_chunk(body_inst_u *unit) {

@@ -136,6 +136,9 @@ private:
     // Adds the triangles of the chunks meeting the volume to the heap and builds its
     // tree when needed; false when the heap holds nothing to walk.
     bool ready_heap(const landscape_volume_t &volume);
+    // The chunks meeting the box, in the kept scratch storage (taken: see m_found).
+    array_dyn_t<landscape_chunk_u *> take_chunks(const aabox_t &box);
+    void give_back(array_dyn_t<landscape_chunk_u *> &&found);
 
     landscape_folder_ref_t m_folder;
     std::unique_ptr<spatialhash_t> m_chunk_index;
@@ -148,6 +151,11 @@ private:
     aabox_t m_total_box;
     triangle_heap_t m_heap;
     physics_scene_t *m_scene = nullptr;
+    // Storage for the chunks a ground or triangle query meets, kept from query to
+    // query: every walking animal asks several a frame, each would otherwise allocate
+    // and grow an array. A query takes it and gives it back, so that a query made
+    // while another holds it gets storage of its own.
+    array_dyn_t<landscape_chunk_u *> m_found;
 };
 
 }  // namespace quarn

@@ -1,5 +1,6 @@
 // The landscape's triangle walks (ground queries) and projected meshes.
 #include <cmath>
+#include <utility>
 
 #include "game/visuals/effects/projected_decal.h"
 #include "game/world/landscape.h"
@@ -98,12 +99,12 @@ struct walk_t {
 bool landscape_u::ready_heap(const landscape_volume_t &volume) {
     // The chunks meeting the volume's x, y and z slabs.
     const aabox_t box({volume.min[0], volume.min[1], volume.min[2]}, {volume.max[0], volume.max[1], volume.max[2]});
-    array_dyn_t<landscape_chunk_u *> found;
-    find_chunks(box, found);
+    array_dyn_t<landscape_chunk_u *> found = take_chunks(box);
     for (landscape_chunk_u *c : found) {
         c->add_to_heap(m_heap);
         c->mark_queried();
     }
+    give_back(std::move(found));
     if (!m_heap.get_root() || m_heap.is_dirty()) m_heap.build_root_tree();
     return m_heap.get_root() != nullptr;
 }

@@ -103,6 +103,8 @@ private:
     void build_spectrum();
     void advance_phases(float time);
     void write_texels();
+    // The normals of count texels from their slopes, into 4 bytes each.
+    void write_normals(uint8_t *texels, uint32_t count) const;
     bool make_texture(const char *texture_name);
     uint8_t *level_texels(uint32_t level) const;
 
@@ -137,6 +139,10 @@ private:
     bool m_has_texels = false;
     // The field transformed each update; kept between updates.
     array_dyn_t<complex_t<float>> m_field;
+    // A level's two slopes of each texel, before they become normals (scratch of
+    // write_texels).
+    array_dyn_t<float> m_slope_x;
+    array_dyn_t<float> m_slope_z;
     c_item_ptr_t m_texture;
     c_item_ptr_t m_pixels;  // fixed (locked) while held
     uint8_t *m_texels = nullptr;
