@@ -31,24 +31,31 @@ GLuint gl_textures_t::make(const uint8_t *rgba, uint32_t width, uint32_t height,
     if (!name) return 0;
     m_state->bind_texture(0, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     // The levels below are made here (gl_mipmaps.h): a software rasteriser compiles a
-    // generator of its own at its first glGenerateMipmap, and another for every kind
-    // of size, which would cost more than the levels themselves. Without the memory
-    // for them the texture keeps its one level.
+    // generator of its own at its first glGenerateMipmap, and another for sides that
+    // are not powers of two, which costs more than the levels themselves. Without the
+    // memory for them the texture keeps its one level.
     const int32_t levels = gl_mip_levels(width, height);
-    int32_t made = 1;
-    if (levels > 1 && m_chain.set_size(uint32_t(gl_mip_chain_bytes(width, height)))) {
-        const uint8_t *above = rgba;
-        uint8_t *level = &m_chain[0];
-        for (uint32_t w = width, h = height; made < levels; ++made) {
-            gl_mip_next(above, w, h, level);
-            w = gl_mip_side(w);
-            h = gl_mip_side(h);
-            glTexImage2D(GL_TEXTURE_2D, made, GL_RGBA8, GLsizei(w), GLsizei(h), 0, GL_RGBA, GL_UNSIGNED_BYTE, level);
-            above = level;
-            level += uint64_t(w) * h * 4;
-        }
+    const int32_t made = levels > 1 && m_chain.set_size(uint32_t(gl_mip_chain_bytes(width, height))) ? levels : 1;
+    // The whole chain's store at once: levels given one by one would each get a store
+    // of their own, copied into one for the chain at the first draw.
+    if (m_storage) glTexStorage2D(GL_TEXTURE_2D, made, GL_RGBA8, GLsizei(width), GLsizei(height));
+    const auto upload = [this](int32_t level, uint32_t w, uint32_t h, const uint8_t *texels) {
+        if (m_storage)
+            glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, GLsizei(w), GLsizei(h), GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        else
+            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, GLsizei(w), GLsizei(h), 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    };
+    upload(0, width, height, rgba);
+    const uint8_t *above = rgba;
+    uint8_t *level = made > 1 ? &m_chain[0] : nullptr;
+    for (uint32_t k = 1, w = width, h = height; int32_t(k) < made; ++k) {
+        gl_mip_next(above, w, h, level);
+        w = gl_mip_side(w);
+        h = gl_mip_side(h);
+        upload(int32_t(k), w, h, level);
+        above = level;
+        level += uint64_t(w) * h * 4;
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, made - 1);
     if (levels_made) *levels_made = made;
@@ -84,6 +91,8 @@ bool gl_textures_t::init(gl_state_t *state) {
             p[0] = p[1] = p[2] = 255;
             p[3] = uint8_t(d >= 1.0f ? 0.0f : (1.0f - d) * 255.0f + 0.5f);
         }
+    // Immutable stores (OpenGL 4.2, or the extension) hold a chain in one store.
+    m_storage = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_texture_storage");
     m_white = make(white, 1, 1, true);
     m_black = make(black, 1, 1, true);
     m_flat_normal = make(flat, 1, 1, true);
@@ -267,6 +276,12 @@ bool gl_textures_t::upload_texobj(entry_t &e) {
         hbmp_mem_size(w, h, levels, header.type) > block->size - R_PIXEL_BLOCK_HEADER) {
         warning("[gl] The texture object '%s' holds no texels this renderer reads", e.path.c_str());
         return false;
+    }
+    if (e.owned && !e.texobj) {
+        // A file's texture may have an immutable store: the texture object's levels
+        // go into a texture of their own.
+        glDeleteTextures(1, &e.name);
+        e.owned = false;
     }
     if (!e.owned) {
         e.name = 0;

@@ -89,6 +89,7 @@ private:
     int32_t m_detail = 0;
     float m_anisotropy = 0.0f;
     float m_max_anisotropy = 1.0f;
+    bool m_storage = false;  // glTexStorage2D is offered
     bool m_software_told = false;
     // Frames ended since init: a texture object is uploaded at most once a frame.
     uint32_t m_frame = 1;
