@@ -4,6 +4,9 @@
 #include <EGL/eglext.h>
 #include <SDL.h>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -44,7 +47,52 @@ gl_surface_t fail_offscreen(gl_surface_t s, const char *what) {
     return nullptr;
 }
 
+// The display's start ahead of the first off-screen open (gl_offscreen_prepare).
+// Initialising a display that is up already does nothing more, so the open then finds
+// it ready; one that failed fails the open's own start again, with its own error.
+class display_start_t {
+public:
+    ~display_start_t() { wait(); }
+
+    void start() {
+        if (m_started) return;
+        m_started = true;
+        // The thread takes no signal: they are the main thread's (SIGINT runs "quit").
+        sigset_t all, old;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &old);
+        m_running = pthread_create(&m_thread, nullptr, run, nullptr) == 0;
+        pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    }
+
+    void wait() {
+        if (!m_running) return;
+        pthread_join(m_thread, nullptr);
+        m_running = false;
+    }
+
+private:
+    static void *run(void *) {
+        bool surfaceless = false;
+        const EGLDisplay display = egl_offscreen_display(&surfaceless);
+        EGLint major = 0, minor = 0;
+        if (display != EGL_NO_DISPLAY) eglInitialize(display, &major, &minor);
+        eglReleaseThread();
+        return nullptr;
+    }
+
+    pthread_t m_thread{};
+    bool m_started = false;
+    bool m_running = false;
+};
+
+display_start_t display_start;
+
 }  // namespace
+
+void gl_offscreen_prepare() {
+    if (window_system_without_display()) display_start.start();
+}
 
 bool gl_windows_supported() {
     const char *driver = window_driver_name();
@@ -80,6 +128,7 @@ gl_surface_t gl_surface_open_window(window_t window) {
 }
 
 gl_surface_t gl_surface_open_offscreen() {
+    display_start.wait();
     gl_surface_t s = new (std::nothrow) gl_surface_tag_t;
     if (!s) {
         set_error("out of memory", nullptr);

@@ -24,6 +24,13 @@ QRN_PLATFORM_API bool gl_windows_supported();
 QRN_PLATFORM_API gl_surface_t gl_surface_open_window(window_t window);
 // An off-screen context, made current; null when EGL offers none.
 QRN_PLATFORM_API gl_surface_t gl_surface_open_offscreen();
+// Starts bringing the off-screen EGL display up on a thread of its own when windows
+// will take no context (window_system_without_display): the driver's start (a software
+// rasteriser loads and readies its compiler) is the longest part of opening a
+// context, and what the caller does meanwhile hides it. gl_surface_open_offscreen
+// waits for it and, whatever it achieved, opens as it would without it; so does the
+// process's end. Nothing after the first call.
+QRN_PLATFORM_API void gl_offscreen_prepare();
 // Releases the context (not current afterwards); null is ignored.
 QRN_PLATFORM_API void gl_surface_close(gl_surface_t surface);
 QRN_PLATFORM_API bool gl_surface_make_current(gl_surface_t surface);

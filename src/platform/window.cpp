@@ -183,11 +183,10 @@ bool window_system_start() {
     // reported as its close event only.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    const char *forced = getenv("SDL_VIDEODRIVER");
     bool ok = false;
     // Without a display the default would try the console's graphics devices; the
     // off-screen driver runs everything unchanged, the dummy one is the last resort.
-    if ((forced && *forced) || has_display()) ok = try_driver(nullptr);
+    if (!window_system_without_display()) ok = try_driver(nullptr);
     if (!ok) ok = try_driver("offscreen") || try_driver("dummy");
     if (!ok) return false;
     has_pending = false;
@@ -203,6 +202,11 @@ void window_system_stop() {
 }
 
 bool window_system_running() { return start_count > 0; }
+
+bool window_system_without_display() {
+    const char *forced = getenv("SDL_VIDEODRIVER");
+    return !(forced && *forced) && !has_display();
+}
 
 bool display_desktop_mode(int *width, int *height, int *bits, int *refresh) {
     if (!window_system_start()) return false;

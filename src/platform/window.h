@@ -20,6 +20,10 @@ QRN_PLATFORM_API void window_system_stop();
 QRN_PLATFORM_API bool window_system_running();
 // The video driver in use ("x11", "wayland", "offscreen", "dummy"), or "".
 QRN_PLATFORM_API const char *window_driver_name();
+// True when the service starts (or started) on the off-screen or dummy driver: no
+// video driver is forced and no X or Wayland display is named. Answers before the
+// service runs, without starting it.
+QRN_PLATFORM_API bool window_system_without_display();
 // The first display's current mode: size, bits per pixel and refresh rate (0 when the
 // display does not say). Starts the service for the question when it is not running.
 // False, with the outputs untouched, when there is no display to ask. Bits per pixel

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "platform/gl_probe.h"
+#include "platform/gl_surface.h"
+#include "support/env_guard.h"
 
 namespace quarn::platform {
 namespace {
@@ -47,6 +49,25 @@ TEST(platform_gl_probe, failures_name_their_calls) {
     EXPECT_STREQ(gl_probe_failed_call(GL_PROBE_NO_CONTEXT), "eglCreateContext");
     EXPECT_STREQ(gl_probe_failed_call(GL_PROBE_NO_CURRENT), "eglMakeCurrent");
     EXPECT_STREQ(gl_probe_failed_call(GL_PROBE_OK), "");
+}
+
+// The display started ahead on its thread: the open waits for it and opens as it
+// would without it, and later opens find the display up.
+TEST(platform_gl_surface, an_offscreen_open_after_the_early_start_makes_its_context) {
+    test::env_guard_t driver("SDL_VIDEODRIVER"), x("DISPLAY"), wayland("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    gl_offscreen_prepare();
+    gl_offscreen_prepare();
+    for (int i = 0; i < 2; ++i) {
+        gl_surface_t surface = gl_surface_open_offscreen();
+        ASSERT_NE(surface, nullptr) << gl_surface_error();
+        EXPECT_FALSE(gl_surface_is_window(surface));
+        EXPECT_TRUE(gl_surface_make_current(surface));
+        EXPECT_STREQ(gl_surface_error(), "");
+        gl_surface_close(surface);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/window.h"
@@ -42,6 +43,29 @@ TEST(platform_keyboard, scan_codes_of_the_pc_keyboard) {
         bool extended = !k.extended;
         EXPECT_EQ(keyboard_scan_code(k.usage, &extended), k.scan) << k.usage;
         EXPECT_EQ(extended, k.extended) << k.usage;
+    }
+}
+
+// Answered from the environment alone, as the service's start decides: a forced
+// driver or a named display may give windows a context; nothing else can.
+TEST(platform_window, tells_a_start_without_a_display_before_it) {
+    test::env_guard_t driver("SDL_VIDEODRIVER"), x("DISPLAY"), wayland("WAYLAND_DISPLAY");
+    const struct {
+        const char *driver, *x, *wayland;
+        bool without;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, true}, {"", "", "", true},           {nullptr, ":0", nullptr, false},
+        {nullptr, nullptr, "wayland-0", false}, {"dummy", nullptr, nullptr, false},
+    };
+    for (const auto &c : cases) {
+        for (const auto &[name, value] : {std::pair<const char *, const char *>{"SDL_VIDEODRIVER", c.driver},
+                                          {"DISPLAY", c.x}, {"WAYLAND_DISPLAY", c.wayland}}) {
+            if (value) setenv(name, value, 1);
+            else unsetenv(name);
+        }
+        EXPECT_EQ(window_system_without_display(), c.without)
+            << (c.driver ? c.driver : "-") << " " << (c.x ? c.x : "-") << " " << (c.wayland ? c.wayland : "-");
+        EXPECT_FALSE(window_system_running());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "outside/gl/gl_settings.h"
 #include "outside/qrnshared/dlguard_proc.h"
 #include "outside/visbase/render.h"
+#include "platform/gl_surface.h"
 #include "platform/modules.h"
 #include "qrncore/system/dl_lib.h"
 #include "qrncore/system/host_alloc.h"
@@ -85,6 +86,9 @@ public:
         gl_proc_t *process = new gl_proc_t(module);
         if (process) kernel.process_add(process, 0);
         gl_settings_register();
+        // The context is opened when the game sets its first mode, after its data,
+        // its windows and its sound device have started: the driver starts meanwhile.
+        platform::gl_offscreen_prepare();
         message("[gl] renderer registered");
         return true;
     }

@@ -65,7 +65,7 @@ void gl_buffer_release(r_buffer_t *b, uint32_t generation) {
     set_words(b, 0, 0);
 }
 
-bool gl_stream_t::init(GLenum target, size_t capacity) {
+bool gl_stream_t::init(GLenum target, size_t capacity, size_t limit) {
     release();
     m_target = target;
     glGenBuffers(1, &m_name);
@@ -77,6 +77,7 @@ bool gl_stream_t::init(GLenum target, size_t capacity) {
     glBufferData(GL_COPY_WRITE_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
     m_capacity = capacity;
+    m_limit = limit;
     m_fill = 0;
     return true;
 }
@@ -93,6 +94,7 @@ bool gl_stream_t::push(const void *data, size_t bytes, size_t align, size_t *off
     glBindBuffer(GL_COPY_WRITE_BUFFER, m_name);
     if (at + bytes > m_capacity) {
         // Orphaned: draws queued on the old store keep it; this one starts afresh.
+        if (m_capacity < m_limit) m_capacity = m_capacity * 2 < m_limit ? m_capacity * 2 : m_limit;
         while (m_capacity < bytes) m_capacity *= 2;
         glBufferData(GL_COPY_WRITE_BUFFER, m_capacity, nullptr, GL_STREAM_DRAW);
         at = 0;

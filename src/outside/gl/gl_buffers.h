@@ -26,21 +26,22 @@ void gl_buffer_release(r_buffer_t *buffer, uint32_t generation);
 
 class gl_stream_t {
 public:
-    // A buffer object of capacity bytes for target (vertices or indices); false
-    // (logged) when it cannot be made.
-    bool init(GLenum target, size_t capacity);
+    // A buffer object of capacity bytes for target (vertices or indices), whose
+    // later stores grow up to limit bytes; false (logged) when it cannot be made.
+    bool init(GLenum target, size_t capacity, size_t limit);
     void release();
     GLuint name() const { return m_name; }
     // Copies bytes into the buffer at an offset aligned to align; the offset, or
     // false when the data can go nowhere. A push that does not fit orphans the buffer
-    // (OpenGL keeps the old store for the draws that use it) and starts again at 0; a
-    // push larger than the buffer grows it.
+    // (OpenGL keeps the old store for the draws that use it) and starts again at 0 in
+    // a store twice as large, up to the limit; a push larger than that grows it more.
     bool push(const void *data, size_t bytes, size_t align, size_t *offset);
 
 private:
     GLenum m_target = GL_ARRAY_BUFFER;
     GLuint m_name = 0;
     size_t m_capacity = 0;
+    size_t m_limit = 0;
     size_t m_fill = 0;
 };
 

@@ -24,8 +24,11 @@ constexpr uint32_t SLOT_TANGENT = 11;
 constexpr uint32_t SLOTS_USED[] = {SLOT_POSITION, SLOT_NORMAL,   SLOT_COLOUR,
                                    SLOT_FURTHER,  SLOT_TEXCOORD, SLOT_TANGENT};
 
-constexpr size_t STREAM_VERTEX_BYTES = 4u << 20;
-constexpr size_t STREAM_INDEX_BYTES = 1u << 20;
+// The stream buffers' stores: a small one first, twice as large each time one fills
+// up, up to the last size (gl_stream_t). A fresh store is memory the driver touches
+// whole, dear at the start of a program that draws little in its first frames.
+constexpr size_t STREAM_VERTEX_FIRST = 256u << 10, STREAM_VERTEX_BYTES = 4u << 20;
+constexpr size_t STREAM_INDEX_FIRST = 64u << 10, STREAM_INDEX_BYTES = 1u << 20;
 
 struct stream_layout_t {
     uint32_t slot;
@@ -108,7 +111,8 @@ bool gl_renderer_t::init(gl_frame_t *frame, uint32_t generation) {
     m_state.reset(m_vertex_array);
     m_programs.init(&m_state);
     if (!m_textures.init(&m_state)) return false;
-    if (!m_vertices.init(GL_ARRAY_BUFFER, STREAM_VERTEX_BYTES) || !m_indices.init(GL_ELEMENT_ARRAY_BUFFER, STREAM_INDEX_BYTES))
+    if (!m_vertices.init(GL_ARRAY_BUFFER, STREAM_VERTEX_FIRST, STREAM_VERTEX_BYTES) ||
+        !m_indices.init(GL_ELEMENT_ARRAY_BUFFER, STREAM_INDEX_FIRST, STREAM_INDEX_BYTES))
         return false;
     m_layer_used = false;
     reset_stats();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "outside/gl/gl_image.h"
+#include "outside/gl/gl_mipmaps.h"
 #include "outside/gl/glyph_atlas.h"
 #include "outside/qrnshared/texobj.h"
 #include "qrncore/numerics/crc.h"
@@ -20,25 +21,44 @@ constexpr uint64_t MAX_FILE_BYTES = 64u << 20;
 constexpr uint32_t CHECKER_SIDE = 8;
 constexpr uint32_t FALLOFF_SIDE = 32;
 
-int32_t levels_of(uint32_t width, uint32_t height) {
-    int32_t levels = 1;
-    for (uint32_t side = width > height ? width : height; side > 1; side >>= 1) ++levels;
-    return levels;
-}
-
 bool starts_with(const char *s, const char *prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
 
 }  // namespace
 
-GLuint gl_textures_t::make(const uint8_t *rgba, uint32_t width, uint32_t height, bool repeat) {
+GLuint gl_textures_t::make(const uint8_t *rgba, uint32_t width, uint32_t height, bool repeat, int32_t *levels_made) {
     GLuint name = 0;
     glGenTextures(1, &name);
     if (!name) return 0;
     m_state->bind_texture(0, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels_of(width, height) - 1);
+    // The levels below are made here (gl_mipmaps.h): a software rasteriser compiles a
+    // generator of its own at its first glGenerateMipmap, and another for sides that
+    // are not powers of two, which costs more than the levels themselves. Without the
+    // memory for them the texture keeps its one level.
+    const int32_t levels = gl_mip_levels(width, height);
+    const int32_t made = levels > 1 && m_chain.set_size(uint32_t(gl_mip_chain_bytes(width, height))) ? levels : 1;
+    // The whole chain's store at once: levels given one by one would each get a store
+    // of their own, copied into one for the chain at the first draw.
+    if (m_storage) glTexStorage2D(GL_TEXTURE_2D, made, GL_RGBA8, GLsizei(width), GLsizei(height));
+    const auto upload = [this](int32_t level, uint32_t w, uint32_t h, const uint8_t *texels) {
+        if (m_storage)
+            glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, GLsizei(w), GLsizei(h), GL_RGBA, GL_UNSIGNED_BYTE, texels);
+        else
+            glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, GLsizei(w), GLsizei(h), 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    };
+    upload(0, width, height, rgba);
+    const uint8_t *above = rgba;
+    uint8_t *level = made > 1 ? &m_chain[0] : nullptr;
+    for (uint32_t k = 1, w = width, h = height; int32_t(k) < made; ++k) {
+        gl_mip_next(above, w, h, level);
+        w = gl_mip_side(w);
+        h = gl_mip_side(h);
+        upload(int32_t(k), w, h, level);
+        above = level;
+        level += uint64_t(w) * h * 4;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, made - 1);
+    if (levels_made) *levels_made = made;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
@@ -71,6 +91,8 @@ bool gl_textures_t::init(gl_state_t *state) {
             p[0] = p[1] = p[2] = 255;
             p[3] = uint8_t(d >= 1.0f ? 0.0f : (1.0f - d) * 255.0f + 0.5f);
         }
+    // Immutable stores (OpenGL 4.2, or the extension) hold a chain in one store.
+    m_storage = epoxy_gl_version() >= 42 || epoxy_has_gl_extension("GL_ARB_texture_storage");
     m_white = make(white, 1, 1, true);
     m_black = make(black, 1, 1, true);
     m_flat_normal = make(flat, 1, 1, true);
@@ -113,6 +135,8 @@ void gl_textures_t::release() {
     }
     if (m_ui_sampler) glDeleteSamplers(1, &m_ui_sampler);
     m_ui_sampler = 0;
+    m_chain.clear();
+    m_chain.shrink();
 }
 
 GLuint gl_textures_t::stand_in(const char *sampler) const {
@@ -220,10 +244,9 @@ bool gl_textures_t::load_file(entry_t &e, bool repeat, const glyph_atlas_t *atla
         return false;
     }
     if (atlas && !atlas->check_texture(image.width, image.height)) return false;
-    e.name = make(&image.rgba[0], image.width, image.height, repeat);
+    e.name = make(&image.rgba[0], image.width, image.height, repeat, &e.levels);
     if (!e.name) return false;
     e.owned = true;
-    e.levels = levels_of(image.width, image.height);
     apply_settings(e);
     return true;
 }
@@ -253,6 +276,12 @@ bool gl_textures_t::upload_texobj(entry_t &e) {
         hbmp_mem_size(w, h, levels, header.type) > block->size - R_PIXEL_BLOCK_HEADER) {
         warning("[gl] The texture object '%s' holds no texels this renderer reads", e.path.c_str());
         return false;
+    }
+    if (e.owned && !e.texobj) {
+        // A file's texture may have an immutable store: the texture object's levels
+        // go into a texture of their own.
+        glDeleteTextures(1, &e.name);
+        e.owned = false;
     }
     if (!e.owned) {
         e.name = 0;

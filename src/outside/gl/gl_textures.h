@@ -74,16 +74,22 @@ private:
     bool upload_texobj(entry_t &e);
     void apply_settings(const entry_t &e);
     GLuint stand_in(const char *sampler) const;
-    GLuint make(const uint8_t *rgba, uint32_t width, uint32_t height, bool repeat);
+    // A texture of the image and its mip chain; levels_made, when given, is set to the
+    // levels it holds (1 when there was no memory for the others).
+    GLuint make(const uint8_t *rgba, uint32_t width, uint32_t height, bool repeat, int32_t *levels_made = nullptr);
 
     gl_state_t *m_state = nullptr;
     array_dyn_t<entry_t> m_entries;
     array_dyn_t<int32_t> m_index;  // open addressing over m_entries by hash; -1 empty
+    // The mip levels below a file's own, kept from texture to texture: most are of a
+    // size, and fresh memory for each would be touched anew.
+    array_dyn_t<uint8_t> m_chain;
     GLuint m_white = 0, m_black = 0, m_checker = 0, m_flat_normal = 0, m_falloff = 0;
     GLuint m_ui_sampler = 0;
     int32_t m_detail = 0;
     float m_anisotropy = 0.0f;
     float m_max_anisotropy = 1.0f;
+    bool m_storage = false;  // glTexStorage2D is offered
     bool m_software_told = false;
     // Frames ended since init: a texture object is uploaded at most once a frame.
     uint32_t m_frame = 1;
