@@ -69,12 +69,12 @@ bool read_magnitude(const char *&p, int base, uint64_t &out) {
     uint64_t v = 0;
     const char *start = p;
     for (; base == 16 ? is_hex(*p) : is_digit(*p); ++p) {
-        uint64_t digit = uint64_t(hex_value(*p));
-        if (v > (UINT64_MAX - digit) / uint64_t(base)) {
+        // The overflow flags of the multiplication and the addition, not a division
+        // for every digit.
+        if (__builtin_mul_overflow(v, uint64_t(base), &v) || __builtin_add_overflow(v, uint64_t(hex_value(*p)), &v)) {
             while (is_hex(*p)) ++p;
             return false;
         }
-        v = v * uint64_t(base) + digit;
     }
     out = v;
     return p != start;
@@ -404,41 +404,6 @@ unit_scanner_t::word_key_t unit_scanner_t::expect_word(const char *word, bool co
     key.word = word;
     key.length = uint32_t(n);
     return key;
-}
-
-int unit_scanner_t::identifier_or_close(const word_key_t &expected, const char *&start, uint32_t &length,
-                                        const char *word) {
-    if (!skip() || !token_ahead()) return -1;
-    const char *&p = pos();
-    // The texts' padding makes the load safe up to their end. A word longer than eight
-    // bytes is compared on only past a match of its first eight, which are then no
-    // zero bytes: the comparison stops at the latest at the text's closing zero.
-    uint64_t head;
-    memcpy(&head, p, sizeof(head));
-    if (expected.length && (head & expected.mask) == expected.head) {
-        uint32_t i = 8;
-        while (i < expected.length && p[i] == expected.word[i]) ++i;
-        if (i >= expected.length && !is_word(p[expected.length])) {
-            start = p;
-            length = expected.length;
-            p += expected.length;
-            if (!expected.colon || *p != ':') return 2;
-            ++p;
-            return 3;
-        }
-    }
-    if (*p == '}') {
-        ++p;
-        return 0;
-    }
-    if (!is_letter(*p)) {
-        report_expecting(word);
-        return -1;
-    }
-    start = p;
-    while (is_word(*p)) ++p;
-    length = uint32_t(p - start);
-    return 1;
 }
 
 int unit_scanner_t::unit_name(const char *&start, uint32_t &length, uint64_t dot_token, unit_name_tokens_t &out) {

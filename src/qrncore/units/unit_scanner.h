@@ -6,8 +6,10 @@
 // Every refused token is reported with the reader's location lines and "Expecting %s,
 // found '%s'"; the caller only learns false.
 #include <cstdint>
+#include <cstring>
 
 #include "qrncore/api.h"
+#include "qrncore/strings/name_token.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit_file_opener.h"
 #include "qrncore/units/unit_name.h"
@@ -55,8 +57,31 @@ public:
     static word_key_t expect_word(const char *word, bool colon);
     // identifier_or_close, and 2 (start and length set) when the identifier is the
     // expected word; 3 when it is followed by the ':' the key asks for, which is then
-    // read too.
-    int identifier_or_close(const word_key_t &expected, const char *&start, uint32_t &length, const char *word);
+    // read too. The expected word is settled inline.
+    int identifier_or_close(const word_key_t &expected, const char *&start, uint32_t &length, const char *word) {
+        if (!skip()) return -1;
+        // The texts' padding makes the load safe up to their end (where it finds zero
+        // bytes, which no word has: the end is then reported by the general path). A
+        // word longer than eight bytes is compared on only past a match of its first
+        // eight, which are then no zero bytes: the comparison stops at the latest at
+        // the text's closing zero.
+        const char *p = m_source->pos;
+        uint64_t head;
+        memcpy(&head, p, sizeof(head));
+        if (expected.length && (head & expected.mask) == expected.head) {
+            uint32_t i = 8;
+            while (i < expected.length && p[i] == expected.word[i]) ++i;
+            if (i >= expected.length && !NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(p[expected.length])]) {
+                start = p;
+                length = expected.length;
+                p += expected.length;
+                const bool colon = expected.colon && *p == ':';
+                m_source->pos = p + colon;
+                return colon ? 3 : 2;
+            }
+        }
+        return identifier_or_close(start, length, word);
+    }
     // A unit name, bare or quoted, as the bytes of the name (without quotes), and its
     // tokens in out (first dot_token when the name starts with a dot, as ".x" stands for
     // a name under that token): 1; 0 when the name's form is refused (a token of more
