@@ -66,7 +66,7 @@ void unit_load_t::release_all() {
     m_created.clear();
     m_names.clear();
     m_patches.clear();
-    m_pending.clear();
+    m_pending_count = 0;
     m_pending_tokens.clear();
     m_bind_patches = 0;
 }
@@ -74,7 +74,9 @@ void unit_load_t::release_all() {
 bool unit_load_t::load() {
     reset();
     m_last_class = nullptr;
+    m_keys_class = nullptr;
     m_bind_failed = false;
+    m_any_owned = false;
     m_nameless_token = unit_name_t::nameless_token();
     if (!read_file()) return false;
     // Room for the names, units and pointers a file of this size may hold at most
@@ -86,7 +88,6 @@ bool unit_load_t::load() {
     m_names.reserve(room, room / 4);
     m_patches.request_capacity(room);
     m_created.request_capacity(room / 2);
-    m_pending.request_capacity(PENDING_BATCH);
     m_pending_tokens.request_capacity(PENDING_BATCH * 2);
     const bool ok = parse() && resolve_outside() && check_ownership_cycles() && apply_patches() && collect_roots() &&
                     run_post_load();
@@ -112,13 +113,13 @@ bool unit_load_t::read_file() {
         error("[unit] The file '%s' does not contain serialised units. (reported size %zu < 8)", path(), size_t(size));
         return false;
     }
-    char *text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 2));
+    char *text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + unit_scanner_t::TEXT_PADDING));
     if (!text || !m_file.block_read(text, uint32_t(size), 0)) {
         if (text) qrncore_system_delete_vector(text);
         error("[unit] Error while reading units from file '%s'", path());
         return false;
     }
-    text[size] = text[size + 1] = 0;
+    memset(text + size, 0, unit_scanner_t::TEXT_PADDING);
     if (memcmp(text, "RozErere", 8) != 0) {
         qrncore_system_delete_vector(text);
         error("[unit] The file '%s' does not contain serialised units - missing magic mark.", path());
@@ -164,6 +165,23 @@ const unit_descriptor_t *unit_load_t::find_class(const char *type, uint32_t leng
     return d;
 }
 
+const unit_scanner_t::word_key_t *unit_load_t::keys_of(const unit_descriptor_t *d) {
+    if (d == m_keys_class) return m_keys.get_data();
+    m_keys_class = nullptr;
+    m_keys.clear();
+    uint32_t n = 0;
+    while (d->attributes[n].type != UNIT_ATTR_END) ++n;
+    if (!m_keys.request_capacity(n)) return nullptr;  // read by the scanner's general path
+    // A single value's ':' is taken with its name; an array's name is followed by its
+    // index or the length line's ':' (an unknown code is left to the general path).
+    for (uint32_t i = 0; i < n; ++i) {
+        const unit_attribute_t &a = d->attributes[i];
+        m_keys.append(unit_scanner_t::expect_word(a.name, a.type <= UNIT_ATTR_LAST && a.type % 2 == 1));
+    }
+    m_keys_class = d;
+    return m_keys.get_data();
+}
+
 bool unit_load_t::parse_unit(const char *type, uint32_t type_length) {
     const unit_descriptor_t *d = find_class(type, type_length);
     if (!d) {
@@ -195,23 +213,33 @@ bool unit_load_t::parse_unit(const char *type, uint32_t type_length) {
         return false;
     }
     created_t &created = m_created[m_current];
-    if (!m_scanner.unit_name(created.written, created.written_length) ||
-        !parse_written_name(created.written, created.written_length) ||
+    const int form = m_scanner.unit_name(created.written, created.written_length, m_nameless_token, m_tokens);
+    if (form < 0 || (!form && !report_name_form(created.written, created.written_length)) ||
         !gather(created.written, created.written_length, nullptr, false, 0, false))
         return false;
     if (!m_scanner.expect('{', "'{'")) return false;
     const unit_attribute_t *next = d->attributes;
+    const unit_scanner_t::word_key_t *keys = keys_of(d);
+    static const unit_scanner_t::word_key_t no_key;
     for (;;) {
         const char *word = nullptr;
         uint32_t length = 0;
-        const int r = m_scanner.identifier_or_close(word, length, "attribute name or closing bracket");
-        if (r < 0) return false;
-        if (r == 0) return true;
         // Files list attributes mostly in table order: the entry after the last one
         // found is tried first (when it is of the unit's own table, as a lookup by
-        // name would find an attribute of the class before one of its parents).
+        // name would find an attribute of the class before one of its parents), its
+        // name compared in place.
+        const bool own = next && next->type != UNIT_ATTR_END && next->descriptor == d;
+        const unit_scanner_t::word_key_t &key = own && keys ? keys[next - d->attributes] : no_key;
+        const int r = m_scanner.identifier_or_close(key, word, length, "attribute name or closing bracket");
+        if (r < 0) return false;
+        if (r == 0) return true;
+        if (r == 3) {  // the name and its ':'
+            if (!read_value(unit, next, false, 0)) return false;
+            ++next;
+            continue;
+        }
         const unit_attribute_t *a = nullptr;
-        if (next && next->type != UNIT_ATTR_END && next->descriptor == d && same_word(next->name, word, length))
+        if (r == 2 || (own && same_word(next->name, word, length)))
             a = next;
         else
             a = unit_system_t::get_attribute_descriptor(d, copy_of(m_word, word, length));
@@ -306,7 +334,7 @@ bool unit_load_t::read_value(unit_base_t *unit, const unit_attribute_t *a, bool 
     auto check = [&](unit_check_result_t result) { return check_as(result, [] {}); };
     auto g = [](float f) { return double(f); };
     float f[16];
-    const unit_attr_type_t kind = unit_attr_type_element_type(a->type);
+    const unit_attr_type_t kind = element_kind(a->type);
     switch (kind) {
     case UNIT_ATTR_STRING:
     case UNIT_ATTR_TOKEN: {

@@ -136,18 +136,27 @@ private:
         bool live;
     };
 
+    // unit_attr_type_element_type without a call for the codes there are (another
+    // aborts there).
+    static unit_attr_type_t element_kind(unit_attr_type_t t) {
+        if (t > UNIT_ATTR_LAST || t == UNIT_ATTR_END) return unit_attr_type_element_type(t);
+        return t % 2 ? t : unit_attr_type_t(t - 1);
+    }
+
     bool read_file();
     bool parse();
     const unit_descriptor_t *find_class(const char *type, uint32_t length);
     bool parse_unit(const char *type, uint32_t type_length);
     const char *unit_name_text();
     bool parse_attribute(unit_base_t *unit, const unit_attribute_t *a);
-    bool parse_written_name(const char *written, uint32_t length);
+    bool report_name_form(const char *written, uint32_t length);
     bool gather(const char *written, uint32_t length, const unit_attribute_t *a, bool element, uint32_t index,
                 bool null);
     static bool report_hook(void *context);
     bool bind_pending();
-    void pending_tokens(const pending_t &p, unit_name_tokens_t &out) const;
+    const uint64_t *pending_tokens(const pending_t &p) const {
+        return p.token_count > 2 ? m_pending_tokens.get_data() + p.token[0] : p.token;
+    }
     bool bind_definition(const pending_t &p);
     bool bind_pointer(const pending_t &p);
     bool store_bound(const pending_t &p, unit_base_t *value);
@@ -201,10 +210,15 @@ private:
     array_dyn_t<patch_t> m_patches;
     // Patches of units before the one being bound end here (a cancel looks no further).
     uint32_t m_bind_patches = 0;
+    // The batch: PENDING_BATCH records once the first name is gathered, the first
+    // m_pending_count of them gathered.
     array_dyn_t<pending_t> m_pending;
+    uint32_t m_pending_count = 0;
     array_dyn_t<uint64_t> m_pending_tokens;
     bool m_binding = false;
     bool m_bind_failed = false;
+    // An owned pointer of the file named a unit (ownership cycles are then looked for).
+    bool m_any_owned = false;
     array_dyn_t<owner_ptr_t<unit_base_t>> m_roots;
     // The unit being filled (or, while names are bound, the one whose name is
     // bound): its index in m_created, and its written name when a message needs it.
@@ -212,11 +226,15 @@ private:
     mstring_dyn_t m_unit_name;
     // The class of the last type name found.
     const unit_descriptor_t *m_last_class = nullptr;
+    // The names of the attributes of m_keys_class's own table as the scanner compares
+    // them, in table order; made when a unit of another class is read.
+    const unit_scanner_t::word_key_t *keys_of(const unit_descriptor_t *d);
+    const unit_descriptor_t *m_keys_class = nullptr;
+    array_dyn_t<unit_scanner_t::word_key_t> m_keys;
     // Scratch texts of the tokens and of a name being bound.
     mstring_dyn_t m_word;
     mstring_dyn_t m_text;
     unit_name_tokens_t m_tokens;
-    unit_name_tokens_t m_ahead;
     // The first token of file-local names, asked for once per load.
     uint64_t m_nameless_token = 0;
 };

@@ -26,19 +26,16 @@ bool is_null_word(const char *text, uint32_t length) { return length == 4 && str
 bool unit_load_t::read_unit_pointer(unit_base_t *unit, const unit_attribute_t *a, bool element, uint32_t index) {
     const char *written = nullptr;
     uint32_t length = 0;
-    if (!m_scanner.unit_name(written, length)) return false;
+    const int form = m_scanner.unit_name(written, length, m_nameless_token, m_tokens);
+    if (form < 0) return false;
     const bool null = is_null_word(written, length);
-    if (!null && !parse_written_name(written, length)) return false;
+    if (!null && !form) return report_name_form(written, length);
     if (element && !store(unit, a, element, index, static_cast<unit_base_t *>(nullptr))) return false;
     return gather(written, length, a, element, index, null);
 }
 
-// Cuts the written name (".x" standing for "_nameless.x") into m_tokens; reports a
-// bad form.
-bool unit_load_t::parse_written_name(const char *written, uint32_t length) {
-    m_tokens.count = 0;
-    if (written[0] == '.') m_tokens.token[m_tokens.count++] = m_nameless_token;
-    if (unit_name_t::append_tokens(written, length, m_tokens) && m_tokens.count) return true;
+// A written name whose tokens the scanner refused (".x" stands for "_nameless.x").
+bool unit_load_t::report_name_form(const char *written, uint32_t length) {
     if (m_scanner.report_location()) error("[unit] The unit name '%s' is in wrong format.", copy_text(written, length));
     return false;
 }
@@ -56,29 +53,33 @@ const char *unit_load_t::unit_name_text() {
 bool unit_load_t::gather(const char *written, uint32_t length, const unit_attribute_t *a, bool element,
                          uint32_t index, bool null) {
     const uint32_t count = null ? 0 : m_tokens.count;
-    pending_t p{null ? 0 : unit_name_table_t::hash_of(m_tokens),
-                a,
-                written,
-                m_scanner.location(),
-                {count > 0 ? m_tokens.token[0] : 0, count > 1 ? m_tokens.token[1] : 0},
-                count,
-                m_current,
-                index,
-                length,
-                element,
-                count && m_tokens.token[0] == m_nameless_token};
-    bool ok = true;
-    if (count > 2) {
-        p.token[0] = m_pending_tokens.get_count();
-        ok = m_pending_tokens.request_capacity(uint32_t(p.token[0]) + count);
+    bool ok = m_pending_count < m_pending.get_count() || m_pending.grow(PENDING_BATCH - m_pending.get_count());
+    uint64_t first = count > 0 ? m_tokens.token[0] : 0;
+    if (ok && count > 2) {
+        const uint32_t at = m_pending_tokens.get_count();
+        ok = m_pending_tokens.request_capacity(at + count);
         for (uint32_t t = 0; ok && t < count; ++t) m_pending_tokens.append(m_tokens.token[t]);
+        first = at;
     }
-    if (!ok || !m_pending.append(p)) {
+    if (!ok) {
         if (m_scanner.report_location()) error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
+    pending_t &p = m_pending.get_data()[m_pending_count++];
+    p.hash = count ? unit_name_table_t::hash_of(m_tokens) : 0;
+    p.attribute = a;
+    p.written = written;
+    p.where = m_scanner.location();
+    p.token[0] = first;
+    p.token[1] = count > 1 ? m_tokens.token[1] : 0;
+    p.token_count = count;
+    p.holder = m_current;
+    p.index = index;
+    p.written_length = length;
+    p.element = element;
+    p.nameless = count && m_tokens.token[0] == m_nameless_token;
     if (count) m_names.prefetch_slot(p.hash);
-    return m_pending.get_count() < PENDING_BATCH || bind_pending();
+    return m_pending_count < PENDING_BATCH || bind_pending();
 }
 
 bool unit_load_t::report_hook(void *context) { return static_cast<unit_load_t *>(context)->bind_pending(); }
@@ -94,50 +95,49 @@ bool unit_load_t::bind_pending() {
     m_binding = true;
     const uint32_t saved_current = m_current;
     constexpr uint32_t ENTRY_AHEAD = 12, UNIT_AHEAD = 6;
-    const uint32_t count = m_pending.get_count();
+    const uint32_t count = m_pending_count;
+    const pending_t *pending = m_pending.get_data();
+    // The global index slots the batch's defined names will take, each a miss of its
+    // own: read in one run, so that the misses overlap (asked for ahead one by one,
+    // between the bindings, they were not).
+    for (uint32_t i = 0; i < count; ++i) {
+        const pending_t &q = pending[i];
+        if (!q.attribute && q.token_count && !q.nameless) unit_name_t::touch_name(pending_tokens(q), q.token_count);
+    }
     bool ok = true;
     for (uint32_t i = 0; i < count && ok; ++i) {
-        if (i + ENTRY_AHEAD < count && m_pending[i + ENTRY_AHEAD].token_count) {
-            const uint32_t e = m_names.probable_entry(m_pending[i + ENTRY_AHEAD].hash);
-            if (e != NONE) __builtin_prefetch(&m_names[e]);
+        if (i + ENTRY_AHEAD < count && pending[i + ENTRY_AHEAD].token_count) {
+            const uint32_t e = m_names.probable_entry(pending[i + ENTRY_AHEAD].hash);
+            if (e != NONE) __builtin_prefetch(m_names.entries() + e);
         }
-        if (i + UNIT_AHEAD < count && m_pending[i + UNIT_AHEAD].token_count) {
-            const pending_t &q = m_pending[i + UNIT_AHEAD];
-            if (!q.attribute) {
-                if (!q.nameless) {
-                    pending_tokens(q, m_ahead);
-                    unit_name_t::prefetch_name(m_ahead);
-                }
-            } else {
+        if (i + UNIT_AHEAD < count && pending[i + UNIT_AHEAD].token_count) {
+            const pending_t &q = pending[i + UNIT_AHEAD];
+            if (q.attribute) {
                 const uint32_t e = m_names.probable_entry(q.hash);
-                if (e != NONE && m_names[e].unit) __builtin_prefetch(m_names[e].unit);
+                if (e != NONE && m_names.entries()[e].unit) __builtin_prefetch(m_names.entries()[e].unit);
             }
         }
-        const pending_t &p = m_pending[i];
+        const pending_t &p = pending[i];
         m_current = p.holder;
         ok = p.attribute ? bind_pointer(p) : bind_definition(p);
     }
     m_current = saved_current;
-    m_pending.clear();
+    m_pending_count = 0;
     m_pending_tokens.clear();
     m_binding = false;
     m_bind_failed = !ok;
     return ok;
 }
 
-void unit_load_t::pending_tokens(const pending_t &p, unit_name_tokens_t &out) const {
-    out.count = p.token_count;
-    const uint64_t *tokens = p.token_count > 2 ? &m_pending_tokens[uint32_t(p.token[0])] : p.token;
-    memcpy(out.token, tokens, sizeof(uint64_t) * p.token_count);
-}
-
 // The name goes into the load's table; one that is not file-local also takes its
 // global name here, the one time the global tree is touched for it.
 bool unit_load_t::bind_definition(const pending_t &p) {
     m_bind_patches = m_patches.get_count();
-    pending_tokens(p, m_tokens);
+    const uint64_t *tokens = pending_tokens(p);
+    m_tokens.count = p.token_count;
+    for (uint32_t t = 0; t < p.token_count; ++t) m_tokens.token[t] = tokens[t];
     unit_base_t *unit = m_created[p.holder].unit;
-    const uint32_t name = m_names.find_or_add(m_tokens, p.hash, p.nameless);
+    const uint32_t name = m_names.find_or_add(m_tokens.token, m_tokens.count, p.hash, p.nameless);
     if (name == NONE) {
         m_scanner.report_location_at(p.where);
         error("[unit] Out of memory while reading units from file '%s'.", path());
@@ -175,14 +175,13 @@ bool unit_load_t::bind_pointer(const pending_t &p) {
     const unit_attribute_t *a = p.attribute;
     if (!p.element) cancel_patch(a);
     if (!p.token_count) return p.element || store_bound(p, nullptr);
-    pending_tokens(p, m_tokens);
-    const uint32_t name = m_names.find_or_add(m_tokens, p.hash, p.nameless);
+    const uint32_t name = m_names.find_or_add(pending_tokens(p), p.token_count, p.hash, p.nameless);
     if (name == NONE) {
         m_scanner.report_location_at(p.where);
         error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
-    const bool owned = unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER;
+    const bool owned = element_kind(a->type) == UNIT_ATTR_OWNER;
     if (owned) {
         if (m_names[name].owner != NONE) {
             m_scanner.report_location_at(p.where);
@@ -208,7 +207,10 @@ bool unit_load_t::bind_pointer(const pending_t &p) {
         error("[unit] Out of memory while reading units from file '%s'.", path());
         return false;
     }
-    if (owned) m_names[name].owner = p.holder;
+    if (owned) {
+        m_names[name].owner = p.holder;
+        m_any_owned = true;
+    }
     return true;
 }
 
@@ -269,6 +271,7 @@ bool unit_load_t::resolve_outside() {
 // each loaded unit is known from the owned pointer that names it; walking those links
 // from every unit must end at a root.
 bool unit_load_t::check_ownership_cycles() {
+    if (!m_any_owned) return true;  // no unit of the file owns another
     const uint32_t n = m_created.get_count();
     array_dyn_t<uint8_t> state;  // 0 not seen, 1 on the current walk, 2 done
     if (!state.grow(n)) {
@@ -321,7 +324,7 @@ bool unit_load_t::apply_patches() {
             ok = false;
             continue;
         }
-        if (unit_attr_type_element_type(a->type) == UNIT_ATTR_OWNER && m_names[p.name].created == NONE) {
+        if (element_kind(a->type) == UNIT_ATTR_OWNER && m_names[p.name].created == NONE) {
             m_scanner.report_location();
             error("[unit] The unit name '%s', referenced in the attribute '%s' of unit '%s' (of type '%s') is already "
                   "taken.",
@@ -351,6 +354,7 @@ bool unit_load_t::apply_patches() {
 bool unit_load_t::collect_roots() {
     bool ok = true;
     m_roots.clear();
+    m_roots.request_capacity(m_created.get_count());  // at most; a failure shows below
     // Each unit is read for its state: the units some names ahead are asked for, so
     // their cache misses overlap.
     constexpr uint32_t UNIT_AHEAD = 8;

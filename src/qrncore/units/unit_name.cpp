@@ -117,6 +117,12 @@ public:
     void prefetch(uintptr_t parent, uint64_t token) const {
         if (m_slots) __builtin_prefetch(&m_slots[home(parent, token)]);
     }
+    // Reads that slot.
+    void touch(uintptr_t parent, uint64_t token) const {
+        if (!m_slots) return;
+        const void *value = *static_cast<void *const volatile *>(&m_slots[home(parent, token)].value);
+        (void)value;
+    }
 
     void release() {
         if (m_slots) qrncore_system_delete_vector(m_slots);
@@ -360,15 +366,26 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     return record ? static_cast<unit_t *>(record) : nullptr;
 }
 
-void unit_name_t::prefetch_name(const unit_name_tokens_t &name) {
+void unit_name_t::prefetch_name(const uint64_t *token, uint32_t count) {
     using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool || name.count == 0) return;
+    if (!tree_t::tree.pool || count == 0) return;
     unit_name_node_t *node = nullptr;
-    for (uint32_t i = 0; i + 1 < name.count; ++i) {
-        node = tree_t::find_child(node, name.token[i]);
+    for (uint32_t i = 0; i + 1 < count; ++i) {
+        node = tree_t::find_child(node, token[i]);
         if (!node) return;
     }
-    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]);
+    tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), token[count - 1]);
+}
+
+void unit_name_t::touch_name(const uint64_t *token, uint32_t count) {
+    using tree_t = unit_name_tree_t;
+    if (!tree_t::tree.pool || count == 0) return;
+    unit_name_node_t *node = nullptr;
+    for (uint32_t i = 0; i + 1 < count; ++i) {
+        node = tree_t::find_child(node, token[i]);
+        if (!node) return;
+    }
+    tree_t::tree.index.touch(tree_t::key(node, name_index_t::KIND_UNIT), token[count - 1]);
 }
 
 bool unit_name_t::set_name(const string &name, bool refuse_nameless) {

@@ -44,7 +44,13 @@ public:
     static unit_t *find_unit(const unit_name_tokens_t &name);
     // Asks for the memory a lookup or a take of the name will read first (the index
     // slot of its last token), so that work in between hides the wait. Changes nothing.
-    static void prefetch_name(const unit_name_tokens_t &name);
+    static void prefetch_name(const unit_name_tokens_t &name) { prefetch_name(name.token, name.count); }
+    static void prefetch_name(const uint64_t *token, uint32_t count);
+    // Reads that memory. For a batch of names whose takes are to come: reads one after
+    // another overlap their waits where prefetches may be dropped (an index of some
+    // hundred thousand names lies in more pages than the address translation caches
+    // hold, and a prefetch that misses them is lost).
+    static void touch_name(const uint64_t *token, uint32_t count);
     // Cuts a name into tokens after the form test of set_name; false for a bad form.
     static bool parse_name(const string &name, bool refuse_nameless, unit_name_tokens_t &out);
     // Appends the tokens of the length bytes at text (no terminator needed; dots

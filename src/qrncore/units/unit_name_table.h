@@ -43,10 +43,10 @@ public:
 
     // The entry of the name, made when it is new; NONE when memory runs out.
     uint32_t find_or_add(const unit_name_tokens_t &name, bool nameless) {
-        return find_or_add(name, hash_of(name), nameless);
+        return find_or_add(name.token, name.count, hash_of(name), nameless);
     }
-    // The same with the name's hash (hash_of) computed before.
-    uint32_t find_or_add(const unit_name_tokens_t &name, uint64_t hash, bool nameless);
+    // The same for count tokens (at least one) with their hash (hash_of) computed before.
+    uint32_t find_or_add(const uint64_t *token, uint32_t count, uint64_t hash, bool nameless);
     static uint64_t hash_of(const unit_name_tokens_t &name) { return hash_of(name.token, name.count); }
     static uint64_t hash_of(const uint64_t *token, uint32_t count) {
         uint64_t h = 0x9E3779B97F4A7C15ull ^ count;
@@ -64,37 +64,47 @@ public:
     // The entry in the slot where a lookup of the hash starts when that slot holds the
     // hash (the name is most likely there), else NONE: for asking for the entry ahead.
     uint32_t probable_entry(uint64_t hash) const {
-        if (!m_slots.get_count()) return NONE;
+        if (!m_slots.get_count() || m_stale) return NONE;
         const slot_t &s = m_slots.get_data()[uint32_t(hash) & (m_slots.get_count() - 1)];
-        return s.entry && s.hash == hash ? s.entry - 1 : NONE;
+        return s.entry && s.check == check_of(hash) ? s.entry - 1 : NONE;
     }
     entry_t &operator[](uint32_t i) { return m_entries[i]; }
+    // The entries, for readers that keep to indexes the table gave.
+    entry_t *entries() { return m_entries.get_data(); }
     const entry_t &operator[](uint32_t i) const { return m_entries[i]; }
     uint32_t count() const { return m_entries.get_count(); }
     // The tokens of entry i.
     void tokens_of(uint32_t i, unit_name_tokens_t &out) const;
     // The dotted name of entry i, for messages.
     mstring_dyn_t text_of(uint32_t i) const;
-    // Forgets every name; the memory stays for the next load.
+    // Forgets every name; the memory stays for the next load (the index is cleared
+    // when it is used again, so a table that goes unused is not touched).
     void clear();
 
 private:
-    // A slot of the open-addressed index: the name's hash, so that a probe rarely
-    // reads an entry that is not the one sought, and the entry's index + 1 (0: free).
+    // A slot of the open-addressed index: the high half of the name's hash (the low
+    // half chose the slot), so that a probe rarely reads an entry that is not the one
+    // sought, and the entry's index + 1 (0: free). Eight bytes, so that eight slots
+    // share a cache line and the index of a large file stays small.
     struct slot_t {
-        uint64_t hash;
+        uint32_t check;
         uint32_t entry;
     };
+    static uint32_t check_of(uint64_t hash) { return uint32_t(hash >> 32); }
+    // Clears the index left by clear.
+    void refresh();
 
     const uint64_t *tokens(const entry_t &e) const;
     uint64_t hash_of_entry(uint32_t k) const;
-    bool same(const entry_t &e, const unit_name_tokens_t &name) const;
+    bool same(const entry_t &e, const uint64_t *token, uint32_t count) const;
     bool rehash(uint32_t slots);
 
     array_dyn_t<entry_t> m_entries;
     array_dyn_t<uint64_t> m_tokens;
     // A power of two in size, at most half full.
     array_dyn_t<slot_t> m_slots;
+    // The slots still hold the names of the last load.
+    bool m_stale = false;
 };
 
 }  // namespace quarn

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "qrncore/qrnutils/ufs/file.h"
+#include "qrncore/strings/name_token.h"
 #include "qrncore/strings/number_text.h"
 #include "qrncore/system/host_alloc.h"
 #include "qrncore/system/messages.h"
@@ -68,12 +69,12 @@ bool read_magnitude(const char *&p, int base, uint64_t &out) {
     uint64_t v = 0;
     const char *start = p;
     for (; base == 16 ? is_hex(*p) : is_digit(*p); ++p) {
-        uint64_t digit = uint64_t(hex_value(*p));
-        if (v > (UINT64_MAX - digit) / uint64_t(base)) {
+        // The overflow flags of the multiplication and the addition, not a division
+        // for every digit.
+        if (__builtin_mul_overflow(v, uint64_t(base), &v) || __builtin_add_overflow(v, uint64_t(hex_value(*p)), &v)) {
             while (is_hex(*p)) ++p;
             return false;
         }
-        v = v * uint64_t(base) + digit;
     }
     out = v;
     return p != start;
@@ -316,7 +317,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
     if (size >= (uint64_t(1) << 32)) {
         if (report_location())
             error("[unit] Error while reading units from file '%s'. (Size %" PRIu64 " too big!)", path.c_str(), size);
-    } else if (!(text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + 2))) ||
+    } else if (!(text = static_cast<char *>(qrncore_system_new_vector(size_t(size) + TEXT_PADDING))) ||
                (size && !file->read(text, uint32_t(size)))) {
         if (report_location()) error("[unit] Error while reading units from file '%s'.", path.c_str());
     } else {
@@ -331,7 +332,7 @@ bool unit_scanner_t::push(const char *name, const char *after) {
         free_text(text);
         return false;
     }
-    text[size] = text[size + 1] = 0;
+    memset(text + size, 0, TEXT_PADDING);
     // The include's line end belongs to the including file.
     s->pos = after;
     auto *n = new (memory) source_t;
@@ -389,21 +390,62 @@ int unit_scanner_t::identifier_or_close(const char *&start, uint32_t &length, co
     return 1;
 }
 
-bool unit_scanner_t::unit_name(const char *&start, uint32_t &length) {
-    if (!skip() || !token_ahead()) return false;
+unit_scanner_t::word_key_t unit_scanner_t::expect_word(const char *word, bool colon) {
+    word_key_t key;
+    key.colon = colon;
+    const size_t n = strlen(word);
+    if (n == 0 || n > UINT32_MAX || !is_letter(word[0])) return key;
+    for (size_t i = 0; i < n; ++i)
+        if (!is_word(word[i])) return key;
+    for (size_t i = 0; i < n && i < 8; ++i) {
+        key.head |= uint64_t(static_cast<unsigned char>(word[i])) << (8 * i);
+        key.mask |= uint64_t(0xFF) << (8 * i);
+    }
+    key.word = word;
+    key.length = uint32_t(n);
+    return key;
+}
+
+int unit_scanner_t::unit_name(const char *&start, uint32_t &length, uint64_t dot_token, unit_name_tokens_t &out) {
+    if (!skip() || !token_ahead()) return -1;
     const char *&p = pos();
     const char *q = p;
     const bool quoted = *q == '"';
     if (quoted) ++q;
     start = q;
-    while (is_name(*q)) ++q;
+    // The bytes of a name are exactly the token characters and dots: one pass finds
+    // its end and packs its tokens (unit_name_t::append_tokens's rule), reading on to
+    // the end of a name whose form is refused.
+    uint32_t count = 0;
+    bool formed = true;
+    if (*q == '.') out.token[count++] = dot_token;
+    for (;;) {
+        uint64_t digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*q)];
+        if (digit) {
+            const char *first = q;
+            uint64_t token = digit, scale = NAME_TOKEN_BASE;
+            while ((digit = NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(*++q)]) != 0) {
+                token += digit * scale;
+                scale *= NAME_TOKEN_BASE;
+            }
+            if (uint32_t(q - first) > NAME_TOKEN_MAX_CHARS || count == unit_name_tokens_t::MAX_TOKENS)
+                formed = false;
+            else
+                out.token[count++] = token;
+        } else if (*q == '.') {
+            ++q;
+        } else {
+            break;
+        }
+    }
     if (q == start || (quoted && *q != '"')) {
         report_expecting("unit name");
-        return false;
+        return -1;
     }
+    out.count = count;
     length = uint32_t(q - start);
     p = quoted ? q + 1 : q;
-    return true;
+    return formed && count ? 1 : 0;
 }
 
 bool unit_scanner_t::string_value(mstring_dyn_t &out) {

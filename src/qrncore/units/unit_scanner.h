@@ -6,10 +6,13 @@
 // Every refused token is reported with the reader's location lines and "Expecting %s,
 // found '%s'"; the caller only learns false.
 #include <cstdint>
+#include <cstring>
 
 #include "qrncore/api.h"
+#include "qrncore/strings/name_token.h"
 #include "qrncore/strings/string_dyn.h"
 #include "qrncore/units/unit_file_opener.h"
+#include "qrncore/units/unit_name.h"
 
 namespace quarn {
 
@@ -25,8 +28,12 @@ public:
     unit_scanner_t(const unit_scanner_t &) = delete;
     unit_scanner_t &operator=(const unit_scanner_t &) = delete;
 
-    // Starts on the top-level text (size bytes followed by two zero bytes, from the
-    // host's vector allocation), which the scanner frees.
+    // Zero bytes after the last byte of every text: the scanner may load a whole word
+    // of bytes at any position up to the end of a text.
+    static constexpr uint32_t TEXT_PADDING = 16;
+
+    // Starts on the top-level text (size bytes followed by TEXT_PADDING zero bytes, from
+    // the host's vector allocation), which the scanner frees.
     void start(const char *path, char *text, uint64_t size);
     // Frees every text.
     void reset();
@@ -37,8 +44,50 @@ public:
     // An identifier (1; its bytes at start, length of them), "}" (0), or an error (-1).
     // The bytes stay valid until reset: texts of included files are kept until then.
     int identifier_or_close(const char *&start, uint32_t &length, const char *word);
-    // A unit name, bare or quoted, as the bytes of the name (without quotes).
-    bool unit_name(const char *&start, uint32_t &length);
+    // An identifier that is likely to be one known word (an attribute name in table
+    // order), made by expect_word. Its bytes are compared in place.
+    struct word_key_t {
+        uint64_t head = 0;  // the first eight bytes, the first in the lowest byte
+        uint64_t mask = 0;  // the bytes of head the word has
+        const char *word = nullptr;
+        uint32_t length = 0;  // 0: no word (never matches)
+        bool colon = false;   // a ':' right after the word is taken with it
+    };
+    // The key of word; no word when it is not an identifier.
+    static word_key_t expect_word(const char *word, bool colon);
+    // identifier_or_close, and 2 (start and length set) when the identifier is the
+    // expected word; 3 when it is followed by the ':' the key asks for, which is then
+    // read too. The expected word is settled inline.
+    int identifier_or_close(const word_key_t &expected, const char *&start, uint32_t &length, const char *word) {
+        if (!skip()) return -1;
+        // The texts' padding makes the load safe up to their end (where it finds zero
+        // bytes, which no word has: the end is then reported by the general path). A
+        // word longer than eight bytes is compared on only past a match of its first
+        // eight, which are then no zero bytes: the comparison stops at the latest at
+        // the text's closing zero.
+        const char *p = m_source->pos;
+        uint64_t head;
+        memcpy(&head, p, sizeof(head));
+        if (expected.length && (head & expected.mask) == expected.head) {
+            uint32_t i = 8;
+            while (i < expected.length && p[i] == expected.word[i]) ++i;
+            if (i >= expected.length && !NAME_TOKEN_DIGITS.of[static_cast<unsigned char>(p[expected.length])]) {
+                start = p;
+                length = expected.length;
+                p += expected.length;
+                const bool colon = expected.colon && *p == ':';
+                m_source->pos = p + colon;
+                return colon ? 3 : 2;
+            }
+        }
+        return identifier_or_close(start, length, word);
+    }
+    // A unit name, bare or quoted, as the bytes of the name (without quotes), and its
+    // tokens in out (first dot_token when the name starts with a dot, as ".x" stands for
+    // a name under that token): 1; 0 when the name's form is refused (a token of more
+    // than 12 characters, more than MAX_TOKENS tokens, none at all), which the caller
+    // reports; -1 when there is no name (reported).
+    int unit_name(const char *&start, uint32_t &length, uint64_t dot_token, unit_name_tokens_t &out);
     bool string_value(mstring_dyn_t &out);
     bool integer(int64_t &out);
     bool unsigned_value(uint64_t &out);
@@ -88,7 +137,7 @@ public:
     bool finished() const { return m_finished; }
 
 private:
-    // One file of the include stack. Its text ends in two zero bytes, so a look one byte
+    // One file of the include stack. Its text ends in TEXT_PADDING zero bytes, so a look
     // past the last character is always safe.
     struct source_t {
         mstring_dyn_t path;

@@ -79,6 +79,8 @@ TEST_F(unit_load, every_expected_token) {
         {"test_node : a { link: @ }", "Expecting unit name, found '@'"},
         {"test_node : a { }\n} trailing", "Expecting end of file, found 'trailing'", 4},
         {"test_node : a {", "Unexpected end of file."},
+        {"test_node : a { value", "Unexpected end of file."},
+        {"test_node : a { value:", "Unexpected end of file."},
     };
     for (const auto &c : cases) {
         std::string text = std::string("RozErere\n{\n") + c.body;
@@ -141,22 +143,32 @@ TEST_F(unit_load, the_roots_are_taken_over_in_file_order) {
 }
 
 TEST_F(unit_load, forward_references_both_ways_and_roots) {
-    ASSERT_TRUE(load(file_of("test_node : kid { value: 3 }\n"
-                             "test_node : a { link: b child: kid }\n"
-                             "test_node : b { link: a child: later }\n"
-                             "test_node : later { }\n")));
-    EXPECT_EQ(m_loader->get_root_count(), 2u);
-    test_node_u *a = node("a"), *b = node("b"), *kid = node("kid"), *later = node("later");
-    ASSERT_TRUE(a && b && kid && later);
-    EXPECT_EQ(a->m_link.get(), b);
-    EXPECT_EQ(b->m_link.get(), a);
-    EXPECT_EQ(a->m_child.get(), kid);
-    EXPECT_EQ(b->m_child.get(), later);
-    EXPECT_TRUE(kid->is_owned());
-    EXPECT_EQ(kid->get_count(), 1);
-    EXPECT_EQ(a->get_count(), 2);  // the root list and b's link
-    EXPECT_EQ(m_loader->get_root(0), a);
-    EXPECT_EQ(m_loader->get_root(1), b);
+    // The second pass reads the file again with the same loader, whose tables still
+    // hold the first pass's names: the new units must be bound, not the released ones.
+    loader(file_of("test_node : kid { value: 3 }\n"
+                   "test_node : a { link: b child: kid }\n"
+                   "test_node : b { link: a child: later }\n"
+                   "test_node : later { }\n"));
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        ASSERT_TRUE(m_loader->load());
+        EXPECT_EQ(m_loader->get_root_count(), 2u);
+        test_node_u *a = node("a"), *b = node("b"), *kid = node("kid"), *later = node("later");
+        ASSERT_TRUE(a && b && kid && later);
+        EXPECT_EQ(a->m_link.get(), b);
+        EXPECT_EQ(b->m_link.get(), a);
+        EXPECT_EQ(a->m_child.get(), kid);
+        EXPECT_EQ(b->m_child.get(), later);
+        EXPECT_TRUE(kid->is_owned());
+        EXPECT_EQ(kid->get_count(), 1);
+        EXPECT_EQ(a->get_count(), 2);  // the root list and b's link
+        EXPECT_EQ(m_loader->get_root(0), a);
+        EXPECT_EQ(m_loader->get_root(1), b);
+        if (pass == 0) {
+            m_loader->reset();
+            unit_system_t::clean_garbage();
+        }
+    }
     m_loader->reset();
     unit_system_t::clean_garbage();
     EXPECT_EQ(live(), 0u);
@@ -194,6 +206,10 @@ TEST_F(unit_load, pointer_failures) {
     expect_failure(file_of("test_abstract : a { }\n"), "[unit] The 'test_abstract' is not an abstract unit type name.");
     expect_failure(file_of("test_node : a { nothing: 1 }\n"),
                    "[unit] The unit 'a' of type 'test_node' has no attribute named 'nothing'.");
+    expect_failure(file_of("test_node : a { values: 1 }\n"),
+                   "[unit] The unit 'a' of type 'test_node' has no attribute named 'values'.");
+    expect_failure(file_of("test_node : a { link: b.abcdefghijklm }\n"),
+                   "[unit] The unit name 'b.abcdefghijklm' is in wrong format.");
 }
 
 TEST_F(unit_load, domains_and_enumerations) {
