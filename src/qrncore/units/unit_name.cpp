@@ -253,6 +253,19 @@ struct unit_name_tree_t {
         return static_cast<unit_name_node_t *>(tree.index.find(key(parent, name_index_t::KIND_NODE), token));
     }
 
+    // The node of a name's prefix (all its tokens but the last): true with *node set,
+    // null for a one-token name; false when the tree is empty, the name has no token
+    // or a prefix node does not exist (then no unit has the name).
+    static bool find_prefix(const uint64_t *token, uint32_t count, unit_name_node_t **node) {
+        *node = nullptr;
+        if (!tree.pool || count == 0) return false;
+        for (uint32_t i = 0; i + 1 < count; ++i) {
+            *node = find_child(*node, token[i]);
+            if (!*node) return false;
+        }
+        return true;
+    }
+
     // Frees node and then each ancestor that has neither child nodes nor units.
     static void prune(unit_name_node_t *node) {
         while (node && !node->children && !node->units) {
@@ -355,12 +368,8 @@ unit_t *unit_name_t::find_unit(const string &name) {
 
 unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
     using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool || name.count == 0) return nullptr;
-    unit_name_node_t *node = nullptr;
-    for (uint32_t i = 0; i + 1 < name.count; ++i) {
-        node = tree_t::find_child(node, name.token[i]);
-        if (!node) return nullptr;
-    }
+    unit_name_node_t *node;
+    if (!tree_t::find_prefix(name.token, name.count, &node)) return nullptr;
     auto *record = static_cast<unit_name_t *>(
         tree_t::tree.index.find(tree_t::key(node, name_index_t::KIND_UNIT), name.token[name.count - 1]));
     return record ? static_cast<unit_t *>(record) : nullptr;
@@ -368,23 +377,15 @@ unit_t *unit_name_t::find_unit(const unit_name_tokens_t &name) {
 
 void unit_name_t::prefetch_name(const uint64_t *token, uint32_t count) {
     using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool || count == 0) return;
-    unit_name_node_t *node = nullptr;
-    for (uint32_t i = 0; i + 1 < count; ++i) {
-        node = tree_t::find_child(node, token[i]);
-        if (!node) return;
-    }
+    unit_name_node_t *node;
+    if (!tree_t::find_prefix(token, count, &node)) return;
     tree_t::tree.index.prefetch(tree_t::key(node, name_index_t::KIND_UNIT), token[count - 1]);
 }
 
 void unit_name_t::touch_name(const uint64_t *token, uint32_t count) {
     using tree_t = unit_name_tree_t;
-    if (!tree_t::tree.pool || count == 0) return;
-    unit_name_node_t *node = nullptr;
-    for (uint32_t i = 0; i + 1 < count; ++i) {
-        node = tree_t::find_child(node, token[i]);
-        if (!node) return;
-    }
+    unit_name_node_t *node;
+    if (!tree_t::find_prefix(token, count, &node)) return;
     tree_t::tree.index.touch(tree_t::key(node, name_index_t::KIND_UNIT), token[count - 1]);
 }
 
