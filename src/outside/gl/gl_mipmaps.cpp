@@ -1,5 +1,7 @@
 #include "outside/gl/gl_mipmaps.h"
 
+#include "qrncore/qrnutils/hbmp/hbmp_tool.h"
+
 namespace quarn::gl {
 
 namespace {
@@ -57,11 +59,7 @@ void halve(const uint8_t *src, uint32_t width, uint32_t height, uint8_t *dst) {
 
 }  // namespace
 
-int32_t gl_mip_levels(uint32_t width, uint32_t height) {
-    int32_t levels = 1;
-    for (uint32_t side = width > height ? width : height; side > 1; side >>= 1) ++levels;
-    return levels;
-}
+int32_t gl_mip_levels(uint32_t width, uint32_t height) { return int32_t(hbmp_mip_count(width, height)); }
 
 uint64_t gl_mip_chain_bytes(uint32_t width, uint32_t height) {
     uint64_t bytes = 0;
