@@ -23,7 +23,7 @@ bool unit_attr_type_is_array(unit_attr_type_t t) {
 
 unit_attr_type_t unit_attr_type_element_type(unit_attr_type_t t) {
     if (t > UNIT_ATTR_LAST) V_ABORT("unit_attr_type_element_type(): Unknown type.");
-    return t % 2 ? t : t == UNIT_ATTR_END ? UNIT_ATTR_END : unit_attr_type_t(t - 1);
+    return unit_attr_element_code(t);
 }
 
 namespace {

@@ -139,8 +139,7 @@ private:
     // unit_attr_type_element_type without a call for the codes there are (another
     // aborts there).
     static unit_attr_type_t element_kind(unit_attr_type_t t) {
-        if (t > UNIT_ATTR_LAST || t == UNIT_ATTR_END) return unit_attr_type_element_type(t);
-        return t % 2 ? t : unit_attr_type_t(t - 1);
+        return t > UNIT_ATTR_LAST ? unit_attr_type_element_type(t) : unit_attr_element_code(t);
     }
 
     bool read_file();

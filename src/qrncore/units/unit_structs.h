@@ -81,6 +81,11 @@ QRNCORE_API bool unit_attr_type_is_array(unit_attr_type_t t);
 // The scalar code of a code: t for odd t, t - 1 for even t, 0 for 0. Codes above 52
 // abort.
 QRNCORE_API unit_attr_type_t unit_attr_type_element_type(unit_attr_type_t t);
+// unit_attr_type_element_type of a code known to be at most UNIT_ATTR_LAST, inline for
+// the paths that ask it for every value they read.
+inline constexpr unit_attr_type_t unit_attr_element_code(unit_attr_type_t t) {
+    return t % 2 || t == UNIT_ATTR_END ? t : unit_attr_type_t(t - 1);
+}
 
 // The result of unit_base_t::check_value.
 enum unit_check_result_t : uint32_t {
